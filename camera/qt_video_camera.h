@@ -1,0 +1,44 @@
+#pragma once
+
+#include "camera/video_camera.h"
+
+#include <memory>
+
+class QVideoFrame;
+
+// The one class that talks to Qt Multimedia. "Front" is the system's default
+// video input and "back" the first other one (Qt's GStreamer backend reports no
+// camera positions). Frames are passed on newest-first: the capture thread is
+// released at once and the game step runs later on the GUI thread.
+class QtVideoCamera final : public VideoCamera
+{
+    Q_OBJECT
+
+public:
+    explicit QtVideoCamera(QObject *parent = nullptr);
+    ~QtVideoCamera() override;
+
+    void setKind(CameraKind kind) override;
+    CameraKind kind() const override { return m_kind; }
+    void setCaptureSettingPriority(CaptureSettingPriority priority) override;
+    bool isActive() const override;
+    void setActive(bool active) override;
+    QList<VideoCaptureSetting> availableCaptureSettings() const override;
+    VideoCaptureSetting captureSetting() const override;
+    void requestCaptureSetting(const VideoCaptureSetting &setting) override;
+    bool takeFrame(QImage &target) override;
+
+private:
+    struct Private;
+
+    void selectDevice();
+    void frameArrived(const QVideoFrame &frame);
+
+    // Qt Multimedia stays out of this header.
+    std::unique_ptr<Private> d;
+    CameraKind m_kind = CameraKind::Front;
+    VideoCaptureSetting m_requested;
+    VideoCaptureSetting m_delivered;
+    bool m_active = false;
+    bool m_notifyPending = false;
+};

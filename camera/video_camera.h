@@ -1,0 +1,50 @@
+#pragma once
+
+#include "camera/video_capture_setting.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+
+enum class CameraKind { Front = 1, Back = 2 };
+enum class CaptureSettingPriority { Resolution = 0, FrameRate = 1 };
+
+// The game's view of a capture device. Everything here runs on the GUI thread;
+// an implementation hands frames over as plain images.
+class VideoCamera : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+    ~VideoCamera() override = default;
+
+    // Selects the front or back device; only called while stopped.
+    virtual void setKind(CameraKind kind) = 0;
+    virtual CameraKind kind() const = 0;
+    virtual void setCaptureSettingPriority(CaptureSettingPriority priority) = 0;
+
+    // true starts capture and frame delivery; reading back after a start tells
+    // whether the device really runs. false stops delivery.
+    virtual bool isActive() const = 0;
+    virtual void setActive(bool active) = 0;
+
+    // The selected device's settings in the device's order; empty when there is
+    // no device. Readable while stopped.
+    virtual QList<VideoCaptureSetting> availableCaptureSettings() const = 0;
+    // The setting in use, as far as the device has told.
+    virtual VideoCaptureSetting captureSetting() const = 0;
+    // A request: the device may settle on another setting, or refuse one it
+    // does not offer; read captureSetting() back to find out.
+    virtual void requestCaptureSetting(const VideoCaptureSetting &setting) = 0;
+
+    // Copies the newest frame into `target` as 32-bit premultiplied ARGB,
+    // resizing it to the frame. Returns false, leaving `target` alone, when no
+    // frame is waiting or it cannot be converted.
+    virtual bool takeFrame(QImage &target) = 0;
+
+Q_SIGNALS:
+    // A new frame is waiting. Emitted on the GUI thread, at most once per step:
+    // frames that arrive meanwhile replace the waiting one.
+    void sampleBufferReady();
+};

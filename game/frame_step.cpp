@@ -1,0 +1,165 @@
+// One game step per camera frame: motion wipes the ice, the ice grows back,
+// the picture, the progress bar and the banner are drawn.
+#include "app/frostpane_main_form.h"
+#include "game/melt_pass.h"
+#include "game/progress_bar.h"
+
+#include <QPainter>
+
+#include <cstring>
+
+namespace {
+
+// dst becomes a copy of src, reusing dst's pixels when the size and format
+// already match (the usual case), so a step allocates nothing.
+void copyPixels(QImage &dst, const QImage &src)
+{
+    if (dst.size() != src.size() || dst.format() != src.format() || dst.isNull()) {
+        dst = src.copy();
+        return;
+    }
+    const qsizetype rowBytes = qsizetype(src.width()) * 4;
+    for (int y = 0; y < src.height(); ++y)
+        std::memcpy(dst.scanLine(y), src.constScanLine(y), size_t(rowBytes));
+}
+
+bool isWordImage(const QImage &image)
+{
+    switch (image.format()) {
+    case QImage::Format_ARGB32_Premultiplied:
+    case QImage::Format_ARGB32:
+    case QImage::Format_RGB32:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Brings a frame of another size to the picture's size: the middle part of the
+// frame with the picture's aspect ratio, scaled. The picture is never
+// distorted and every image of the pixel pass has the same grid.
+void fitFrameToPicture(QImage &frame, QSize pictureSize)
+{
+    if (frame.size() == pictureSize || pictureSize.isEmpty() || frame.isNull())
+        return;
+    const qint64 fw = frame.width(), fh = frame.height();
+    const qint64 pw = pictureSize.width(), ph = pictureSize.height();
+    QRect crop(0, 0, int(fw), int(fh));
+    if (fw * ph > fh * pw) {
+        crop.setWidth(int(std::max<qint64>(1, fh * pw / ph)));
+        crop.moveLeft(int((fw - crop.width()) / 2));
+    } else {
+        crop.setHeight(int(std::max<qint64>(1, fw * ph / pw)));
+        crop.moveTop(int((fh - crop.height()) / 2));
+    }
+    frame = frame.copy(crop).scaled(pictureSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+} // namespace
+
+void TFrostpaneMainForm::CameraComponentSampleBufferReady()
+{
+    // The camera has already released its capture thread; the step runs here
+    // on the GUI thread, one at a time, on the newest frame.
+    GetImageFromCamera();
+}
+
+void TFrostpaneMainForm::FlipFromCameraBitmap()
+{
+    CameraBitmap.mirror(true, false);
+}
+
+void TFrostpaneMainForm::GetImageFromCamera()
+{
+    // 1, 2. A frame that cannot be taken is skipped whole.
+    if (!CameraComponent->isActive())
+        return;
+    if (!CameraComponent->takeFrame(CameraBitmap))
+        return;
+    fitFrameToPicture(CameraBitmap, PhotoBitmap.size());
+
+    // 3.
+    if (IsFrontCamera)
+        FlipFromCameraBitmap();
+
+    // 4. After a reset the first difference is zero everywhere.
+    if (ResetPreviousFrame) {
+        copyPixels(PreviousCameraBitmap, CameraBitmap);
+        copyPixels(WindowBitmap, CameraBitmap);
+        ResetPreviousFrame = false;
+    }
+
+    // 5-10. The pixel pass.
+    bool passRan = false;
+    if (IsIceView) {
+        FrozenPixelCount = 0;
+        CleanedFraction = 0.0;
+        WindowBitmap.fill(QColor::fromRgba(0xFF000000));
+
+        const QSize grid = CameraBitmap.size();
+        const bool sameGrid = PreviousCameraBitmap.size() == grid && WindowBitmap.size() == grid
+                              && PhotoBitmap.size() == grid && IceBitmap.size() == grid;
+        const bool wordImages = isWordImage(CameraBitmap) && isWordImage(PreviousCameraBitmap)
+                                && isWordImage(WindowBitmap) && isWordImage(PhotoBitmap)
+                                && isWordImage(IceBitmap);
+        const qint64 cells = qint64(grid.width()) * grid.height();
+        if (sameGrid && wordImages && cells > 0 && qint64(MeltLevels.size()) >= cells) {
+            PixelCount = std::int32_t(cells);
+            const MeltImages images{CameraBitmap.constBits(), PreviousCameraBitmap.constBits(),
+                                    PhotoBitmap.constBits(),  IceBitmap.constBits(),
+                                    WindowBitmap.bits(),      CameraBitmap.bytesPerLine(),
+                                    PreviousCameraBitmap.bytesPerLine(),
+                                    PhotoBitmap.bytesPerLine(), IceBitmap.bytesPerLine(),
+                                    WindowBitmap.bytesPerLine()};
+            FrozenPixelCount = std::int32_t(meltPass(images, MeltLevels.data(), grid.width(),
+                                                     grid.height(),
+                                                     {CameraSensitivity, FreezingSpeed}));
+            passRan = true;
+        }
+    }
+
+    // 11-17. Drawing.
+    QImage &output = outputBitmap();
+    if (!output.isNull()) {
+        QPainter painter(&output);
+        if (ClearOutputPending || ClearOutputAfterResize) {
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.fillRect(output.rect(), QColor::fromRgba(0xFF000000));
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            ClearOutputPending = false;
+            ClearOutputAfterResize = false;
+        }
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        if (!IsIceView) {
+            painter.drawImage(OutputRect.toQRectF(), CameraBitmap, CameraSourceRect.toQRectF());
+        } else if (passRan) {
+            // A frame whose pass could not run shows nothing new and, above
+            // all, never reads as a clean window.
+            painter.drawImage(OutputRect.toQRectF(), WindowBitmap, CameraSourceRect.toQRectF());
+            CleanedFraction = 1.0 - double(FrozenPixelCount) / double(PixelCount);
+
+            ProgressBarRect = progressBarRect(OutputRect, PhotoLeft, CleanedFraction);
+            painter.fillRect(ProgressBarRect.toQRectF(), QColor::fromRgba(progressBarColour(CleanedFraction)));
+            FrozenPixelCount = 0;
+
+            if (CleanedFraction > WinThreshold) {
+                painter.drawImage(CongratulationsRect.toQRectF(), CongratulationsBitmap,
+                                  CongratulationsSourceRect.toQRectF());
+                CongratulationsShown = true;
+            } else if (CongratulationsShown) {
+                // The banner may reach outside the picture: this one frame
+                // shows the plain ice on black to take it away.
+                CongratulationsShown = false;
+                painter.setCompositionMode(QPainter::CompositionMode_Source);
+                painter.fillRect(output.rect(), QColor::fromRgba(0xFF000000));
+                painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+                painter.drawImage(PhotoRect.toQRectF(), IceBitmap, QRectF(IceBitmap.rect()));
+            }
+        }
+    }
+    OutputRectangle->update();
+
+    // 18. The motion reference stays current in both views.
+    copyPixels(PreviousCameraBitmap, CameraBitmap);
+}

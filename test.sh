@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds Frostpane and runs every test headless. Installs what is missing.
+#   ./test.sh             build (Release) and run all tests
+#   ./test.sh --sanitize  the same under AddressSanitizer + UBSan (build-sanitize/)
+#   ./test.sh --bench     build and run the benchmarks
+set -euo pipefail
+cd "$(dirname "$0")"
+
+mode=test
+case "${1:-}" in
+  "") ;;
+  --sanitize) mode=sanitize ;;
+  --bench) mode=bench ;;
+  *) echo "usage: $0 [--sanitize|--bench]" >&2; exit 2 ;;
+esac
+
+source tools/ensure_packages.sh
+ensure_packages
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+case "$mode" in
+  test)
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build -j"$jobs"
+    ctest --test-dir build --output-on-failure -j"$jobs"
+    ;;
+  sanitize)
+    cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFROSTPANE_SANITIZE=ON \
+      -DFROSTPANE_BUILD_BENCHMARKS=OFF -DFROSTPANE_BUILD_TOOLS=OFF >/dev/null
+    cmake --build build-sanitize -j"$jobs"
+    export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+    export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/tools/lsan.supp:print_suppressions=0}"
+    export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+    ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+    ;;
+  bench)
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build -j"$jobs" --target frostpane_bench
+    ./build/bench/frostpane_bench
+    ;;
+esac

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "camera/video_camera.h"
+
+#include <QImage>
+#include <QList>
+
+// A scripted camera for tests: it reports the settings it is given, starts or
+// refuses to start as told, settles on requested settings it offers, and
+// hands out frames that the test pushes.
+class FakeVideoCamera final : public VideoCamera
+{
+    Q_OBJECT
+
+public:
+    explicit FakeVideoCamera(QList<VideoCaptureSetting> frontSettings = {},
+                             QList<VideoCaptureSetting> backSettings = {})
+        : m_front(std::move(frontSettings)), m_back(std::move(backSettings))
+    {
+    }
+
+    // --- script -----------------------------------------------------------
+    bool startsWhenAsked = true;
+    bool stopsWhenAsked = true;
+    int activationRequests = 0;
+    QList<VideoCaptureSetting> requestedSettings;
+
+    // Queues a frame and announces it as the real camera would.
+    void deliver(const QImage &frame)
+    {
+        m_pending = frame;
+        Q_EMIT sampleBufferReady();
+    }
+    // Lets a test change the running state behind the game's back (a camera
+    // that stops on its own, or one slow to stop).
+    void forceActive(bool active) { m_active = active; }
+
+    // --- VideoCamera --------------------------------------------------------
+    void setKind(CameraKind kind) override { m_kind = kind; m_setting = {}; }
+    CameraKind kind() const override { return m_kind; }
+    void setCaptureSettingPriority(CaptureSettingPriority priority) override { m_priority = priority; }
+    CaptureSettingPriority priority() const { return m_priority; }
+    bool isActive() const override { return m_active; }
+    void setActive(bool active) override
+    {
+        ++activationRequests;
+        if (active)
+            m_active = startsWhenAsked && !availableCaptureSettings().isEmpty();
+        else if (stopsWhenAsked)
+            m_active = false;
+    }
+    QList<VideoCaptureSetting> availableCaptureSettings() const override
+    {
+        return m_kind == CameraKind::Front ? m_front : m_back;
+    }
+    VideoCaptureSetting captureSetting() const override { return m_setting; }
+    void requestCaptureSetting(const VideoCaptureSetting &setting) override
+    {
+        requestedSettings.append(setting);
+        if (availableCaptureSettings().contains(setting))
+            m_setting = setting;
+    }
+    bool takeFrame(QImage &target) override
+    {
+        if (m_pending.isNull())
+            return false;
+        target = m_pending.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        m_pending = QImage();
+        return true;
+    }
+
+private:
+    QList<VideoCaptureSetting> m_front;
+    QList<VideoCaptureSetting> m_back;
+    CameraKind m_kind = CameraKind::Front;
+    CaptureSettingPriority m_priority = CaptureSettingPriority::FrameRate;
+    VideoCaptureSetting m_setting;
+    QImage m_pending;
+    bool m_active = false;
+};

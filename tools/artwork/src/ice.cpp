@@ -1,0 +1,414 @@
+#include "ice.h"
+
+#include "common.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <algorithm>
+#include <cmath>
+
+namespace art {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// How far a point is from the centre towards the border, measured with a
+// rounded-rectangle metric: 0 in the middle, 1 on the middle of each side,
+// about 1.19 in the corners.
+float edgeMetric(float x, float y, int w, int h)
+{
+    const float u = std::fabs((x + 0.5f) / float(w) * 2.0f - 1.0f);
+    const float v = std::fabs((y + 0.5f) / float(h) * 2.0f - 1.0f);
+    return std::pow(std::pow(u, 4.0f) + std::pow(v, 4.0f), 0.25f);
+}
+
+struct FeatherContext {
+    QPainter *painter;
+    Rng *rng;
+    int w;
+    int h;
+};
+
+// Draws one fern-like frost feather: a slightly curved stem with side
+// branches on both sides, each of which may carry its own smaller branches.
+// Branches are longest near the base, which gives the feather its shape.
+// The stem stops early when it reaches the clear middle of the pane.
+void growFeather(FeatherContext &ctx, QPointF p, double angle, double length, double width, int depth,
+                 float stopMetric)
+{
+    Rng &rng = *ctx.rng;
+    QPainter &painter = *ctx.painter;
+
+    const double step = 2.0;
+    const double curvature = rng.uniform(-0.0045, 0.0045) * (depth >= 2 ? 1.0 : 1.6);
+    const double wobbleSeed = rng.uniform(0.0, 100.0);
+    const double branchAngle = rng.uniform(0.85, 1.08);
+    double spacing = std::max(3.0, length * rng.uniform(0.055, 0.085));
+    double nextBranch = std::max(spacing * 0.6, 4.0);
+    bool leftFirst = rng.chance(0.5);
+
+    double travelled = 0.0;
+    while (travelled < length) {
+        const double t = travelled / length;
+        const double a = angle + std::sin(wobbleSeed + travelled * 0.05) * 0.05;
+        const QPointF q = p + QPointF(std::cos(a), std::sin(a)) * step;
+
+        // Fade the stem towards its tip.
+        const double wNow = width * (1.0 - 0.65 * t);
+        QPen pen(QColor(255, 255, 255, int(255 * (0.95 - 0.35 * t))));
+        pen.setWidthF(wNow);
+        pen.setCapStyle(Qt::RoundCap);
+        painter.setPen(pen);
+        painter.drawLine(p, q);
+
+        if (q.x() > 0 && q.y() > 0 && q.x() < ctx.w && q.y() < ctx.h
+            && edgeMetric(float(q.x()), float(q.y()), ctx.w, ctx.h) < stopMetric && depth >= 2)
+            break;
+
+        if (travelled >= nextBranch && depth > 0) {
+            const double remaining = 1.0 - t;
+            // Longest near the base, with an irregular rhythm so the
+            // feathers do not look like little fir trees.
+            const double rhythm = 0.75 + 0.5 * std::sin(travelled * 0.11 + wobbleSeed);
+            const double baseLen = length * (depth >= 2 ? 0.38 : 0.45) * std::pow(remaining, 0.8) * rhythm;
+            for (int side = 0; side < 2; ++side) {
+                const double sign = ((side == 0) == leftFirst) ? 1.0 : -1.0;
+                if (rng.chance(0.12))
+                    continue;
+                const double bl = baseLen * rng.uniform(0.65, 1.1);
+                if (bl < 2.5)
+                    continue;
+                const double ba = a + sign * branchAngle * rng.uniform(0.9, 1.1);
+                growFeather(ctx, q, ba, bl, std::max(0.5, width * 0.58), depth - 1, stopMetric);
+            }
+            leftFirst = !leftFirst;
+            spacing *= rng.uniform(0.93, 1.0);
+            nextBranch = travelled + std::max(3.0, spacing * rng.uniform(0.7, 1.3));
+        }
+
+        angle += curvature * step;
+        p = q;
+        travelled += step;
+    }
+}
+
+void drawFeathers(QImage &layer, Rng &rng)
+{
+    const int w = layer.width();
+    const int h = layer.height();
+    QPainter painter(&layer);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    FeatherContext ctx{&painter, &rng, w, h};
+
+    // Walk along each side and start a feather every few dozen pixels,
+    // pointing roughly inward.
+    struct Side {
+        QPointF from;
+        QPointF to;
+        double inward;
+    };
+    const Side sides[4] = {
+        {QPointF(0, 0), QPointF(w, 0), kPi / 2},       // top, grows down
+        {QPointF(w, 0), QPointF(w, h), kPi},           // right, grows left
+        {QPointF(w, h), QPointF(0, h), -kPi / 2},      // bottom, grows up
+        {QPointF(0, h), QPointF(0, 0), 0.0},           // left, grows right
+    };
+    for (const Side &s : sides) {
+        const QPointF d = s.to - s.from;
+        const double len = std::hypot(d.x(), d.y());
+        double pos = rng.uniform(10.0, 40.0);
+        while (pos < len - 10.0) {
+            const QPointF start = s.from + d * (pos / len);
+            const double angle = s.inward + rng.uniform(-0.65, 0.65);
+            const double length = rng.uniform(70.0, 190.0);
+            const float stop = float(rng.uniform(0.48, 0.64));
+            growFeather(ctx, start, angle, length, rng.uniform(1.3, 2.0), 2, stop);
+            pos += rng.uniform(26.0, 58.0);
+        }
+    }
+
+    // Corners collect the most frost: a few long feathers fanning inwards.
+    const QPointF corners[4] = {QPointF(0, 0), QPointF(w, 0), QPointF(w, h), QPointF(0, h)};
+    for (const QPointF &c : corners) {
+        const double towardsCentre = std::atan2(h / 2.0 - c.y(), w / 2.0 - c.x());
+        const int count = 3;
+        for (int i = 0; i < count; ++i) {
+            const double spread = (i - (count - 1) / 2.0) * 0.42 + rng.uniform(-0.12, 0.12);
+            const double length = rng.uniform(150.0, 230.0) * (i == 1 ? 1.0 : 0.8);
+            growFeather(ctx, c, towardsCentre + spread, length, rng.uniform(1.8, 2.4), 2,
+                        float(rng.uniform(0.55, 0.68)));
+        }
+    }
+
+    // More feathers sprouting inside the frosty border band, so the frost
+    // looks grown rather than lined up along the frame.
+    const int inner = (w + h) / 22;
+    for (int i = 0; i < inner; ++i) {
+        const double x = rng.uniform(0.0, w);
+        const double y = rng.uniform(0.0, h);
+        if (edgeMetric(float(x), float(y), w, h) < 0.80f)
+            continue;
+        const double towardsCentre = std::atan2(h / 2.0 - y, w / 2.0 - x);
+        growFeather(ctx, QPointF(x, y), towardsCentre + rng.uniform(-0.9, 0.9), rng.uniform(45.0, 110.0),
+                    rng.uniform(1.0, 1.5), 2, float(rng.uniform(0.50, 0.64)));
+    }
+}
+
+// Small glittering ice crystals: many fine dots and a few star-shaped glints.
+// Denser where the frost is thick, but present everywhere.
+void drawSparkles(QImage &layer, Rng &rng, const Plane &coverage)
+{
+    const int w = layer.width();
+    const int h = layer.height();
+    QPainter painter(&layer);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+
+    const int dots = w * h / 220;
+    for (int i = 0; i < dots; ++i) {
+        const double x = rng.uniform(0.0, w);
+        const double y = rng.uniform(0.0, h);
+        const double r = rng.uniform(0.45, 1.15);
+        const double alpha = rng.uniform(0.35, 1.0);
+        const float c = coverage.sample(float(x), float(y));
+        if (!rng.chance(0.25 + 0.75 * c))
+            continue;
+        painter.setBrush(QColor(255, 255, 255, int(255 * alpha)));
+        painter.drawEllipse(QPointF(x, y), r, r);
+    }
+
+    const int glints = w * h / 5500;
+    for (int i = 0; i < glints; ++i) {
+        const double x = rng.uniform(8.0, w - 8.0);
+        const double y = rng.uniform(8.0, h - 8.0);
+        const double size = rng.uniform(3.5, 9.0);
+        const double tilt = rng.uniform(-0.3, 0.3);
+        const float c = coverage.sample(float(x), float(y));
+        if (!rng.chance(0.3 + 0.7 * c))
+            continue;
+
+        // A hint of colour, like light split by an ice crystal.
+        static const QColor tints[] = {QColor(255, 255, 255), QColor(200, 240, 255), QColor(255, 225, 245),
+                                       QColor(255, 248, 205), QColor(215, 255, 235)};
+        const QColor tint = tints[rng.next() % 5];
+        QRadialGradient glow(QPointF(x, y), size * 1.1);
+        glow.setColorAt(0.0, QColor(tint.red(), tint.green(), tint.blue(), 170));
+        glow.setColorAt(0.4, QColor(tint.red(), tint.green(), tint.blue(), 60));
+        glow.setColorAt(1.0, QColor(tint.red(), tint.green(), tint.blue(), 0));
+        painter.setBrush(glow);
+        painter.drawEllipse(QPointF(x, y), size * 1.1, size * 1.1);
+
+        painter.save();
+        painter.translate(x, y);
+        painter.rotate(tilt * 180.0 / kPi);
+        for (int arm = 0; arm < 4; ++arm) {
+            const double len = (arm % 2 == 0) ? size : size * 0.75;
+            const double along = arm < 2 ? 0.0 : 90.0;
+            painter.save();
+            painter.rotate(along + (arm % 2) * 180.0);
+            // A thin tapering ray in both directions from the centre.
+            QPainterPath ray;
+            ray.moveTo(-len, 0);
+            ray.lineTo(0, -0.8);
+            ray.lineTo(len, 0);
+            ray.lineTo(0, 0.8);
+            ray.closeSubpath();
+            painter.setBrush(QColor(255, 255, 255, 235));
+            painter.drawPath(ray);
+            painter.restore();
+        }
+        painter.rotate(45.0);
+        QPainterPath diag;
+        const double d = size * 0.4;
+        diag.moveTo(-d, 0);
+        diag.lineTo(0, -0.5);
+        diag.lineTo(d, 0);
+        diag.lineTo(0, 0.5);
+        diag.closeSubpath();
+        diag.moveTo(0, -d);
+        diag.lineTo(0.5, 0);
+        diag.lineTo(0, d);
+        diag.lineTo(-0.5, 0);
+        diag.closeSubpath();
+        painter.setBrush(QColor(255, 255, 255, 180));
+        painter.drawPath(diag);
+        painter.setBrush(QColor(255, 255, 255));
+        painter.drawEllipse(QPointF(0, 0), 1.3, 1.3);
+        painter.restore();
+    }
+}
+
+Plane alphaPlane(const QImage &layer)
+{
+    Plane p(layer.width(), layer.height());
+    for (int y = 0; y < layer.height(); ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(layer.constScanLine(y));
+        for (int x = 0; x < layer.width(); ++x)
+            p.at(x, y) = float(qAlpha(line[x])) / 255.0f;
+    }
+    return p;
+}
+
+// Worley noise: distance to the second nearest minus the nearest feature
+// point. Small values trace the borders between cells, which look like the
+// boundaries between ice grains.
+float cellBorders(float x, float y, uint32_t seed)
+{
+    const int cx = int(std::floor(x));
+    const int cy = int(std::floor(y));
+    float d1 = 1e9f;
+    float d2 = 1e9f;
+    for (int j = -1; j <= 1; ++j) {
+        for (int i = -1; i <= 1; ++i) {
+            const float px = float(cx + i) + hash01(cx + i, cy + j, seed);
+            const float py = float(cy + j) + hash01(cx + i, cy + j, seed + 77u);
+            const float d = std::hypot(px - x, py - y);
+            if (d < d1) {
+                d2 = d1;
+                d1 = d;
+            } else if (d < d2) {
+                d2 = d;
+            }
+        }
+    }
+    return d2 - d1;
+}
+
+} // namespace
+
+QImage makeIce(const QImage &photo, uint32_t seed)
+{
+    const QImage src = photo.convertToFormat(QImage::Format_RGB32);
+    const int w = src.width();
+    const int h = src.height();
+    Rng rng(0xF7057A9Eull ^ (uint64_t(seed) * 0x100000001B3ull));
+
+    // 1. How thick the frost is at each point: thin in the middle, thick at
+    //    the border, with a cloudy irregular boundary.
+    Plane coverage(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const float r = edgeMetric(float(x), float(y), w, h);
+            const float n = 0.34f * (fbm(x / 90.0f, y / 90.0f, seed + 1u, 4) - 0.5f)
+                            + 0.12f * (fbm(x / 28.0f, y / 28.0f, seed + 6u, 3) - 0.5f);
+            coverage.at(x, y) = smoothstep(0.40f, 1.02f, r + n);
+        }
+
+    // 2. The scene through bumpy glass: displace by smooth noise (stronger
+    //    where the frost is thick), then blur, more towards the edges.
+    Plane chan[3] = {Plane(w, h), Plane(w, h), Plane(w, h)};
+    for (int y = 0; y < h; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(src.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            chan[0].at(x, y) = float(qRed(line[x])) / 255.0f;
+            chan[1].at(x, y) = float(qGreen(line[x])) / 255.0f;
+            chan[2].at(x, y) = float(qBlue(line[x])) / 255.0f;
+        }
+    }
+    Plane warped[3] = {Plane(w, h), Plane(w, h), Plane(w, h)};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const float c = coverage.at(x, y);
+            const float amp = 1.8f + 7.0f * c;
+            const float dx = (fbm(x / 48.0f, y / 48.0f, seed + 2u, 3) - 0.5f) * 2.0f * amp
+                             + (valueNoise(x / 6.0f, y / 6.0f, seed + 4u) - 0.5f) * 1.4f;
+            const float dy = (fbm(x / 48.0f, y / 48.0f, seed + 3u, 3) - 0.5f) * 2.0f * amp
+                             + (valueNoise(x / 6.0f, y / 6.0f, seed + 5u) - 0.5f) * 1.4f;
+            for (int k = 0; k < 3; ++k)
+                warped[k].at(x, y) = chan[k].sample(float(x) + dx, float(y) + dy);
+        }
+    Plane soft[3] = {warped[0], warped[1], warped[2]};
+    Plane blurry[3] = {warped[0], warped[1], warped[2]};
+    for (int k = 0; k < 3; ++k) {
+        gaussianBlur(soft[k], 1.5f);
+        gaussianBlur(blurry[k], 6.5f);
+    }
+
+    // 3. Fine grain of the frost.
+    Plane grain(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            grain.at(x, y) = hash01(x, y, seed + 9u) - 0.5f;
+    gaussianBlur(grain, 0.7f);
+
+    // 4. Frost feathers and glitter, drawn as vector strokes.
+    QImage featherLayer(w, h, QImage::Format_ARGB32_Premultiplied);
+    featherLayer.fill(Qt::transparent);
+    drawFeathers(featherLayer, rng);
+    const Plane feathers = alphaPlane(featherLayer);
+    Plane featherGlow = feathers;
+    gaussianBlur(featherGlow, 2.5f);
+    Plane featherHalo = feathers;
+    gaussianBlur(featherHalo, 8.0f);
+    // Feathers are raised a little: a faint blue shade on their lower right.
+    Plane featherShade(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            featherShade.at(x, y) = feathers.at(std::max(0, x - 1), std::max(0, y - 1));
+    gaussianBlur(featherShade, 0.8f);
+
+    QImage sparkleLayer(w, h, QImage::Format_ARGB32_Premultiplied);
+    sparkleLayer.fill(Qt::transparent);
+    drawSparkles(sparkleLayer, rng, coverage);
+
+    QImage out(w, h, QImage::Format_ARGB32);
+    for (int y = 0; y < h; ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+        const QRgb *sparkLine = reinterpret_cast<const QRgb *>(sparkleLayer.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const float c = coverage.at(x, y);
+            float col[3];
+            for (int k = 0; k < 3; ++k)
+                col[k] = mix(soft[k].at(x, y), blurry[k].at(x, y), smoothstep(0.0f, 0.75f, c));
+
+            // Cold, pale colours: less saturation, a blue cast, lifted blacks.
+            const float lum = 0.30f * col[0] + 0.59f * col[1] + 0.11f * col[2];
+            const float sat = 1.0f - (0.12f + 0.50f * c);
+            const float tint[3] = {0.93f, 0.98f, 1.06f};
+            for (int k = 0; k < 3; ++k)
+                col[k] = 0.08f + 0.92f * (lum + (col[k] - lum) * sat) * tint[k];
+
+            // The frost itself: from icy blue to white, cloudy and grainy,
+            // with faint borders between the ice grains.
+            const float cloud = fbm(x / 55.0f, y / 55.0f, seed + 11u, 5);
+            const float cells = cellBorders(x / 24.0f, y / 24.0f, seed + 13u);
+            const float cellLine = 1.0f - smoothstep(0.0f, 0.10f, cells);
+            const float g = grain.at(x, y) * (0.35f + 0.65f * c);
+            const float bright = clamp01(0.60f + 0.70f * (cloud - 0.5f) + 0.9f * g + 0.30f * cellLine * c);
+            const float frost[3] = {mix(0.70f, 0.98f, bright), mix(0.83f, 0.995f, bright), mix(0.95f, 1.0f, bright)};
+            float white = 0.17f + 0.69f * std::pow(c, 1.3f) + (0.06f + 0.16f * c) * (cloud - 0.5f)
+                          + 0.20f * g + 0.10f * cellLine * c;
+            white = std::clamp(white, 0.14f, 0.94f);
+            for (int k = 0; k < 3; ++k)
+                col[k] = mix(col[k], frost[k], white);
+
+            // Feathers: crisp white strokes, a thin blue shade for relief and
+            // a soft halo of rime around them.
+            const float f = feathers.at(x, y);
+            const float shade = clamp01(featherShade.at(x, y) - f) * 0.40f;
+            const float halo = clamp01(0.50f * featherGlow.at(x, y) + 0.40f * featherHalo.at(x, y));
+            const float iceShade[3] = {0.50f, 0.66f, 0.84f};
+            const float featherWhite[3] = {0.98f, 0.995f, 1.0f};
+            for (int k = 0; k < 3; ++k) {
+                col[k] = mix(col[k], featherWhite[k], halo);
+                col[k] = mix(col[k], iceShade[k], shade);
+                col[k] = mix(col[k], featherWhite[k], 0.95f * f);
+            }
+
+            // Glitter adds light (screen blend of the premultiplied layer).
+            const QRgb sp = sparkLine[x];
+            const float spc[3] = {qRed(sp) / 255.0f, qGreen(sp) / 255.0f, qBlue(sp) / 255.0f};
+            for (int k = 0; k < 3; ++k)
+                col[k] = col[k] + (1.0f - col[k]) * spc[k];
+
+            auto to8 = [](float v) { return std::clamp(int(std::lround(v * 255.0f)), 0, 255); };
+            line[x] = qRgba(to8(col[0]), to8(col[1]), to8(col[2]), 255);
+        }
+    }
+    return out;
+}
+
+} // namespace art

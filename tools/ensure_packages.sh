@@ -1,0 +1,37 @@
+# Installs the Debian/Ubuntu packages Frostpane needs, if any is missing.
+# Sourced by run.sh and test.sh.
+
+FROSTPANE_PACKAGES=(
+  cmake g++ pkg-config make
+  qt6-base-dev qt6-multimedia-dev
+  # Qt's camera backend on Linux; without plugins-base no frame ever arrives.
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+  libgtest-dev libbenchmark-dev
+  # Headless window tests and screenshots.
+  xvfb xauth xdotool imagemagick
+)
+
+ensure_packages() {
+  local missing=()
+  local package
+  for package in "${FROSTPANE_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$package")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+
+  echo "Installing missing packages: ${missing[*]}"
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null; then
+      sudo=(sudo)
+    else
+      echo "Missing packages and no sudo: please install ${missing[*]}" >&2
+      return 1
+    fi
+  fi
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
