@@ -324,6 +324,10 @@ void TFrostpaneMainForm::createComponents()
 
     connect(CameraComponent, &VideoCamera::sampleBufferReady, this,
             &TFrostpaneMainForm::CameraComponentSampleBufferReady);
+    connect(CameraIconRectangle, &BitmapRectangle::clicked, this,
+            &TFrostpaneMainForm::CameraIconRectangleClick);
+    connect(SwitchFrontAndBackCameraIconRectangle, &BitmapRectangle::clicked, this,
+            &TFrostpaneMainForm::SwitchFrontAndBackCameraIconRectangleClick);
     connect(CameraResolutionsTrackBar, &FloatTrackBar::valueChanged, this,
             &TFrostpaneMainForm::CameraResolutionsTrackBarChange);
     connect(CameraResolutionsTrackBar, &FloatTrackBar::thumbDragged, this,

@@ -188,6 +188,14 @@ public:
     BitmapRectangle *toolIcon(ToolIcon icon) const;
     IconHome &toolIconHome(ToolIcon icon);
 
+    // Camera control (camera/)
+    void CameraIconRectangleClick();
+    void SwitchFrontAndBackCameraIconRectangleClick();
+    void SwitchToFrontCamera();
+    void SwitchToBackCamera();
+    bool isIconTap() const;
+    void showCameraState();
+
     // Capture settings (camera/)
     void GetCameraAllResolutions();
     void SetDefaultOrCustomCameraResolution();
@@ -205,6 +213,7 @@ private:
                             const QString &text);
     FloatTrackBar *createTrackBar(float x, float y, float w, float h);
     void centreAlignedChildren();
+    void switchCamera(CameraKind kind);
 
     bool m_constructed = false;
 };

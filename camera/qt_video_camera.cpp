@@ -1,5 +1,7 @@
 #include "camera/qt_video_camera.h"
 
+#include "camera/frame_conversion.h"
+
 #include <QCamera>
 #include <QLoggingCategory>
 #include <QMediaCaptureSession>
@@ -7,6 +9,7 @@
 #include <QVideoSink>
 
 #include <cmath>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcCamera, "frostpane.camera")
 
@@ -172,14 +175,70 @@ void QtVideoCamera::frameArrived(const QVideoFrame &frame)
         Qt::QueuedConnection);
 }
 
+namespace {
+
+FramePixelFormat framePixelFormat(QVideoFrameFormat::PixelFormat format)
+{
+    switch (format) {
+    case QVideoFrameFormat::Format_YUYV: return FramePixelFormat::YUYV;
+    case QVideoFrameFormat::Format_UYVY: return FramePixelFormat::UYVY;
+    case QVideoFrameFormat::Format_NV12: return FramePixelFormat::NV12;
+    case QVideoFrameFormat::Format_NV21: return FramePixelFormat::NV21;
+    case QVideoFrameFormat::Format_YUV420P: return FramePixelFormat::I420;
+    case QVideoFrameFormat::Format_YV12: return FramePixelFormat::YV12;
+    case QVideoFrameFormat::Format_BGRA8888:
+    case QVideoFrameFormat::Format_BGRA8888_Premultiplied:
+    case QVideoFrameFormat::Format_BGRX8888: return FramePixelFormat::BGRA;
+    case QVideoFrameFormat::Format_RGBA8888:
+    case QVideoFrameFormat::Format_RGBX8888: return FramePixelFormat::RGBA;
+    case QVideoFrameFormat::Format_ARGB8888:
+    case QVideoFrameFormat::Format_ARGB8888_Premultiplied:
+    case QVideoFrameFormat::Format_XRGB8888: return FramePixelFormat::ARGB;
+    case QVideoFrameFormat::Format_ABGR8888:
+    case QVideoFrameFormat::Format_XBGR8888: return FramePixelFormat::ABGR;
+    default: return FramePixelFormat::Unsupported;
+    }
+}
+
+YuvColours yuvColours(const QVideoFrameFormat &format)
+{
+    YuvColours colours;
+    colours.matrix = format.colorSpace() == QVideoFrameFormat::ColorSpace_BT709 ? YuvMatrix::Bt709
+                                                                               : YuvMatrix::Bt601;
+    colours.fullRange = format.colorRange() == QVideoFrameFormat::ColorRange_Full;
+    return colours;
+}
+
+} // namespace
+
 bool QtVideoCamera::takeFrame(QImage &target)
 {
-    if (!d->newestFrame.isValid())
+    QVideoFrame frame = std::exchange(d->newestFrame, QVideoFrame());
+    if (!frame.isValid())
         return false;
-    QImage image = d->newestFrame.toImage();
-    d->newestFrame = {};
-    if (image.isNull())
+    const QSize size = frame.size();
+    const FramePixelFormat format = framePixelFormat(frame.pixelFormat());
+    if (format == FramePixelFormat::Unsupported || size.isEmpty()) {
+        qCDebug(lcCamera) << "frame format not converted:" << frame.pixelFormat() << size;
         return false;
-    target = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    return true;
+    }
+    if (!frame.map(QVideoFrame::ReadOnly))
+        return false;
+    FramePlanes planes;
+    for (int i = 0; i < std::min(frame.planeCount(), 3); ++i) {
+        planes.data[i] = frame.bits(i);
+        planes.stride[i] = frame.bytesPerLine(i);
+        planes.size[i] = frame.mappedBytes(i);
+    }
+    // Reuse the target's pixels when they fit: no allocation per frame.
+    if (target.size() != size || target.format() != QImage::Format_ARGB32_Premultiplied)
+        target = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    const bool converted = !target.isNull()
+                           && convertFrame(format, planes, size.width(), size.height(),
+                                           yuvColours(frame.surfaceFormat()), target.bits(),
+                                           target.bytesPerLine());
+    frame.unmap();
+    if (!converted)
+        qCDebug(lcCamera) << "frame skipped: incomplete planes" << frame.pixelFormat() << size;
+    return converted;
 }

@@ -1,0 +1,189 @@
+#include "camera/frame_conversion.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+struct Coefficients
+{
+    int y, rv, gu, gv, bu, yOffset;
+};
+
+Coefficients coefficientsFor(YuvColours colours)
+{
+    // Fixed point, 8 fractional bits.
+    if (colours.fullRange) {
+        return colours.matrix == YuvMatrix::Bt709 ? Coefficients{256, 403, -48, -120, 475, 0}
+                                                  : Coefficients{256, 359, -88, -183, 454, 0};
+    }
+    return colours.matrix == YuvMatrix::Bt709 ? Coefficients{298, 459, -55, -136, 541, 16}
+                                              : Coefficients{298, 409, -100, -208, 516, 16};
+}
+
+inline std::uint32_t clampByte(int v)
+{
+    return std::uint32_t(v < 0 ? 0 : v > 255 ? 255 : v);
+}
+
+inline std::uint32_t yuvToWord(const Coefficients &k, int y, int u, int v)
+{
+    const int c = k.y * (y - k.yOffset) + 128;
+    const int d = u - 128;
+    const int e = v - 128;
+    const std::uint32_t r = clampByte((c + k.rv * e) >> 8);
+    const std::uint32_t g = clampByte((c + k.gu * d + k.gv * e) >> 8);
+    const std::uint32_t b = clampByte((c + k.bu * d) >> 8);
+    return 0xFF000000u | r << 16 | g << 8 | b;
+}
+
+inline std::uint32_t *destinationRow(std::uint8_t *destination, std::ptrdiff_t stride, int y)
+{
+    return reinterpret_cast<std::uint32_t *>(destination + stride * y);
+}
+
+struct PlaneNeed
+{
+    std::ptrdiff_t rowBytes;
+    int rows;
+};
+
+int planeCount(FramePixelFormat format)
+{
+    switch (format) {
+    case FramePixelFormat::NV12:
+    case FramePixelFormat::NV21:
+        return 2;
+    case FramePixelFormat::I420:
+    case FramePixelFormat::YV12:
+        return 3;
+    case FramePixelFormat::Unsupported:
+        return 0;
+    default:
+        return 1;
+    }
+}
+
+PlaneNeed planeNeed(FramePixelFormat format, int plane, int width, int height)
+{
+    const std::ptrdiff_t halfWidth = (std::ptrdiff_t(width) + 1) / 2;
+    const int halfHeight = (height + 1) / 2;
+    switch (format) {
+    case FramePixelFormat::YUYV:
+    case FramePixelFormat::UYVY:
+        return {halfWidth * 4, height};
+    case FramePixelFormat::NV12:
+    case FramePixelFormat::NV21:
+        return plane == 0 ? PlaneNeed{width, height} : PlaneNeed{halfWidth * 2, halfHeight};
+    case FramePixelFormat::I420:
+    case FramePixelFormat::YV12:
+        return plane == 0 ? PlaneNeed{width, height} : PlaneNeed{halfWidth, halfHeight};
+    default:
+        return {std::ptrdiff_t(width) * 4, height};
+    }
+}
+
+} // namespace
+
+bool framePlanesAreComplete(FramePixelFormat format, const FramePlanes &planes, int width,
+                            int height)
+{
+    const int count = planeCount(format);
+    if (count == 0 || width <= 0 || height <= 0)
+        return false;
+    for (int i = 0; i < count; ++i) {
+        const PlaneNeed need = planeNeed(format, i, width, height);
+        if (!planes.data[i] || planes.stride[i] < need.rowBytes || planes.size[i] < 0)
+            return false;
+        // The last row needs only its own bytes, not a whole stride.
+        const std::ptrdiff_t required = planes.stride[i] * (need.rows - 1) + need.rowBytes;
+        if (planes.size[i] < required)
+            return false;
+    }
+    return true;
+}
+
+bool convertFrame(FramePixelFormat format, const FramePlanes &planes, int width, int height,
+                  YuvColours colours, std::uint8_t *destination, std::ptrdiff_t destinationStride)
+{
+    if (!destination || destinationStride < std::ptrdiff_t(width) * 4
+        || !framePlanesAreComplete(format, planes, width, height))
+        return false;
+
+    const Coefficients k = coefficientsFor(colours);
+    switch (format) {
+    case FramePixelFormat::YUYV:
+    case FramePixelFormat::UYVY: {
+        const bool yFirst = format == FramePixelFormat::YUYV;
+        for (int y = 0; y < height; ++y) {
+            const std::uint8_t *src = planes.data[0] + planes.stride[0] * y;
+            std::uint32_t *dst = destinationRow(destination, destinationStride, y);
+            for (int x = 0; x < width; x += 2) {
+                const std::uint8_t *q = src + std::ptrdiff_t(x) * 2;
+                const int y0 = yFirst ? q[0] : q[1];
+                const int u = yFirst ? q[1] : q[0];
+                const int y1 = yFirst ? q[2] : q[3];
+                const int v = yFirst ? q[3] : q[2];
+                dst[x] = yuvToWord(k, y0, u, v);
+                if (x + 1 < width)
+                    dst[x + 1] = yuvToWord(k, y1, u, v);
+            }
+        }
+        return true;
+    }
+    case FramePixelFormat::NV12:
+    case FramePixelFormat::NV21: {
+        const int uIndex = format == FramePixelFormat::NV12 ? 0 : 1;
+        for (int y = 0; y < height; ++y) {
+            const std::uint8_t *luma = planes.data[0] + planes.stride[0] * y;
+            const std::uint8_t *chroma = planes.data[1] + planes.stride[1] * (y / 2);
+            std::uint32_t *dst = destinationRow(destination, destinationStride, y);
+            for (int x = 0; x < width; ++x) {
+                const std::uint8_t *uv = chroma + std::ptrdiff_t(x / 2) * 2;
+                dst[x] = yuvToWord(k, luma[x], uv[uIndex], uv[1 - uIndex]);
+            }
+        }
+        return true;
+    }
+    case FramePixelFormat::I420:
+    case FramePixelFormat::YV12: {
+        const int uPlane = format == FramePixelFormat::I420 ? 1 : 2;
+        const int vPlane = 3 - uPlane;
+        for (int y = 0; y < height; ++y) {
+            const std::uint8_t *luma = planes.data[0] + planes.stride[0] * y;
+            const std::uint8_t *u = planes.data[uPlane] + planes.stride[uPlane] * (y / 2);
+            const std::uint8_t *v = planes.data[vPlane] + planes.stride[vPlane] * (y / 2);
+            std::uint32_t *dst = destinationRow(destination, destinationStride, y);
+            for (int x = 0; x < width; ++x)
+                dst[x] = yuvToWord(k, luma[x], u[x / 2], v[x / 2]);
+        }
+        return true;
+    }
+    case FramePixelFormat::BGRA:
+    case FramePixelFormat::RGBA:
+    case FramePixelFormat::ARGB:
+    case FramePixelFormat::ABGR: {
+        // Byte positions of red, green and blue within each pixel.
+        int r = 2, g = 1, b = 0;
+        if (format == FramePixelFormat::RGBA)
+            r = 0, g = 1, b = 2;
+        else if (format == FramePixelFormat::ARGB)
+            r = 1, g = 2, b = 3;
+        else if (format == FramePixelFormat::ABGR)
+            r = 3, g = 2, b = 1;
+        for (int y = 0; y < height; ++y) {
+            const std::uint8_t *src = planes.data[0] + planes.stride[0] * y;
+            std::uint32_t *dst = destinationRow(destination, destinationStride, y);
+            for (int x = 0; x < width; ++x) {
+                const std::uint8_t *p = src + std::ptrdiff_t(x) * 4;
+                // Camera pictures are opaque; an X byte may hold anything.
+                dst[x] = 0xFF000000u | std::uint32_t(p[r]) << 16 | std::uint32_t(p[g]) << 8 | p[b];
+            }
+        }
+        return true;
+    }
+    case FramePixelFormat::Unsupported:
+        break;
+    }
+    return false;
+}
