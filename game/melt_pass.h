@@ -39,7 +39,8 @@ struct MeltRule
 inline constexpr std::int32_t kMaxMeltLevel = 765;
 inline constexpr std::int32_t kCleanMeltLevel = 300;
 
-// Applies the rule to every pixel; returns the number of frozen pixels.
+// Applies the rule to every pixel with the fastest kernel this processor
+// runs; returns the number of frozen pixels.
 std::int64_t meltPass(const MeltImages &images, std::int32_t *levels, int width, int height,
                       MeltRule rule);
 
@@ -47,3 +48,11 @@ std::int64_t meltPass(const MeltImages &images, std::int32_t *levels, int width,
 // must match bit for bit.
 std::int64_t meltPassReference(const MeltImages &images, std::int32_t *levels, int width,
                                int height, MeltRule rule);
+
+// The kernels, for checking each one against the reference. Sse2 runs on every
+// x86-64 processor, Avx2 only where the processor has it; elsewhere only the
+// portable one exists. An unavailable kernel falls back to the portable one.
+enum class MeltKernel { Portable, Sse2, Avx2 };
+bool meltKernelAvailable(MeltKernel kernel);
+std::int64_t meltPassWith(MeltKernel kernel, const MeltImages &images, std::int32_t *levels,
+                          int width, int height, MeltRule rule);

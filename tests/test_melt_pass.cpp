@@ -89,7 +89,7 @@ private Q_SLOTS:
         QFETCH(int, levelBefore);
         QFETCH(int, levelAfter);
 
-        for (const bool fast : {false, true}) {
+        for (const int kernel : {-1, 0, 1, 2}) { // -1: the reference
             Planes p(1, 1, 0);
             p.camera[0] = current;
             p.previous[0] = previous;
@@ -98,8 +98,9 @@ private Q_SLOTS:
             p.levels[0] = levelBefore;
             const MeltImages images = p.images();
             const MeltRule rule{sensitivity, speed};
-            const std::int64_t frozen = fast ? meltPass(images, p.levels.data(), 1, 1, rule)
-                                             : meltPassReference(images, p.levels.data(), 1, 1, rule);
+            const std::int64_t frozen =
+                kernel < 0 ? meltPassReference(images, p.levels.data(), 1, 1, rule)
+                           : meltPassWith(MeltKernel(kernel), images, p.levels.data(), 1, 1, rule);
             QCOMPARE(p.levels[0], levelAfter);
             QCOMPARE(frozen, levelAfter < 300 ? 1 : 0);
             QCOMPARE(p.window[0], levelAfter < 300 ? kIce : kPhoto);
@@ -162,21 +163,36 @@ private Q_SLOTS:
         fast.window.assign(fast.window.size(), 0xDEADBEEFu); // padding must keep this
         Planes reference = fast;
 
-        for (int frame = 0; frame < 3; ++frame) {
-            const MeltRule rule{sensitivity, speed};
-            const std::int64_t a = meltPass(fast.images(), fast.levels.data(), width, height, rule);
-            const std::int64_t b =
-                meltPassReference(reference.images(), reference.levels.data(), width, height, rule);
-            QCOMPARE(a, b);
-            QVERIFY(fast.levels == reference.levels);
-            QVERIFY(fast.window == reference.window);
-            std::swap(fast.camera, fast.previous);
-            std::swap(reference.camera, reference.previous);
+        const Planes start = fast;
+        for (const MeltKernel kernel : {MeltKernel::Portable, MeltKernel::Sse2, MeltKernel::Avx2}) {
+            if (!meltKernelAvailable(kernel))
+                continue;
+            fast = start;
+            reference = start;
+            for (int frame = 0; frame < 3; ++frame) {
+                const MeltRule rule{sensitivity, speed};
+                const std::int64_t a =
+                    meltPassWith(kernel, fast.images(), fast.levels.data(), width, height, rule);
+                const std::int64_t b = meltPassReference(reference.images(), reference.levels.data(),
+                                                         width, height, rule);
+                QCOMPARE(a, b);
+                QVERIFY(fast.levels == reference.levels);
+                QVERIFY(fast.window == reference.window);
+                std::swap(fast.camera, fast.previous);
+                std::swap(reference.camera, reference.previous);
+            }
+            // Row padding is never written.
+            for (int y = 0; y < height; ++y)
+                for (int x = width; x < fast.strideWords; ++x)
+                    QCOMPARE(fast.window[std::size_t(y * fast.strideWords + x)], 0xDEADBEEFu);
         }
-        // Row padding is never written.
-        for (int y = 0; y < height; ++y)
-            for (int x = width; x < fast.strideWords; ++x)
-                QCOMPARE(fast.window[std::size_t(y * fast.strideWords + x)], 0xDEADBEEFu);
+        // The dispatching entry point agrees too.
+        fast = start;
+        reference = start;
+        QCOMPARE(meltPass(fast.images(), fast.levels.data(), width, height, {sensitivity, speed}),
+                 meltPassReference(reference.images(), reference.levels.data(), width, height,
+                                   {sensitivity, speed}));
+        QVERIFY(fast.levels == reference.levels);
     }
 };
 
