@@ -324,10 +324,24 @@ void TFrostpaneMainForm::createComponents()
 
     connect(CameraComponent, &VideoCamera::sampleBufferReady, this,
             &TFrostpaneMainForm::CameraComponentSampleBufferReady);
+    connect(OutputRectangle, &BitmapRectangle::clicked, this, &TFrostpaneMainForm::OutputRectangleClick);
     connect(CameraIconRectangle, &BitmapRectangle::clicked, this,
             &TFrostpaneMainForm::CameraIconRectangleClick);
     connect(SwitchFrontAndBackCameraIconRectangle, &BitmapRectangle::clicked, this,
             &TFrostpaneMainForm::SwitchFrontAndBackCameraIconRectangleClick);
+    connect(EyeIconRectangle, &BitmapRectangle::clicked, this, &TFrostpaneMainForm::EyeIconRectangleClick);
+    connect(SettingsIconRectangle, &BitmapRectangle::clicked, this,
+            &TFrostpaneMainForm::SettingsIconRectangleClick);
+    connect(AboutIconRectangle, &BitmapRectangle::clicked, this,
+            &TFrostpaneMainForm::AboutIconRectangleClick);
+    connect(NextImageIconRectangle, &BitmapRectangle::clicked, this,
+            &TFrostpaneMainForm::NextImageIconRectangleClick);
+    connect(PreviousImageIconRectangle, &BitmapRectangle::clicked, this,
+            &TFrostpaneMainForm::PreviousImageIconRectangleClick);
+    connect(OKButton, &QPushButton::clicked, this, &TFrostpaneMainForm::OKButtonClick);
+    connect(ButtonsVisibleTimer, &QTimer::timeout, this, &TFrostpaneMainForm::ButtonsVisibleTimerTimer);
+    connect(ExitCameraTimer, &QTimer::timeout, this, &TFrostpaneMainForm::ExitCameraTimerTimer);
+    connectToolIcons();
     connect(CameraResolutionsTrackBar, &FloatTrackBar::valueChanged, this,
             &TFrostpaneMainForm::CameraResolutionsTrackBarChange);
     connect(CameraResolutionsTrackBar, &FloatTrackBar::thumbDragged, this,

@@ -183,6 +183,32 @@ public:
     void GetCameraRectSize();
     void RedrawIce();
 
+    // Pictures and views (game/)
+    void NextImageIconRectangleClick();
+    void PreviousImageIconRectangleClick();
+    void EyeIconRectangleClick();
+    void OutputRectangleClick();
+    static QString pictureName(std::int32_t number);
+    void showPicture();
+
+    // Tool icons and auto-hide (ui/)
+    void ToolIconMouseDown(ToolIcon icon);
+    void ToolIconMouseUp(ToolIcon icon); // release and leave
+    void EnableAllToolsHitTest(QObject *sender, bool enabled);
+    void ButtonsVisibleTimerTimer();
+
+    // Settings panel and About panel (ui/)
+    void SettingsIconRectangleClick();
+    void OKButtonClick();
+    void AboutIconRectangleClick();
+    void AboutMemoClick() {}
+    QList<QWidget *> settingsControls() const;
+
+    // Shutdown (app/)
+    void FormCloseQuery(bool &canClose);
+    void ExitCameraTimerTimer();
+    void FormKeyDown(int &key);
+
     // Window layout (ui/)
     void FormResize();
     BitmapRectangle *toolIcon(ToolIcon icon) const;
@@ -205,6 +231,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void createComponents();
@@ -214,6 +242,7 @@ private:
     FloatTrackBar *createTrackBar(float x, float y, float w, float h);
     void centreAlignedChildren();
     void switchCamera(CameraKind kind);
+    void connectToolIcons();
 
     bool m_constructed = false;
 };
