@@ -324,6 +324,8 @@ void TFrostpaneMainForm::createComponents()
 
     connect(CameraComponent, &VideoCamera::sampleBufferReady, this,
             &TFrostpaneMainForm::CameraComponentSampleBufferReady);
+    // A camera that dies or is pulled out must not leave the icon saying "on".
+    connect(CameraComponent, &VideoCamera::stoppedByItself, this, &TFrostpaneMainForm::showCameraState);
     connect(OutputRectangle, &BitmapRectangle::clicked, this, &TFrostpaneMainForm::OutputRectangleClick);
     connect(CameraIconRectangle, &BitmapRectangle::clicked, this,
             &TFrostpaneMainForm::CameraIconRectangleClick);

@@ -3,6 +3,8 @@
 #include "camera/frame_conversion.h"
 
 #include <QCamera>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QLoggingCategory>
 #include <QMediaCaptureSession>
 #include <QMediaDevices>
@@ -13,22 +15,40 @@
 
 Q_LOGGING_CATEGORY(lcCamera, "frostpane.camera")
 
+namespace {
+
+// No frame for this long while active means the device has stopped: Qt
+// reports nothing when a stream dies or a camera is pulled out.
+constexpr int kStallMilliseconds = 2500;
+constexpr int kWatchdogMilliseconds = 500;
+
+} // namespace
+
 struct QtVideoCamera::Private
 {
     QCameraDevice device;
-    QMediaCaptureSession session;
+    QCameraFormat format; // the last accepted request; null: Qt's own choice
+    QMediaDevices devices;
     QVideoSink sink;
+    std::unique_ptr<QMediaCaptureSession> session;
     std::unique_ptr<QCamera> camera;
     QVideoFrame newestFrame;
+    QTimer watchdog;
+    QElapsedTimer sinceFrame;
+    bool restartTried = false;
 };
 
 QtVideoCamera::QtVideoCamera(QObject *parent)
     : VideoCamera(parent)
     , d(std::make_unique<Private>())
 {
-    d->session.setVideoSink(&d->sink);
     connect(&d->sink, &QVideoSink::videoFrameChanged, this, &QtVideoCamera::frameArrived);
+    // Ask for the device list once before listening to its changes: a change
+    // handler that is the first to ask can deadlock inside Qt 6.4.
     selectDevice();
+    connect(&d->devices, &QMediaDevices::videoInputsChanged, this, &QtVideoCamera::devicesChanged);
+    d->watchdog.setInterval(kWatchdogMilliseconds);
+    connect(&d->watchdog, &QTimer::timeout, this, &QtVideoCamera::checkFramesFlow);
 }
 
 QtVideoCamera::~QtVideoCamera()
@@ -43,9 +63,11 @@ void QtVideoCamera::selectDevice()
     if (m_kind == CameraKind::Front) {
         chosen = front;
     } else {
+        // Qt 6.4 lists each GStreamer camera twice under different ids, so
+        // "another camera" must also have another name.
         const QList<QCameraDevice> inputs = QMediaDevices::videoInputs();
         for (const QCameraDevice &input : inputs) {
-            if (input != front) {
+            if (input != front && input.description() != front.description()) {
                 chosen = input;
                 break;
             }
@@ -53,6 +75,7 @@ void QtVideoCamera::selectDevice()
     }
     if (chosen != d->device) {
         d->device = chosen;
+        d->format = QCameraFormat();
         d->camera.reset();
         m_requested = {};
         m_delivered = {};
@@ -75,37 +98,100 @@ bool QtVideoCamera::isActive() const
     return m_active;
 }
 
+void QtVideoCamera::detach()
+{
+    d->watchdog.stop();
+    d->newestFrame = {};
+    if (d->camera)
+        d->camera->stop();
+    // stop() alone lets frames flow on for seconds; leaving the session
+    // really stops the stream.
+    if (d->session)
+        d->session->setCamera(nullptr);
+}
+
+bool QtVideoCamera::attachAndStart()
+{
+    if (!d->session) {
+        d->session = std::make_unique<QMediaCaptureSession>();
+        // The sink before the camera: the other order can stall after one frame.
+        d->session->setVideoSink(&d->sink);
+    }
+    if (!d->camera) {
+        d->camera = std::make_unique<QCamera>(d->device);
+        if (!d->format.isNull())
+            d->camera->setCameraFormat(d->format);
+        connect(d->camera.get(), &QCamera::errorOccurred, this,
+                [](QCamera::Error error, const QString &text) {
+                    qCWarning(lcCamera) << "camera error" << error << text;
+                });
+    }
+    d->session->setCamera(d->camera.get());
+    d->camera->start();
+    return d->camera->isActive() && d->camera->error() == QCamera::NoError;
+}
+
 void QtVideoCamera::setActive(bool active)
 {
     if (active == m_active)
         return;
     if (!active) {
         m_active = false;
-        d->newestFrame = {};
-        if (d->camera)
-            d->camera->stop();
-        // stop() alone lets frames flow on for seconds; detaching really stops.
-        d->session.setCamera(nullptr);
+        detach();
         return;
     }
     // Qt's camera on a null device streams a test pattern: never start one.
     if (d->device.isNull())
         return;
-    if (!d->camera) {
-        d->camera = std::make_unique<QCamera>(d->device);
-        connect(d->camera.get(), &QCamera::errorOccurred, this,
-                [](QCamera::Error error, const QString &text) {
-                    qCWarning(lcCamera) << "camera error" << error << text;
-                });
-    }
-    d->session.setCamera(d->camera.get());
-    d->camera->start();
-    m_active = d->camera->isActive() && d->camera->error() == QCamera::NoError;
+    m_delivered = {};
+    m_active = attachAndStart();
     if (!m_active) {
         qCWarning(lcCamera) << "camera did not start:" << d->camera->errorString();
-        d->camera->stop();
-        d->session.setCamera(nullptr);
+        detach();
+        return;
     }
+    d->sinceFrame.start();
+    d->restartTried = false;
+    d->watchdog.start();
+}
+
+void QtVideoCamera::checkFramesFlow()
+{
+    if (!m_active || d->sinceFrame.elapsed() < kStallMilliseconds)
+        return;
+    if (!d->restartTried) {
+        // A stream that died inside Qt comes back only with a new session.
+        qCInfo(lcCamera) << "no frames for" << d->sinceFrame.elapsed() << "ms: restarting capture";
+        d->restartTried = true;
+        detach();
+        d->session.reset();
+        d->camera.reset();
+        if (attachAndStart()) {
+            d->sinceFrame.start();
+            d->watchdog.start();
+            return;
+        }
+    }
+    qCWarning(lcCamera) << "camera stopped delivering frames";
+    stopByItself();
+}
+
+void QtVideoCamera::devicesChanged()
+{
+    if (!m_active)
+        return;
+    const QList<QCameraDevice> inputs = QMediaDevices::videoInputs();
+    if (!inputs.contains(d->device)) {
+        qCWarning(lcCamera) << "camera removed:" << d->device.description();
+        stopByItself();
+    }
+}
+
+void QtVideoCamera::stopByItself()
+{
+    m_active = false;
+    detach();
+    Q_EMIT stoppedByItself();
 }
 
 QList<VideoCaptureSetting> QtVideoCamera::availableCaptureSettings() const
@@ -139,10 +225,9 @@ void QtVideoCamera::requestCaptureSetting(const VideoCaptureSetting &setting)
     for (const QCameraFormat &format : formats) {
         if (format.resolution() == QSize(setting.Width, setting.Height)
             && std::abs(double(format.maxFrameRate()) - setting.FrameRate) < 0.01) {
-            if (!d->camera) {
-                d->camera = std::make_unique<QCamera>(d->device);
-            }
-            d->camera->setCameraFormat(format);
+            d->format = format;
+            if (d->camera)
+                d->camera->setCameraFormat(format);
             m_requested = setting;
             m_delivered = {};
             return;
@@ -157,6 +242,8 @@ void QtVideoCamera::frameArrived(const QVideoFrame &frame)
     // The capture thread waits for this handler: keep it short, never block.
     if (!m_active || !frame.isValid())
         return;
+    d->sinceFrame.start();
+    d->restartTried = false;
     d->newestFrame = frame;
     const QSize size = frame.size();
     m_delivered = {size.width(), size.height(),

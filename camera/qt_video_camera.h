@@ -33,6 +33,11 @@ private:
 
     void selectDevice();
     void frameArrived(const QVideoFrame &frame);
+    bool attachAndStart();
+    void detach();
+    void checkFramesFlow();
+    void devicesChanged();
+    void stopByItself();
 
     // Qt Multimedia stays out of this header.
     std::unique_ptr<Private> d;

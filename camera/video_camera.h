@@ -47,4 +47,7 @@ Q_SIGNALS:
     // A new frame is waiting. Emitted on the GUI thread, at most once per step:
     // frames that arrive meanwhile replace the waiting one.
     void sampleBufferReady();
+    // The camera stopped without being asked: the device went away or no
+    // frame came for a while. isActive() is false by now.
+    void stoppedByItself();
 };

@@ -169,6 +169,19 @@ private Q_SLOTS:
         QVERIFY(!f.camera->isActive());
     }
 
+    void aCameraThatStopsByItselfShowsOff()
+    {
+        FormFixture f(typicalWebcamSettings());
+        f.form->CameraIconRectangleClick();
+        QCOMPARE(f.form->CameraIconRectangle->fillBitmap(), face(f, "camera_on"));
+        f.camera->stopByItself();
+        QCOMPARE(f.form->CameraIconRectangle->fillBitmap(), face(f, "camera_off"));
+        // The next accepted tap starts it again.
+        f.clock.advance(500);
+        f.form->CameraIconRectangleClick();
+        QVERIFY(f.camera->isActive());
+    }
+
     void longPressDoesNotSwitch()
     {
         FormFixture f(typicalWebcamSettings(), typicalWebcamSettings());

@@ -68,6 +68,11 @@ void FloatTrackBar::paintEvent(QPaintEvent *)
     const double t = m_maximum > m_minimum ? (m_value - m_minimum) / (m_maximum - m_minimum) : 0.0;
     const QColor accent = isEnabled() ? QColor(0x1E, 0x88, 0xE5) : QColor(0x9E, 0x9E, 0x9E);
 
+    // A dark backdrop keeps the slider visible over any picture, ice included.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 0, 120));
+    painter.drawRoundedRect(QRectF(rect()), height() / 2.0, height() / 2.0);
+
     const double grooveHeight = std::max(4.0, height() / 5.0);
     const QRectF groove(r, mid - grooveHeight / 2.0, span, grooveHeight);
     painter.setPen(Qt::NoPen);

@@ -34,6 +34,12 @@ public:
     // Lets a test change the running state behind the game's back (a camera
     // that stops on its own, or one slow to stop).
     void forceActive(bool active) { m_active = active; }
+    // The device goes away as a real one can: inactive, and it says so.
+    void stopByItself()
+    {
+        m_active = false;
+        Q_EMIT stoppedByItself();
+    }
 
     // --- VideoCamera --------------------------------------------------------
     void setKind(CameraKind kind) override { m_kind = kind; m_setting = {}; }
