@@ -243,6 +243,10 @@ private:
     void centreAlignedChildren();
     void switchCamera(CameraKind kind);
     void connectToolIcons();
+    const QImage &scaledBanner();
+
+    QImage m_scaledBanner;
+    qint64 m_scaledBannerSource = 0;
 
     bool m_constructed = false;
 };

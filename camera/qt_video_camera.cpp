@@ -21,6 +21,9 @@ namespace {
 // reports nothing when a stream dies or a camera is pulled out.
 constexpr int kStallMilliseconds = 2500;
 constexpr int kWatchdogMilliseconds = 500;
+// One restart per start, unless the restarted stream then ran this long: a
+// device that keeps dying is reported instead of being restarted for ever.
+constexpr int kRestartForgivenMilliseconds = 30000;
 
 } // namespace
 
@@ -35,6 +38,7 @@ struct QtVideoCamera::Private
     QVideoFrame newestFrame;
     QTimer watchdog;
     QElapsedTimer sinceFrame;
+    QElapsedTimer sinceRestart;
     bool restartTried = false;
 };
 
@@ -159,10 +163,11 @@ void QtVideoCamera::checkFramesFlow()
 {
     if (!m_active || d->sinceFrame.elapsed() < kStallMilliseconds)
         return;
-    if (!d->restartTried) {
+    if (!d->restartTried || d->sinceRestart.elapsed() > kRestartForgivenMilliseconds) {
         // A stream that died inside Qt comes back only with a new session.
         qCInfo(lcCamera) << "no frames for" << d->sinceFrame.elapsed() << "ms: restarting capture";
         d->restartTried = true;
+        d->sinceRestart.start();
         detach();
         d->session.reset();
         d->camera.reset();
@@ -243,7 +248,6 @@ void QtVideoCamera::frameArrived(const QVideoFrame &frame)
     if (!m_active || !frame.isValid())
         return;
     d->sinceFrame.start();
-    d->restartTried = false;
     d->newestFrame = frame;
     const QSize size = frame.size();
     m_delivered = {size.width(), size.height(),

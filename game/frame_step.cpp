@@ -58,6 +58,20 @@ void fitFrameToPicture(QImage &frame, QSize pictureSize)
 
 } // namespace
 
+const QImage &TFrostpaneMainForm::scaledBanner()
+{
+    // The banner stays on screen frame after frame; scale it once per size
+    // instead of on every frame.
+    const QSize size(int(CongratulationsRect.width()), int(CongratulationsRect.height()));
+    if (m_scaledBanner.size() != size || m_scaledBannerSource != CongratulationsBitmap.cacheKey()) {
+        m_scaledBanner = CongratulationsBitmap.copy(CongratulationsSourceRect.toQRectF().toRect())
+                             .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                             .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        m_scaledBannerSource = CongratulationsBitmap.cacheKey();
+    }
+    return m_scaledBanner;
+}
+
 void TFrostpaneMainForm::CameraComponentSampleBufferReady()
 {
     // The camera has already released its capture thread; the step runs here
@@ -144,8 +158,7 @@ void TFrostpaneMainForm::GetImageFromCamera()
             FrozenPixelCount = 0;
 
             if (CleanedFraction > WinThreshold) {
-                painter.drawImage(CongratulationsRect.toQRectF(), CongratulationsBitmap,
-                                  CongratulationsSourceRect.toQRectF());
+                painter.drawImage(CongratulationsRect.toQRectF().topLeft(), scaledBanner());
                 CongratulationsShown = true;
             } else if (CongratulationsShown) {
                 // The banner may reach outside the picture: this one frame

@@ -1,0 +1,206 @@
+#!/usr/bin/env bash
+# End to end: the real game binary in a real X window (Xvfb) on the virtual
+# webcam, driven by pointer and key events (xdotool), judged on screenshots.
+#
+#   e2e_test.sh GAME IMAGES_DIR [SHOTS_DIR]
+#
+# GStreamer must find the virtual camera (GST_PLUGIN_PATH, GST_REGISTRY); the
+# FROSTPANE_VCAM* variables of each scenario configure it. Screenshots are kept
+# in SHOTS_DIR (default: a temporary folder).
+set -uo pipefail
+
+GAME=$1
+IMAGES=$2
+SHOTS=${3:-$(mktemp -d)}
+mkdir -p "$SHOTS"
+
+IM_CONVERT=/usr/bin/convert-im6.q16; [ -x "$IM_CONVERT" ] || IM_CONVERT=/usr/bin/convert
+IM_COMPARE=/usr/bin/compare-im6.q16; [ -x "$IM_COMPARE" ] || IM_COMPARE=/usr/bin/compare
+IM_IMPORT=/usr/bin/import-im6.q16; [ -x "$IM_IMPORT" ] || IM_IMPORT=/usr/bin/import
+
+passed=0
+failed=0
+xvfb_pid=
+game_pid=
+
+# The window is 640 x 480 on a 640 x 480 screen, so screen = window pixels.
+# Tool icons sit at fixed fractions of the window.
+CAMERA_ICON=(320 192)
+SWITCH_ICON=(256 96)
+SETTINGS_ICON=(448 192)
+EMPTY_SPOT=(600 440)
+BAR_SPOT=(26 441)
+
+cleanup() {
+  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  game_pid=
+  xvfb_pid=
+}
+trap cleanup EXIT
+
+check() {
+  local name=$1
+  shift
+  if "$@"; then
+    echo "  ok: $name"
+    passed=$((passed + 1))
+  else
+    echo "  FAILED: $name"
+    failed=$((failed + 1))
+  fi
+}
+
+# start_game VAR=VALUE...: a fresh X server and the game with that camera.
+start_game() {
+  cleanup
+  local display_file
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$display_file")"
+  rm -f "$display_file"
+  # A real X window: never the offscreen platform the unit tests use.
+  env -u QT_QPA_PLATFORM "$@" "$GAME" >"$SHOTS/game.log" 2>&1 &
+  game_pid=$!
+  if ! timeout 10 xdotool search --sync --name '^Frostpane$' >/dev/null; then
+    echo "  the window did not appear"
+    return 1
+  fi
+  sleep 1.2 # the first icon press is accepted 500 ms after start
+}
+
+tap() {
+  xdotool mousemove "$1" "$2" click 1
+  sleep 0.6 # one press per half second
+}
+
+shot() { "$IM_IMPORT" -window root "$SHOTS/$1.png"; }
+
+# Root-mean-square difference, 0..1, of two images or crops (file[WxH+X+Y]).
+rmse() {
+  "$IM_COMPARE" -metric RMSE "$1" "$2" null: 2>&1 | sed -n 's/.*(\(.*\)).*/\1/p'
+}
+less_than() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
+similar() { less_than "$(rmse "$1" "$2")" "$3"; }
+different() { ! less_than "$(rmse "$1" "$2")" "$3"; }
+
+# The colour at a pixel as "R G B".
+pixel() {
+  "$IM_CONVERT" "$1" -crop "1x1+$2+$3" -depth 8 txt:- | tail -1 \
+    | sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p'
+}
+near_colour() { # image x y r g b
+  local rgb
+  read -r -a rgb <<<"$(pixel "$1" "$2" "$3")"
+  [ ${#rgb[@]} -eq 3 ] || return 1
+  local d=$(( (rgb[0] - $4) ** 2 + (rgb[1] - $5) ** 2 + (rgb[2] - $6) ** 2 ))
+  [ "$d" -lt 1200 ]
+}
+
+PHOTO="$IMAGES/frostpane_001.png"
+ICE="$IMAGES/frostpane_001_ice.png"
+TOP_BAND='[640x60+0+0]' # above the banner and the icons
+# Icon crops after a press differ a little from the start: the icon comes
+# back to its whole-pixel home. A different face differs far more (0.19+).
+ICON_SAME=0.1
+
+echo "start window"
+start_game FROSTPANE_VCAM0_PATTERN=black
+shot start
+check "the ice of picture 1 fills the window" similar "$SHOTS/start.png" "$ICE" 0.06
+check "no progress bar before the camera runs" similar "$SHOTS/start.png[40x16+20+434]" "$ICE[40x16+20+434]" 0.05
+
+echo "snow: every pixel moves"
+start_game FROSTPANE_VCAM0_PATTERN=snow
+tap "${CAMERA_ICON[@]}"
+sleep 2.5
+shot snow
+check "the photograph shows" similar "$SHOTS/snow.png$TOP_BAND" "$PHOTO$TOP_BAND" 0.05
+check "the bar is blue" near_colour "$SHOTS/snow.png" "${BAR_SPOT[@]}" 13 10 87
+check "the banner is on" different "$SHOTS/snow.png[640x175+0+152]" "$PHOTO[640x175+0+152]" 0.12
+
+echo "black: nothing moves"
+start_game FROSTPANE_VCAM0_PATTERN=black
+tap "${CAMERA_ICON[@]}"
+sleep 2
+shot black
+check "the ice stays" similar "$SHOTS/black.png$TOP_BAND" "$ICE$TOP_BAND" 0.05
+check "the bar has no width" similar "$SHOTS/black.png[40x16+20+434]" "$ICE[40x16+20+434]" 0.05
+check "the camera icon changed to on" different "$SHOTS/black.png[52x52+294+166]" "$SHOTS/start.png[52x52+294+166]" "$ICON_SAME"
+
+echo "ball: only its path is wiped"
+start_game FROSTPANE_VCAM0_PATTERN=ball
+tap "${CAMERA_ICON[@]}"
+sleep 2.5
+shot ball
+ball_vs_ice=$(rmse "$SHOTS/ball.png" "$ICE")
+ball_vs_photo=$(rmse "$SHOTS/ball.png" "$PHOTO")
+check "part of the ice is gone" less_than 0.03 "$ball_vs_ice"
+check "most of the ice is still there" less_than "$ball_vs_ice" "$ball_vs_photo"
+check "the bar is red" near_colour "$SHOTS/ball.png" "${BAR_SPOT[@]}" 106 8 23
+
+echo "two cameras: the switch changes device"
+start_game FROSTPANE_VCAM_DEVICES=2 FROSTPANE_VCAM0_PATTERN=black FROSTPANE_VCAM1_PATTERN=snow
+tap "${CAMERA_ICON[@]}"
+tap "${EMPTY_SPOT[@]}"
+shot two_before
+tap "${SWITCH_ICON[@]}"
+shot two_switched
+sleep 2.5
+shot two_after
+check "still frozen on the first camera" similar "$SHOTS/two_before.png$TOP_BAND" "$ICE$TOP_BAND" 0.06
+check "the switch icon changed its face" different "$SHOTS/two_switched.png[60x60+226+66]" "$SHOTS/two_before.png[60x60+226+66]" 0.05
+check "the second camera plays" similar "$SHOTS/two_after.png$TOP_BAND" "$PHOTO$TOP_BAND" 0.06
+
+echo "a camera with 1280 x 720 only"
+start_game FROSTPANE_VCAM0_PATTERN=snow FROSTPANE_VCAM0_CAPS=YUY2:1280x720@30
+tap "${CAMERA_ICON[@]}"
+sleep 2.5
+shot wide
+check "the photograph shows undistorted" similar "$SHOTS/wide.png$TOP_BAND" "$PHOTO$TOP_BAND" 0.05
+
+echo "a camera that stops delivering"
+start_game FROSTPANE_VCAM0_PATTERN=black FROSTPANE_VCAM0_STOP_AFTER=20 FROSTPANE_VCAM0_STOP_MODE=freeze
+tap "${CAMERA_ICON[@]}"
+shot stop_on
+sleep 8
+tap "${EMPTY_SPOT[@]}" # the lone icon has faded out by now: bring the tools back
+shot stop_off
+check "the icon said on while frames came" different "$SHOTS/stop_on.png[52x52+294+166]" "$SHOTS/start.png[52x52+294+166]" "$ICON_SAME"
+check "the icon says off once they stopped" similar "$SHOTS/stop_off.png[52x52+294+166]" "$SHOTS/start.png[52x52+294+166]" "$ICON_SAME"
+check "the game still runs" kill -0 "$game_pid"
+xdotool key Escape
+sleep 0.5
+check "the window still closes" bash -c "! kill -0 $game_pid 2>/dev/null"
+
+echo "Escape while the camera runs"
+start_game FROSTPANE_VCAM0_PATTERN=snow
+tap "${CAMERA_ICON[@]}"
+sleep 1
+started=$(date +%s%N)
+xdotool key Escape
+wait "$game_pid"
+status=$?
+elapsed_ms=$(( ($(date +%s%N) - started) / 1000000 ))
+game_pid=
+echo "  exit status $status after $elapsed_ms ms"
+check "exit status 0" test "$status" -eq 0
+check "gone within a second" test "$elapsed_ms" -lt 1000
+
+echo "no camera at all"
+start_game FROSTPANE_VCAM_DEVICES=0
+tap "${CAMERA_ICON[@]}"
+shot none_tapped
+check "the camera icon does nothing" similar "$SHOTS/none_tapped.png[52x52+294+166]" "$SHOTS/start.png[52x52+294+166]" "$ICON_SAME"
+tap "${EMPTY_SPOT[@]}"
+tap "${SETTINGS_ICON[@]}"
+shot none_settings
+check "the settings panel opens" different "$SHOTS/none_settings.png[280x20+180+118]" "$ICE[280x20+180+118]" 0.08
+check "the resolution slider is disabled (grey thumb)" near_colour "$SHOTS/none_settings.png" 189 48 158 158 158
+
+cleanup
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
