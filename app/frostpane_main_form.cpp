@@ -163,24 +163,13 @@ TFrostpaneMainForm::TFrostpaneMainForm(std::unique_ptr<VideoCamera> camera, cons
 
     // 23. Only the camera icon shows at start.
     CameraIconRectangle->setVisible(true);
-    for (QWidget *control : {static_cast<QWidget *>(SwitchFrontAndBackCameraIconRectangle),
-                             static_cast<QWidget *>(CameraResolutionsRectangle),
-                             static_cast<QWidget *>(CameraResolutionsLabel),
-                             static_cast<QWidget *>(CameraResolutionsTrackBar),
-                             static_cast<QWidget *>(CameraSensitivityRectangle),
-                             static_cast<QWidget *>(CameraSensitivityLabel),
-                             static_cast<QWidget *>(CameraSensitivityTrackBar),
-                             static_cast<QWidget *>(FreezingSpeedRectangle),
-                             static_cast<QWidget *>(FreezingSpeedLabel),
-                             static_cast<QWidget *>(FreezingSpeedTrackBar),
-                             static_cast<QWidget *>(SettingsIconRectangle),
-                             static_cast<QWidget *>(AboutIconRectangle),
-                             static_cast<QWidget *>(EyeIconRectangle),
-                             static_cast<QWidget *>(NextImageIconRectangle),
-                             static_cast<QWidget *>(PreviousImageIconRectangle),
-                             static_cast<QWidget *>(OkButtonRectangle),
-                             static_cast<QWidget *>(OKButton)})
-        control->setVisible(ToolsVisible);
+    setControlsVisible({SwitchFrontAndBackCameraIconRectangle, CameraResolutionsRectangle,
+                        CameraResolutionsLabel, CameraResolutionsTrackBar, CameraSensitivityRectangle,
+                        CameraSensitivityLabel, CameraSensitivityTrackBar, FreezingSpeedRectangle,
+                        FreezingSpeedLabel, FreezingSpeedTrackBar, SettingsIconRectangle,
+                        AboutIconRectangle, EyeIconRectangle, NextImageIconRectangle,
+                        PreviousImageIconRectangle, OkButtonRectangle, OKButton},
+                       ToolsVisible);
     AboutMemo->setVisible(false);
 
     // 24.
@@ -224,6 +213,11 @@ TFrostpaneMainForm::TFrostpaneMainForm(std::unique_ptr<VideoCamera> camera, cons
 
 TFrostpaneMainForm::~TFrostpaneMainForm()
 {
+    // QWidget's destructor hides the children, and a held icon reports that
+    // as a leave: by then only the QWidget part of this form is left, so no
+    // child may call back into it.
+    for (QObject *child : children())
+        disconnect(child, nullptr, this, nullptr);
     AvailableCaptureSettings.clear();
     CameraResolutions.clear();
 }
@@ -350,6 +344,12 @@ void TFrostpaneMainForm::createComponents()
             &TFrostpaneMainForm::CameraResolutionsTrackBarTracking);
 
     centreAlignedChildren();
+}
+
+void TFrostpaneMainForm::setControlsVisible(std::initializer_list<QWidget *> controls, bool visible)
+{
+    for (QWidget *control : controls)
+        control->setVisible(visible);
 }
 
 void TFrostpaneMainForm::centreAlignedChildren()

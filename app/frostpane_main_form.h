@@ -21,6 +21,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -203,6 +204,8 @@ public:
     void AboutIconRectangleClick();
     void AboutMemoClick() {}
     QList<QWidget *> settingsControls() const;
+    // Shows or hides controls in the order given.
+    static void setControlsVisible(std::initializer_list<QWidget *> controls, bool visible);
 
     // Shutdown (app/)
     void FormCloseQuery(bool &canClose);

@@ -60,6 +60,14 @@ class TestFrameStep : public QObject
             form->GetCameraRectSize();
         }
         void frame(const QImage &image) { camera->deliver(image); }
+        // A still frame after exactly `frozen` pixels were left frozen.
+        void stillFrameWithFrozen(int frozen)
+        {
+            const QImage still = solidFrame({640, 480}, qRgb(1, 2, 3));
+            frame(still);
+            setFrozenCount(*form, frozen);
+            frame(still);
+        }
     };
 
 private Q_SLOTS:
@@ -124,10 +132,7 @@ private Q_SLOTS:
         QFETCH(int, frozen);
         QFETCH(bool, banner);
         Game g;
-        const QImage still = solidFrame({640, 480}, qRgb(1, 2, 3));
-        g.frame(still);
-        setFrozenCount(*g.form, frozen);
-        g.frame(still);
+        g.stillFrameWithFrozen(frozen);
         QCOMPARE(g.form->CleanedFraction, 1.0 - frozen / 307200.0);
         QCOMPARE(g.form->CongratulationsShown, banner);
     }
@@ -145,10 +150,7 @@ private Q_SLOTS:
         QFETCH(int, frozen);
         QFETCH(QRgb, colour);
         Game g;
-        const QImage still = solidFrame({640, 480}, qRgb(1, 2, 3));
-        g.frame(still);
-        setFrozenCount(*g.form, frozen);
-        g.frame(still);
+        g.stillFrameWithFrozen(frozen);
         const RectF bar = g.form->ProgressBarRect;
         QCOMPARE(bar.Left, 20.0f);
         QCOMPARE(bar.Top, 432.0f);

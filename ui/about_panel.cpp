@@ -9,16 +9,11 @@ void TFrostpaneMainForm::AboutIconRectangleClick()
     ToolsIdleTicks = 0;
     ToolsVisible = false;
     CameraIconRectangle->setVisible(false);
-    for (QWidget *control : {static_cast<QWidget *>(SwitchFrontAndBackCameraIconRectangle),
-                             static_cast<QWidget *>(CameraResolutionsRectangle),
-                             static_cast<QWidget *>(CameraResolutionsLabel),
-                             static_cast<QWidget *>(CameraResolutionsTrackBar),
-                             static_cast<QWidget *>(SettingsIconRectangle),
-                             static_cast<QWidget *>(AboutIconRectangle),
-                             static_cast<QWidget *>(EyeIconRectangle),
-                             static_cast<QWidget *>(NextImageIconRectangle),
-                             static_cast<QWidget *>(PreviousImageIconRectangle)})
-        control->setVisible(ToolsVisible);
+    setControlsVisible({SwitchFrontAndBackCameraIconRectangle, CameraResolutionsRectangle,
+                        CameraResolutionsLabel, CameraResolutionsTrackBar, SettingsIconRectangle,
+                        AboutIconRectangle, EyeIconRectangle, NextImageIconRectangle,
+                        PreviousImageIconRectangle},
+                       ToolsVisible);
     AboutMemo->setVisible(true);
     AboutMemo->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 }

@@ -36,19 +36,14 @@ void TFrostpaneMainForm::SettingsIconRectangleClick()
 
     ButtonsVisibleTimer->stop();
     ToolsIdleTicks = 0;
-    for (BitmapRectangle *icon : {EyeIconRectangle, CameraIconRectangle, SettingsIconRectangle,
-                                  SwitchFrontAndBackCameraIconRectangle, AboutIconRectangle,
-                                  NextImageIconRectangle, PreviousImageIconRectangle})
-        icon->setVisible(false);
-    for (QWidget *control : {static_cast<QWidget *>(CameraSensitivityRectangle),
-                             static_cast<QWidget *>(CameraSensitivityLabel),
-                             static_cast<QWidget *>(CameraSensitivityTrackBar),
-                             static_cast<QWidget *>(FreezingSpeedRectangle),
-                             static_cast<QWidget *>(FreezingSpeedLabel),
-                             static_cast<QWidget *>(FreezingSpeedTrackBar),
-                             static_cast<QWidget *>(OkButtonRectangle),
-                             static_cast<QWidget *>(OKButton)})
-        control->setVisible(true);
+    setControlsVisible({EyeIconRectangle, CameraIconRectangle, SettingsIconRectangle,
+                        SwitchFrontAndBackCameraIconRectangle, AboutIconRectangle,
+                        NextImageIconRectangle, PreviousImageIconRectangle},
+                       false);
+    setControlsVisible({CameraSensitivityRectangle, CameraSensitivityLabel, CameraSensitivityTrackBar,
+                        FreezingSpeedRectangle, FreezingSpeedLabel, FreezingSpeedTrackBar,
+                        OkButtonRectangle, OKButton},
+                       true);
 }
 
 void TFrostpaneMainForm::OKButtonClick()
