@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr int kHandPointCursorShape = Qt::PointingHandCursor;
-
 const QStringList &aboutLines()
 {
     static const QStringList lines = {
@@ -77,7 +75,7 @@ TFrostpaneMainForm::TFrostpaneMainForm(std::unique_ptr<VideoCamera> camera, cons
         CameraResolutionsTrackBar->setMinimum(1);
         CameraResolutionsTrackBar->setMaximum(1);
     }
-    CameraResolutionsTrackBar->setCursor(Qt::CursorShape(kHandPointCursorShape));
+    CameraResolutionsTrackBar->setCursor(Qt::PointingHandCursor);
 
     // 6.
     CameraComponent->setKind(CameraKind::Front);

@@ -45,9 +45,6 @@ public:
     bool hitTest() const { return m_hitTest; }
     void setHitTest(bool enabled);
 
-    // True between an accepted press and its release or leave.
-    bool isHeld() const { return m_held; }
-
 Q_SIGNALS:
     void pressed();
     void moved();
