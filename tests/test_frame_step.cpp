@@ -240,6 +240,26 @@ private Q_SLOTS:
         }
     }
 
+    void aTinyWindowStillPlays_data()
+    {
+        QTest::addColumn<QSize>("window");
+        QTest::newRow("1x1") << QSize(1, 1);
+        QTest::newRow("3x200") << QSize(3, 200);
+        QTest::newRow("200x3") << QSize(200, 3);
+    }
+
+    void aTinyWindowStillPlays()
+    {
+        QFETCH(QSize, window);
+        Game g;
+        g.form->resize(window);
+        g.form->FormResize();
+        g.frame(noiseFrame({640, 480}, 8));
+        g.frame(noiseFrame({640, 480}, 9));
+        QCOMPARE(g.form->outputBitmap().size(), window);
+        QVERIFY(g.form->CleanedFraction > 0.0); // the game went on underneath
+    }
+
     void changingResolutionMidGameStaysInside()
     {
         Game g;
