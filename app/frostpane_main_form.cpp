@@ -116,8 +116,8 @@ TFrostpaneMainForm::TFrostpaneMainForm(std::unique_ptr<VideoCamera> camera, cons
     loadIcon(PreviousImageIconRectangle, QStringLiteral("previous_image"));
 
     // 12, 13.
-    LoadPhotoFromImageBook(PhotoBitmap, QStringLiteral("frostpane_001"));
-    LoadPhotoFromImageBook(IceBitmap, QStringLiteral("frostpane_001_ice"));
+    LoadPhotoFromImageBook(PhotoBitmap, pictureName(1));
+    LoadPhotoFromImageBook(IceBitmap, iceName(1));
     LoadPhotoFromImageBook(CongratulationsBitmap, QStringLiteral("congratulations"));
     CongratulationsSourceRect = {0.0f, 0.0f, float(CongratulationsBitmap.width()),
                                  float(CongratulationsBitmap.height())};
@@ -202,8 +202,7 @@ TFrostpaneMainForm::TFrostpaneMainForm(std::unique_ptr<VideoCamera> camera, cons
     }
 
     // 27, 28. The start picture: the ice of picture 1 on black.
-    LoadPhotoFromImageBook(IceBitmap, QStringLiteral("frostpane_00") + QString::number(PictureNumber)
-                                          + QStringLiteral("_ice"));
+    LoadPhotoFromImageBook(IceBitmap, iceName(PictureNumber));
     RedrawIce();
 
     m_constructed = true;

@@ -44,6 +44,8 @@ struct IconHome
 //
 // The state is public so that every subsystem and the tests can read it; the
 // form is the single place it lives.
+class QPainter;
+
 class TFrostpaneMainForm : public QWidget
 {
     Q_OBJECT
@@ -183,13 +185,17 @@ public:
     void GetBackgroundRect_for_congratulationsSize();
     void GetCameraRectSize();
     void RedrawIce();
+    static void clearToBlack(QPainter &painter);
+    void paintIceOnBlack(QPainter &painter);
 
     // Pictures and views (game/)
     void NextImageIconRectangleClick();
     void PreviousImageIconRectangleClick();
     void EyeIconRectangleClick();
     void OutputRectangleClick();
+    // "frostpane_001" .. "frostpane_006", and the ice overlay's name.
     static QString pictureName(std::int32_t number);
+    static QString iceName(std::int32_t number);
     void showPicture();
 
     // Tool icons and auto-hide (ui/)
@@ -248,6 +254,7 @@ private:
     void connectToolIcons();
     const QImage &scaledBanner();
 
+    QImage m_takenFrame; // the camera's newest frame before it is fitted
     QImage m_scaledBanner;
     qint64 m_scaledBannerSource = 0;
 

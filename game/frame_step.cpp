@@ -38,10 +38,8 @@ bool isWordImage(const QImage &image)
 // Brings a frame of another size to the picture's size: the middle part of the
 // frame with the picture's aspect ratio, scaled. The picture is never
 // distorted and every image of the pixel pass has the same grid.
-void fitFrameToPicture(QImage &frame, QSize pictureSize)
+QImage fitFrameToPicture(const QImage &frame, QSize pictureSize)
 {
-    if (frame.size() == pictureSize || pictureSize.isEmpty() || frame.isNull())
-        return;
     const qint64 fw = frame.width(), fh = frame.height();
     const qint64 pw = pictureSize.width(), ph = pictureSize.height();
     QRect crop(0, 0, int(fw), int(fh));
@@ -52,8 +50,9 @@ void fitFrameToPicture(QImage &frame, QSize pictureSize)
         crop.setHeight(int(std::max<qint64>(1, fw * ph / pw)));
         crop.moveTop(int((fh - crop.height()) / 2));
     }
-    frame = frame.copy(crop).scaled(pictureSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return frame.copy(crop)
+        .scaled(pictureSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 } // namespace
@@ -89,9 +88,14 @@ void TFrostpaneMainForm::GetImageFromCamera()
     // 1, 2. A frame that cannot be taken is skipped whole.
     if (!CameraComponent->isActive())
         return;
-    if (!CameraComponent->takeFrame(CameraBitmap))
+    // The frame lands in its own buffer, reused frame after frame; a frame of
+    // the picture's size simply changes places with CameraBitmap.
+    if (!CameraComponent->takeFrame(m_takenFrame))
         return;
-    fitFrameToPicture(CameraBitmap, PhotoBitmap.size());
+    if (m_takenFrame.size() == PhotoBitmap.size() || PhotoBitmap.isNull())
+        std::swap(CameraBitmap, m_takenFrame);
+    else
+        CameraBitmap = fitFrameToPicture(m_takenFrame, PhotoBitmap.size());
 
     // 3.
     if (IsFrontCamera)
@@ -109,7 +113,8 @@ void TFrostpaneMainForm::GetImageFromCamera()
     if (IsIceView) {
         FrozenPixelCount = 0;
         CleanedFraction = 0.0;
-        WindowBitmap.fill(QColor::fromRgba(0xFF000000));
+        // No need to clear WindowBitmap first: the pass writes every pixel of
+        // it, and without the pass it is not drawn.
 
         const QSize grid = CameraBitmap.size();
         const bool sameGrid = PreviousCameraBitmap.size() == grid && WindowBitmap.size() == grid
@@ -138,9 +143,7 @@ void TFrostpaneMainForm::GetImageFromCamera()
     if (!output.isNull()) {
         QPainter painter(&output);
         if (ClearOutputPending || ClearOutputAfterResize) {
-            painter.setCompositionMode(QPainter::CompositionMode_Source);
-            painter.fillRect(output.rect(), QColor::fromRgba(0xFF000000));
-            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            clearToBlack(painter);
             ClearOutputPending = false;
             ClearOutputAfterResize = false;
         }
@@ -164,10 +167,7 @@ void TFrostpaneMainForm::GetImageFromCamera()
                 // The banner may reach outside the picture: this one frame
                 // shows the plain ice on black to take it away.
                 CongratulationsShown = false;
-                painter.setCompositionMode(QPainter::CompositionMode_Source);
-                painter.fillRect(output.rect(), QColor::fromRgba(0xFF000000));
-                painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-                painter.drawImage(PhotoRect.toQRectF(), IceBitmap, QRectF(IceBitmap.rect()));
+                paintIceOnBlack(painter);
             }
         }
     }

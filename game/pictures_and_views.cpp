@@ -7,10 +7,15 @@ QString TFrostpaneMainForm::pictureName(std::int32_t number)
     return QStringLiteral("frostpane_00") + QString::number(number);
 }
 
+QString TFrostpaneMainForm::iceName(std::int32_t number)
+{
+    return pictureName(number) + QStringLiteral("_ice");
+}
+
 void TFrostpaneMainForm::showPicture()
 {
     LoadPhotoFromImageBook(PhotoBitmap, pictureName(PictureNumber));
-    LoadPhotoFromImageBook(IceBitmap, pictureName(PictureNumber) + QStringLiteral("_ice"));
+    LoadPhotoFromImageBook(IceBitmap, iceName(PictureNumber));
     RedrawIce();
 }
 

@@ -63,6 +63,22 @@ void TFrostpaneMainForm::GetCameraRectSize()
     OutputRect = fitRect(CameraFrameWidth, CameraFrameHeight, ScreenWidth, ScreenHeight);
 }
 
+void TFrostpaneMainForm::clearToBlack(QPainter &painter)
+{
+    painter.save();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    const QPaintDevice *device = painter.device();
+    painter.fillRect(QRect(0, 0, device->width(), device->height()), QColor::fromRgba(0xFF000000));
+    painter.restore();
+}
+
+void TFrostpaneMainForm::paintIceOnBlack(QPainter &painter)
+{
+    clearToBlack(painter);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(PhotoRect.toQRectF(), IceBitmap, QRectF(IceBitmap.rect()));
+}
+
 void TFrostpaneMainForm::RedrawIce()
 {
     QImage &output = outputBitmap();
@@ -70,11 +86,7 @@ void TFrostpaneMainForm::RedrawIce()
         return;
     {
         QPainter painter(&output);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.fillRect(output.rect(), QColor::fromRgba(0xFF000000));
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(PhotoRect.toQRectF(), IceBitmap, QRectF(IceBitmap.rect()));
+        paintIceOnBlack(painter);
     }
     OutputRectangle->update();
 }

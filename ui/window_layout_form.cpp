@@ -18,8 +18,7 @@ void TFrostpaneMainForm::FormResize()
     GetBackgroundRect_for_congratulationsSize();
     GetCameraRectSize();
 
-    LoadPhotoFromImageBook(IceBitmap, QStringLiteral("frostpane_00") + QString::number(PictureNumber)
-                                          + QStringLiteral("_ice"));
+    LoadPhotoFromImageBook(IceBitmap, iceName(PictureNumber));
     RedrawIce();
 
     for (const SliderSlot &slot : kSliderSlots) {
