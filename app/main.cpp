@@ -1,6 +1,6 @@
-#include "app/frostpane_app.h"
+#include "app/application.h"
 
 int main(int argc, char *argv[])
 {
-    return FMXmain(argc, argv);
+    return runFrostpane(argc, argv);
 }

@@ -27,6 +27,16 @@ const QStringList &ImageCatalogue::names()
     return list;
 }
 
+QString ImageCatalogue::photoName(int number)
+{
+    return QStringLiteral("frostpane_%1").arg(number, 3, 10, QLatin1Char('0'));
+}
+
+QString ImageCatalogue::iceName(int number)
+{
+    return photoName(number) + QStringLiteral("_ice");
+}
+
 bool ImageCatalogue::contains(const QString &name) const
 {
     return names().contains(name);

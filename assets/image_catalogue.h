@@ -11,8 +11,15 @@
 class ImageCatalogue
 {
 public:
+    // The built-in photographs, numbered from 1.
+    static constexpr int kPictureCount = 6;
+
     // The names in catalogue order.
     static const QStringList &names();
+    // "frostpane_001" .. "frostpane_006", and their ice overlays
+    // "frostpane_001_ice" ..
+    static QString photoName(int number);
+    static QString iceName(int number);
 
     // The image of that name, or a null image for an unknown name.
     QImage image(const QString &name) const;

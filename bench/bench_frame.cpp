@@ -1,10 +1,11 @@
 // Per-frame costs: the melt pass against a kernel that only streams the same
 // bytes, and the whole frame step of the window drawing at 1920 x 1080.
-#include "app/frostpane_main_form.h"
+#include "assets/image_catalogue.h"
 #include "camera/frame_conversion.h"
-#include "game/melt_pass.h"
+#include "core/game.h"
+#include "core/melt_pass.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QRandomGenerator>
 
 #include <benchmark/benchmark.h>
@@ -98,69 +99,47 @@ void frameConversionBenchmark(benchmark::State &state, int w, int h)
     }
 }
 
-// A camera that holds one YUYV frame in memory and converts it as the Qt
-// camera does.
-class MemoryCamera final : public VideoCamera
-{
-public:
-    MemoryCamera(int w, int h) : m_width(w), m_height(h)
-    {
-        m_yuyv.resize(std::size_t(w) * std::size_t(h) * 2);
-        reseed(1);
-    }
-    void reseed(quint32 seed)
-    {
-        QRandomGenerator random(seed);
-        for (auto &byte : m_yuyv)
-            byte = std::uint8_t(random.generate());
-    }
-    void announce() { Q_EMIT sampleBufferReady(); }
-
-    void setKind(CameraKind) override {}
-    CameraKind kind() const override { return CameraKind::Front; }
-    void setCaptureSettingPriority(CaptureSettingPriority) override {}
-    bool isActive() const override { return m_active; }
-    void setActive(bool active) override { m_active = active; }
-    QList<VideoCaptureSetting> availableCaptureSettings() const override
-    {
-        return {{m_width, m_height, 30.0}};
-    }
-    VideoCaptureSetting captureSetting() const override { return {m_width, m_height, 30.0}; }
-    void requestCaptureSetting(const VideoCaptureSetting &) override {}
-    bool takeFrame(QImage &target) override
-    {
-        if (target.size() != QSize(m_width, m_height) || target.format() != QImage::Format_ARGB32_Premultiplied)
-            target = QImage(m_width, m_height, QImage::Format_ARGB32_Premultiplied);
-        FramePlanes planes;
-        planes.data[0] = m_yuyv.data();
-        planes.stride[0] = std::ptrdiff_t(m_width) * 2;
-        planes.size[0] = std::ptrdiff_t(m_yuyv.size());
-        return convertFrame(FramePixelFormat::YUYV, planes, m_width, m_height, {}, target.bits(),
-                            target.bytesPerLine());
-    }
-
-private:
-    int m_width, m_height;
-    std::vector<std::uint8_t> m_yuyv;
-    bool m_active = false;
-};
-
+// The game's work for one camera frame: a YUYV frame in memory converted as
+// the Qt camera does, then the game step drawing into a 1920 x 1080 output.
 void frameStepBenchmark(benchmark::State &state, int frameWidth, int frameHeight)
 {
-    auto owned = std::make_unique<MemoryCamera>(frameWidth, frameHeight);
-    MemoryCamera *camera = owned.get();
-    TFrostpaneMainForm form(std::move(owned));
-    form.resize(1920, 1080);
-    form.FormResize();
-    camera->setActive(true);
-    form.GetCameraRectSize();
-    camera->announce(); // the first frame after a reset
+    const ImageCatalogue catalogue;
+    Game game(
+        ImageCatalogue::kPictureCount,
+        [&catalogue](int number) {
+            return Picture{catalogue.image(ImageCatalogue::photoName(number)),
+                           catalogue.image(ImageCatalogue::iceName(number))};
+        },
+        catalogue.image(QStringLiteral("congratulations")), QSize(1920, 1080));
+
+    std::vector<std::uint8_t> yuyv(std::size_t(frameWidth) * std::size_t(frameHeight) * 2);
+    FramePlanes planes;
+    planes.data[0] = yuyv.data();
+    planes.stride[0] = std::ptrdiff_t(frameWidth) * 2;
+    planes.size[0] = std::ptrdiff_t(yuyv.size());
+    const auto reseed = [&yuyv](quint32 seed) {
+        QRandomGenerator random(seed);
+        for (auto &byte : yuyv)
+            byte = std::uint8_t(random.generate());
+    };
+    QImage frame;
+    const auto takeFrame = [&] {
+        if (frame.size() != QSize(frameWidth, frameHeight))
+            frame = QImage(frameWidth, frameHeight, QImage::Format_ARGB32_Premultiplied);
+        return convertFrame(FramePixelFormat::YUYV, planes, frameWidth, frameHeight, {}, frame.bits(),
+                            frame.bytesPerLine());
+    };
+
+    reseed(1);
+    takeFrame();
+    game.step(frame, true); // the first frame after a reset
     quint32 seed = 2;
     for (auto _ : state) {
         state.PauseTiming();
-        camera->reseed(seed++); // a new noisy frame: everything moves
+        reseed(seed++); // a new noisy frame: everything moves
         state.ResumeTiming();
-        camera->announce();
+        takeFrame();
+        benchmark::DoNotOptimize(game.step(frame, true));
     }
 }
 
@@ -170,7 +149,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
+    QGuiApplication application(argc, argv);
 
     for (const auto &[w, h] : {std::pair{640, 480}, std::pair{1280, 720}}) {
         const std::string size = std::to_string(w) + "x" + std::to_string(h);

@@ -10,14 +10,14 @@ struct Coefficients
     int y, rv, gu, gv, bu, yOffset;
 };
 
-Coefficients coefficientsFor(YuvColours colours)
+Coefficients coefficientsFor(YuvColors colors)
 {
     // Fixed point, 8 fractional bits.
-    if (colours.fullRange) {
-        return colours.matrix == YuvMatrix::Bt709 ? Coefficients{256, 403, -48, -120, 475, 0}
+    if (colors.fullRange) {
+        return colors.matrix == YuvMatrix::Bt709 ? Coefficients{256, 403, -48, -120, 475, 0}
                                                   : Coefficients{256, 359, -88, -183, 454, 0};
     }
-    return colours.matrix == YuvMatrix::Bt709 ? Coefficients{298, 459, -55, -136, 541, 16}
+    return colors.matrix == YuvMatrix::Bt709 ? Coefficients{298, 459, -55, -136, 541, 16}
                                               : Coefficients{298, 409, -100, -208, 516, 16};
 }
 
@@ -127,13 +127,13 @@ bool framePlanesAreComplete(FramePixelFormat format, const FramePlanes &planes, 
 }
 
 bool convertFrame(FramePixelFormat format, const FramePlanes &planes, int width, int height,
-                  YuvColours colours, std::uint8_t *destination, std::ptrdiff_t destinationStride)
+                  YuvColors colors, std::uint8_t *destination, std::ptrdiff_t destinationStride)
 {
     if (!destination || destinationStride < std::ptrdiff_t(width) * 4
         || !framePlanesAreComplete(format, planes, width, height))
         return false;
 
-    const Coefficients k = coefficientsFor(colours);
+    const Coefficients k = coefficientsFor(colors);
     switch (format) {
     case FramePixelFormat::YUYV:
         convertPacked422<true>(planes, width, height, k, destination, destinationStride);

@@ -24,7 +24,7 @@ enum class FramePixelFormat {
 
 enum class YuvMatrix { Bt601, Bt709 };
 
-struct YuvColours
+struct YuvColors
 {
     YuvMatrix matrix = YuvMatrix::Bt601;
     bool fullRange = false; // Y 0..255 instead of 16..235
@@ -45,4 +45,4 @@ bool framePlanesAreComplete(FramePixelFormat format, const FramePlanes &planes, 
 // `destinationStride` bytes apart). Returns false, writing nothing, when the
 // format is unsupported or the planes are incomplete.
 bool convertFrame(FramePixelFormat format, const FramePlanes &planes, int width, int height,
-                  YuvColours colours, std::uint8_t *destination, std::ptrdiff_t destinationStride);
+                  YuvColors colors, std::uint8_t *destination, std::ptrdiff_t destinationStride);

@@ -46,7 +46,7 @@ QtVideoCamera::QtVideoCamera(QObject *parent)
     : VideoCamera(parent)
     , d(std::make_unique<Private>())
 {
-    connect(&d->sink, &QVideoSink::videoFrameChanged, this, &QtVideoCamera::frameArrived);
+    connect(&d->sink, &QVideoSink::videoFrameChanged, this, &QtVideoCamera::storeFrame);
     // Ask for the device list once before listening to its changes: a change
     // handler that is the first to ask can deadlock inside Qt 6.4.
     selectDevice();
@@ -90,11 +90,6 @@ void QtVideoCamera::setKind(CameraKind kind)
 {
     m_kind = kind;
     selectDevice();
-}
-
-void QtVideoCamera::setCaptureSettingPriority(CaptureSettingPriority)
-{
-    // Qt chooses formats only by our explicit requests; nothing to pass on.
 }
 
 bool QtVideoCamera::isActive() const
@@ -217,7 +212,7 @@ VideoCaptureSetting QtVideoCamera::captureSetting() const
 {
     // Frames tell the truth about the size the device settled on; Qt's own
     // cameraFormat() only repeats the request.
-    if (m_delivered.Width > 0)
+    if (m_delivered.width > 0)
         return m_delivered;
     return m_requested;
 }
@@ -228,8 +223,8 @@ void QtVideoCamera::requestCaptureSetting(const VideoCaptureSetting &setting)
         return;
     const QList<QCameraFormat> formats = d->device.videoFormats();
     for (const QCameraFormat &format : formats) {
-        if (format.resolution() == QSize(setting.Width, setting.Height)
-            && std::abs(double(format.maxFrameRate()) - setting.FrameRate) < 0.01) {
+        if (format.resolution() == QSize(setting.width, setting.height)
+            && std::abs(double(format.maxFrameRate()) - setting.frameRate) < 0.01) {
             d->format = format;
             if (d->camera)
                 d->camera->setCameraFormat(format);
@@ -238,11 +233,11 @@ void QtVideoCamera::requestCaptureSetting(const VideoCaptureSetting &setting)
             return;
         }
     }
-    qCInfo(lcCamera) << "capture setting not offered:" << setting.Width << setting.Height
-                     << setting.FrameRate;
+    qCInfo(lcCamera) << "capture setting not offered:" << setting.width << setting.height
+                     << setting.frameRate;
 }
 
-void QtVideoCamera::frameArrived(const QVideoFrame &frame)
+void QtVideoCamera::storeFrame(const QVideoFrame &frame)
 {
     // The capture thread waits for this handler: keep it short, never block.
     if (!m_active || !frame.isValid())
@@ -252,7 +247,7 @@ void QtVideoCamera::frameArrived(const QVideoFrame &frame)
     const QSize size = frame.size();
     m_delivered = {size.width(), size.height(),
                    frame.surfaceFormat().frameRate() > 0 ? frame.surfaceFormat().frameRate()
-                                                         : m_requested.FrameRate};
+                                                         : m_requested.frameRate};
     if (m_notifyPending)
         return;
     m_notifyPending = true;
@@ -261,7 +256,7 @@ void QtVideoCamera::frameArrived(const QVideoFrame &frame)
         [this] {
             m_notifyPending = false;
             if (m_active && d->newestFrame.isValid())
-                Q_EMIT sampleBufferReady();
+                Q_EMIT frameArrived();
         },
         Qt::QueuedConnection);
 }
@@ -291,13 +286,13 @@ FramePixelFormat framePixelFormat(QVideoFrameFormat::PixelFormat format)
     }
 }
 
-YuvColours yuvColours(const QVideoFrameFormat &format)
+YuvColors yuvColors(const QVideoFrameFormat &format)
 {
-    YuvColours colours;
-    colours.matrix = format.colorSpace() == QVideoFrameFormat::ColorSpace_BT709 ? YuvMatrix::Bt709
+    YuvColors colors;
+    colors.matrix = format.colorSpace() == QVideoFrameFormat::ColorSpace_BT709 ? YuvMatrix::Bt709
                                                                                : YuvMatrix::Bt601;
-    colours.fullRange = format.colorRange() == QVideoFrameFormat::ColorRange_Full;
-    return colours;
+    colors.fullRange = format.colorRange() == QVideoFrameFormat::ColorRange_Full;
+    return colors;
 }
 
 } // namespace
@@ -326,7 +321,7 @@ bool QtVideoCamera::takeFrame(QImage &target)
         target = QImage(size, QImage::Format_ARGB32_Premultiplied);
     const bool converted = !target.isNull()
                            && convertFrame(format, planes, size.width(), size.height(),
-                                           yuvColours(frame.surfaceFormat()), target.bits(),
+                                           yuvColors(frame.surfaceFormat()), target.bits(),
                                            target.bytesPerLine());
     frame.unmap();
     if (!converted)

@@ -19,8 +19,6 @@ public:
     ~QtVideoCamera() override;
 
     void setKind(CameraKind kind) override;
-    CameraKind kind() const override { return m_kind; }
-    void setCaptureSettingPriority(CaptureSettingPriority priority) override;
     bool isActive() const override;
     void setActive(bool active) override;
     QList<VideoCaptureSetting> availableCaptureSettings() const override;
@@ -32,7 +30,7 @@ private:
     struct Private;
 
     void selectDevice();
-    void frameArrived(const QVideoFrame &frame);
+    void storeFrame(const QVideoFrame &frame);
     bool attachAndStart();
     void detach();
     void checkFramesFlow();

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "camera/video_capture_setting.h"
+#include "core/video_capture_setting.h"
 
 #include <QImage>
 #include <QList>
 #include <QObject>
 
-enum class CameraKind { Front = 1, Back = 2 };
-enum class CaptureSettingPriority { Resolution = 0, FrameRate = 1 };
+enum class CameraKind { Front, Back };
 
 // The game's view of a capture device. Everything here runs on the GUI thread;
 // an implementation hands frames over as plain images.
@@ -21,8 +20,6 @@ public:
 
     // Selects the front or back device; only called while stopped.
     virtual void setKind(CameraKind kind) = 0;
-    virtual CameraKind kind() const = 0;
-    virtual void setCaptureSettingPriority(CaptureSettingPriority priority) = 0;
 
     // true starts capture and frame delivery; reading back after a start tells
     // whether the device really runs. false stops delivery.
@@ -38,15 +35,16 @@ public:
     // does not offer; read captureSetting() back to find out.
     virtual void requestCaptureSetting(const VideoCaptureSetting &setting) = 0;
 
-    // Copies the newest frame into `target` as 32-bit premultiplied ARGB,
-    // resizing it to the frame. Returns false, leaving `target` alone, when no
-    // frame is waiting or it cannot be converted.
+    // Converts the newest frame into `target` as 32-bit premultiplied ARGB,
+    // resizing it to the frame (its pixels are reused when the size fits).
+    // Returns false, leaving `target` alone, when no frame is waiting or it
+    // cannot be converted.
     virtual bool takeFrame(QImage &target) = 0;
 
 Q_SIGNALS:
-    // A new frame is waiting. Emitted on the GUI thread, at most once per step:
-    // frames that arrive meanwhile replace the waiting one.
-    void sampleBufferReady();
+    // A new frame is waiting. Emitted on the GUI thread, at most once per
+    // take: frames that arrive meanwhile replace the waiting one.
+    void frameArrived();
     // The camera stopped without being asked: the device went away or no
     // frame came for a while. isActive() is false by now.
     void stoppedByItself();

@@ -7,7 +7,7 @@ FROSTPANE_PACKAGES=(
   # Qt's camera backend on Linux; without plugins-base no frame ever arrives.
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
-  libgtest-dev libbenchmark-dev
+  libbenchmark-dev
   # Headless window tests and screenshots.
   xvfb xauth xdotool imagemagick
 )

@@ -29,8 +29,9 @@ public:
     void deliver(const QImage &frame)
     {
         m_pending = frame;
-        Q_EMIT sampleBufferReady();
+        Q_EMIT frameArrived();
     }
+    CameraKind kind() const { return m_kind; }
     // Lets a test change the running state behind the game's back (a camera
     // that stops on its own, or one slow to stop).
     void forceActive(bool active) { m_active = active; }
@@ -43,9 +44,6 @@ public:
 
     // --- VideoCamera --------------------------------------------------------
     void setKind(CameraKind kind) override { m_kind = kind; m_setting = {}; }
-    CameraKind kind() const override { return m_kind; }
-    void setCaptureSettingPriority(CaptureSettingPriority priority) override { m_priority = priority; }
-    CaptureSettingPriority priority() const { return m_priority; }
     bool isActive() const override { return m_active; }
     void setActive(bool active) override
     {
@@ -79,7 +77,6 @@ private:
     QList<VideoCaptureSetting> m_front;
     QList<VideoCaptureSetting> m_back;
     CameraKind m_kind = CameraKind::Front;
-    CaptureSettingPriority m_priority = CaptureSettingPriority::FrameRate;
     VideoCaptureSetting m_setting;
     QImage m_pending;
     bool m_active = false;

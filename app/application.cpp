@@ -1,0 +1,57 @@
+#include "app/application.h"
+
+#include "app/main_window.h"
+#include "camera/qt_video_camera.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QScreen>
+
+#include <exception>
+
+namespace {
+
+void showException(const QString &message)
+{
+    qCritical("Frostpane stopped: %s", qPrintable(message));
+    if (QApplication::instance())
+        QMessageBox::critical(nullptr, QStringLiteral("Frostpane"), message);
+}
+
+void runWindow()
+{
+    MainWindow window(std::make_unique<QtVideoCamera>());
+    if (const QScreen *display = window.screen()) {
+        QRect frame = window.frameGeometry();
+        frame.moveCenter(display->availableGeometry().center());
+        window.move(frame.topLeft());
+    }
+    window.show();
+    QApplication::exec();
+}
+
+} // namespace
+
+int runFrostpane(int argc, char *argv[])
+{
+    // Widgets draw on the CPU; this also keeps video frame conversion off the
+    // slow OpenGL path under X.
+    QApplication::setAttribute(Qt::AA_ForceRasterWidgets);
+    try {
+        QApplication application(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("Frostpane"));
+        QApplication::setApplicationVersion(QStringLiteral(FROSTPANE_VERSION));
+        try {
+            runWindow();
+        } catch (const std::exception &error) {
+            showException(QString::fromLocal8Bit(error.what()));
+        } catch (...) {
+            showException(QString());
+        }
+    } catch (const std::exception &error) {
+        showException(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        showException(QString());
+    }
+    return 0;
+}

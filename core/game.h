@@ -1,0 +1,120 @@
+#pragma once
+
+#include "core/melt_pass.h"
+
+#include <QImage>
+#include <QRectF>
+#include <QSize>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// One picture of the game: the photograph and the ice that covers it, of the
+// same size.
+struct Picture
+{
+    QImage photo;
+    QImage ice;
+};
+
+// The state of play and its rules, without any widget. Each camera frame
+// wipes the ice where something moved, lets the ice grow back everywhere,
+// and composes what the window shows into output(): the picture (or the
+// plain camera frame in the camera view), the progress bar and, while more
+// than 95 % is clean, the banner.
+//
+// The melt levels belong to the child's play, not to a picture: they carry
+// over when the picture changes.
+class Game
+{
+public:
+    static constexpr std::int32_t kDefaultCameraSensitivity = 20;
+    static constexpr std::int32_t kDefaultFreezingSpeed = 10;
+    static constexpr double kWinThreshold = 0.95;
+
+    // Pictures are numbered 1..pictureCount and fetched through `loadPicture`
+    // when shown; the first is shown at once, as ice on black.
+    using PictureLoader = std::function<Picture(int number)>;
+    Game(int pictureCount, PictureLoader loadPicture, QImage banner, QSize outputSize);
+
+    // ---- Settings ----------------------------------------------------------
+    // A pixel is wiped when its color changes by more than the sensitivity
+    // (sum over red, green, blue); every frame its melt level drops by the
+    // freezing speed.
+    std::int32_t cameraSensitivity() const { return m_rule.cameraSensitivity; }
+    void setCameraSensitivity(std::int32_t sensitivity) { m_rule.cameraSensitivity = sensitivity; }
+    std::int32_t freezingSpeed() const { return m_rule.freezingSpeed; }
+    void setFreezingSpeed(std::int32_t speed) { m_rule.freezingSpeed = speed; }
+
+    // ---- Pictures and views ------------------------------------------------
+    int pictureNumber() const { return m_pictureNumber; }
+    int pictureCount() const { return m_pictureCount; }
+    // Step through the pictures, wrapping around at both ends.
+    void nextPicture();
+    void previousPicture();
+    // The ice view plays the game; the camera view shows the plain frames and
+    // pauses the game (the levels stay as they are).
+    bool isIceView() const { return m_iceView; }
+    void toggleView();
+
+    // ---- Output ------------------------------------------------------------
+    // The window's size changed: the pictures are fitted again, the ice is
+    // drawn on black, and the next frame starts afresh.
+    void setOutputSize(QSize size);
+    const QImage &output() const { return m_output; }
+    // Where the picture sits in the output, and the banner.
+    QRectF pictureRect() const { return m_pictureRect; }
+    QRectF bannerRect() const { return m_bannerRect; }
+
+    // ---- Frames ------------------------------------------------------------
+    // One camera frame, as 32-bit ARGB of any size: frames of another size are
+    // brought to the picture's size (their middle part with its shape).
+    // `mirrored` flips it left to right first, as a front camera's picture
+    // should look. Returns whether the output changed.
+    // The frame's pixels are taken over without a copy; `frame` is handed back
+    // holding a spare buffer (of the last frame's size) to fill next time.
+    bool step(QImage &frame, bool mirrored);
+    // The next frame becomes the motion reference instead of being compared
+    // with the last one (its source changed).
+    void requestNewReference() { m_newReferencePending = true; }
+    // The next frame clears the output to black before drawing.
+    void requestClearOutput() { m_clearOutputPending = true; }
+
+    // ---- Progress ----------------------------------------------------------
+    double cleanedFraction() const { return m_cleanedFraction; }
+    bool bannerShown() const { return m_bannerShown; }
+    QRectF progressBarRect() const { return m_progressBarRect; }
+    // One level per picture pixel, row by row: 0 frozen, 300 and more clean.
+    const std::vector<std::int32_t> &meltLevels() const { return m_meltLevels; }
+
+private:
+    void showPicture();
+    void drawIceOnBlack();
+    const QImage &scaledBanner();
+    bool runMeltPass();
+
+    PictureLoader m_loadPicture;
+    int m_pictureCount = 0;
+    int m_pictureNumber = 1;
+    bool m_iceView = true;
+    MeltRule m_rule{kDefaultCameraSensitivity, kDefaultFreezingSpeed};
+
+    Picture m_picture;
+    QImage m_banner;
+    QImage m_scaledBanner;
+    QImage m_frame;         // the current frame at the picture's size
+    QImage m_previousFrame; // the motion reference
+    QImage m_composed;      // picture and ice, composed by the melt pass
+    QImage m_output;
+
+    QRectF m_pictureRect;
+    QRectF m_bannerRect;
+    QRectF m_progressBarRect;
+
+    std::vector<std::int32_t> m_meltLevels;
+    double m_cleanedFraction = 0.0;
+    bool m_bannerShown = false;
+    bool m_newReferencePending = true;
+    bool m_clearOutputPending = true;
+};

@@ -1,0 +1,260 @@
+#include "support/window_fixture.h"
+#include "widgets/float_slider.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+QString resolutionText(const WindowFixture &f)
+{
+    return f.find("resolutionBox")->findChild<QLabel *>()->text();
+}
+
+// The user moves a slider and lets it go, as a drag would end.
+void slide(WindowFixture &f, const char *name, double value)
+{
+    auto *slider = f.find<FloatSlider>(name);
+    slider->setValue(value);
+}
+
+} // namespace
+
+// The camera icon, the front/back switch, and the settings panel with the
+// capture resolution.
+class TestCameraAndSettings : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void captureSettingsAreReadAtStartButTheCameraStaysOff()
+    {
+        WindowFixture f({{1280, 720, 30}, {640, 480, 15}, {640, 480, 30}, {1920, 1080, 30}});
+        QCOMPARE(f.camera->requestedSettings, QList<VideoCaptureSetting>{(VideoCaptureSetting{640, 480, 30})});
+        QCOMPARE(resolutionText(f), QStringLiteral("Camera width = 640, height = 480"));
+        auto *slider = f.find<FloatSlider>("resolutionSlider");
+        QCOMPARE(slider->minimum(), 0.0);
+        QCOMPARE(slider->maximum(), 2.0);
+        QCOMPARE(slider->value(), 1.0);
+        QVERIFY(!slider->tracking());
+        QVERIFY(!f.camera->isActive());
+    }
+
+    void withoutACameraNothingIsRequested()
+    {
+        WindowFixture f;
+        QCOMPARE(resolutionText(f), QStringLiteral("Camera Resolutions Label"));
+        QCOMPARE(f.find<FloatSlider>("resolutionSlider")->maximum(), 0.0);
+        for (int i = 0; i < 3; ++i)
+            f.tap("cameraIcon");
+        QCOMPARE(f.camera->activationRequests, 0);
+        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_off"));
+        // The tap still keeps the tools awake.
+        QVERIFY(f.find<QTimer>("toolFadeTimer")->isActive());
+        QVERIFY(f.camera->requestedSettings.isEmpty());
+    }
+
+    void theCameraIconShowsWhatTheDeviceDid_data()
+    {
+        QTest::addColumn<bool>("startsWhenAsked");
+        QTest::addColumn<QString>("face");
+        QTest::newRow("off -> on when the device starts") << true << QStringLiteral("camera_on");
+        QTest::newRow("stays off when it refuses") << false << QStringLiteral("camera_off");
+    }
+
+    void theCameraIconShowsWhatTheDeviceDid()
+    {
+        QFETCH(bool, startsWhenAsked);
+        QFETCH(QString, face);
+        WindowFixture f(typicalWebcamSettings());
+        f.camera->startsWhenAsked = startsWhenAsked;
+        f.tap("cameraIcon");
+        QCOMPARE(f.camera->isActive(), startsWhenAsked);
+        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage(qPrintable(face)));
+        if (startsWhenAsked) {
+            f.tap("cameraIcon");
+            QVERIFY(!f.camera->isActive());
+            QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_off"));
+        }
+    }
+
+    void aClickRightAfterAToggleIsIgnored()
+    {
+        // A press within half a second is not accepted, but its click still
+        // comes: the repeat guard keeps the camera from flickering.
+        WindowFixture f(typicalWebcamSettings());
+        f.tap("cameraIcon");
+        QVERIFY(f.camera->isActive());
+        f.clock.advance(300);
+        QTest::mouseClick(f.find("cameraIcon"), Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(f.camera->isActive());
+    }
+
+    void aCameraThatStopsByItselfShowsOffAndATapStartsItAgain()
+    {
+        WindowFixture f(typicalWebcamSettings());
+        f.tap("cameraIcon");
+        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_on"));
+        f.camera->stopByItself();
+        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_off"));
+        f.tap("cameraIcon");
+        QVERIFY(f.camera->isActive());
+    }
+
+    void theSwitchKeepsTheRunningState_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::newRow("off stays off") << false;
+        QTest::newRow("on restarts on the other device") << true;
+    }
+
+    void theSwitchKeepsTheRunningState()
+    {
+        QFETCH(bool, running);
+        const QList<VideoCaptureSetting> back = {{1280, 720, 30}, {640, 480, 25}};
+        WindowFixture f(typicalWebcamSettings(), back);
+        if (running)
+            f.tap("cameraIcon");
+        f.tap("pictureView");
+        f.camera->requestedSettings.clear();
+        f.tap("switchCameraIcon");
+        QCOMPARE(f.camera->kind(), CameraKind::Back);
+        QCOMPARE(f.camera->isActive(), running);
+        QCOMPARE(f.camera->requestedSettings, QList<VideoCaptureSetting>{(VideoCaptureSetting{640, 480, 25})});
+        QCOMPARE(f.icon("switchCameraIcon")->fillBitmap(), f.catalogueImage("camera_back"));
+
+        f.tap("switchCameraIcon");
+        QCOMPARE(f.camera->kind(), CameraKind::Front);
+        QCOMPARE(f.icon("switchCameraIcon")->fillBitmap(), f.catalogueImage("camera_front"));
+    }
+
+    void settingsOpenWithTheGamesValuesAndOkTakesTheSliders()
+    {
+        WindowFixture f(typicalWebcamSettings());
+        f.tap("pictureView");
+        f.tap("settingsIcon");
+        QCOMPARE(f.find<FloatSlider>("sensitivitySlider")->value(), 249.0);
+        QCOMPARE(f.find<FloatSlider>("freezingSpeedSlider")->value(), 10.0);
+        QVERIFY(f.find("resolutionSlider")->isEnabled());
+        QCOMPARE(resolutionText(f), QStringLiteral("Camera width = 640, height = 480"));
+        QVERIFY(f.shown("okButton") && f.shown("resolutionBox"));
+        QVERIFY(!f.shown("cameraIcon") && !f.shown("settingsIcon"));
+        QVERIFY(!f.find<QTimer>("toolFadeTimer")->isActive());
+
+        const int requests = f.camera->activationRequests;
+        slide(f, "sensitivitySlider", 255); // a threshold of 0
+        slide(f, "freezingSpeedSlider", 3.7);
+        f.tap("okButton");
+        QVERIFY(!f.shown("okButton") && !f.shown("cameraIcon"));
+        QCOMPARE(f.camera->activationRequests, requests); // no resolution change, no restart
+
+        f.tap("pictureView");
+        f.tap("settingsIcon");
+        QCOMPARE(f.find<FloatSlider>("sensitivitySlider")->value(), 255.0);
+        QCOMPARE(f.find<FloatSlider>("freezingSpeedSlider")->value(), 3.0);
+    }
+
+    void aResolutionIsAppliedOnceTheUserMovedIt_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::newRow("stopped stays stopped") << false;
+        QTest::newRow("running runs again") << true;
+    }
+
+    void aResolutionIsAppliedOnceTheUserMovedIt()
+    {
+        QFETCH(bool, running);
+        WindowFixture f(typicalWebcamSettings());
+        if (running)
+            f.tap("cameraIcon");
+        f.tap("pictureView");
+        f.tap("settingsIcon");
+        // The leftmost position stands for the last entry, 1280 x 720.
+        slide(f, "resolutionSlider", 0.0);
+        QCOMPARE(resolutionText(f), QStringLiteral("Camera width = 1280, height = 720"));
+        QCOMPARE(f.camera->captureSetting(), (VideoCaptureSetting{640, 480, 30})); // not yet
+        f.tap("okButton");
+        QCOMPARE(f.camera->captureSetting(), (VideoCaptureSetting{1280, 720, 30}));
+        QCOMPARE(f.camera->isActive(), running);
+        QCOMPARE(f.icon("cameraIcon")->fillBitmap(),
+                 f.catalogueImage(running ? "camera_on" : "camera_off"));
+
+        // Every later OK applies the slider again, moved or not.
+        f.camera->requestedSettings.clear();
+        f.tap("pictureView");
+        f.tap("settingsIcon");
+        QCOMPARE(resolutionText(f), QStringLiteral("Camera width = 1280, height = 720"));
+        f.tap("okButton");
+        QCOMPARE(f.camera->requestedSettings, QList<VideoCaptureSetting>{(VideoCaptureSetting{1280, 720, 30})});
+    }
+
+    void draggingTheResolutionSliderShowsTheLabelAndOkApplies()
+    {
+        WindowFixture f(typicalWebcamSettings());
+        f.tap("pictureView");
+        f.tap("settingsIcon");
+        auto *slider = f.find<FloatSlider>("resolutionSlider");
+        QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(slider->width() / 2, 10));
+        QTest::mouseMove(slider, QPoint(2, 10)); // leftmost: the last entry
+        QCOMPARE(resolutionText(f), QStringLiteral("Camera width = 1280, height = 720"));
+        QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(2, 10));
+        QCOMPARE(f.camera->captureSetting(), (VideoCaptureSetting{640, 480, 30})); // applied only by OK
+        f.tap("okButton");
+        QCOMPARE(f.camera->captureSetting(), (VideoCaptureSetting{1280, 720, 30}));
+    }
+
+    void settingsWithoutACamera()
+    {
+        WindowFixture f;
+        f.tap("pictureView");
+        f.tap("settingsIcon");
+        QCOMPARE(resolutionText(f), QStringLiteral("Camera not available"));
+        QVERIFY(!f.find("resolutionSlider")->isEnabled());
+        f.tap("okButton");
+        QVERIFY(f.camera->requestedSettings.isEmpty());
+        QCOMPARE(f.camera->activationRequests, 0);
+        QVERIFY(!f.shown("resolutionBox"));
+    }
+
+    void aTapOnThePictureCancelsTheSettings()
+    {
+        WindowFixture f(typicalWebcamSettings());
+        f.tap("cameraIcon");
+        f.tap("pictureView");
+        f.tap("settingsIcon");
+        slide(f, "sensitivitySlider", 0);
+        slide(f, "freezingSpeedSlider", 90);
+        f.camera->setActive(false); // stopped meanwhile, say by the device
+        f.camera->requestedSettings.clear();
+        f.tap("pictureView");
+        QVERIFY(f.camera->isActive()); // back as it was when the panel opened
+        QVERIFY(f.camera->requestedSettings.contains(VideoCaptureSetting{640, 480, 30}));
+        QVERIFY(!f.shown("okButton") && !f.shown("resolutionBox"));
+        QVERIFY(!f.find<QTimer>("toolFadeTimer")->isActive());
+        // Opening again shows the values the game kept.
+        f.tap("pictureView");
+        f.tap("settingsIcon");
+        QCOMPARE(f.find<FloatSlider>("sensitivitySlider")->value(), 249.0);
+        QCOMPARE(f.find<FloatSlider>("freezingSpeedSlider")->value(), 10.0);
+    }
+
+    void theAboutPanelOpensAndATapClosesIt()
+    {
+        WindowFixture f(typicalWebcamSettings());
+        f.tap("pictureView");
+        f.tap("aboutIcon");
+        QVERIFY(f.shown("aboutText"));
+        QVERIFY(!f.shown("cameraIcon"));
+        QVERIFY(!f.find<QTimer>("toolFadeTimer")->isActive());
+        const int requests = f.camera->activationRequests;
+        f.tap("pictureView");
+        QVERIFY(!f.shown("aboutText"));
+        QVERIFY(!f.shown("cameraIcon"));
+        QCOMPARE(f.camera->activationRequests, requests);
+    }
+};
+
+QTEST_MAIN(TestCameraAndSettings)
+#include "test_camera_and_settings.moc"

@@ -1,0 +1,206 @@
+#include "support/window_fixture.h"
+#include "widgets/float_slider.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+const char *const kToolIcons[] = {"cameraIcon",  "settingsIcon",    "eyeIcon",
+                                  "aboutIcon",   "switchCameraIcon", "nextPictureIcon",
+                                  "previousPictureIcon"};
+const char *const kSettingsControls[] = {"resolutionBox",     "resolutionSlider",  "sensitivityBox",
+                                         "sensitivitySlider", "freezingSpeedBox",  "freezingSpeedSlider",
+                                         "okBox",             "okButton"};
+
+QRgb pixelAt(const QImage &image, QPoint p)
+{
+    return image.pixel(p) | 0xFF000000u;
+}
+
+} // namespace
+
+// What a child sees of the window, and how the picture follows the camera:
+// start, layout, frames, pictures and views.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startShowsTheIceOfPictureOneAndOnlyTheCameraIcon()
+    {
+        WindowFixture f(typicalWebcamSettings());
+        QCOMPARE(f.window->windowTitle(), QStringLiteral("Frostpane"));
+        QVERIFY(f.shown("pictureView"));
+        QVERIFY(f.shown("cameraIcon"));
+        for (const char *name : kToolIcons)
+            QVERIFY2(f.shown(name) == (qstrcmp(name, "cameraIcon") == 0), name);
+        for (const char *name : kSettingsControls)
+            QVERIFY2(!f.shown(name), name);
+        QVERIFY(!f.shown("aboutText"));
+
+        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_off"));
+        QCOMPARE(f.icon("switchCameraIcon")->fillBitmap(), f.catalogueImage("camera_front"));
+        QCOMPARE(f.icon("eyeIcon")->fillBitmap(), f.catalogueImage("view_snowflake"));
+        QVERIFY(!f.find<QTimer>("toolFadeTimer")->isActive());
+        QVERIFY(!f.find<QTimer>("exitTimer")->isActive());
+        QVERIFY(!f.camera->isActive());
+        QCOMPARE(f.camera->activationRequests, 0);
+
+        // The ice fills the window where no icon is.
+        const QImage ice = f.catalogueImage("frostpane_001_ice");
+        const QImage shot = f.screen();
+        QCOMPARE(shot.size(), QSize(640, 480));
+        for (const QPoint p : {QPoint(5, 5), QPoint(600, 20), QPoint(30, 450), QPoint(320, 400)})
+            QCOMPARE(pixelAt(shot, p), pixelAt(ice, p));
+    }
+
+    void aWiderWindowShowsBlackBars()
+    {
+        WindowFixture f({}, {}, {1280, 720});
+        const QImage shot = f.screen();
+        QCOMPARE(pixelAt(shot, {10, 360}), qRgb(0, 0, 0));
+        QCOMPARE(pixelAt(shot, {1270, 360}), qRgb(0, 0, 0));
+        // Scaled by 1.5: a flat-enough spot of the ice keeps its color.
+        const QColor expected = f.catalogueImage("frostpane_001_ice").pixelColor(40, 40);
+        const QColor seen = shot.pixelColor(160 + 60, 60);
+        QVERIFY(std::abs(expected.red() - seen.red()) < 40);
+        QVERIFY(std::abs(expected.blue() - seen.blue()) < 40);
+    }
+
+    void labelsAndButtonReadAlike()
+    {
+        WindowFixture f;
+        for (const char *name : {"resolutionBox", "sensitivityBox", "freezingSpeedBox"}) {
+            auto *label = f.find(name)->findChild<QLabel *>();
+            QVERIFY(label);
+            QCOMPARE(label->font().pixelSize(), 12);
+            QCOMPARE(label->height(), 20);
+        }
+        auto *ok = f.find<QPushButton>("okButton");
+        QCOMPARE(ok->text(), QStringLiteral("OK"));
+        QCOMPARE(ok->font().pixelSize(), 12);
+        QCOMPARE(ok->height(), 35);
+    }
+
+    void layoutAt1000x600()
+    {
+        WindowFixture f({}, {}, {1000, 600});
+        QCOMPARE(f.find<FloatSlider>("resolutionSlider")->positionF(), QPointF(360, 50));
+        QCOMPARE(f.icon("resolutionBox")->positionF(), QPointF(360, 20));
+        QCOMPARE(f.find<FloatSlider>("sensitivitySlider")->positionF(), QPointF(360, 140));
+        QCOMPARE(f.icon("sensitivityBox")->positionF(), QPointF(360, 110));
+        QCOMPARE(f.find<FloatSlider>("freezingSpeedSlider")->positionF(), QPointF(360, 320));
+        QCOMPARE(f.icon("freezingSpeedBox")->positionF(), QPointF(360, 290));
+        QCOMPARE(f.icon("sensitivityBox")->sizeF(), QSizeF(280, 20));
+        QCOMPARE(f.icon("okBox")->positionF(), QPointF(451.5, 350));
+        QCOMPARE(f.icon("cameraIcon")->positionF(), QPointF(460, 200));
+        QCOMPARE(f.icon("cameraIcon")->sizeF(), QSizeF(80, 80));
+        QCOMPARE(f.icon("nextPictureIcon")->positionF(), QPointF(560, 320));
+        QCOMPARE(f.icon("pictureView")->sizeF(), QSizeF(1000, 600));
+    }
+
+    void theAboutTextWrapsInsideItsBox()
+    {
+        WindowFixture f;
+        f.tap("pictureView");
+        f.tap("aboutIcon");
+        QApplication::processEvents();
+        auto *about = f.find<QPlainTextEdit>("aboutText");
+        QVERIFY(!about->isHidden());
+        QCOMPARE(about->horizontalScrollBar()->maximum(), 0); // nothing sticks out
+        QCOMPARE(about->size(), QSize(400, 270));
+        QCOMPARE(about->geometry().center(), f.window->rect().center());
+        const QStringList lines = about->toPlainText().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 8);
+        QCOMPARE(lines[0], QStringLiteral("Frostpane! v.1.0"));
+        QCOMPARE(lines[4], QStringLiteral("The program requires video capture device (e.g. web camera)."));
+        QCOMPARE(lines[6], QStringLiteral("Made by"));
+    }
+
+    void framesAreDrawnOnlyWhileTheCameraRuns()
+    {
+        WindowFixture f(typicalWebcamSettings());
+        // A running camera's frames reach the picture: a still scene wipes
+        // nothing, an all-white one after it wipes everything.
+        f.tap("cameraIcon");
+        QVERIFY(f.camera->isActive());
+        f.deliver(flatFrame({640, 480}, qRgb(0, 0, 0)));
+        f.deliver(flatFrame({640, 480}, qRgb(255, 255, 255)));
+        QApplication::processEvents();
+        const QImage photo = f.catalogueImage("frostpane_001");
+        QCOMPARE(pixelAt(f.screen(), {5, 5}), pixelAt(photo, {5, 5}));
+
+        // Stopped, the camera's frames are ignored.
+        f.camera->forceActive(false);
+        f.tap("pictureView");
+        f.tap("eyeIcon"); // the camera view would show the frame
+        f.deliver(flatFrame({640, 480}, qRgb(0, 0, 255)));
+        QApplication::processEvents();
+        QCOMPARE(pixelAt(f.screen(), {5, 5}), pixelAt(photo, {5, 5}));
+    }
+
+    void theFrontCameraIsMirroredAndTheEyeShowsIt_data()
+    {
+        QTest::addColumn<bool>("switched");
+        QTest::newRow("front camera: mirrored") << false;
+        QTest::newRow("back camera: as seen") << true;
+    }
+
+    void theFrontCameraIsMirroredAndTheEyeShowsIt()
+    {
+        QFETCH(bool, switched);
+        WindowFixture f(typicalWebcamSettings(), typicalWebcamSettings());
+        f.tap("cameraIcon");
+        f.tap("pictureView");
+        if (switched)
+            f.tap("switchCameraIcon");
+        f.tap("eyeIcon");
+        QCOMPARE(f.icon("eyeIcon")->fillBitmap(), f.catalogueImage("view_man"));
+        // The camera view: a frame red on its left half, blue on its right.
+        QImage frame = flatFrame({640, 480}, qRgb(0, 0, 255));
+        QPainter(&frame).fillRect(QRect(0, 0, 320, 480), qRgb(255, 0, 0));
+        f.deliver(frame);
+        QApplication::processEvents();
+        const QRgb left = pixelAt(f.screen(), {5, 470});
+        QCOMPARE(left, switched ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
+
+        f.tap("eyeIcon");
+        QCOMPARE(f.icon("eyeIcon")->fillBitmap(), f.catalogueImage("view_snowflake"));
+    }
+
+    void nextAndPreviousShowTheirIce_data()
+    {
+        QTest::addColumn<QStringList>("taps");
+        QTest::addColumn<QString>("ice");
+        QTest::newRow("next") << QStringList{QStringLiteral("nextPictureIcon")} << QStringLiteral("frostpane_002_ice");
+        QTest::newRow("previous wraps to the sixth")
+            << QStringList{QStringLiteral("previousPictureIcon")} << QStringLiteral("frostpane_006_ice");
+        QTest::newRow("next, next, previous")
+            << QStringList{QStringLiteral("nextPictureIcon"), QStringLiteral("nextPictureIcon"),
+                           QStringLiteral("previousPictureIcon")}
+            << QStringLiteral("frostpane_002_ice");
+    }
+
+    void nextAndPreviousShowTheirIce()
+    {
+        QFETCH(QStringList, taps);
+        QFETCH(QString, ice);
+        WindowFixture f;
+        f.tap("pictureView");
+        for (const QString &name : taps)
+            f.tap(f.find(qPrintable(name)), 700); // a long press is fine for these two
+        const QImage expected = f.catalogueImage(qPrintable(ice));
+        const QImage shot = f.screen();
+        for (const QPoint p : {QPoint(5, 5), QPoint(600, 20), QPoint(30, 450)})
+            QCOMPARE(pixelAt(shot, p), pixelAt(expected, p));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"

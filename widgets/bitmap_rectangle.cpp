@@ -1,0 +1,142 @@
+#include "widgets/bitmap_rectangle.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+BitmapRectangle::BitmapRectangle(QWidget *parent)
+    : Floating<QWidget>(parent)
+{
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void BitmapRectangle::setFillKind(Brush kind)
+{
+    m_fillKind = kind;
+    update();
+}
+
+void BitmapRectangle::setFillColor(const QColor &color)
+{
+    m_fillColor = color;
+    update();
+}
+
+void BitmapRectangle::setStrokeKind(Brush kind)
+{
+    m_strokeKind = kind;
+    update();
+}
+
+void BitmapRectangle::setStrokeColor(const QColor &color)
+{
+    m_strokeColor = color;
+    update();
+}
+
+void BitmapRectangle::setFillBitmap(const QImage &image)
+{
+    m_fillBitmap = image;
+    update();
+}
+
+void BitmapRectangle::setOpacity(float opacity)
+{
+    m_opacity = opacity;
+    update();
+}
+
+void BitmapRectangle::setScaleX(float scale)
+{
+    m_scaleX = scale;
+    place();
+}
+
+void BitmapRectangle::setScaleY(float scale)
+{
+    m_scaleY = scale;
+    place();
+}
+
+void BitmapRectangle::setHitTest(bool enabled)
+{
+    m_hitTest = enabled;
+    setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
+}
+
+QSizeF BitmapRectangle::drawnSize() const
+{
+    return {double(widthF()) * double(m_scaleX), double(heightF()) * double(m_scaleY)};
+}
+
+void BitmapRectangle::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setOpacity(m_opacity);
+    paintFrame(painter, QRectF(subPixelOffset(), drawnSize()));
+}
+
+void BitmapRectangle::paintFrame(QPainter &painter, const QRectF &area)
+{
+    if (m_fillKind == Brush::Solid && m_fillColor.alpha() != 0) {
+        painter.fillRect(area, m_fillColor);
+    } else if (m_fillKind == Brush::Bitmap && !m_fillBitmap.isNull()) {
+        if (area.size() == QSizeF(m_fillBitmap.size()) && area.topLeft() == QPointF()) {
+            painter.drawImage(QPointF(), m_fillBitmap); // the common 1:1 case: a plain blit
+        } else {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(area, m_fillBitmap);
+        }
+    }
+    if (m_strokeKind == Brush::Solid && m_strokeColor.alpha() != 0) {
+        painter.setPen(QPen(m_strokeColor, 1.0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(area.adjusted(0.5, 0.5, -0.5, -0.5));
+    }
+}
+
+void BitmapRectangle::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+    m_held = true;
+    Q_EMIT pressed();
+}
+
+void BitmapRectangle::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+    Q_EMIT moved();
+}
+
+void BitmapRectangle::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+    // Decide before the release handlers run: they may shrink or move us.
+    const bool inside = rect().contains(event->position().toPoint());
+    const bool wasHeld = m_held;
+    m_held = false;
+    Q_EMIT released();
+    if (wasHeld && inside)
+        Q_EMIT clicked();
+}
+
+void BitmapRectangle::leaveEvent(QEvent *event)
+{
+    QWidget::leaveEvent(event);
+    Q_EMIT left();
+}
+
+void BitmapRectangle::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // A hidden widget never gets the release of a press it holds, so hiding
+    // ends the press as the pointer leaving would.
+    endHold();
+}
+
+void BitmapRectangle::endHold()
+{
+    if (!m_held)
+        return;
+    m_held = false;
+    Q_EMIT left();
+}
