@@ -7,7 +7,7 @@
  * lets tests and CI (which have no camera) drive the real capture code.
  *
  * Everything is configured through environment variables, read each time the
- * provider probes (see README.md next to this file):
+ * provider probes or starts (see README.md next to this file):
  *
  *   FROSTPANE_VCAM_DEVICES      number of devices (default 1, 0 = none)
  *   FROSTPANE_VCAM_DEFAULT      index of the device flagged as default, or -1
@@ -17,6 +17,15 @@
  *                               pattern nick
  *   FROSTPANE_VCAM<i>_STOP_AFTER  deliver this many frames, then stop
  *   FROSTPANE_VCAM<i>_STOP_MODE   eos | freeze | error | unplug
+ *   FROSTPANE_VCAM<i>_APPEAR_AFTER  not listed at first, plugged in this
+ *                               many ms after the provider starts
+ *   FROSTPANE_VCAM<i>_LEAVE_AFTER   unplugged this many ms after the start
+ *   FROSTPANE_VCAM<i>_RETURN_AFTER  plugged in again this many ms after the
+ *                               start (after LEAVE_AFTER)
+ *
+ * The timed plugging only happens in a started provider (a running
+ * GstDeviceMonitor, which is what Qt keeps): a thread of the provider adds and
+ * removes the devices, so the monitor's bus reports them like udev hot-plug.
  *
  * A device's element is "frostpanevcamsrc", a bin around
  *   videotestsrc is-live=true ! capsfilter [! jpegenc ! capsfilter]
@@ -241,6 +250,11 @@ typedef struct
   gchar *pattern;
   guint64 stop_after;           /* 0 = never stop */
   FpStopMode stop_mode;
+  /* Milliseconds after the provider starts; -1 = not set. Without
+   * appear_after the camera is there from the start. */
+  gint64 appear_after;
+  gint64 leave_after;
+  gint64 return_after;
 } FpVcamConfig;
 
 static void
@@ -258,6 +272,58 @@ fp_config_copy (FpVcamConfig * dst, const FpVcamConfig * src)
   dst->name = g_strdup (src->name);
   dst->pattern = g_strdup (src->pattern);
   dst->caps = gst_caps_ref (src->caps);
+}
+
+/* Reads FROSTPANE_VCAM<index>_<key> as a delay in milliseconds; -1 when unset. */
+static gboolean
+fp_config_read_ms (guint index, const gchar * key, gint64 * out)
+{
+  gchar *var = fp_env_name (index, key);
+  const gchar *value = g_getenv (var);
+  gboolean ok = TRUE;
+
+  *out = -1;
+  if (value != NULL && *value != '\0'
+      && !fp_parse_int (value, 0, G_MAXINT, out)) {
+    fp_complain (var, value, "expected a delay in milliseconds >= 0");
+    ok = FALSE;
+  }
+  g_free (var);
+  return ok;
+}
+
+/* The plug timeline must be in order: appear < leave < return. */
+static gboolean
+fp_config_read_timeline (guint index, FpVcamConfig * cfg)
+{
+  gchar *var = NULL, *value = NULL;
+  const gchar *why = NULL;
+
+  if (!fp_config_read_ms (index, "APPEAR_AFTER", &cfg->appear_after)
+      || !fp_config_read_ms (index, "LEAVE_AFTER", &cfg->leave_after)
+      || !fp_config_read_ms (index, "RETURN_AFTER", &cfg->return_after))
+    return FALSE;
+
+  if (cfg->leave_after >= 0 && cfg->leave_after <= cfg->appear_after) {
+    var = fp_env_name (index, "LEAVE_AFTER");
+    value = g_strdup_printf ("%" G_GINT64_FORMAT, cfg->leave_after);
+    why = "must be later than APPEAR_AFTER";
+  } else if (cfg->return_after >= 0 && cfg->leave_after < 0) {
+    var = fp_env_name (index, "RETURN_AFTER");
+    value = g_strdup_printf ("%" G_GINT64_FORMAT, cfg->return_after);
+    why = "needs LEAVE_AFTER (a camera can only return after leaving)";
+  } else if (cfg->return_after >= 0 && cfg->return_after <= cfg->leave_after) {
+    var = fp_env_name (index, "RETURN_AFTER");
+    value = g_strdup_printf ("%" G_GINT64_FORMAT, cfg->return_after);
+    why = "must be later than LEAVE_AFTER";
+  }
+  if (why != NULL) {
+    fp_complain (var, value, why);
+    g_free (var);
+    g_free (value);
+    return FALSE;
+  }
+  return TRUE;
 }
 
 /* Reads the FROSTPANE_VCAM<index>_* variables. Returns FALSE (after printing
@@ -321,6 +387,10 @@ fp_config_from_env (guint index, FpVcamConfig * cfg)
   }
   g_free (var);
 
+  var = NULL;
+  if (!fp_config_read_timeline (index, cfg))
+    goto fail;
+
   var = fp_env_name (index, "NAME");
   value = g_getenv (var);
   cfg->name = value && *value ? g_strdup (value)
@@ -338,6 +408,10 @@ fail:
 /* ------------------------------------------------------------------------ */
 /* Source element: what gst_device_create_element() returns                 */
 /* ------------------------------------------------------------------------ */
+
+/* Defined with the device below. */
+static gboolean fp_vcam_device_is_gone (GstDevice * device);
+static void fp_vcam_device_unplug (GstDevice * device);
 
 #define FP_TYPE_VCAM_SRC (fp_vcam_src_get_type ())
 G_DECLARE_FINAL_TYPE (FpVcamSrc, fp_vcam_src, FP, VCAM_SRC, GstBin)
@@ -364,16 +438,20 @@ static GstStaticPadTemplate fp_src_template = GST_STATIC_PAD_TEMPLATE ("src",
 
 G_DEFINE_TYPE (FpVcamSrc, fp_vcam_src, GST_TYPE_BIN)
 
-/* Frame counter behind STOP_AFTER in freeze/error/unplug mode (eos mode
- * simply uses videotestsrc's num-buffers). It lives as long as the probe. */
+/* Watches the frames leaving videotestsrc: counts them for STOP_AFTER in
+ * freeze/error/unplug mode (eos mode simply uses videotestsrc's num-buffers)
+ * and ends the stream once the device has been unplugged (LEAVE_AFTER, or
+ * another stream's STOP_MODE=unplug). It lives as long as the probe. */
 typedef struct
 {
   GstElement *src;              /* not owned: the probe dies with its pad */
   GstDevice *device;            /* owned, may be NULL */
   guint index;
+  gboolean limited;             /* STOP_AFTER applies here */
   guint64 remaining;
   FpStopMode mode;
   gboolean stopped;
+  gboolean error_posted;
 } FpStopCounter;
 
 static void
@@ -392,30 +470,39 @@ fp_stop_probe (GstPad * pad, GstPadProbeInfo * info, gpointer user_data)
   (void) pad;
   (void) info;
 
+  if (counter->device != NULL && !counter->error_posted
+      && fp_vcam_device_is_gone (counter->device)) {
+    /* Pulled out under a running stream: error, no more frames, as with
+     * STOP_MODE=unplug. A frozen stream errors too: the camera is gone. */
+    GST_INFO_OBJECT (counter->src, "device unplugged");
+    counter->stopped = TRUE;
+    counter->error_posted = TRUE;
+    GST_ELEMENT_ERROR (counter->src, RESOURCE, READ,
+        ("Frostpane virtual camera %u stopped delivering frames.",
+            counter->index), ("the device was unplugged"));
+    return GST_PAD_PROBE_DROP;
+  }
+  if (counter->stopped)
+    return GST_PAD_PROBE_DROP;
+  if (!counter->limited)
+    return GST_PAD_PROBE_OK;
   if (counter->remaining > 0) {
     counter->remaining--;
     return GST_PAD_PROBE_OK;
   }
-  if (!counter->stopped) {
-    counter->stopped = TRUE;
-    GST_INFO_OBJECT (counter->src, "frame budget used up, stop mode %d",
-        counter->mode);
-    if (counter->mode == FP_STOP_ERROR || counter->mode == FP_STOP_UNPLUG) {
-      /* The same kind of error v4l2src raises when a webcam is pulled. */
-      GST_ELEMENT_ERROR (counter->src, RESOURCE, READ,
-          ("Frostpane virtual camera %u stopped delivering frames.",
-              counter->index), ("STOP_AFTER frame budget used up"));
-    }
-    if (counter->mode == FP_STOP_UNPLUG && counter->device != NULL) {
-      /* The provider is the device's parent while a monitor is running. */
-      GstObject *provider = gst_object_get_parent (GST_OBJECT (counter->device));
-      if (provider != NULL) {
-        gst_device_provider_device_remove (GST_DEVICE_PROVIDER (provider),
-            counter->device);
-        gst_object_unref (provider);
-      }
-    }
+
+  counter->stopped = TRUE;
+  GST_INFO_OBJECT (counter->src, "frame budget used up, stop mode %d",
+      counter->mode);
+  if (counter->mode == FP_STOP_ERROR || counter->mode == FP_STOP_UNPLUG) {
+    /* The same kind of error v4l2src raises when a webcam is pulled. */
+    counter->error_posted = TRUE;
+    GST_ELEMENT_ERROR (counter->src, RESOURCE, READ,
+        ("Frostpane virtual camera %u stopped delivering frames.",
+            counter->index), ("STOP_AFTER frame budget used up"));
   }
+  if (counter->mode == FP_STOP_UNPLUG && counter->device != NULL)
+    fp_vcam_device_unplug (counter->device);
   /* freeze: the source keeps running live, nothing reaches downstream */
   return GST_PAD_PROBE_DROP;
 }
@@ -508,12 +595,14 @@ fp_vcam_src_build (FpVcamSrc * self, const FpVcamConfig * cfg,
     last = outfilter;
   }
 
-  if (cfg->stop_after > 0 && cfg->stop_mode != FP_STOP_EOS) {
+  /* Every stream from a device is watched: the device can be unplugged. */
+  if (device != NULL || (cfg->stop_after > 0 && cfg->stop_mode != FP_STOP_EOS)) {
     FpStopCounter *counter = g_new0 (FpStopCounter, 1);
     GstPad *srcpad = gst_element_get_static_pad (src, "src");
     counter->src = src;
     counter->device = device ? gst_object_ref (device) : NULL;
     counter->index = cfg->index;
+    counter->limited = cfg->stop_after > 0 && cfg->stop_mode != FP_STOP_EOS;
     counter->remaining = cfg->stop_after;
     counter->mode = cfg->stop_mode;
     gst_pad_add_probe (srcpad, GST_PAD_PROBE_TYPE_BUFFER, fp_stop_probe,
@@ -652,9 +741,37 @@ struct _FpVcamDevice
 {
   GstDevice parent;
   FpVcamConfig cfg;             /* snapshot taken when the device was probed */
+  gint gone;                    /* atomic: unplugged, its streams end */
 };
 
 G_DEFINE_TYPE (FpVcamDevice, fp_vcam_device, GST_TYPE_DEVICE)
+
+static gboolean
+fp_vcam_device_is_gone (GstDevice * device)
+{
+  return g_atomic_int_get (&FP_VCAM_DEVICE (device)->gone) != 0;
+}
+
+/* Unplugs the device: streams from it end with an error at their next frame,
+ * and it leaves its provider's list (while a monitor runs, the provider is
+ * its parent). Only the first call does anything: a LEAVE_AFTER timer and a
+ * STOP_MODE=unplug stream may both try, and a second removal would post a
+ * "device removed" message for a device that no longer has a provider. A
+ * camera that returns is a new device object, like a replugged webcam. */
+static void
+fp_vcam_device_unplug (GstDevice * device)
+{
+  GstObject *provider;
+
+  if (!g_atomic_int_compare_and_exchange (&FP_VCAM_DEVICE (device)->gone, 0,
+          1))
+    return;
+  provider = gst_object_get_parent (GST_OBJECT (device));
+  if (provider != NULL) {
+    gst_device_provider_device_remove (GST_DEVICE_PROVIDER (provider), device);
+    gst_object_unref (provider);
+  }
+}
 
 static GstElement *
 fp_vcam_device_create_element (GstDevice * device, const gchar * name)
@@ -728,6 +845,24 @@ fp_vcam_device_new (const FpVcamConfig * cfg, gboolean is_default)
 /* Provider                                                                 */
 /* ------------------------------------------------------------------------ */
 
+/* One configured camera of a started provider and the device object that
+ * stands for it on the provider's list now. */
+typedef struct
+{
+  FpVcamConfig cfg;
+  gboolean is_default;
+  GstDevice *device;            /* owned; NULL before it appears */
+} FpVcamSlot;
+
+/* A timed plug or unplug of one camera, in milliseconds after the start. */
+typedef struct
+{
+  gint64 at_ms;
+  guint slot;
+  gboolean plug;                /* FALSE: unplug */
+  guint order;                  /* ties keep the order they were planned in */
+} FpVcamEvent;
+
 #define FP_TYPE_VCAM_PROVIDER (fp_vcam_provider_get_type ())
 G_DECLARE_FINAL_TYPE (FpVcamProvider, fp_vcam_provider, FP, VCAM_PROVIDER,
     GstDeviceProvider)
@@ -735,30 +870,45 @@ G_DECLARE_FINAL_TYPE (FpVcamProvider, fp_vcam_provider, FP, VCAM_PROVIDER,
 struct _FpVcamProvider
 {
   GstDeviceProvider parent;
+
+  /* Valid between start() and stop(). Only the timeline thread touches the
+   * slots while it runs; stop() joins it before clearing them. */
+  GArray *slots;                /* FpVcamSlot */
+  GArray *events;               /* FpVcamEvent, by time */
+  gint64 started_at;            /* g_get_monotonic_time () at start() */
+  GThread *timeline;
+
+  GMutex lock;                  /* guards stopping */
+  GCond wake;
+  gboolean stopping;
 };
 
 G_DEFINE_TYPE (FpVcamProvider, fp_vcam_provider, GST_TYPE_DEVICE_PROVIDER)
 
-/* Reads the environment on every probe, so a changed variable is honoured by
- * the next probe (the plugin registry caches only the fact that this provider
- * exists). A started monitor starts the provider through GstDeviceProvider's
- * default start(), which probes once and keeps those device objects (and
- * their configuration) until the last monitor using the provider stops. */
-static GList *
-fp_vcam_provider_probe (GstDeviceProvider * provider)
+static void
+fp_vcam_slot_clear (gpointer data)
+{
+  FpVcamSlot *slot = data;
+  fp_config_clear (&slot->cfg);
+  gst_clear_object (&slot->device);
+}
+
+/* Reads FROSTPANE_VCAM_DEVICES, FROSTPANE_VCAM_DEFAULT and every camera's
+ * variables. Cameras with invalid settings are left out (with a message). */
+static GArray *
+fp_read_cameras (void)
 {
   const gchar *value = g_getenv ("FROSTPANE_VCAM_DEVICES");
   gint64 count = 1, default_index = 0;
-  GList *devices = NULL;
+  GArray *slots = g_array_new (FALSE, TRUE, sizeof (FpVcamSlot));
   gint64 i;
 
-  (void) provider;
-
+  g_array_set_clear_func (slots, fp_vcam_slot_clear);
   if (value != NULL && *value != '\0'
       && !fp_parse_int (value, 0, FP_VCAM_MAX_DEVICES, &count)) {
     fp_complain ("FROSTPANE_VCAM_DEVICES", value,
         "expected a number from 0 to 16; providing no device");
-    return NULL;
+    return slots;
   }
   value = g_getenv ("FROSTPANE_VCAM_DEFAULT");
   if (value != NULL && *value != '\0'
@@ -769,16 +919,166 @@ fp_vcam_provider_probe (GstDeviceProvider * provider)
   }
 
   for (i = 0; i < count; i++) {
-    FpVcamConfig cfg;
-    if (fp_config_from_env ((guint) i, &cfg)) {
-      devices = g_list_append (devices,
-          fp_vcam_device_new (&cfg, i == default_index));
-      fp_config_clear (&cfg);
+    FpVcamSlot slot = { 0 };
+    if (fp_config_from_env ((guint) i, &slot.cfg)) {
+      slot.is_default = i == default_index;
+      g_array_append_val (slots, slot);
     }
   }
+  return slots;
+}
+
+/* Probing (gst_device_provider_get_devices() on a provider no monitor has
+ * started) lists the cameras as they are at the start: without the ones that
+ * only appear later. Reads the environment on every probe, so a changed
+ * variable is honoured by the next probe (the plugin registry caches only the
+ * fact that this provider exists). */
+static GList *
+fp_vcam_provider_probe (GstDeviceProvider * provider)
+{
+  GArray *slots = fp_read_cameras ();
+  GList *devices = NULL;
+
+  for (guint i = 0; i < slots->len; i++) {
+    const FpVcamSlot *slot = &g_array_index (slots, FpVcamSlot, i);
+    if (slot->cfg.appear_after < 0)
+      devices = g_list_append (devices,
+          fp_vcam_device_new (&slot->cfg, slot->is_default));
+  }
+  g_array_unref (slots);
   GST_DEBUG_OBJECT (provider, "providing %u devices",
       g_list_length (devices));
   return devices;
+}
+
+static gint
+fp_vcam_event_compare (gconstpointer a, gconstpointer b)
+{
+  const FpVcamEvent *ea = a, *eb = b;
+  if (ea->at_ms != eb->at_ms)
+    return ea->at_ms < eb->at_ms ? -1 : 1;
+  return ea->order < eb->order ? -1 : ea->order > eb->order;
+}
+
+static void
+fp_vcam_provider_plan (FpVcamProvider * self, gint64 at_ms, guint slot,
+    gboolean plug)
+{
+  FpVcamEvent ev = { at_ms, slot, plug, self->events->len };
+  g_array_append_val (self->events, ev);
+}
+
+/* Puts a new device object for the slot's camera on the provider's list,
+ * which posts GST_MESSAGE_DEVICE_ADDED for the monitors. */
+static void
+fp_vcam_provider_plug (FpVcamProvider * self, FpVcamSlot * slot)
+{
+  GstDevice *device = fp_vcam_device_new (&slot->cfg, slot->is_default);
+
+  GST_INFO_OBJECT (self, "plugging in camera %u", slot->cfg.index);
+  gst_clear_object (&slot->device);
+  slot->device = gst_object_ref (device);
+  /* sinks the floating reference: the provider owns that one */
+  gst_device_provider_device_add (GST_DEVICE_PROVIDER (self), device);
+}
+
+static gpointer
+fp_vcam_provider_run_timeline (gpointer data)
+{
+  FpVcamProvider *self = data;
+  guint next = 0;
+
+  g_mutex_lock (&self->lock);
+  while (next < self->events->len && !self->stopping) {
+    const FpVcamEvent *ev = &g_array_index (self->events, FpVcamEvent, next);
+    const gint64 due = self->started_at + ev->at_ms * G_TIME_SPAN_MILLISECOND;
+    FpVcamSlot *slot;
+
+    if (g_get_monotonic_time () < due) {
+      /* woken early by stop(), or spuriously: look again */
+      g_cond_wait_until (&self->wake, &self->lock, due);
+      continue;
+    }
+    /* Not under the lock: adding and removing post bus messages, and the
+     * monitors' handlers run right here. */
+    g_mutex_unlock (&self->lock);
+    slot = &g_array_index (self->slots, FpVcamSlot, ev->slot);
+    if (ev->plug) {
+      fp_vcam_provider_plug (self, slot);
+    } else if (slot->device != NULL) {
+      GST_INFO_OBJECT (self, "unplugging camera %u", slot->cfg.index);
+      fp_vcam_device_unplug (slot->device);
+    }
+    next++;
+    g_mutex_lock (&self->lock);
+  }
+  g_mutex_unlock (&self->lock);
+  return NULL;
+}
+
+/* A running GstDeviceMonitor starts its providers with
+ * gst_device_provider_start(), which calls this instead of probing when it
+ * exists. The cameras present from the start are added right away; the
+ * timeline thread plugs and unplugs the others at their time. The devices
+ * and their configuration stay until the last monitor using the provider
+ * stops it, so the variables are read once per start. */
+static gboolean
+fp_vcam_provider_start (GstDeviceProvider * provider)
+{
+  FpVcamProvider *self = FP_VCAM_PROVIDER (provider);
+
+  self->slots = fp_read_cameras ();
+  self->events = g_array_new (FALSE, FALSE, sizeof (FpVcamEvent));
+  self->started_at = g_get_monotonic_time ();
+
+  for (guint i = 0; i < self->slots->len; i++) {
+    FpVcamSlot *slot = &g_array_index (self->slots, FpVcamSlot, i);
+    if (slot->cfg.appear_after < 0)
+      fp_vcam_provider_plug (self, slot);
+    else
+      fp_vcam_provider_plan (self, slot->cfg.appear_after, i, TRUE);
+    if (slot->cfg.leave_after >= 0)
+      fp_vcam_provider_plan (self, slot->cfg.leave_after, i, FALSE);
+    if (slot->cfg.return_after >= 0)
+      fp_vcam_provider_plan (self, slot->cfg.return_after, i, TRUE);
+  }
+  g_array_sort (self->events, fp_vcam_event_compare);
+
+  GST_DEBUG_OBJECT (self, "started with %u cameras, %u timed plug events",
+      self->slots->len, self->events->len);
+  if (self->events->len > 0) {
+    self->stopping = FALSE;
+    self->timeline = g_thread_new ("frostpanevcam", fp_vcam_provider_run_timeline,
+        self);
+  }
+  return TRUE;
+}
+
+/* GstDeviceProvider drops the devices on its list after this returns. */
+static void
+fp_vcam_provider_stop (GstDeviceProvider * provider)
+{
+  FpVcamProvider *self = FP_VCAM_PROVIDER (provider);
+
+  if (self->timeline != NULL) {
+    g_mutex_lock (&self->lock);
+    self->stopping = TRUE;
+    g_cond_signal (&self->wake);
+    g_mutex_unlock (&self->lock);
+    g_thread_join (self->timeline);
+    self->timeline = NULL;
+  }
+  g_clear_pointer (&self->events, g_array_unref);
+  g_clear_pointer (&self->slots, g_array_unref);
+}
+
+static void
+fp_vcam_provider_finalize (GObject * object)
+{
+  FpVcamProvider *self = FP_VCAM_PROVIDER (object);
+  g_mutex_clear (&self->lock);
+  g_cond_clear (&self->wake);
+  G_OBJECT_CLASS (fp_vcam_provider_parent_class)->finalize (object);
 }
 
 static void
@@ -786,7 +1086,10 @@ fp_vcam_provider_class_init (FpVcamProviderClass * klass)
 {
   GstDeviceProviderClass *dp_class = GST_DEVICE_PROVIDER_CLASS (klass);
 
+  G_OBJECT_CLASS (klass)->finalize = fp_vcam_provider_finalize;
   dp_class->probe = fp_vcam_provider_probe;
+  dp_class->start = fp_vcam_provider_start;
+  dp_class->stop = fp_vcam_provider_stop;
   gst_device_provider_class_set_static_metadata (dp_class,
       "Frostpane virtual camera provider", "Video/Source",
       "Lists configurable test-pattern cameras for Frostpane's tests",
@@ -796,7 +1099,8 @@ fp_vcam_provider_class_init (FpVcamProviderClass * klass)
 static void
 fp_vcam_provider_init (FpVcamProvider * self)
 {
-  (void) self;
+  g_mutex_init (&self->lock);
+  g_cond_init (&self->wake);
 }
 
 /* ------------------------------------------------------------------------ */
