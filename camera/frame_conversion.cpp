@@ -1,126 +1,229 @@
 #include "camera/frame_conversion.h"
 
+#include <libyuv/convert_argb.h>
+#include <libyuv/planar_functions.h>
+#include <libyuv/rotate_argb.h>
+
 #include <algorithm>
+#include <climits>
 #include <cstring>
+#include <vector>
+
+#if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+#error "Y16, P010 and P016 are read as native 16-bit words: a little-endian machine is assumed"
+#endif
 
 namespace {
 
-struct Coefficients
+using Size = std::int64_t;
+
+// libyuv walks rows with int strides and, when rows are contiguous, folds a
+// whole frame into one row of width * height pixels whose byte count it keeps
+// in an int. Capping the pixel count keeps that below INT_MAX.
+constexpr Size kMaxPixels = Size(1) << 29;
+
+// Rows converted per step where a frame goes through a scratch buffer or a
+// second pass: small enough to stay in cache, large enough to amortise calls.
+constexpr int kBandRows = 16;
+
+struct PlaneShape
 {
-    int y, rv, gu, gv, bu, yOffset;
+    Size rowBytes = 0;
+    Size rows = 0;
 };
 
-Coefficients coefficientsFor(YuvColors colors)
+struct Layout
 {
-    // Fixed point, 8 fractional bits.
-    if (colors.fullRange) {
-        return colors.matrix == YuvMatrix::Bt709 ? Coefficients{256, 403, -48, -120, 475, 0}
-                                                  : Coefficients{256, 359, -88, -183, 454, 0};
-    }
-    return colors.matrix == YuvMatrix::Bt709 ? Coefficients{298, 459, -55, -136, 541, 16}
-                                              : Coefficients{298, 409, -100, -208, 516, 16};
-}
-
-inline std::uint32_t clampByte(int v)
-{
-    return std::uint32_t(std::min(std::max(v, 0), 255));
-}
-
-inline std::uint32_t yuvToWord(const Coefficients &k, int y, int u, int v)
-{
-    const int c = k.y * (y - k.yOffset) + 128;
-    const int d = u - 128;
-    const int e = v - 128;
-    const std::uint32_t r = clampByte((c + k.rv * e) >> 8);
-    const std::uint32_t g = clampByte((c + k.gu * d + k.gv * e) >> 8);
-    const std::uint32_t b = clampByte((c + k.bu * d) >> 8);
-    return 0xFF000000u | r << 16 | g << 8 | b;
-}
-
-inline std::uint32_t *destinationRow(std::uint8_t *destination, std::ptrdiff_t stride, int y)
-{
-    return reinterpret_cast<std::uint32_t *>(destination + stride * y);
-}
-
-struct PlaneNeed
-{
-    std::ptrdiff_t rowBytes;
-    int rows;
+    int planes = 0;
+    int sampleBytes = 1; // 2 for formats made of 16-bit words
+    PlaneShape shape[3];
 };
 
-int planeCount(FramePixelFormat format)
+bool multiply(Size a, Size b, Size &result)
 {
-    switch (format) {
-    case FramePixelFormat::NV12:
-    case FramePixelFormat::NV21:
-        return 2;
-    case FramePixelFormat::I420:
-    case FramePixelFormat::YV12:
-        return 3;
-    case FramePixelFormat::Unsupported:
-        return 0;
-    default:
-        return 1;
-    }
+    return !__builtin_mul_overflow(a, b, &result);
 }
 
-PlaneNeed planeNeed(FramePixelFormat format, int plane, int width, int height)
+bool add(Size a, Size b, Size &result)
 {
-    const std::ptrdiff_t halfWidth = (std::ptrdiff_t(width) + 1) / 2;
-    const int halfHeight = (height + 1) / 2;
+    return !__builtin_add_overflow(a, b, &result);
+}
+
+// Plane sizes for a frame with positive width and height (both ints, so none
+// of these products can overflow 64 bits).
+Layout layoutOf(FramePixelFormat format, int width, int height)
+{
+    const Size w = width, h = height;
+    const Size halfW = (w + 1) / 2, halfH = (h + 1) / 2;
+    Layout l;
     switch (format) {
     case FramePixelFormat::YUYV:
     case FramePixelFormat::UYVY:
-        return {halfWidth * 4, height};
+        l.planes = 1;
+        l.shape[0] = {halfW * 4, h};
+        break;
     case FramePixelFormat::NV12:
     case FramePixelFormat::NV21:
-        return plane == 0 ? PlaneNeed{width, height} : PlaneNeed{halfWidth * 2, halfHeight};
+        l.planes = 2;
+        l.shape[0] = {w, h};
+        l.shape[1] = {halfW * 2, halfH};
+        break;
     case FramePixelFormat::I420:
     case FramePixelFormat::YV12:
-        return plane == 0 ? PlaneNeed{width, height} : PlaneNeed{halfWidth, halfHeight};
-    default:
-        return {std::ptrdiff_t(width) * 4, height};
+        l.planes = 3;
+        l.shape[0] = {w, h};
+        l.shape[1] = l.shape[2] = {halfW, halfH};
+        break;
+    case FramePixelFormat::I422:
+        l.planes = 3;
+        l.shape[0] = {w, h};
+        l.shape[1] = l.shape[2] = {halfW, h};
+        break;
+    case FramePixelFormat::BGRA:
+    case FramePixelFormat::RGBA:
+    case FramePixelFormat::ARGB:
+    case FramePixelFormat::ABGR:
+    case FramePixelFormat::AYUV:
+        l.planes = 1;
+        l.shape[0] = {w * 4, h};
+        break;
+    case FramePixelFormat::GRAY8:
+        l.planes = 1;
+        l.shape[0] = {w, h};
+        break;
+    case FramePixelFormat::Y16:
+        l.planes = 1;
+        l.sampleBytes = 2;
+        l.shape[0] = {w * 2, h};
+        break;
+    case FramePixelFormat::P010:
+    case FramePixelFormat::P016:
+        l.planes = 2;
+        l.sampleBytes = 2;
+        l.shape[0] = {w * 2, h};
+        l.shape[1] = {halfW * 4, halfH};
+        break;
+    case FramePixelFormat::Unsupported:
+        break;
+    }
+    return l;
+}
+
+bool planeIsComplete(const std::uint8_t *data, std::ptrdiff_t stride, std::ptrdiff_t size,
+                     const PlaneShape &shape, int sampleBytes)
+{
+    if (!data || stride < shape.rowBytes || stride > INT_MAX || size < 0)
+        return false;
+    if (sampleBytes == 2
+        && (stride % 2 != 0 || reinterpret_cast<std::uintptr_t>(data) % 2 != 0))
+        return false;
+    Size required = 0;
+    if (!multiply(stride, shape.rows - 1, required) || !add(required, shape.rowBytes, required))
+        return false;
+    return size >= required;
+}
+
+const libyuv::YuvConstants *constantsFor(YuvColors colors)
+{
+    if (colors.matrix == YuvMatrix::Bt709)
+        return colors.fullRange ? &libyuv::kYuvF709Constants : &libyuv::kYuvH709Constants;
+    return colors.fullRange ? &libyuv::kYuvJPEGConstants : &libyuv::kYuvI601Constants;
+}
+
+const std::uint16_t *words(const std::uint8_t *data)
+{
+    // Alignment was checked by framePlanesAreComplete.
+    return reinterpret_cast<const std::uint16_t *>(static_cast<const void *>(data));
+}
+
+int wordStride(std::ptrdiff_t byteStride)
+{
+    return int(byteStride / 2);
+}
+
+// Sets the alpha byte of every word in `rows` rows, for sources whose fourth
+// byte may hold anything.
+void makeOpaque(std::uint8_t *destination, std::ptrdiff_t stride, int width, int rows)
+{
+    for (int y = 0; y < rows; ++y) {
+        std::uint8_t *row = destination + stride * y;
+        for (int x = 0; x < width; ++x)
+            row[std::ptrdiff_t(x) * 4 + 3] = 0xFF;
     }
 }
 
-// Packed 4:2:2: two pixels share one U and one V. Whole pairs go through a
-// straight loop the compiler can vectorise; an odd last pixel is done alone.
-template <bool yFirst>
-void convertPacked422(const FramePlanes &planes, int width, int height, const Coefficients &k,
+template <typename Step>
+void forEachBand(int height, Step step)
+{
+    for (int y = 0; y < height; y += kBandRows)
+        step(y, std::min(kBandRows, height - y));
+}
+
+// Packed RGB in any byte order: libyuv reorders into B G R A, then the alpha
+// byte is forced while the band is still in cache.
+template <typename Reorder>
+void convertPackedRgb(Reorder reorder, const FramePlanes &planes, int width, int height,
                       std::uint8_t *destination, std::ptrdiff_t destinationStride)
 {
-    constexpr int y0At = yFirst ? 0 : 1, uAt = yFirst ? 1 : 0, y1At = yFirst ? 2 : 3, vAt = yFirst ? 3 : 2;
-    const int pairs = width / 2;
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t *src = planes.data[0] + planes.stride[0] * y;
-        std::uint32_t *dst = destinationRow(destination, destinationStride, y);
-        for (int i = 0; i < pairs; ++i) {
-            const std::uint8_t *q = src + std::ptrdiff_t(i) * 4;
-            dst[2 * i] = yuvToWord(k, q[y0At], q[uAt], q[vAt]);
-            dst[2 * i + 1] = yuvToWord(k, q[y1At], q[uAt], q[vAt]);
-        }
-        if (width % 2 != 0) {
-            const std::uint8_t *q = src + std::ptrdiff_t(pairs) * 4;
-            dst[width - 1] = yuvToWord(k, q[y0At], q[uAt], q[vAt]);
-        }
-    }
+    const int srcStride = int(planes.stride[0]);
+    const int dstStride = int(destinationStride);
+    forEachBand(height, [&](int y, int rows) {
+        std::uint8_t *dst = destination + destinationStride * y;
+        reorder(planes.data[0] + planes.stride[0] * y, srcStride, dst, dstStride, width, rows);
+        makeOpaque(dst, destinationStride, width, rows);
+    });
+}
+
+// Packed 4:2:2 in a matrix other than limited-range BT.601 (the only one
+// libyuv's direct YUY2/UYVY functions know): split a band into planes, then
+// convert those with the matrix.
+template <typename Split>
+void convertPacked422WithMatrix(Split split, const FramePlanes &planes, int width, int height,
+                                const libyuv::YuvConstants *constants, std::uint8_t *destination,
+                                std::ptrdiff_t destinationStride)
+{
+    const int halfWidth = (width + 1) / 2;
+    std::vector<std::uint8_t> scratch(std::size_t(kBandRows) * std::size_t(width + 2 * halfWidth));
+    std::uint8_t *y0 = scratch.data();
+    std::uint8_t *u0 = y0 + std::size_t(kBandRows) * std::size_t(width);
+    std::uint8_t *v0 = u0 + std::size_t(kBandRows) * std::size_t(halfWidth);
+    forEachBand(height, [&](int y, int rows) {
+        split(planes.data[0] + planes.stride[0] * y, int(planes.stride[0]), y0, width, u0,
+              halfWidth, v0, halfWidth, width, rows);
+        libyuv::I422ToARGBMatrix(y0, width, u0, halfWidth, v0, halfWidth,
+                                 destination + destinationStride * y, int(destinationStride),
+                                 constants, width, rows);
+    });
+}
+
+void convertGrey(const std::uint8_t *luma, int lumaStride, int width, int rows,
+                 YuvColors colors, std::uint8_t *destination, int destinationStride)
+{
+    if (colors.fullRange)
+        libyuv::J400ToARGB(luma, lumaStride, destination, destinationStride, width, rows);
+    else
+        libyuv::I400ToARGBMatrix(luma, lumaStride, destination, destinationStride,
+                                 constantsFor(colors), width, rows);
 }
 
 } // namespace
 
+int framePlaneCount(FramePixelFormat format)
+{
+    return layoutOf(format, 1, 1).planes;
+}
+
 bool framePlanesAreComplete(FramePixelFormat format, const FramePlanes &planes, int width,
                             int height)
 {
-    const int count = planeCount(format);
-    if (count == 0 || width <= 0 || height <= 0)
+    if (width <= 0 || height <= 0 || Size(width) * Size(height) > kMaxPixels)
         return false;
-    for (int i = 0; i < count; ++i) {
-        const PlaneNeed need = planeNeed(format, i, width, height);
-        if (!planes.data[i] || planes.stride[i] < need.rowBytes || planes.size[i] < 0)
-            return false;
-        // The last row needs only its own bytes, not a whole stride.
-        const std::ptrdiff_t required = planes.stride[i] * (need.rows - 1) + need.rowBytes;
-        if (planes.size[i] < required)
+    const Layout layout = layoutOf(format, width, height);
+    if (layout.planes == 0)
+        return false;
+    for (int i = 0; i < layout.planes; ++i) {
+        if (!planeIsComplete(planes.data[i], planes.stride[i], planes.size[i], layout.shape[i],
+                             layout.sampleBytes))
             return false;
     }
     return true;
@@ -129,71 +232,142 @@ bool framePlanesAreComplete(FramePixelFormat format, const FramePlanes &planes, 
 bool convertFrame(FramePixelFormat format, const FramePlanes &planes, int width, int height,
                   YuvColors colors, std::uint8_t *destination, std::ptrdiff_t destinationStride)
 {
-    if (!destination || destinationStride < std::ptrdiff_t(width) * 4
-        || !framePlanesAreComplete(format, planes, width, height))
+    if (!framePlanesAreComplete(format, planes, width, height) || !destination
+        || destinationStride < Size(width) * 4 || destinationStride > INT_MAX)
         return false;
 
-    const Coefficients k = coefficientsFor(colors);
+    const libyuv::YuvConstants *constants = constantsFor(colors);
+    const int dstStride = int(destinationStride);
+    const std::uint8_t *const *d = planes.data;
+    int s[3];
+    for (int i = 0; i < 3; ++i)
+        s[i] = int(std::clamp<std::ptrdiff_t>(planes.stride[i], 0, INT_MAX)); // unused planes may hold anything
+
     switch (format) {
     case FramePixelFormat::YUYV:
-        convertPacked422<true>(planes, width, height, k, destination, destinationStride);
+        if (colors.matrix == YuvMatrix::Bt601 && !colors.fullRange)
+            libyuv::YUY2ToARGB(d[0], s[0], destination, dstStride, width, height);
+        else
+            convertPacked422WithMatrix(libyuv::YUY2ToI422, planes, width, height, constants,
+                                       destination, destinationStride);
         return true;
     case FramePixelFormat::UYVY:
-        convertPacked422<false>(planes, width, height, k, destination, destinationStride);
+        if (colors.matrix == YuvMatrix::Bt601 && !colors.fullRange)
+            libyuv::UYVYToARGB(d[0], s[0], destination, dstStride, width, height);
+        else
+            convertPacked422WithMatrix(libyuv::UYVYToI422, planes, width, height, constants,
+                                       destination, destinationStride);
         return true;
     case FramePixelFormat::NV12:
-    case FramePixelFormat::NV21: {
-        const int uIndex = format == FramePixelFormat::NV12 ? 0 : 1;
-        for (int y = 0; y < height; ++y) {
-            const std::uint8_t *luma = planes.data[0] + planes.stride[0] * y;
-            const std::uint8_t *chroma = planes.data[1] + planes.stride[1] * (y / 2);
-            std::uint32_t *dst = destinationRow(destination, destinationStride, y);
-            for (int x = 0; x < width; ++x) {
-                const std::uint8_t *uv = chroma + std::ptrdiff_t(x / 2) * 2;
-                dst[x] = yuvToWord(k, luma[x], uv[uIndex], uv[1 - uIndex]);
-            }
-        }
+        libyuv::NV12ToARGBMatrix(d[0], s[0], d[1], s[1], destination, dstStride, constants,
+                                 width, height);
         return true;
-    }
+    case FramePixelFormat::NV21:
+        libyuv::NV21ToARGBMatrix(d[0], s[0], d[1], s[1], destination, dstStride, constants,
+                                 width, height);
+        return true;
     case FramePixelFormat::I420:
-    case FramePixelFormat::YV12: {
-        const int uPlane = format == FramePixelFormat::I420 ? 1 : 2;
-        const int vPlane = 3 - uPlane;
-        for (int y = 0; y < height; ++y) {
-            const std::uint8_t *luma = planes.data[0] + planes.stride[0] * y;
-            const std::uint8_t *u = planes.data[uPlane] + planes.stride[uPlane] * (y / 2);
-            const std::uint8_t *v = planes.data[vPlane] + planes.stride[vPlane] * (y / 2);
-            std::uint32_t *dst = destinationRow(destination, destinationStride, y);
-            for (int x = 0; x < width; ++x)
-                dst[x] = yuvToWord(k, luma[x], u[x / 2], v[x / 2]);
-        }
+        libyuv::I420ToARGBMatrix(d[0], s[0], d[1], s[1], d[2], s[2], destination, dstStride,
+                                 constants, width, height);
         return true;
-    }
+    case FramePixelFormat::YV12: // I420 with the chroma planes swapped
+        libyuv::I420ToARGBMatrix(d[0], s[0], d[2], s[2], d[1], s[1], destination, dstStride,
+                                 constants, width, height);
+        return true;
+    case FramePixelFormat::I422:
+        libyuv::I422ToARGBMatrix(d[0], s[0], d[1], s[1], d[2], s[2], destination, dstStride,
+                                 constants, width, height);
+        return true;
+    // libyuv names packed RGB by the order within a little-endian word, the
+    // reverse of the memory order used here: its "ARGB" is B G R A in memory.
     case FramePixelFormat::BGRA:
+        convertPackedRgb(libyuv::ARGBCopy, planes, width, height, destination, destinationStride);
+        return true;
     case FramePixelFormat::RGBA:
+        convertPackedRgb(libyuv::ABGRToARGB, planes, width, height, destination,
+                         destinationStride);
+        return true;
     case FramePixelFormat::ARGB:
-    case FramePixelFormat::ABGR: {
-        // Byte positions of red, green and blue within each pixel.
-        int r = 2, g = 1, b = 0;
-        if (format == FramePixelFormat::RGBA)
-            r = 0, g = 1, b = 2;
-        else if (format == FramePixelFormat::ARGB)
-            r = 1, g = 2, b = 3;
-        else if (format == FramePixelFormat::ABGR)
-            r = 3, g = 2, b = 1;
-        for (int y = 0; y < height; ++y) {
-            const std::uint8_t *src = planes.data[0] + planes.stride[0] * y;
-            std::uint32_t *dst = destinationRow(destination, destinationStride, y);
-            for (int x = 0; x < width; ++x) {
-                const std::uint8_t *p = src + std::ptrdiff_t(x) * 4;
-                // Camera pictures are opaque; an X byte may hold anything.
-                dst[x] = 0xFF000000u | std::uint32_t(p[r]) << 16 | std::uint32_t(p[g]) << 8 | p[b];
-            }
-        }
+        convertPackedRgb(libyuv::BGRAToARGB, planes, width, height, destination,
+                         destinationStride);
+        return true;
+    case FramePixelFormat::ABGR:
+        convertPackedRgb(libyuv::RGBAToARGB, planes, width, height, destination,
+                         destinationStride);
+        return true;
+    case FramePixelFormat::AYUV: {
+        // libyuv has no 4:4:4 packed path in this byte order; split each band
+        // into Y, U, V planes (libyuv's B G R A split of A Y U V bytes gives
+        // A, Y, U, V) and convert those as I444.
+        std::vector<std::uint8_t> scratch(std::size_t(kBandRows) * std::size_t(width) * 4);
+        std::uint8_t *alpha = scratch.data();
+        std::uint8_t *y0 = alpha + std::size_t(kBandRows) * std::size_t(width);
+        std::uint8_t *u0 = y0 + std::size_t(kBandRows) * std::size_t(width);
+        std::uint8_t *v0 = u0 + std::size_t(kBandRows) * std::size_t(width);
+        forEachBand(height, [&](int y, int rows) {
+            libyuv::SplitARGBPlane(d[0] + planes.stride[0] * y, s[0], u0, width, y0, width,
+                                   alpha, width, v0, width, width, rows);
+            libyuv::I444ToARGBMatrix(y0, width, u0, width, v0, width,
+                                     destination + destinationStride * y, dstStride, constants,
+                                     width, rows);
+        });
         return true;
     }
+    case FramePixelFormat::GRAY8:
+        convertGrey(d[0], s[0], width, height, colors, destination, dstStride);
+        return true;
+    case FramePixelFormat::Y16: {
+        // scale 256: (v * 256) >> 16 keeps the high byte.
+        std::vector<std::uint8_t> scratch(std::size_t(kBandRows) * std::size_t(width));
+        forEachBand(height, [&](int y, int rows) {
+            libyuv::Convert16To8Plane(words(d[0] + planes.stride[0] * y), wordStride(s[0]),
+                                      scratch.data(), width, 256, width, rows);
+            convertGrey(scratch.data(), width, width, rows, colors,
+                        destination + destinationStride * y, dstStride);
+        });
+        return true;
+    }
+    case FramePixelFormat::P010:
+    case FramePixelFormat::P016:
+        // libyuv reads these words from their high bits, which suits both.
+        libyuv::P010ToARGBMatrix(words(d[0]), wordStride(s[0]), words(d[1]), wordStride(s[1]),
+                                 destination, dstStride, constants, width, height);
+        return true;
     case FramePixelFormat::Unsupported:
         break;
     }
     return false;
+}
+
+bool orientFrame(const std::uint8_t *source, std::ptrdiff_t sourceStride, int width, int height,
+                 bool mirrored, FrameRotation rotation, std::uint8_t *scratch,
+                 std::ptrdiff_t scratchStride, std::uint8_t *destination,
+                 std::ptrdiff_t destinationStride)
+{
+    const bool quarterTurn = rotation == FrameRotation::Clockwise90 || rotation == FrameRotation::Clockwise270;
+    const Size rowBytes = Size(width) * 4;
+    const Size turnedRowBytes = Size(quarterTurn ? height : width) * 4;
+    if (!source || !destination || width <= 0 || height <= 0 || Size(width) * height > kMaxPixels
+        || sourceStride < rowBytes || sourceStride > INT_MAX || destinationStride < turnedRowBytes
+        || destinationStride > INT_MAX)
+        return false;
+    const bool rotated = rotation != FrameRotation::None;
+    if (mirrored && rotated && (!scratch || scratchStride < rowBytes || scratchStride > INT_MAX))
+        return false;
+
+    if (!rotated) {
+        if (mirrored)
+            libyuv::ARGBMirror(source, int(sourceStride), destination, int(destinationStride), width, height);
+        else
+            libyuv::ARGBCopy(source, int(sourceStride), destination, int(destinationStride), width, height);
+        return true;
+    }
+    if (mirrored) {
+        libyuv::ARGBMirror(source, int(sourceStride), scratch, int(scratchStride), width, height);
+        source = scratch;
+        sourceStride = scratchStride;
+    }
+    libyuv::ARGBRotate(source, int(sourceStride), destination, int(destinationStride), width, height,
+                       libyuv::RotationMode(int(rotation)));
+    return true;
 }

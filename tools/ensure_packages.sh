@@ -7,7 +7,9 @@ FROSTPANE_PACKAGES=(
   # Qt's camera backend on Linux; without plugins-base no frame ever arrives.
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
-  libbenchmark-dev
+  libbenchmark-dev libyuv-dev libhwy-dev
+  # The frame-conversion fuzzer: clang with its libFuzzer runtime.
+  clang libclang-rt-dev
   # Headless window tests and screenshots.
   xvfb xauth xdotool imagemagick
 )
