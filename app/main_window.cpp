@@ -7,11 +7,14 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSignalBlocker>
 #include <QTimer>
+
+Q_LOGGING_CATEGORY(lcWindow, "frostpane.window")
 
 namespace {
 
@@ -200,6 +203,12 @@ void MainWindow::connectControls()
     connect(m_camera, &VideoCamera::frameArrived, this, &MainWindow::stepFrame);
     // A camera that dies or is pulled out must not leave the icon saying "on".
     connect(m_camera, &VideoCamera::stoppedByItself, this, &MainWindow::showCameraState);
+    // Frames of a new stream are never compared with the old stream's.
+    connect(m_camera, &VideoCamera::streamStarted, this, [this] { m_game.requestNewReference(); });
+    connect(m_camera, &VideoCamera::camerasChanged, this, [this] {
+        readCaptureSettings();
+        showCameraState();
+    });
 
     connect(m_pictureView, &BitmapRectangle::clicked, this, &MainWindow::pictureTapped);
     connect(icon(ToolIcon::Camera), &BitmapRectangle::clicked, this, &MainWindow::toggleCamera);
@@ -378,8 +387,30 @@ void MainWindow::toggleCamera()
     m_fadeTimer->start();
     if (m_captureSettings.isEmpty() || !m_cameraToggleGuard.accept())
         return;
-    m_camera->setActive(!m_camera->isActive());
+    const bool starting = !m_camera->isActive();
+    m_camera->setActive(starting);
+    // The chosen camera would not start: the other one, if there is one,
+    // is the camera that is there.
+    if (starting && !m_camera->isActive() && m_camera->hasCamera(otherCamera())) {
+        qCInfo(lcWindow) << "the selected camera did not start; trying the other one";
+        useCamera(otherCamera());
+        m_camera->setActive(true);
+    }
     showCameraState();
+}
+
+CameraKind MainWindow::otherCamera() const
+{
+    return m_frontCamera ? CameraKind::Back : CameraKind::Front;
+}
+
+void MainWindow::useCamera(CameraKind kind)
+{
+    m_frontCamera = kind == CameraKind::Front;
+    m_camera->setKind(kind);
+    readCaptureSettings();
+    setIconFace(ToolIcon::SwitchCamera, m_frontCamera ? QStringLiteral("camera_front")
+                                                      : QStringLiteral("camera_back"));
 }
 
 void MainWindow::switchCamera()
@@ -387,7 +418,11 @@ void MainWindow::switchCamera()
     if (!m_tapGate.isTap())
         return;
     m_toolFade.stayAwake();
-    m_frontCamera = !m_frontCamera;
+    // Nothing to switch to is no reason to stop the camera that plays.
+    if (!m_camera->hasCamera(otherCamera())) {
+        qCInfo(lcWindow) << "no other camera to switch to";
+        return;
+    }
     m_game.requestClearOutput();
     // A resolution chosen for the other camera is not carried over.
     m_useDefaultResolution = true;
@@ -395,11 +430,10 @@ void MainWindow::switchCamera()
     // The camera is always stopped while its device changes.
     const bool wasActive = m_camera->isActive();
     m_camera->setActive(false);
-    m_camera->setKind(m_frontCamera ? CameraKind::Front : CameraKind::Back);
-    readCaptureSettings();
+    useCamera(otherCamera());
     m_camera->setActive(wasActive);
-    setIconFace(ToolIcon::SwitchCamera, m_frontCamera ? QStringLiteral("camera_front")
-                                                      : QStringLiteral("camera_back"));
+    // Off at once if the other camera would not start.
+    showCameraState();
 }
 
 void MainWindow::showCameraState()
@@ -474,12 +508,6 @@ QList<QWidget *> MainWindow::settingsControls() const
             m_sensitivity.box, m_sensitivity.label, m_sensitivity.slider,
             m_freezing.box,    m_freezing.label,    m_freezing.slider,
             m_okBox,           m_okButton};
-}
-
-void MainWindow::setVisible(std::initializer_list<QWidget *> controls, bool visible)
-{
-    for (QWidget *control : controls)
-        control->setVisible(visible);
 }
 
 void MainWindow::openSettings()
@@ -631,13 +659,16 @@ void MainWindow::placeControls()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (!m_camera->isActive()) {
+        m_exitTimer->stop();
         event->accept();
         return;
     }
     // A running camera is stopped first, never cut off; the exit timer
-    // closes the window once it has stopped. A request while stopping
-    // starts the count again.
+    // closes the window once it has stopped. More requests meanwhile change
+    // nothing: the window goes as soon as the first one allows.
     event->ignore();
+    if (m_exitTimer->isActive())
+        return;
     m_exitSequence.restart();
     m_exitTimer->start();
 }

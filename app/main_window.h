@@ -17,7 +17,6 @@
 #include <QWidget>
 
 #include <array>
-#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -94,6 +93,8 @@ private:
     // Camera
     void toggleCamera();
     void switchCamera();
+    CameraKind otherCamera() const;
+    void useCamera(CameraKind kind);
     void showCameraState();
     void readCaptureSettings();
     void requestDefaultOrCustomResolution();
@@ -106,7 +107,6 @@ private:
     void confirmSettings();
     void openAbout();
     void closePanels();
-    static void setVisible(std::initializer_list<QWidget *> controls, bool visible);
 
     // Layout and shutdown
     void placeControls();

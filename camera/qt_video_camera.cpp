@@ -40,6 +40,10 @@ struct QtVideoCamera::Private
     QElapsedTimer sinceFrame;
     QElapsedTimer sinceRestart;
     bool restartTried = false;
+    // Buffers for frames that must be turned upright, reused frame to frame.
+    QImage unturned;
+    QImage mirrored;
+    QVideoFrameFormat::PixelFormat reportedFormat = QVideoFrameFormat::Format_Invalid;
 };
 
 QtVideoCamera::QtVideoCamera(QObject *parent)
@@ -60,23 +64,29 @@ QtVideoCamera::~QtVideoCamera()
     setActive(false);
 }
 
-void QtVideoCamera::selectDevice()
+namespace {
+
+// "Front" is the system's default video input, "back" the first other one.
+// Qt 6.4 lists each GStreamer camera twice under different ids, so "another
+// camera" must also have another name.
+QCameraDevice deviceOfKind(CameraKind kind)
 {
     const QCameraDevice front = QMediaDevices::defaultVideoInput();
-    QCameraDevice chosen;
-    if (m_kind == CameraKind::Front) {
-        chosen = front;
-    } else {
-        // Qt 6.4 lists each GStreamer camera twice under different ids, so
-        // "another camera" must also have another name.
-        const QList<QCameraDevice> inputs = QMediaDevices::videoInputs();
-        for (const QCameraDevice &input : inputs) {
-            if (input != front && input.description() != front.description()) {
-                chosen = input;
-                break;
-            }
-        }
+    if (kind == CameraKind::Front)
+        return front;
+    const QList<QCameraDevice> inputs = QMediaDevices::videoInputs();
+    for (const QCameraDevice &input : inputs) {
+        if (input != front && input.description() != front.description())
+            return input;
     }
+    return {};
+}
+
+} // namespace
+
+void QtVideoCamera::selectDevice()
+{
+    const QCameraDevice chosen = deviceOfKind(m_kind);
     if (chosen != d->device) {
         d->device = chosen;
         d->format = QCameraFormat();
@@ -90,6 +100,11 @@ void QtVideoCamera::setKind(CameraKind kind)
 {
     m_kind = kind;
     selectDevice();
+}
+
+bool QtVideoCamera::hasCamera(CameraKind kind) const
+{
+    return !deviceOfKind(kind).isNull();
 }
 
 bool QtVideoCamera::isActive() const
@@ -152,6 +167,7 @@ void QtVideoCamera::setActive(bool active)
     d->sinceFrame.start();
     d->restartTried = false;
     d->watchdog.start();
+    Q_EMIT streamStarted();
 }
 
 void QtVideoCamera::checkFramesFlow()
@@ -169,6 +185,7 @@ void QtVideoCamera::checkFramesFlow()
         if (attachAndStart()) {
             d->sinceFrame.start();
             d->watchdog.start();
+            Q_EMIT streamStarted();
             return;
         }
     }
@@ -178,13 +195,17 @@ void QtVideoCamera::checkFramesFlow()
 
 void QtVideoCamera::devicesChanged()
 {
-    if (!m_active)
-        return;
     const QList<QCameraDevice> inputs = QMediaDevices::videoInputs();
-    if (!inputs.contains(d->device)) {
+    qCInfo(lcCamera) << "cameras changed:" << inputs.size() << "listed";
+    if (m_active) {
+        if (inputs.contains(d->device))
+            return;
         qCWarning(lcCamera) << "camera removed:" << d->device.description();
         stopByItself();
     }
+    // Stopped: the camera of the chosen kind may have come, gone or changed.
+    selectDevice();
+    Q_EMIT camerasChanged();
 }
 
 void QtVideoCamera::stopByItself()
@@ -230,6 +251,8 @@ void QtVideoCamera::requestCaptureSetting(const VideoCaptureSetting &setting)
                 d->camera->setCameraFormat(format);
             m_requested = setting;
             m_delivered = {};
+            if (m_active)
+                Q_EMIT streamStarted(); // the frames change from here on
             return;
         }
     }
@@ -242,7 +265,6 @@ void QtVideoCamera::storeFrame(const QVideoFrame &frame)
     // The capture thread waits for this handler: keep it short, never block.
     if (!m_active || !frame.isValid())
         return;
-    d->sinceFrame.start();
     d->newestFrame = frame;
     const QSize size = frame.size();
     m_delivered = {size.width(), size.height(),
@@ -272,6 +294,13 @@ FramePixelFormat framePixelFormat(QVideoFrameFormat::PixelFormat format)
     case QVideoFrameFormat::Format_NV21: return FramePixelFormat::NV21;
     case QVideoFrameFormat::Format_YUV420P: return FramePixelFormat::I420;
     case QVideoFrameFormat::Format_YV12: return FramePixelFormat::YV12;
+    case QVideoFrameFormat::Format_YUV422P: return FramePixelFormat::I422;
+    case QVideoFrameFormat::Format_AYUV:
+    case QVideoFrameFormat::Format_AYUV_Premultiplied: return FramePixelFormat::AYUV;
+    case QVideoFrameFormat::Format_Y8: return FramePixelFormat::GRAY8;
+    case QVideoFrameFormat::Format_Y16: return FramePixelFormat::Y16;
+    case QVideoFrameFormat::Format_P010: return FramePixelFormat::P010;
+    case QVideoFrameFormat::Format_P016: return FramePixelFormat::P016;
     case QVideoFrameFormat::Format_BGRA8888:
     case QVideoFrameFormat::Format_BGRA8888_Premultiplied:
     case QVideoFrameFormat::Format_BGRX8888: return FramePixelFormat::BGRA;
@@ -286,13 +315,34 @@ FramePixelFormat framePixelFormat(QVideoFrameFormat::PixelFormat format)
     }
 }
 
-YuvColors yuvColors(const QVideoFrameFormat &format)
+YuvColors yuvColors(const QVideoFrameFormat &format, FramePixelFormat pixelFormat)
 {
     YuvColors colors;
     colors.matrix = format.colorSpace() == QVideoFrameFormat::ColorSpace_BT709 ? YuvMatrix::Bt709
-                                                                               : YuvMatrix::Bt601;
-    colors.fullRange = format.colorRange() == QVideoFrameFormat::ColorRange_Full;
+                                                                              : YuvMatrix::Bt601;
+    // Grey cameras (monochrome, infrared) use the whole byte unless they say
+    // otherwise; colour ones the video range.
+    const bool grey = pixelFormat == FramePixelFormat::GRAY8 || pixelFormat == FramePixelFormat::Y16;
+    colors.fullRange = grey ? format.colorRange() != QVideoFrameFormat::ColorRange_Video
+                            : format.colorRange() == QVideoFrameFormat::ColorRange_Full;
     return colors;
+}
+
+FrameRotation frameRotation(QVideoFrame::RotationAngle angle)
+{
+    switch (angle) {
+    case QVideoFrame::Rotation90: return FrameRotation::Clockwise90;
+    case QVideoFrame::Rotation180: return FrameRotation::Clockwise180;
+    case QVideoFrame::Rotation270: return FrameRotation::Clockwise270;
+    default: return FrameRotation::None;
+    }
+}
+
+void fitImage(QImage &image, QSize size)
+{
+    // Reuse the pixels when they fit: no allocation per frame.
+    if (image.size() != size || image.format() != QImage::Format_ARGB32_Premultiplied)
+        image = QImage(size, QImage::Format_ARGB32_Premultiplied);
 }
 
 } // namespace
@@ -304,11 +354,16 @@ bool QtVideoCamera::takeFrame(QImage &target)
         return false;
     const QSize size = frame.size();
     const FramePixelFormat format = framePixelFormat(frame.pixelFormat());
-    if (format == FramePixelFormat::Unsupported || size.isEmpty()) {
-        qCDebug(lcCamera) << "frame format not converted:" << frame.pixelFormat() << size;
+    if (format == FramePixelFormat::Unsupported) {
+        // Said once per format: such frames count as none, so the watchdog
+        // ends a stream that delivers nothing else.
+        if (d->reportedFormat != frame.pixelFormat()) {
+            d->reportedFormat = frame.pixelFormat();
+            qCWarning(lcCamera) << "frame format not converted:" << frame.pixelFormat() << size;
+        }
         return false;
     }
-    if (!frame.map(QVideoFrame::ReadOnly))
+    if (size.isEmpty() || !frame.map(QVideoFrame::ReadOnly))
         return false;
     FramePlanes planes;
     for (int i = 0; i < std::min(frame.planeCount(), 3); ++i) {
@@ -316,15 +371,34 @@ bool QtVideoCamera::takeFrame(QImage &target)
         planes.stride[i] = frame.bytesPerLine(i);
         planes.size[i] = frame.mappedBytes(i);
     }
-    // Reuse the target's pixels when they fit: no allocation per frame.
-    if (target.size() != size || target.format() != QImage::Format_ARGB32_Premultiplied)
-        target = QImage(size, QImage::Format_ARGB32_Premultiplied);
-    const bool converted = !target.isNull()
-                           && convertFrame(format, planes, size.width(), size.height(),
-                                           yuvColors(frame.surfaceFormat()), target.bits(),
-                                           target.bytesPerLine());
+
+    const FrameRotation rotation = frameRotation(frame.rotationAngle());
+    const bool mirrored = frame.mirrored();
+    const bool turned = rotation != FrameRotation::None || mirrored;
+    // An upright frame is converted straight into the target; a turned one
+    // first into a buffer of its own.
+    QImage &converted = turned ? d->unturned : target;
+    fitImage(converted, size);
+    bool ok = !converted.isNull()
+              && convertFrame(format, planes, size.width(), size.height(),
+                              yuvColors(frame.surfaceFormat(), format), converted.bits(),
+                              converted.bytesPerLine());
     frame.unmap();
-    if (!converted)
+    if (ok && turned) {
+        const bool quarterTurn = rotation == FrameRotation::Clockwise90 || rotation == FrameRotation::Clockwise270;
+        fitImage(target, quarterTurn ? size.transposed() : size);
+        if (mirrored && rotation != FrameRotation::None)
+            fitImage(d->mirrored, size);
+        ok = !target.isNull()
+             && orientFrame(converted.constBits(), converted.bytesPerLine(), size.width(), size.height(),
+                            mirrored, rotation, d->mirrored.bits(), d->mirrored.bytesPerLine(),
+                            target.bits(), target.bytesPerLine());
+    }
+    if (!ok) {
         qCDebug(lcCamera) << "frame skipped: incomplete planes" << frame.pixelFormat() << size;
-    return converted;
+        return false;
+    }
+    // Only a frame the game can use shows the stream is alive.
+    d->sinceFrame.start();
+    return true;
 }

@@ -8,8 +8,10 @@ class QVideoFrame;
 
 // The one class that talks to Qt Multimedia. "Front" is the system's default
 // video input and "back" the first other one (Qt's GStreamer backend reports no
-// camera positions). Frames are passed on newest-first: the capture thread is
-// released at once and the game step runs later on the GUI thread.
+// camera positions); the list is read again whenever Qt reports a change.
+// Frames are passed on newest-first: the capture thread is released at once
+// and the game step runs later on the GUI thread. A stream that delivers no
+// usable frame for a while is restarted once, then reported as stopped.
 class QtVideoCamera final : public VideoCamera
 {
     Q_OBJECT
@@ -19,6 +21,7 @@ public:
     ~QtVideoCamera() override;
 
     void setKind(CameraKind kind) override;
+    bool hasCamera(CameraKind kind) const override;
     bool isActive() const override;
     void setActive(bool active) override;
     QList<VideoCaptureSetting> availableCaptureSettings() const override;

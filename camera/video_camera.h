@@ -20,6 +20,8 @@ public:
 
     // Selects the front or back device; only called while stopped.
     virtual void setKind(CameraKind kind) = 0;
+    // Whether a device of that kind is there now.
+    virtual bool hasCamera(CameraKind kind) const = 0;
 
     // true starts capture and frame delivery; reading back after a start tells
     // whether the device really runs. false stops delivery.
@@ -48,4 +50,10 @@ Q_SIGNALS:
     // The camera stopped without being asked: the device went away or no
     // frame came for a while. isActive() is false by now.
     void stoppedByItself();
+    // Frames from here on come from a new stream (started, restarted, or
+    // another capture setting): they must not be compared with earlier ones.
+    void streamStarted();
+    // Cameras were plugged in or pulled out: the selected device and its
+    // capture settings may have changed.
+    void camerasChanged();
 };

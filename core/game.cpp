@@ -170,6 +170,11 @@ bool Game::step(QImage &frame, bool mirrored)
 {
     if (frame.isNull())
         return false;
+    // A frame of another size comes from another stream: it is only a reference.
+    if (frame.size() != m_lastFrameSize) {
+        m_lastFrameSize = frame.size();
+        m_newReferencePending = true;
+    }
     const QSize pictureSize = m_picture.photo.size();
     if (frame.size() == pictureSize || pictureSize.isEmpty())
         std::swap(m_frame, frame); // no copy: the caller gets an old buffer back

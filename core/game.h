@@ -69,7 +69,9 @@ public:
 
     // ---- Frames ------------------------------------------------------------
     // One camera frame, as 32-bit ARGB of any size: frames of another size are
-    // brought to the picture's size (their middle part with its shape).
+    // brought to the picture's size (their middle part with its shape). The
+    // first frame, and the first after the frames' size changed, is only the
+    // motion reference.
     // `mirrored` flips it left to right first, as a front camera's picture
     // should look. Returns whether the output changed.
     // The frame's pixels are taken over without a copy; `frame` is handed back
@@ -107,6 +109,7 @@ private:
     QImage m_previousFrame; // the motion reference
     QImage m_composed;      // picture and ice, composed by the melt pass
     QImage m_output;
+    QSize m_lastFrameSize;
 
     QRectF m_pictureRect;
     QRectF m_bannerRect;

@@ -4,7 +4,7 @@
 #include <QRgb>
 
 // The bar under the picture that shows how much of the window is clean. Its
-// top is 90 % down the picture's height, counted from the top of the output;
+// top is 90 % of the picture's height below the picture's top;
 // it starts 20 right of the picture's left edge and, when all is clean, ends
 // 20 before its right edge; it is 20 high. All edges are whole pixels.
 QRectF progressBarRect(const QRectF &pictureRect, double cleanedFraction);

@@ -105,6 +105,10 @@ void BitmapRectangle::mouseMoveEvent(QMouseEvent *event)
 {
     event->accept();
     Q_EMIT moved();
+    // While a button is held Qt sends the leave only after the release: a
+    // pointer dragged off ends the press as soon as it is outside.
+    if (m_held && !rect().contains(event->position().toPoint()))
+        endHold();
 }
 
 void BitmapRectangle::mouseReleaseEvent(QMouseEvent *event)

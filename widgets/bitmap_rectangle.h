@@ -9,7 +9,9 @@
 // A rectangle filled with a color or with a bitmap stretched over it, with an
 // optional outline. It draws at a float position, can be scaled from its
 // top-left corner (its logical size stays the same), faded with an opacity,
-// and reports presses, releases, leaves and clicks. With hit testing off it
+// and reports presses, releases, leaves and clicks. A press ends with a leave
+// as soon as the pointer is dragged off, or the rectangle is hidden; a click
+// is a press released inside. With hit testing off it
 // lets the pointer through to whatever lies beneath.
 class BitmapRectangle : public Floating<QWidget>
 {

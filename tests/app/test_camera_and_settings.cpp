@@ -130,6 +130,86 @@ private Q_SLOTS:
         QCOMPARE(f.icon("switchCameraIcon")->fillBitmap(), f.catalogueImage("camera_front"));
     }
 
+    void withOneCameraTheSwitchKeepsItPlaying()
+    {
+        WindowFixture f(typicalWebcamSettings(), {});
+        f.tap("cameraIcon");
+        f.tap("pictureView");
+        f.tap("switchCameraIcon");
+        QVERIFY(f.camera->isActive());
+        QCOMPARE(f.camera->kind(), CameraKind::Front);
+        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_on"));
+        QCOMPARE(f.icon("switchCameraIcon")->fillBitmap(), f.catalogueImage("camera_front"));
+        // Its frames still reach the picture.
+        f.deliver(flatFrame({640, 480}, qRgb(0, 0, 0)));
+        f.deliver(flatFrame({640, 480}, qRgb(255, 255, 255)));
+        QApplication::processEvents();
+        QCOMPARE(f.screen().pixel(5, 5), f.catalogueImage("frostpane_001").pixel(5, 5) | 0xFF000000u);
+    }
+
+    void aCameraThatWillNotStartShowsOffAndATapStartsTheOther()
+    {
+        WindowFixture f(typicalWebcamSettings(), typicalWebcamSettings());
+        f.camera->backStartsWhenAsked = false;
+        f.tap("cameraIcon");
+        f.tap("pictureView");
+        f.tap("switchCameraIcon");
+        QVERIFY(!f.camera->isActive());
+        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_off"));
+        QCOMPARE(f.icon("switchCameraIcon")->fillBitmap(), f.catalogueImage("camera_back"));
+
+        f.tap("cameraIcon");
+        QVERIFY(f.camera->isActive());
+        QCOMPARE(f.camera->kind(), CameraKind::Front);
+        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_on"));
+        QCOMPARE(f.icon("switchCameraIcon")->fillBitmap(), f.catalogueImage("camera_front"));
+    }
+
+    void switchingBetweenStillCamerasWipesNothing()
+    {
+        WindowFixture f(typicalWebcamSettings(), typicalWebcamSettings());
+        f.tap("cameraIcon");
+        f.deliver(flatFrame({640, 480}, qRgb(0, 0, 0)));
+        f.deliver(flatFrame({640, 480}, qRgb(0, 0, 0)));
+        f.tap("pictureView");
+        f.tap("switchCameraIcon");
+        QVERIFY(f.camera->isActive());
+        // The other camera looks at a white wall: a new scene, not motion.
+        f.deliver(flatFrame({640, 480}, qRgb(255, 255, 255)));
+        f.deliver(flatFrame({640, 480}, qRgb(255, 255, 255)));
+        QApplication::processEvents();
+        const QImage ice = f.catalogueImage("frostpane_001_ice");
+        const QImage shot = f.screen();
+        for (const QPoint p : {QPoint(5, 5), QPoint(600, 20), QPoint(320, 400)})
+            QCOMPARE(shot.pixel(p), ice.pixel(p) | 0xFF000000u);
+    }
+
+    void aCameraPluggedInLaterPlaysWithOneTap()
+    {
+        WindowFixture f;
+        f.tap("cameraIcon");
+        QVERIFY(!f.camera->isActive());
+        f.camera->replugCameras(typicalWebcamSettings(), {});
+        QCOMPARE(resolutionText(f), QStringLiteral("Camera width = 640, height = 480"));
+        f.tap("cameraIcon");
+        QVERIFY(f.camera->isActive());
+        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_on"));
+
+        // Pulled out while playing: off at once; the settings say so.
+        f.camera->replugCameras({}, {});
+        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_off"));
+        f.tap("pictureView");
+        f.tap("settingsIcon");
+        QCOMPARE(resolutionText(f), QStringLiteral("Camera not available"));
+        f.tap("pictureView");
+
+        // Plugged back in: one tap plays it.
+        f.camera->replugCameras({{1280, 720, 30}}, {});
+        f.tap("pictureView");
+        f.tap("cameraIcon");
+        QVERIFY(f.camera->isActive());
+    }
+
     void settingsOpenWithTheGamesValuesAndOkTakesTheSliders()
     {
         WindowFixture f(typicalWebcamSettings());

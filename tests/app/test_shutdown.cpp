@@ -82,17 +82,34 @@ private Q_SLOTS:
         QCOMPARE(r.camera->activationRequests, requests);
     }
 
-    void aSecondRequestStartsTheCountAgain()
+    void moreRequestsKeepTheFirstOnesPace()
     {
+        // A child drumming on Escape while the camera is slow to stop: each
+        // tick goes on from the first request, never back to its start.
         Running r;
         r.camera->stopsWhenAsked = false;
+        QTest::keyClick(r.window.get(), Qt::Key_Escape);
+        r.tick(); // asks the camera to stop
+        QTest::keyClick(r.window.get(), Qt::Key_Escape);
         r.window->close();
+        r.tick(); // shows it off, instead of asking again
+        QCOMPARE(r.camera->activationRequests, 2); // started once, told to stop once
+        QCOMPARE(r.icon("cameraIcon")->fillBitmap(), r.catalogueImage("camera_off"));
+        r.camera->forceActive(false);
         r.tick();
-        r.tick();
-        r.window->close();
-        const int requests = r.camera->activationRequests;
-        r.tick();
-        QCOMPARE(r.camera->activationRequests, requests + 1); // told to stop again
+        QVERIFY(r.window->isVisible());
+        r.tick(); // the fourth tick after the first request
+        QVERIFY(!r.window->isVisible());
+    }
+
+    void onceTheCameraIsOffARequestClosesAtOnce()
+    {
+        Running r;
+        QTest::keyClick(r.window.get(), Qt::Key_Escape);
+        r.tick(); // the camera stops at once
+        QTest::keyClick(r.window.get(), Qt::Key_Escape);
+        QVERIFY(!r.window->isVisible());
+        QVERIFY(!r.exitTimerRuns());
     }
 };
 

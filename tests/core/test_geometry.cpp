@@ -58,6 +58,8 @@ private Q_SLOTS:
         QTest::newRow("nothing clean: no width, red") << QRectF(0, 0, 640, 480) << 0.0 << QRectF(20, 432, 0, 20) << QRgb(0xFF6A0817);
         QTest::newRow("exactly half: red") << QRectF(0, 0, 640, 480) << 0.5 << QRectF(20, 432, 300, 20) << QRgb(0xFF6A0817);
         QTest::newRow("just past half: blue") << QRectF(0, 0, 640, 480) << 0.5000001 << QRectF(20, 432, 300, 20) << QRgb(0xFF0D0A57);
+        QTest::newRow("bars above and below: 90 % below the picture's top")
+            << QRectF(0, 200, 600, 450) << 0.5 << QRectF(20, 605, 280, 20) << QRgb(0xFF6A0817);
         QTest::newRow("bars left and right: from the picture's left")
             << QRectF(160, 0, 960, 720) << 0.25 << QRectF(180, 648, 230, 20) << QRgb(0xFF6A0817);
         QTest::newRow("a fraction of a pixel is cut") << QRectF(0, 0, 640, 480) << 0.999 << QRectF(20, 432, 599, 20) << QRgb(0xFF0D0A57);

@@ -21,6 +21,7 @@ public:
 
     // --- script -----------------------------------------------------------
     bool startsWhenAsked = true;
+    bool backStartsWhenAsked = true;
     bool stopsWhenAsked = true;
     int activationRequests = 0;
     QList<VideoCaptureSetting> requestedSettings;
@@ -35,6 +36,15 @@ public:
     // Lets a test change the running state behind the game's back (a camera
     // that stops on its own, or one slow to stop).
     void forceActive(bool active) { m_active = active; }
+    // Cameras are plugged in or pulled out: each kind now offers these settings.
+    void replugCameras(QList<VideoCaptureSetting> frontSettings, QList<VideoCaptureSetting> backSettings)
+    {
+        m_front = std::move(frontSettings);
+        m_back = std::move(backSettings);
+        if (m_active && availableCaptureSettings().isEmpty())
+            stopByItself();
+        Q_EMIT camerasChanged();
+    }
     // The device goes away as a real one can: inactive, and it says so.
     void stopByItself()
     {
@@ -44,14 +54,22 @@ public:
 
     // --- VideoCamera --------------------------------------------------------
     void setKind(CameraKind kind) override { m_kind = kind; m_setting = {}; }
+    bool hasCamera(CameraKind kind) const override
+    {
+        return !(kind == CameraKind::Front ? m_front : m_back).isEmpty();
+    }
     bool isActive() const override { return m_active; }
     void setActive(bool active) override
     {
         ++activationRequests;
-        if (active)
-            m_active = startsWhenAsked && !availableCaptureSettings().isEmpty();
-        else if (stopsWhenAsked)
+        if (active && !m_active) {
+            m_active = startsWhenAsked && (m_kind == CameraKind::Front || backStartsWhenAsked)
+                       && !availableCaptureSettings().isEmpty();
+            if (m_active)
+                Q_EMIT streamStarted();
+        } else if (!active && stopsWhenAsked) {
             m_active = false;
+        }
     }
     QList<VideoCaptureSetting> availableCaptureSettings() const override
     {

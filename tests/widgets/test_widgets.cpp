@@ -2,6 +2,7 @@
 #include "widgets/float_slider.h"
 
 #include <QSignalSpy>
+#include <QWindow>
 #include <QtTest>
 
 class TestWidgets : public QObject
@@ -72,6 +73,32 @@ private Q_SLOTS:
         rectangle.setHitTest(false);
         QVERIFY(rectangle.testAttribute(Qt::WA_TransparentForMouseEvents));
         QCOMPARE(window.childAt(20, 30), nullptr);
+    }
+
+    void aPressDraggedOffEndsAtOnce()
+    {
+        // Through the window, as a real pointer: the press grabs the mouse,
+        // so Qt would report the leave only after the release.
+        QWidget window;
+        window.resize(200, 200);
+        BitmapRectangle rectangle(&window);
+        rectangle.setGeometryF(20, 20, 50, 50);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy left(&rectangle, &BitmapRectangle::left);
+        QSignalSpy clicked(&rectangle, &BitmapRectangle::clicked);
+        QWindow *handle = window.windowHandle();
+
+        QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(40, 40));
+        QTest::mouseMove(handle, QPoint(60, 60)); // still inside
+        QCOMPARE(left.count(), 0);
+        QTest::mouseMove(handle, QPoint(150, 150));
+        QCOMPARE(left.count(), 1);
+        QTest::mouseMove(handle, QPoint(160, 150)); // once only
+        QTest::mouseMove(handle, QPoint(40, 40));   // coming back does not press again
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(40, 40));
+        QCOMPARE(left.count(), 1);
+        QCOMPARE(clicked.count(), 0);
     }
 };
 
