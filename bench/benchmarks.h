@@ -1,0 +1,5 @@
+#pragma once
+
+// Each file registers its own benchmarks; bench_main.cpp runs them all.
+void registerMeltBenchmarks();
+void registerFrameBenchmarks();
