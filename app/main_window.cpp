@@ -423,7 +423,6 @@ void MainWindow::switchCamera()
         qCInfo(lcWindow) << "no other camera to switch to";
         return;
     }
-    m_game.requestClearOutput();
     // A resolution chosen for the other camera is not carried over.
     m_useDefaultResolution = true;
 
@@ -555,7 +554,6 @@ void MainWindow::confirmSettings()
         return;
     const bool wasActive = m_camera->isActive();
     m_camera->setActive(false);
-    m_game.requestClearOutput();
     if (!m_captureSettings.isEmpty()) {
         const int j = resolutionIndexOfPosition(m_resolution.slider->value(), m_resolutions.last);
         if (j < m_resolutions.entries.size())

@@ -2,10 +2,12 @@
 
 #include "widgets/bitmap_rectangle.h"
 
+#include <QImage>
+
 class Game;
 
-// The game's picture, filling the window: it shows what the game composed,
-// 1:1, and reports taps like the other rectangles.
+// The game's picture, filling the window: it shows what the game renders and
+// reports taps like the other rectangles.
 class PictureView final : public BitmapRectangle
 {
     Q_OBJECT
@@ -18,4 +20,5 @@ protected:
 
 private:
     const Game &m_game;
+    QImage m_buffer; // only where the window's own pixels cannot be reached
 };

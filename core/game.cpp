@@ -3,7 +3,8 @@
 #include "core/geometry.h"
 #include "core/progress_bar.h"
 
-#include <QPainter>
+#include <libyuv/planar_functions.h>
+#include <libyuv/scale_argb.h>
 
 #include <algorithm>
 #include <cstring>
@@ -19,9 +20,8 @@ void copyPixels(QImage &dst, const QImage &src)
         dst = src.copy();
         return;
     }
-    const std::size_t rowBytes = std::size_t(src.width()) * 4;
-    for (int y = 0; y < src.height(); ++y)
-        std::memcpy(dst.scanLine(y), src.constScanLine(y), rowBytes);
+    libyuv::ARGBCopy(src.constBits(), int(src.bytesPerLine()), dst.bits(), int(dst.bytesPerLine()),
+                     src.width(), src.height());
 }
 
 bool isWordImage(const QImage &image)
@@ -36,13 +36,19 @@ bool isWordImage(const QImage &image)
     }
 }
 
-// Brings a frame of another size to the picture's size: the middle part of the
-// frame with the picture's aspect ratio, scaled. The picture is never
-// distorted and every image of the melt pass has the same grid.
-QImage fitFrameToPicture(const QImage &frame, QSize pictureSize)
+// Makes `image` a 32-bit image of that size, keeping its pixels when it is one.
+void fit(QImage &image, QSize size)
+{
+    if (image.size() != size || !isWordImage(image))
+        image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+}
+
+// The middle part of a frame with the picture's aspect ratio: a frame of
+// another size is cropped to it, so the picture is never distorted.
+QRect middlePart(QSize frame, QSize picture)
 {
     const qint64 fw = frame.width(), fh = frame.height();
-    const qint64 pw = pictureSize.width(), ph = pictureSize.height();
+    const qint64 pw = picture.width(), ph = picture.height();
     QRect crop(0, 0, int(fw), int(fh));
     if (fw * ph > fh * pw) {
         crop.setWidth(int(std::max<qint64>(1, fh * pw / ph)));
@@ -51,18 +57,26 @@ QImage fitFrameToPicture(const QImage &frame, QSize pictureSize)
         crop.setHeight(int(std::max<qint64>(1, fw * ph / pw)));
         crop.moveTop(int((fh - crop.height()) / 2));
     }
-    return frame.copy(crop)
-        .scaled(pictureSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-        .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return crop;
 }
 
-void clearToBlack(QPainter &painter)
+std::uint8_t *pixelAddress(QImage &image, QPoint p)
 {
-    painter.save();
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    const QPaintDevice *device = painter.device();
-    painter.fillRect(QRect(0, 0, device->width(), device->height()), QColor::fromRgba(0xFF000000));
-    painter.restore();
+    return image.bits() + image.bytesPerLine() * p.y() + std::ptrdiff_t(p.x()) * 4;
+}
+
+const std::uint8_t *pixelAddress(const QImage &image, QPoint p)
+{
+    return image.constBits() + image.bytesPerLine() * p.y() + std::ptrdiff_t(p.x()) * 4;
+}
+
+// Fills the part of `area` inside `clip` (target coordinates).
+void fill(QImage &target, const QRect &area, const QRect &clip, QRgb color)
+{
+    const QRect part = area & clip;
+    if (!part.isEmpty())
+        libyuv::ARGBRect(pixelAddress(target, part.topLeft()), int(target.bytesPerLine()), 0, 0,
+                         part.width(), part.height(), color);
 }
 
 } // namespace
@@ -98,7 +112,7 @@ void Game::showPicture()
         m_picture.photo = std::move(picture.photo);
     if (!picture.ice.isNull())
         m_picture.ice = std::move(picture.ice);
-    drawIceOnBlack();
+    m_scene = Scene::IceOnBlack;
 }
 
 void Game::toggleView()
@@ -108,34 +122,50 @@ void Game::toggleView()
 
 void Game::setOutputSize(QSize size)
 {
-    size = size.expandedTo(QSize(0, 0));
-    if (m_output.size() != size)
-        m_output = QImage(size, QImage::Format_ARGB32_Premultiplied);
-    m_pictureRect = fitRect(m_picture.photo.width(), m_picture.photo.height(), size.width(), size.height());
-    m_bannerRect = fitRect(m_banner.width(), m_banner.height(), size.width(), size.height());
-    m_clearOutputPending = true;
+    m_outputSize = size.expandedTo(QSize(0, 0));
+    m_pictureRect = fitRect(m_picture.photo.width(), m_picture.photo.height(), m_outputSize.width(),
+                            m_outputSize.height());
+    m_bannerRect = fitRect(m_banner.width(), m_banner.height(), m_outputSize.width(), m_outputSize.height());
+    scaleBanner();
     m_newReferencePending = true;
-    drawIceOnBlack();
+    m_scene = Scene::IceOnBlack;
 }
 
-void Game::drawIceOnBlack()
+void Game::scaleBanner()
 {
-    if (m_output.isNull())
-        return;
-    QPainter painter(&m_output);
-    clearToBlack(painter);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(m_pictureRect, m_picture.ice, QRectF(m_picture.ice.rect()));
-}
-
-const QImage &Game::scaledBanner()
-{
-    // The banner stays on screen frame after frame; scale it once per size.
+    // The banner stays on screen frame after frame: scaled once per size.
     const QSize size = m_bannerRect.size().toSize();
-    if (m_scaledBanner.size() != size)
+    if (m_scaledBanner.size() != size && !m_banner.isNull() && !size.isEmpty())
         m_scaledBanner = m_banner.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                              .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    return m_scaledBanner;
+}
+
+void Game::takeFrame(QImage &frame, bool mirrored)
+{
+    const QSize pictureSize = m_picture.photo.size();
+    if (frame.depth() != 32)
+        frame = frame.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (frame.size() == pictureSize || pictureSize.isEmpty()) {
+        if (!mirrored) {
+            std::swap(m_frame, frame); // no copy: the caller gets an old buffer back
+            return;
+        }
+        fit(m_frame, frame.size());
+        libyuv::ARGBMirror(frame.constBits(), int(frame.bytesPerLine()), m_frame.bits(),
+                           int(m_frame.bytesPerLine()), frame.width(), frame.height());
+        return;
+    }
+    // Another size: its middle part, scaled to the picture's size.
+    const QRect crop = middlePart(frame.size(), pictureSize);
+    QImage &scaled = mirrored ? m_fitted : m_frame;
+    fit(scaled, pictureSize);
+    fit(m_frame, pictureSize);
+    libyuv::ARGBScale(pixelAddress(std::as_const(frame), crop.topLeft()), int(frame.bytesPerLine()),
+                      crop.width(), crop.height(), scaled.bits(), int(scaled.bytesPerLine()),
+                      pictureSize.width(), pictureSize.height(), libyuv::kFilterBox);
+    if (mirrored)
+        libyuv::ARGBMirror(scaled.constBits(), int(scaled.bytesPerLine()), m_frame.bits(),
+                           int(m_frame.bytesPerLine()), pictureSize.width(), pictureSize.height());
 }
 
 bool Game::runMeltPass()
@@ -175,13 +205,7 @@ bool Game::step(QImage &frame, bool mirrored)
         m_lastFrameSize = frame.size();
         m_newReferencePending = true;
     }
-    const QSize pictureSize = m_picture.photo.size();
-    if (frame.size() == pictureSize || pictureSize.isEmpty())
-        std::swap(m_frame, frame); // no copy: the caller gets an old buffer back
-    else
-        m_frame = fitFrameToPicture(frame, pictureSize);
-    if (mirrored)
-        m_frame.mirror(true, false);
+    takeFrame(frame, mirrored);
 
     // A new reference: the first difference is zero everywhere.
     if (m_newReferencePending) {
@@ -190,38 +214,78 @@ bool Game::step(QImage &frame, bool mirrored)
         m_newReferencePending = false;
     }
 
-    // A frame whose pass could not run draws nothing new and, above all,
-    // never reads as a clean window: the cleaned fraction stays as it was.
-    const bool passRan = m_iceView && runMeltPass();
-
-    if (!m_output.isNull()) {
-        QPainter painter(&m_output);
-        if (m_clearOutputPending) {
-            clearToBlack(painter);
-            m_clearOutputPending = false;
+    bool changed = true;
+    if (!m_iceView) {
+        m_scene = Scene::CameraFrame;
+    } else if (runMeltPass()) {
+        m_progressBarRect = ::progressBarRect(m_pictureRect, m_cleanedFraction);
+        if (m_cleanedFraction > kWinThreshold) {
+            m_bannerShown = true;
+            m_scene = Scene::Play;
+        } else if (m_bannerShown) {
+            // The banner may reach outside the picture: this one frame shows
+            // the plain ice on black to take it away.
+            m_bannerShown = false;
+            m_scene = Scene::IceOnBlack;
+        } else {
+            m_scene = Scene::Play;
         }
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        const QRectF source(QPointF(0, 0), QSizeF(m_frame.size()));
-        if (!m_iceView) {
-            painter.drawImage(m_pictureRect, m_frame, source);
-        } else if (passRan) {
-            painter.drawImage(m_pictureRect, m_composed, source);
-            m_progressBarRect = ::progressBarRect(m_pictureRect, m_cleanedFraction);
-            painter.fillRect(m_progressBarRect, QColor::fromRgba(progressBarColor(m_cleanedFraction)));
-            if (m_cleanedFraction > kWinThreshold) {
-                painter.drawImage(m_bannerRect.topLeft(), scaledBanner());
-                m_bannerShown = true;
-            } else if (m_bannerShown) {
-                // The banner may reach outside the picture: this one frame
-                // shows the plain ice on black to take it away.
-                m_bannerShown = false;
-                painter.end();
-                drawIceOnBlack();
-            }
-        }
+    } else {
+        // A frame whose pass could not run shows nothing new and, above all,
+        // never reads as a clean window: the cleaned fraction stays as it was.
+        changed = false;
     }
 
-    // The motion reference stays current in both views.
+    // The motion reference stays current in both views; in the camera view
+    // it is also the picture shown.
     std::swap(m_previousFrame, m_frame);
-    return true;
+    return changed;
+}
+
+void Game::render(QImage &target, QPoint origin, const QRect &clip) const
+{
+    if (!isWordImage(target))
+        return;
+    // Target coordinates from here on.
+    const QRect area = (clip & QRect(QPoint(), m_outputSize)).translated(origin) & target.rect();
+    if (area.isEmpty())
+        return;
+    const QRect picture = m_pictureRect.toRect().translated(origin);
+
+    // Black around the picture.
+    const QRect output(origin, m_outputSize);
+    fill(target, QRect(output.topLeft(), QPoint(output.right(), picture.top() - 1)), area, 0xFF000000u);
+    fill(target, QRect(QPoint(output.left(), picture.bottom() + 1), output.bottomRight()), area, 0xFF000000u);
+    fill(target, QRect(QPoint(output.left(), picture.top()), QPoint(picture.left() - 1, picture.bottom())),
+         area, 0xFF000000u);
+    fill(target, QRect(QPoint(picture.right() + 1, picture.top()), QPoint(output.right(), picture.bottom())),
+         area, 0xFF000000u);
+
+    const QImage &shown = m_scene == Scene::Play          ? m_composed
+                          : m_scene == Scene::CameraFrame ? m_previousFrame
+                                                          : m_picture.ice;
+    const QRect part = picture & area;
+    if (!part.isEmpty() && !shown.isNull() && isWordImage(shown))
+        libyuv::ARGBScaleClip(shown.constBits(), int(shown.bytesPerLine()), shown.width(), shown.height(),
+                              pixelAddress(target, picture.topLeft()), int(target.bytesPerLine()),
+                              picture.width(), picture.height(), part.x() - picture.x(),
+                              part.y() - picture.y(), part.width(), part.height(),
+                              libyuv::kFilterBilinear);
+    else
+        fill(target, part, area, 0xFF000000u);
+
+    if (m_scene != Scene::Play)
+        return;
+    fill(target, m_progressBarRect.toRect().translated(origin), area, progressBarColor(m_cleanedFraction));
+    if (m_bannerShown && !m_scaledBanner.isNull()) {
+        // Blended in place: the target may be a window that a painter holds.
+        const QRect banner(m_bannerRect.toRect().translated(origin).topLeft(), m_scaledBanner.size());
+        const QRect covered = banner & area;
+        if (!covered.isEmpty()) {
+            std::uint8_t *under = pixelAddress(target, covered.topLeft());
+            libyuv::ARGBBlend(pixelAddress(m_scaledBanner, covered.topLeft() - banner.topLeft()),
+                              int(m_scaledBanner.bytesPerLine()), under, int(target.bytesPerLine()), under,
+                              int(target.bytesPerLine()), covered.width(), covered.height());
+        }
+    }
 }

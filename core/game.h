@@ -19,10 +19,10 @@ struct Picture
 };
 
 // The state of play and its rules, without any widget. Each camera frame
-// wipes the ice where something moved, lets the ice grow back everywhere,
-// and composes what the window shows into output(): the picture (or the
-// plain camera frame in the camera view), the progress bar and, while more
-// than 95 % is clean, the banner.
+// wipes the ice where something moved, lets the ice grow back everywhere and
+// composes the picture; render() draws what the window shows: the picture
+// (or the plain camera frame in the camera view) fitted on black, the
+// progress bar and, while more than 95 % is clean, the banner.
 //
 // The melt levels belong to the child's play, not to a picture: they carry
 // over when the picture changes.
@@ -60,9 +60,14 @@ public:
 
     // ---- Output ------------------------------------------------------------
     // The window's size changed: the pictures are fitted again, the ice is
-    // drawn on black, and the next frame starts afresh.
+    // shown on black, and the next frame starts afresh.
     void setOutputSize(QSize size);
-    const QImage &output() const { return m_output; }
+    QSize outputSize() const { return m_outputSize; }
+    // Draws the part `clip` of the output (output coordinates) into a 32-bit
+    // image whose pixel `origin` is the output's top-left corner. Every pixel
+    // of the clip inside the output is written; nothing outside it. `target`
+    // must be RGB32, ARGB32 or ARGB32_Premultiplied (the output is opaque).
+    void render(QImage &target, QPoint origin, const QRect &clip) const;
     // Where the picture sits in the output, and the banner.
     QRectF pictureRect() const { return m_pictureRect; }
     QRectF bannerRect() const { return m_bannerRect; }
@@ -74,14 +79,13 @@ public:
     // motion reference.
     // `mirrored` flips it left to right first, as a front camera's picture
     // should look. Returns whether the output changed.
-    // The frame's pixels are taken over without a copy; `frame` is handed back
-    // holding a spare buffer (of the last frame's size) to fill next time.
+    // A frame of the picture's size is taken over without a copy when it
+    // needs no mirror; `frame` is then handed back holding a spare buffer to
+    // fill next time.
     bool step(QImage &frame, bool mirrored);
     // The next frame becomes the motion reference instead of being compared
     // with the last one (its source changed).
     void requestNewReference() { m_newReferencePending = true; }
-    // The next frame clears the output to black before drawing.
-    void requestClearOutput() { m_clearOutputPending = true; }
 
     // ---- Progress ----------------------------------------------------------
     double cleanedFraction() const { return m_cleanedFraction; }
@@ -91,9 +95,12 @@ public:
     const std::vector<std::int32_t> &meltLevels() const { return m_meltLevels; }
 
 private:
+    // What the output shows.
+    enum class Scene { IceOnBlack, Play, CameraFrame };
+
     void showPicture();
-    void drawIceOnBlack();
-    const QImage &scaledBanner();
+    void takeFrame(QImage &frame, bool mirrored);
+    void scaleBanner();
     bool runMeltPass();
 
     PictureLoader m_loadPicture;
@@ -104,13 +111,15 @@ private:
 
     Picture m_picture;
     QImage m_banner;
-    QImage m_scaledBanner;
+    QImage m_scaledBanner;  // at the banner's place in the output
     QImage m_frame;         // the current frame at the picture's size
-    QImage m_previousFrame; // the motion reference
+    QImage m_previousFrame; // the motion reference, and the camera view's picture
+    QImage m_fitted;        // a frame of another size, fitted before its mirror
     QImage m_composed;      // picture and ice, composed by the melt pass
-    QImage m_output;
     QSize m_lastFrameSize;
+    Scene m_scene = Scene::IceOnBlack;
 
+    QSize m_outputSize;
     QRectF m_pictureRect;
     QRectF m_bannerRect;
     QRectF m_progressBarRect;
@@ -119,5 +128,4 @@ private:
     double m_cleanedFraction = 0.0;
     bool m_bannerShown = false;
     bool m_newReferencePending = true;
-    bool m_clearOutputPending = true;
 };
