@@ -15,6 +15,8 @@
 #include <QTimer>
 
 Q_LOGGING_CATEGORY(lcWindow, "frostpane.window")
+// Off unless asked for: QT_LOGGING_RULES="frostpane.stats.info=true".
+Q_LOGGING_CATEGORY(lcStats, "frostpane.stats", QtWarningMsg)
 
 namespace {
 
@@ -211,6 +213,7 @@ void MainWindow::connectControls()
     });
 
     connect(m_pictureView, &BitmapRectangle::clicked, this, &MainWindow::pictureTapped);
+    connect(m_pictureView, &PictureView::painted, this, &MainWindow::measureShownFrame);
     connect(icon(ToolIcon::Camera), &BitmapRectangle::clicked, this, &MainWindow::toggleCamera);
     connect(icon(ToolIcon::SwitchCamera), &BitmapRectangle::clicked, this, &MainWindow::switchCamera);
     connect(icon(ToolIcon::Eye), &BitmapRectangle::clicked, this, &MainWindow::toggleView);
@@ -252,10 +255,35 @@ void MainWindow::showStartState()
 
 void MainWindow::stepFrame()
 {
-    if (!m_camera->isActive() || !m_camera->takeFrame(m_takenFrame))
+    if (!m_camera->isActive())
         return;
-    if (m_game.step(m_takenFrame, m_frontCamera))
+    const bool measuring = lcStats().isInfoEnabled();
+    const std::int64_t start = measuring ? steadyMicroseconds() : 0;
+    if (!m_camera->takeFrame(m_takenFrame))
+        return;
+    const bool changed = m_game.step(m_takenFrame, m_frontCamera);
+    if (changed)
         m_pictureView->update();
+    if (!measuring)
+        return;
+    const std::int64_t now = steadyMicroseconds();
+    if (!m_statistics)
+        m_statistics.emplace(now);
+    m_statistics->stepped(now - start);
+    const VideoCamera::FrameCounts counts = m_camera->frameCounts();
+    m_statistics->countFrames(counts.received, counts.replaced);
+    if (changed)
+        m_unshownArrival = m_camera->takenFrameArrival();
+    if (const std::optional<QString> report = m_statistics->takeReport(now))
+        qCInfo(lcStats).noquote() << *report;
+}
+
+void MainWindow::measureShownFrame()
+{
+    if (!m_statistics || m_unshownArrival == 0)
+        return;
+    m_statistics->shown(steadyMicroseconds() - m_unshownArrival);
+    m_unshownArrival = 0;
 }
 
 void MainWindow::showNextPicture()

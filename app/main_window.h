@@ -5,6 +5,7 @@
 #include "core/capture_resolutions.h"
 #include "core/clock.h"
 #include "core/exit_sequence.h"
+#include "core/frame_statistics.h"
 #include "core/game.h"
 #include "core/tap_gate.h"
 #include "core/tool_fade.h"
@@ -75,6 +76,7 @@ private:
 
     // Frames and pictures
     void stepFrame();
+    void measureShownFrame();
     void showNextPicture();
     void showPreviousPicture();
     void toggleView();
@@ -147,6 +149,10 @@ private:
     // What settings cancel goes back to.
     VideoCaptureSetting m_savedCaptureSetting;
     bool m_savedCameraActive = false;
+
+    // Only while the frostpane.stats logging category is on.
+    std::optional<FrameStatistics> m_statistics;
+    std::int64_t m_unshownArrival = 0; // of the frame stepped but not yet painted
 
     bool m_constructed = false;
 };

@@ -36,6 +36,7 @@ void PictureView::paintEvent(QPaintEvent *event)
         const QPoint origin = toDevice.map(QPoint(0, 0));
         for (const QRect &rect : event->region())
             m_game.render(*pixels, origin, rect);
+        Q_EMIT painted();
         return;
     }
     if (m_buffer.size() != size())
@@ -44,4 +45,5 @@ void PictureView::paintEvent(QPaintEvent *event)
         m_game.render(m_buffer, QPoint(0, 0), rect);
         painter.drawImage(rect.topLeft(), m_buffer, rect);
     }
+    Q_EMIT painted();
 }

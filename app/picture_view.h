@@ -15,6 +15,10 @@ class PictureView final : public BitmapRectangle
 public:
     PictureView(const Game &game, QWidget *parent);
 
+Q_SIGNALS:
+    // A paint has just put the game's picture into the window.
+    void painted();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 

@@ -1,6 +1,7 @@
 #include "camera/qt_video_camera.h"
 
 #include "camera/frame_conversion.h"
+#include "core/frame_statistics.h"
 
 #include <QCamera>
 #include <QElapsedTimer>
@@ -265,6 +266,10 @@ void QtVideoCamera::storeFrame(const QVideoFrame &frame)
     // The capture thread waits for this handler: keep it short, never block.
     if (!m_active || !frame.isValid())
         return;
+    ++m_counts.received;
+    if (d->newestFrame.isValid())
+        ++m_counts.replaced;
+    m_newestArrival = steadyMicroseconds();
     d->newestFrame = frame;
     const QSize size = frame.size();
     m_delivered = {size.width(), size.height(),
@@ -352,6 +357,7 @@ bool QtVideoCamera::takeFrame(QImage &target)
     QVideoFrame frame = std::exchange(d->newestFrame, QVideoFrame());
     if (!frame.isValid())
         return false;
+    m_takenArrival = m_newestArrival;
     const QSize size = frame.size();
     const FramePixelFormat format = framePixelFormat(frame.pixelFormat());
     if (format == FramePixelFormat::Unsupported) {

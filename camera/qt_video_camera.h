@@ -28,6 +28,8 @@ public:
     VideoCaptureSetting captureSetting() const override;
     void requestCaptureSetting(const VideoCaptureSetting &setting) override;
     bool takeFrame(QImage &target) override;
+    FrameCounts frameCounts() const override { return m_counts; }
+    std::int64_t takenFrameArrival() const override { return m_takenArrival; }
 
 private:
     struct Private;
@@ -47,4 +49,7 @@ private:
     VideoCaptureSetting m_delivered;
     bool m_active = false;
     bool m_notifyPending = false;
+    FrameCounts m_counts;
+    std::int64_t m_newestArrival = 0;
+    std::int64_t m_takenArrival = 0;
 };

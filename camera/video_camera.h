@@ -6,6 +6,8 @@
 #include <QList>
 #include <QObject>
 
+#include <cstdint>
+
 enum class CameraKind { Front, Back };
 
 // The game's view of a capture device. Everything here runs on the GUI thread;
@@ -42,6 +44,16 @@ public:
     // Returns false, leaving `target` alone, when no frame is waiting or it
     // cannot be converted.
     virtual bool takeFrame(QImage &target) = 0;
+
+    // For the frame statistics: totals since the camera was made, and when
+    // the frame last taken arrived (steadyMicroseconds(); 0 when unknown).
+    struct FrameCounts
+    {
+        std::int64_t received = 0;
+        std::int64_t replaced = 0; // by a newer frame before it was taken
+    };
+    virtual FrameCounts frameCounts() const { return {}; }
+    virtual std::int64_t takenFrameArrival() const { return 0; }
 
 Q_SIGNALS:
     // A new frame is waiting. Emitted on the GUI thread, at most once per

@@ -6,6 +6,8 @@ FROSTPANE_PACKAGES=(
   qt6-base-dev qt6-multimedia-dev
   # Qt's camera backend on Linux; without plugins-base no frame ever arrives.
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
+  # ximagesink, for the plain preview that tools/measure_load.sh compares with.
+  gstreamer1.0-x
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   libbenchmark-dev libyuv-dev libhwy-dev
   # The frame-conversion fuzzer: clang with its libFuzzer runtime.
