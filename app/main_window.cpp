@@ -261,9 +261,9 @@ void MainWindow::stepFrame()
     const std::int64_t start = measuring ? steadyMicroseconds() : 0;
     if (!m_camera->takeFrame(m_takenFrame))
         return;
-    const bool changed = m_game.step(m_takenFrame, m_frontCamera);
-    if (changed)
-        m_pictureView->update();
+    const QRect changed = m_game.step(m_takenFrame, m_frontCamera);
+    if (!changed.isEmpty())
+        m_pictureView->update(changed); // the black bars stay as they are
     if (!measuring)
         return;
     const std::int64_t now = steadyMicroseconds();
@@ -272,7 +272,7 @@ void MainWindow::stepFrame()
     m_statistics->stepped(now - start);
     const VideoCamera::FrameCounts counts = m_camera->frameCounts();
     m_statistics->countFrames(counts.received, counts.replaced);
-    if (changed)
+    if (!changed.isEmpty())
         m_unshownArrival = m_camera->takenFrameArrival();
     if (const std::optional<QString> report = m_statistics->takeReport(now))
         qCInfo(lcStats).noquote() << *report;

@@ -196,10 +196,10 @@ bool Game::runMeltPass()
     return true;
 }
 
-bool Game::step(QImage &frame, bool mirrored)
+QRect Game::step(QImage &frame, bool mirrored)
 {
     if (frame.isNull())
-        return false;
+        return {};
     // A frame of another size comes from another stream: it is only a reference.
     if (frame.size() != m_lastFrameSize) {
         m_lastFrameSize = frame.size();
@@ -214,11 +214,15 @@ bool Game::step(QImage &frame, bool mirrored)
         m_newReferencePending = false;
     }
 
-    bool changed = true;
+    // What changes on screen: the picture and the bar, and the banner's
+    // place when the banner comes or goes (it may reach over the black bars).
+    const bool bannerBefore = m_bannerShown;
+    QRect changed = m_pictureRect.toRect() | m_progressBarRect.toRect();
     if (!m_iceView) {
         m_scene = Scene::CameraFrame;
     } else if (runMeltPass()) {
         m_progressBarRect = ::progressBarRect(m_pictureRect, m_cleanedFraction);
+        changed |= m_progressBarRect.toRect();
         if (m_cleanedFraction > kWinThreshold) {
             m_bannerShown = true;
             m_scene = Scene::Play;
@@ -233,13 +237,15 @@ bool Game::step(QImage &frame, bool mirrored)
     } else {
         // A frame whose pass could not run shows nothing new and, above all,
         // never reads as a clean window: the cleaned fraction stays as it was.
-        changed = false;
+        changed = QRect();
     }
+    if (m_bannerShown != bannerBefore)
+        changed |= m_bannerRect.toRect();
 
     // The motion reference stays current in both views; in the camera view
     // it is also the picture shown.
     std::swap(m_previousFrame, m_frame);
-    return changed;
+    return changed & QRect(QPoint(), m_outputSize);
 }
 
 void Game::render(QImage &target, QPoint origin, const QRect &clip) const

@@ -78,11 +78,12 @@ public:
     // first frame, and the first after the frames' size changed, is only the
     // motion reference.
     // `mirrored` flips it left to right first, as a front camera's picture
-    // should look. Returns whether the output changed.
+    // should look. Returns the part of the output that changed (empty when
+    // nothing did).
     // A frame of the picture's size is taken over without a copy when it
     // needs no mirror; `frame` is then handed back holding a spare buffer to
     // fill next time.
-    bool step(QImage &frame, bool mirrored);
+    QRect step(QImage &frame, bool mirrored);
     // The next frame becomes the motion reference instead of being compared
     // with the last one (its source changed).
     void requestNewReference() { m_newReferencePending = true; }

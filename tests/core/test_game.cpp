@@ -90,7 +90,7 @@ struct Fixture
     {
     }
     // Feeds a frame as a camera would hand it over.
-    void step(QImage frame, bool mirrored = false) { QVERIFY(game.step(frame, mirrored)); }
+    void step(QImage frame, bool mirrored = false) { QVERIFY(!game.step(frame, mirrored).isEmpty()); }
     // A still frame, then the same frame with `changed` pixels moved: exactly
     // `changed` pixels are wiped.
     void wipe(int changed)
@@ -304,10 +304,30 @@ private Q_SLOTS:
         QFETCH(QSize, output);
         Fixture f;
         f.game.setOutputSize(output);
-        f.step(noiseFrame(kPicture, 8));
-        f.step(noiseFrame(kPicture, 9));
+        for (quint32 seed : {8u, 9u}) {
+            QImage frame = noiseFrame(kPicture, seed);
+            const QRect changed = f.game.step(frame, false);
+            QVERIFY(QRect(QPoint(), output).contains(changed) || changed.isEmpty());
+        }
         QCOMPARE(f.game.outputSize(), output);
         QVERIFY(f.game.cleanedFraction() > 0.0); // the game went on underneath
+    }
+
+    void aStepChangesThePictureAndWhereTheBannerComesOrGoes()
+    {
+        Fixture f({1280, 720});
+        const QRect picture(160, 0, 960, 720);
+        const QRect banner(0, 185, 1280, 350);
+        QImage frame = frameWithChangedPixels(0);
+        QCOMPARE(f.game.step(frame, false), picture);
+        // The banner comes: its place reaches over the black bars.
+        frame = frameWithChangedPixels(kPixels);
+        QCOMPARE(f.game.step(frame, false), picture | banner);
+        frame = frameWithChangedPixels(kPixels);
+        QCOMPARE(f.game.step(frame, false), picture); // it stays
+        f.game.setFreezingSpeed(500); // everything refreezes: the banner goes
+        frame = frameWithChangedPixels(kPixels);
+        QCOMPARE(f.game.step(frame, false), picture | banner);
     }
 
     void aNewFrameSizeIsANewStream()
@@ -335,7 +355,7 @@ private Q_SLOTS:
         f.game.nextPicture(); // its ice overlay has the wrong size
         f.game.setFreezingSpeed(500);
         QImage frame = frameWithChangedPixels(kPixels);
-        QVERIFY(!f.game.step(frame, false)); // nothing new to show
+        QVERIFY(f.game.step(frame, false).isEmpty()); // nothing new to show
         QCOMPARE(f.game.cleanedFraction(), 1.0);
         QVERIFY(std::all_of(f.game.meltLevels().begin(), f.game.meltLevels().end(),
                             [](int level) { return level == 600; }));
@@ -449,7 +469,7 @@ private Q_SLOTS:
     {
         Fixture f;
         QImage none;
-        QVERIFY(!f.game.step(none, true));
+        QVERIFY(f.game.step(none, true).isEmpty());
         QCOMPARE(at(f.game, 320, 240), kIce);
     }
 };
