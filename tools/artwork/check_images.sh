@@ -1,7 +1,7 @@
 #!/bin/bash
-# Checks the generated artwork in assets/images/: exact sizes, 8-bit RGBA PNG,
-# photos and ice overlays fully opaque, icons and banner transparent around
-# their edges. Prints one line per file and exits non-zero on any problem.
+# Checks the generated artwork in assets/images/ and the application icon in
+# data/icons/: exact sizes, 8-bit RGBA PNG, photos and ice overlays fully
+# opaque, icons and banner transparent around their edges. Prints one line per file and exits non-zero on any problem.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -49,6 +49,16 @@ check() {
             [ "$m" = 0 ] || fail "$file" "corners not transparent (max alpha $m)"
             report "$file ${pw}x${ph} corner-max-alpha=$m"
             ;;
+        appicon)
+            # The corners outside the frame's rounding: 1/32 of the size.
+            local c=$((w / 32)) m=0 a g
+            for g in "${c}x${c}+0+0" "${c}x${c}+$((w - c))+0" "${c}x${c}+0+$((h - c))" "${c}x${c}+$((w - c))+$((h - c))"; do
+                a="$(max_alpha "$path" "$g")"
+                [ "$a" -gt "$m" ] && m="$a"
+            done
+            [ "$m" = 0 ] || fail "$file" "corners not transparent (max alpha $m)"
+            report "$file ${pw}x${ph} corner-max-alpha=$m"
+            ;;
         banner)
             # A 4-pixel frame all around must be empty.
             local m=0 a g
@@ -71,6 +81,22 @@ for icon in view_snowflake view_man camera_on camera_off settings about_icon cam
     check "$icon.png" 128 128 icon
 done
 check congratulations.png 1024 280 banner
+
+# The application icon: one PNG per size, its corners outside the rounded
+# frame transparent, and an SVG that is well-formed XML.
+app_id=io.github.frostpane.Frostpane
+icon_theme="$here/../../data/icons/hicolor"
+for size in 48 64 128 256 512; do
+    images="$icon_theme/${size}x$size/apps" check "$app_id.png" "$size" "$size" appicon
+done
+svg="$icon_theme/scalable/apps/$app_id.svg"
+if [ ! -f "$svg" ]; then
+    fail "$app_id.svg" "missing"
+elif command -v xmllint >/dev/null; then
+    if xmllint --noout "$svg"; then echo "ok   $app_id.svg well-formed"; else fail "$app_id.svg" "not well-formed XML"; fi
+else
+    echo "skip $app_id.svg: no xmllint (package libxml2-utils) to check it"
+fi
 
 total="$(du -cb "$images"/*.png | tail -n 1 | cut -f1)"
 echo "total size of the PNGs: $total bytes"

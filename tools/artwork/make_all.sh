@@ -3,7 +3,8 @@
 #   - the six photographs (downloaded from Debian packages and cropped),
 #   - their ice overlays,
 #   - the ten button icons,
-#   - the congratulations banner.
+#   - the congratulations banner,
+# and the application icon into data/icons/hicolor/.
 # The output is deterministic: running it again gives the same files.
 #
 # Needs: apt-get (with package lists, i.e. after `apt-get update`), dpkg,
@@ -48,3 +49,5 @@ done
 echo "wrote icons into $images"
 "$tool" banner "$font" "$images/congratulations.png"
 echo "wrote $images/congratulations.png"
+"$tool" appicon io.github.frostpane.Frostpane "$repo/data/icons/hicolor"
+echo "wrote the application icon into $repo/data/icons/hicolor"

@@ -3,9 +3,11 @@
 //   frostpane_artwork ice IN.png OUT.png SEED
 //   frostpane_artwork icons OUTDIR
 //   frostpane_artwork banner FONT.ttf OUT.png
+//   frostpane_artwork appicon APP_ID OUTDIR
 //
 // Everything is drawn offscreen and deterministically, so running it again
 // produces byte-identical files.
+#include "appicon.h"
 #include "banner.h"
 #include "common.h"
 #include "ice.h"
@@ -26,7 +28,8 @@ int usage()
                  "usage:\n"
                  "  frostpane_artwork ice IN.png OUT.png SEED\n"
                  "  frostpane_artwork icons OUTDIR\n"
-                 "  frostpane_artwork banner FONT.ttf OUT.png\n");
+                 "  frostpane_artwork banner FONT.ttf OUT.png\n"
+                 "  frostpane_artwork appicon APP_ID OUTDIR\n");
     return 2;
 }
 
@@ -71,6 +74,11 @@ int main(int argc, char **argv)
         if (args.size() != 4)
             return usage();
         return art::writeBanner(args[2], args[3]) ? 0 : 1;
+    }
+    if (command == QLatin1String("appicon")) {
+        if (args.size() != 4)
+            return usage();
+        return art::writeAppIcon(args[2], args[3]) ? 0 : 1;
     }
     return usage();
 }
