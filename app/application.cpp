@@ -41,6 +41,7 @@ int runFrostpane(int argc, char *argv[])
         QApplication application(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Frostpane"));
         QApplication::setApplicationVersion(QStringLiteral(FROSTPANE_VERSION));
+        QGuiApplication::setDesktopFileName(QStringLiteral(FROSTPANE_APP_ID));
         try {
             runWindow();
         } catch (const std::exception &error) {

@@ -14,6 +14,11 @@ FROSTPANE_PACKAGES=(
   clang libclang-rt-dev
   # Headless window tests and screenshots.
   xvfb xauth xdotool imagemagick
+  # Checks of the installed tree: the menu entry, the metainfo, the manual page.
+  desktop-file-utils appstream groff-base
+  # The Debian package: cpack's dependency list comes from dpkg-shlibdeps,
+  # which needs file to find the binaries.
+  dpkg-dev file
 )
 
 ensure_packages() {
