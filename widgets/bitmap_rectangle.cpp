@@ -104,7 +104,6 @@ void BitmapRectangle::mousePressEvent(QMouseEvent *event)
 void BitmapRectangle::mouseMoveEvent(QMouseEvent *event)
 {
     event->accept();
-    Q_EMIT moved();
     // While a button is held Qt sends the leave only after the release: a
     // pointer dragged off ends the press as soon as it is outside.
     if (m_held && !rect().contains(event->position().toPoint()))

@@ -49,7 +49,6 @@ public:
 
 Q_SIGNALS:
     void pressed();
-    void moved();
     void released();
     void left();
     void clicked();

@@ -141,8 +141,8 @@ private Q_SLOTS:
         QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_on"));
         QCOMPARE(f.icon("switchCameraIcon")->fillBitmap(), f.catalogueImage("camera_front"));
         // Its frames still reach the picture.
-        f.deliver(flatFrame({640, 480}, qRgb(0, 0, 0)));
-        f.deliver(flatFrame({640, 480}, qRgb(255, 255, 255)));
+        f.deliver(flatImage({640, 480}, qRgb(0, 0, 0)));
+        f.deliver(flatImage({640, 480}, qRgb(255, 255, 255)));
         QApplication::processEvents();
         QCOMPARE(f.screen().pixel(5, 5), f.catalogueImage("frostpane_001").pixel(5, 5) | 0xFF000000u);
     }
@@ -169,14 +169,14 @@ private Q_SLOTS:
     {
         WindowFixture f(typicalWebcamSettings(), typicalWebcamSettings());
         f.tap("cameraIcon");
-        f.deliver(flatFrame({640, 480}, qRgb(0, 0, 0)));
-        f.deliver(flatFrame({640, 480}, qRgb(0, 0, 0)));
+        f.deliver(flatImage({640, 480}, qRgb(0, 0, 0)));
+        f.deliver(flatImage({640, 480}, qRgb(0, 0, 0)));
         f.tap("pictureView");
         f.tap("switchCameraIcon");
         QVERIFY(f.camera->isActive());
         // The other camera looks at a white wall: a new scene, not motion.
-        f.deliver(flatFrame({640, 480}, qRgb(255, 255, 255)));
-        f.deliver(flatFrame({640, 480}, qRgb(255, 255, 255)));
+        f.deliver(flatImage({640, 480}, qRgb(255, 255, 255)));
+        f.deliver(flatImage({640, 480}, qRgb(255, 255, 255)));
         QApplication::processEvents();
         const QImage ice = f.catalogueImage("frostpane_001_ice");
         const QImage shot = f.screen();

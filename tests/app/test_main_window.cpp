@@ -130,8 +130,8 @@ private Q_SLOTS:
         // nothing, an all-white one after it wipes everything.
         f.tap("cameraIcon");
         QVERIFY(f.camera->isActive());
-        f.deliver(flatFrame({640, 480}, qRgb(0, 0, 0)));
-        f.deliver(flatFrame({640, 480}, qRgb(255, 255, 255)));
+        f.deliver(flatImage({640, 480}, qRgb(0, 0, 0)));
+        f.deliver(flatImage({640, 480}, qRgb(255, 255, 255)));
         QApplication::processEvents();
         const QImage photo = f.catalogueImage("frostpane_001");
         QCOMPARE(pixelAt(f.screen(), {5, 5}), pixelAt(photo, {5, 5}));
@@ -140,7 +140,7 @@ private Q_SLOTS:
         f.camera->forceActive(false);
         f.tap("pictureView");
         f.tap("eyeIcon"); // the camera view would show the frame
-        f.deliver(flatFrame({640, 480}, qRgb(0, 0, 255)));
+        f.deliver(flatImage({640, 480}, qRgb(0, 0, 255)));
         QApplication::processEvents();
         QCOMPARE(pixelAt(f.screen(), {5, 5}), pixelAt(photo, {5, 5}));
     }
@@ -163,7 +163,7 @@ private Q_SLOTS:
         f.tap("eyeIcon");
         QCOMPARE(f.icon("eyeIcon")->fillBitmap(), f.catalogueImage("view_man"));
         // The camera view: a frame red on its left half, blue on its right.
-        QImage frame = flatFrame({640, 480}, qRgb(0, 0, 255));
+        QImage frame = flatImage({640, 480}, qRgb(0, 0, 255));
         QPainter(&frame).fillRect(QRect(0, 0, 320, 480), qRgb(255, 0, 0));
         f.deliver(frame);
         QApplication::processEvents();

@@ -1,4 +1,5 @@
 #include "core/game.h"
+#include "support/test_images.h"
 
 #include <QPainter>
 #include <QRandomGenerator>
@@ -19,30 +20,11 @@ QRgb photoColor(int number)
     return qRgb(number * 30, 120, 60);
 }
 
-QImage flat(QSize size, QRgb color)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(color);
-    return image;
-}
-
-QImage noiseFrame(QSize size, quint32 seed)
-{
-    QImage frame(size, QImage::Format_ARGB32_Premultiplied);
-    QRandomGenerator random(seed);
-    for (int y = 0; y < frame.height(); ++y) {
-        auto *row = reinterpret_cast<QRgb *>(frame.scanLine(y));
-        for (int x = 0; x < frame.width(); ++x)
-            row[x] = 0xFF000000u | (random.generate() & 0xFFFFFFu);
-    }
-    return frame;
-}
-
 // A still grey frame in which the first `changed` pixels (row by row) turned
 // white: each of them moves by 3 x 200 = 600.
 QImage frameWithChangedPixels(int changed)
 {
-    QImage frame = flat(kPicture, qRgb(50, 50, 50));
+    QImage frame = flatImage(kPicture, qRgb(50, 50, 50));
     for (int i = 0; i < changed; ++i)
         frame.setPixel(i % kPicture.width(), i / kPicture.width(), qRgb(250, 250, 250));
     return frame;
@@ -84,9 +66,9 @@ struct Fixture
         : game(6,
                [brokenIce](int number) {
                    const QSize iceSize = brokenIce && number == 2 ? QSize(10, 10) : kPicture;
-                   return Picture{flat(kPicture, photoColor(number)), flat(iceSize, kIce)};
+                   return Picture{flatImage(kPicture, photoColor(number)), flatImage(iceSize, kIce)};
                },
-               flat({1024, 280}, kBannerColor), output)
+               flatImage({1024, 280}, kBannerColor), output)
     {
     }
     // Feeds a frame as a camera would hand it over.
@@ -145,7 +127,7 @@ private Q_SLOTS:
     void theFirstFrameIsOnlyAReference()
     {
         Fixture f;
-        f.step(noiseFrame(kPicture, 1));
+        f.step(noiseImage(kPicture, 1));
         QCOMPARE(f.game.cleanedFraction(), 0.0);
         QCOMPARE(frozenCount(f.game), kPixels);
         // An empty bar, and the ice.
@@ -164,7 +146,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, mirrored);
         Fixture f;
-        const QImage still = flat(kPicture, qRgb(10, 10, 10));
+        const QImage still = flatImage(kPicture, qRgb(10, 10, 10));
         QImage moved = still;
         QPainter(&moved).fillRect(QRect(100, 50, 40, 30), qRgb(250, 250, 250)); // d = 720
         f.step(still, mirrored);
@@ -250,13 +232,13 @@ private Q_SLOTS:
         const std::vector<std::int32_t> before = f.game.meltLevels();
         f.game.toggleView();
         QVERIFY(!f.game.isIceView());
-        f.step(flat(kPicture, qRgb(200, 100, 50)));
+        f.step(flatImage(kPicture, qRgb(200, 100, 50)));
         QCOMPARE(at(f.game, 320, 440), qRgb(200, 100, 50)); // no bar
         QVERIFY(f.game.meltLevels() == before);
 
         // Back in the ice view, the last camera frame is the reference.
         f.game.toggleView();
-        f.step(flat(kPicture, qRgb(200, 100, 50)));
+        f.step(flatImage(kPicture, qRgb(200, 100, 50)));
         QCOMPARE(frozenCount(f.game), kPixels - 1000);
     }
 
@@ -277,12 +259,12 @@ private Q_SLOTS:
         Fixture f;
         // A frame whose middle 4:3 part is grey and whose sides are red: only
         // the middle reaches the game.
-        QImage frame = flat(size, qRgb(200, 0, 0));
+        QImage frame = flatImage(size, qRgb(200, 0, 0));
         const int middleWidth = std::min(size.width(), size.height() * 4 / 3);
         QPainter(&frame).fillRect(QRect((size.width() - middleWidth) / 2, 0, middleWidth, size.height()),
                                   qRgb(90, 90, 90));
         f.step(frame);
-        f.step(flat(size, qRgb(255, 255, 255)));
+        f.step(flatImage(size, qRgb(255, 255, 255)));
         QCOMPARE(f.game.pictureRect(), QRectF(0, 0, 640, 480));
         if (size.width() >= 4) {
             // Every pixel moved from grey to white: all wiped (d = 495).
@@ -305,7 +287,7 @@ private Q_SLOTS:
         Fixture f;
         f.game.setOutputSize(output);
         for (quint32 seed : {8u, 9u}) {
-            QImage frame = noiseFrame(kPicture, seed);
+            QImage frame = noiseImage(kPicture, seed);
             const QRect changed = f.game.step(frame, false);
             QVERIFY(QRect(QPoint(), output).contains(changed) || changed.isEmpty());
         }
@@ -336,12 +318,12 @@ private Q_SLOTS:
         // size is only a reference, however different it looks.
         Fixture f;
         f.game.setFreezingSpeed(0); // nothing refreezes: only wiping changes the count
-        f.step(noiseFrame(kPicture, 5));
+        f.step(noiseImage(kPicture, 5));
         for (const QSize size : {QSize(1280, 720), QSize(160, 120)}) {
             const int frozen = frozenCount(f.game);
-            f.step(noiseFrame(size, 6));
+            f.step(noiseImage(size, 6));
             QCOMPARE(frozenCount(f.game), frozen);
-            f.step(noiseFrame(size, 7));
+            f.step(noiseImage(size, 7));
             QVERIFY(frozenCount(f.game) < frozen);
         }
         QCOMPARE(int(f.game.meltLevels().size()), kPixels);
@@ -411,7 +393,7 @@ private Q_SLOTS:
         QVERIFY(near(at(f.game, 640, 360), kIce));
         QCOMPARE(frozenCount(f.game), kPixels - 1000);
         // The next frame is only a reference, however different it is.
-        f.step(noiseFrame(kPicture, 3));
+        f.step(noiseImage(kPicture, 3));
         QCOMPARE(frozenCount(f.game), kPixels - 1000);
     }
 
@@ -422,7 +404,7 @@ private Q_SLOTS:
         QCOMPARE(at(f.game, 5, 360), kBannerColor);
         QCOMPARE(at(f.game, 5, 5), qRgb(0, 0, 0));
         f.game.toggleView();
-        f.step(flat(kPicture, qRgb(0, 0, 255)));
+        f.step(flatImage(kPicture, qRgb(0, 0, 255)));
         QCOMPARE(at(f.game, 5, 360), qRgb(0, 0, 0));
         QVERIFY(near(at(f.game, 640, 360), qRgb(0, 0, 255)));
     }
@@ -457,11 +439,11 @@ private Q_SLOTS:
     void aNewReferenceIsOnlyCompared()
     {
         Fixture f;
-        f.step(noiseFrame(kPicture, 4));
+        f.step(noiseImage(kPicture, 4));
         f.game.requestNewReference();
-        f.step(noiseFrame(kPicture, 5));
+        f.step(noiseImage(kPicture, 5));
         QCOMPARE(frozenCount(f.game), kPixels);
-        f.step(noiseFrame(kPicture, 6));
+        f.step(noiseImage(kPicture, 6));
         QVERIFY(frozenCount(f.game) < kPixels);
     }
 

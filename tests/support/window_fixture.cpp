@@ -48,10 +48,3 @@ QList<VideoCaptureSetting> typicalWebcamSettings()
 {
     return {{640, 480, 30.0}, {640, 480, 15.0}, {1280, 720, 30.0}};
 }
-
-QImage flatFrame(QSize size, QRgb color)
-{
-    QImage frame(size, QImage::Format_RGB32);
-    frame.fill(color);
-    return frame;
-}

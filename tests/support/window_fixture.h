@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "support/fake_video_camera.h"
+#include "support/test_images.h"
 #include "widgets/bitmap_rectangle.h"
 
 #include <QTest>
@@ -48,8 +49,6 @@ struct WindowFixture
 
 // Settings of a typical webcam: 640 x 480 at 30 and 15, 1280 x 720 at 30.
 QList<VideoCaptureSetting> typicalWebcamSettings();
-
-QImage flatFrame(QSize size, QRgb color);
 
 namespace QTest {
 template <>
