@@ -13,6 +13,7 @@
 #include <QResizeEvent>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QWindowStateChangeEvent>
 
 Q_LOGGING_CATEGORY(lcWindow, "frostpane.window")
 // Off unless asked for: QT_LOGGING_RULES="frostpane.stats.info=true".
@@ -719,7 +720,38 @@ void MainWindow::exitTick()
 
 void MainWindow::keyPressEvent(QKeyEvent *event)
 {
+    // Escape ends the game; F11 switches full screen, as on Linux desktops.
+    // No other key means anything.
     if (event->key() == Qt::Key_Escape)
         close();
+    else if (event->key() == Qt::Key_F11 && !event->isAutoRepeat())
+        toggleFullScreen();
     QWidget::keyPressEvent(event);
+}
+
+// ---- Full screen ---------------------------------------------------------------
+
+void MainWindow::toggleFullScreen()
+{
+    if (isFullScreen()) {
+        if (m_maximizedBeforeFullScreen)
+            showMaximized();
+        else
+            showNormal();
+    } else {
+        showFullScreen();
+    }
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    // The window manager may make the window full screen by itself (its own
+    // key or menu); the new size arrives as a resize event, which lays the
+    // window out. Only the state to come back to is noted here.
+    if (event->type() == QEvent::WindowStateChange) {
+        const Qt::WindowStates old = static_cast<QWindowStateChangeEvent *>(event)->oldState();
+        if (isFullScreen() && !(old & Qt::WindowFullScreen))
+            m_maximizedBeforeFullScreen = old.testFlag(Qt::WindowMaximized);
+    }
+    QWidget::changeEvent(event);
 }

@@ -48,6 +48,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     using FloatLabel = Floating<QLabel>;
@@ -114,6 +115,7 @@ private:
     void placeControls();
     void centerAboutText();
     void exitTick();
+    void toggleFullScreen();
 
     ImageCatalogue m_catalogue;
     Game m_game;
@@ -153,6 +155,10 @@ private:
     // Only while the frostpane.stats logging category is on.
     std::optional<FrameStatistics> m_statistics;
     std::int64_t m_unshownArrival = 0; // of the frame stepped but not yet painted
+
+    // Whether the window was maximized when it last went full screen, by F11
+    // or by the window manager: leaving full screen goes back to that.
+    bool m_maximizedBeforeFullScreen = false;
 
     bool m_constructed = false;
 };

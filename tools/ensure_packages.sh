@@ -12,8 +12,9 @@ FROSTPANE_PACKAGES=(
   libbenchmark-dev libyuv-dev libhwy-dev
   # The frame-conversion fuzzer: clang with its libFuzzer runtime.
   clang libclang-rt-dev
-  # Headless window tests and screenshots.
-  xvfb xauth xdotool imagemagick
+  # Headless window tests and screenshots; a window manager and xprop for the
+  # full-screen test (a bare X server grants no full screen).
+  xvfb xauth xdotool imagemagick openbox x11-utils
   # Checks of the installed tree: the menu entry, the metainfo, the manual page.
   desktop-file-utils appstream groff-base
   # The Debian package: cpack's dependency list comes from dpkg-shlibdeps,

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QtTest>
@@ -121,6 +122,54 @@ private Q_SLOTS:
         QCOMPARE(lines[0], QStringLiteral("Frostpane! v.1.0"));
         QCOMPARE(lines[4], QStringLiteral("The program requires video capture device (e.g. web camera)."));
         QCOMPARE(lines[6], QStringLiteral("Made by"));
+    }
+
+    void f11SwitchesFullScreenAndBack_data()
+    {
+        QTest::addColumn<bool>("maximized");
+        QTest::addColumn<bool>("byWindowManager");
+        QTest::newRow("from a normal window") << false << false;
+        QTest::newRow("from a maximized window") << true << false;
+        QTest::newRow("made full screen by the window manager") << false << true;
+        QTest::newRow("maximized, made full screen by the window manager") << true << true;
+    }
+
+    void f11SwitchesFullScreenAndBack()
+    {
+        QFETCH(bool, maximized);
+        QFETCH(bool, byWindowManager);
+        WindowFixture f;
+        MainWindow *window = f.window.get();
+        if (maximized) {
+            window->showMaximized();
+            QApplication::processEvents();
+        }
+        const Qt::WindowStates before = window->windowState();
+        const QSize sizeBefore = window->size();
+        QCOMPARE(before.testFlag(Qt::WindowMaximized), maximized);
+
+        if (byWindowManager)
+            window->setWindowState(Qt::WindowFullScreen);
+        else
+            QTest::keyClick(window, Qt::Key_F11);
+        QCOMPARE(window->windowState(), Qt::WindowStates(Qt::WindowFullScreen));
+        // The offscreen platform gives a full-screen window the whole screen;
+        // the new size arrives as a window-system event.
+        QApplication::processEvents();
+        const QSize screen = window->screen()->geometry().size();
+        QCOMPARE(window->size(), screen);
+        // Laid out as a window made that size.
+        const WindowFixture sameSize({}, {}, screen);
+        for (const char *name : {"pictureView", "cameraIcon", "sensitivityBox", "okBox"}) {
+            QCOMPARE(f.icon(name)->positionF(), sameSize.icon(name)->positionF());
+            QCOMPARE(f.icon(name)->sizeF(), sameSize.icon(name)->sizeF());
+        }
+
+        QTest::keyClick(window, Qt::Key_F11);
+        QCOMPARE(window->windowState(), before);
+        QApplication::processEvents();
+        QCOMPARE(window->size(), sizeBefore);
+        QCOMPARE(f.icon("pictureView")->sizeF(), QSizeF(sizeBefore));
     }
 
     void framesAreDrawnOnlyWhileTheCameraRuns()

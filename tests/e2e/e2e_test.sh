@@ -21,6 +21,7 @@ IM_IMPORT=/usr/bin/import-im6.q16; [ -x "$IM_IMPORT" ] || IM_IMPORT=/usr/bin/imp
 passed=0
 failed=0
 xvfb_pid=
+wm_pid=
 game_pid=
 
 # The window is 640 x 480 on a 640 x 480 screen, so screen = window pixels.
@@ -33,9 +34,11 @@ BAR_SPOT=(26 441)
 
 cleanup() {
   [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   game_pid=
+  wm_pid=
   xvfb_pid=
 }
 trap cleanup EXIT
@@ -53,6 +56,9 @@ check() {
 }
 
 # start_game VAR=VALUE...: a fresh X server and the game with that camera.
+# SCREEN_SIZE (WxH, default 640x480) sets the screen; WINDOW_MANAGER=openbox
+# runs that window manager before the game starts (without one, the window has
+# no frame and no full screen).
 start_game() {
   cleanup
   local display_file
@@ -62,6 +68,15 @@ start_game() {
   for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
   export DISPLAY=":$(cat "$display_file")"
   rm -f "$display_file"
+  if [ -n "${WINDOW_MANAGER:-}" ]; then
+    "$WINDOW_MANAGER" --sm-disable >"$SHOTS/window_manager.log" 2>&1 &
+    wm_pid=$!
+    # A window manager announces itself on the root window once it runs.
+    if ! wait_until 10 window_manager_runs; then
+      echo "  the window manager did not start"
+      return 1
+    fi
+  fi
   # A real X window: never the offscreen platform the unit tests use.
   env -u QT_QPA_PLATFORM "$@" "$GAME" >"$SHOTS/game.log" 2>&1 &
   game_pid=$!
@@ -89,6 +104,19 @@ wait_until() {
     sleep 0.2
   done
 }
+
+window_manager_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# The game's window as "WxH+X+Y" on the screen (without the frame a window
+# manager adds). With a window manager the name also labels a hidden 1 x 1
+# window of Qt's, so only a visible one is taken.
+game_window() { xdotool search --onlyvisible --name '^Frostpane$' | head -1; }
+window_geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print w "x" h "+" x "+" y }'
+}
+window_is() { [ "$(window_geometry "$1")" = "$2" ]; }
+window_size_is() { case "$(window_geometry "$1")" in "$2"+*) return 0 ;; *) return 1 ;; esac; }
 
 shot() { "$IM_IMPORT" -window root "$SHOTS/$1.png"; }
 
@@ -310,6 +338,42 @@ tap "${SETTINGS_ICON[@]}"
 shot none_settings
 check "the settings panel opens" different "$SHOTS/none_settings.png[280x20+180+118]" "$ICE[280x20+180+118]" 0.08
 check "the resolution slider is disabled (grey thumb)" near_colour "$SHOTS/none_settings.png" 189 48 158 158 158
+
+
+echo "full screen under a window manager: F11 and back"
+# A 16:9 screen, so the 4:3 picture must keep its shape: 960 x 720 at x 160,
+# with black bars left and right.
+SCREEN_SIZE=1280x720 WINDOW_MANAGER=openbox start_game FROSTPANE_VCAM0_PATTERN=black
+window=
+framed_window_shown() { window=$(game_window) && [ -n "$window" ] && window_size_is "$window" 640x480; }
+check "a 640 x 480 window to start with" wait_until 10 framed_window_shown
+framed=$(window_geometry "$window")
+echo "  the framed window: $framed"
+# F11 reaches the window that has the focus.
+timeout 10 xdotool windowactivate --sync "$window"
+xdotool key F11
+check "F11: the window covers the screen" wait_until 10 window_is "$window" 1280x720+0+0
+"$IM_CONVERT" "$ICE" -resize '960x720!' "$SHOTS/ice_960x720.png"
+# The camera icon sits in the middle; the top and bottom bands are ice only.
+full_screen_picture() {
+  shot full_screen \
+    && similar "$SHOTS/full_screen.png[960x150+160+0]" "$SHOTS/ice_960x720.png[960x150+0+0]" 0.06 \
+    && similar "$SHOTS/full_screen.png[960x150+160+570]" "$SHOTS/ice_960x720.png[960x150+0+570]" 0.06
+}
+check "the ice fills the height, centred" wait_until 10 full_screen_picture
+for x in 2 157 1122 1277; do
+  check "black bar at x $x" near_colour "$SHOTS/full_screen.png" "$x" 360 0 0 0
+done
+not_black() { ! near_colour "$@" 0 0 0; }
+check "the picture begins at x 160" not_black "$SHOTS/full_screen.png" 163 360
+check "and ends at x 1119" not_black "$SHOTS/full_screen.png" 1116 360
+xdotool key F11
+check "F11 again: the window as it was" wait_until 10 window_is "$window" "$framed"
+shot full_screen_left
+xdotool key F11
+check "F11 once more: full screen" wait_until 10 window_is "$window" 1280x720+0+0
+xdotool key Escape
+check "Escape still ends the game in full screen" wait_until 10 game_gone
 
 cleanup
 echo "$passed passed, $failed failed"
