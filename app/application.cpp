@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "camera/qt_video_camera.h"
+#include "translations/translations.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -14,8 +15,16 @@ namespace {
 void showException(const QString &message)
 {
     qCritical("Frostpane stopped: %s", qPrintable(message));
-    if (QApplication::instance())
-        QMessageBox::critical(nullptr, QStringLiteral("Frostpane"), message);
+    if (!QApplication::instance())
+        return;
+    // The error's own words are for whoever fixes it; the parent reads what
+    // happened in their language.
+    QMessageBox box(QMessageBox::Critical,
+                    QCoreApplication::translate("Application", "Frostpane"),
+                    QCoreApplication::translate("Application", "Frostpane has stopped because of an error."),
+                    QMessageBox::Ok);
+    box.setInformativeText(message);
+    box.exec();
 }
 
 void runWindow()
@@ -42,6 +51,9 @@ int runFrostpane(int argc, char *argv[])
         QApplication::setApplicationName(QStringLiteral("Frostpane"));
         QApplication::setApplicationVersion(QStringLiteral(FROSTPANE_VERSION));
         QGuiApplication::setDesktopFileName(QStringLiteral(FROSTPANE_APP_ID));
+        // The system's language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG); English
+        // when the game has no translation for it.
+        installTranslations(application, QLocale());
         try {
             runWindow();
         } catch (const std::exception &error) {

@@ -23,23 +23,25 @@ namespace {
 
 constexpr QSize kStartSize(640, 480);
 
-const QStringList &aboutLines()
+// The About panel, line by line, in the user's language.
+QStringList aboutLines()
 {
-    static const QStringList lines = {
-        QStringLiteral("Frostpane! v.1.0"),
+    return {
+        //: %1 is the version number.
+        MainWindow::tr("Frostpane! v.%1").arg(QStringLiteral(FROSTPANE_VERSION)),
         QString(),
-        QStringLiteral("Game for kids. Interact with your computer using no mouse and no keyboard by "
+        MainWindow::tr("Game for kids. Interact with your computer using no mouse and no keyboard by "
                        "simple hand waving in the air before the camera. The goal of the game is to "
                        "clean the ice from the window before the window freezes back."),
-        QStringLiteral("The game is perfect for kids, who still don't have skills how to use keyboard "
+        MainWindow::tr("The game is perfect for kids, who still don't have skills how to use keyboard "
                        "or the mouse. Improves physical coordination and provides a lot of fun."),
-        QStringLiteral("The program requires video capture device (e.g. web camera)."),
+        MainWindow::tr("The program requires video capture device (e.g. web camera)."),
         QString(),
-        QStringLiteral("Made by"),
-        QStringLiteral("the Frostpane developers. Photographs by Aitzol Berasategi (CC BY 4.0), "
+        //: The next line says who.
+        MainWindow::tr("Made by"),
+        MainWindow::tr("the Frostpane developers. Photographs by Aitzol Berasategi (CC BY 4.0), "
                        "Lukas Baubkus (CC BY-SA 3.0) and others: see CREDITS."),
     };
-    return lines;
 }
 
 // Every built-in picture, by number.
@@ -159,7 +161,9 @@ void MainWindow::createControls()
         m_aboutText->appendPlainText(line);
 
     m_resolution.box = createRectangle(QStringLiteral("resolutionBox"), 8, 40, 289, 25);
-    m_resolution.label = createLabel(m_resolution.box, 8, 0, 280, 17, QStringLiteral("Camera Resolutions Label"));
+    m_resolution.label = createLabel(m_resolution.box, 8, 0, 280, 17,
+                                     //: Above the resolution slider when the camera offers no 640 x 480 picture.
+                                     tr("Camera Resolutions Label"));
 
     createToolIcon(ToolIcon::NextImage, QStringLiteral("nextPictureIcon"), QStringLiteral("next_image"));
     createToolIcon(ToolIcon::PreviousImage, QStringLiteral("previousPictureIcon"), QStringLiteral("previous_image"));
@@ -170,12 +174,16 @@ void MainWindow::createControls()
     m_sensitivity.slider->setTickFrequency(20);
     m_sensitivity.slider->setMaximum(765);
     m_freezing.box = createRectangle(QStringLiteral("freezingSpeedBox"), 8, 344, 241, 25);
-    m_freezing.label = createLabel(m_freezing.box, 9, 0, 120, 17, QStringLiteral("Freezing Speed"));
+    m_freezing.label = createLabel(m_freezing.box, 9, 0, 120, 17,
+                                   //: The slider sets how fast the ice grows back.
+                                   tr("Freezing Speed"));
     m_sensitivity.box = createRectangle(QStringLiteral("sensitivityBox"), 8, 400, 241, 25);
-    m_sensitivity.label = createLabel(m_sensitivity.box, 9, 0, 120, 17, QStringLiteral("Camera Sensitivity"));
+    m_sensitivity.label = createLabel(m_sensitivity.box, 9, 0, 120, 17,
+                                      //: The slider sets how much movement wipes the ice.
+                                      tr("Camera Sensitivity"));
 
     m_okBox = createRectangle(QStringLiteral("okBox"), 264, 376, 97, 50);
-    m_okButton = new QPushButton(QStringLiteral("OK"), m_okBox);
+    m_okButton = new QPushButton(tr("OK"), m_okBox);
     m_okButton->setObjectName(QStringLiteral("okButton"));
     QFont font = m_okButton->font();
     font.setPixelSize(12);
@@ -552,7 +560,7 @@ void MainWindow::openSettings()
         syncResolutionSlider();
     } else {
         m_resolution.slider->setEnabled(false);
-        m_resolution.label->setText(QStringLiteral("Camera not available"));
+        m_resolution.label->setText(tr("Camera not available"));
     }
 
     m_fadeTimer->stop();

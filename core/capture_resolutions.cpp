@@ -1,5 +1,7 @@
 #include "core/capture_resolutions.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 
@@ -36,8 +38,10 @@ CaptureResolutions reduceCaptureSettings(const QList<VideoCaptureSetting> &avail
 
 QString resolutionLabel(const VideoCaptureSetting &setting)
 {
-    return QStringLiteral("Camera width = ") + QString::number(setting.width)
-           + QStringLiteral(", height = ") + QString::number(setting.height);
+    //: The size of the camera's picture in pixels: %1 is the width, %2 the height.
+    return QCoreApplication::translate("CaptureResolutions", "Camera width = %1, height = %2")
+        .arg(setting.width)
+        .arg(setting.height);
 }
 
 int resolutionIndexOfPosition(double position, int last)

@@ -23,7 +23,7 @@ struct CaptureResolutions
 // the first reported one, which always seeds the list.
 CaptureResolutions reduceCaptureSettings(const QList<VideoCaptureSetting> &available);
 
-// "Camera width = 640, height = 480"
+// "Camera width = 640, height = 480", in the user's language.
 QString resolutionLabel(const VideoCaptureSetting &setting);
 
 // The slider runs from 0 to `last` and is the mirror image of the list: the

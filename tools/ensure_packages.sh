@@ -4,6 +4,9 @@
 FROSTPANE_PACKAGES=(
   cmake g++ pkg-config make
   qt6-base-dev qt6-multimedia-dev
+  # Qt Linguist's lupdate and lrelease, and their CMake functions
+  # (Qt6LinguistTools); Qt's own translations of its standard dialogs.
+  qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
   # Qt's camera backend on Linux; without plugins-base no frame ever arrives.
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
   # ximagesink, for the plain preview that tools/measure_load.sh compares with.

@@ -1,0 +1,75 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="es_ES">
+<context>
+    <name>Application</name>
+    <message>
+        <source>Frostpane</source>
+        <translation>Frostpane</translation>
+    </message>
+    <message>
+        <source>Frostpane has stopped because of an error.</source>
+        <translation>Frostpane se ha cerrado por un error.</translation>
+    </message>
+</context>
+<context>
+    <name>CaptureResolutions</name>
+    <message>
+        <source>Camera width = %1, height = %2</source>
+        <extracomment>The size of the camera&apos;s picture in pixels: %1 is the width, %2 the height.</extracomment>
+        <translation>Resolución de la cámara: %1 × %2</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Frostpane! v.%1</source>
+        <extracomment>%1 is the version number.</extracomment>
+        <translation>¡Frostpane! v.%1</translation>
+    </message>
+    <message>
+        <source>Game for kids. Interact with your computer using no mouse and no keyboard by simple hand waving in the air before the camera. The goal of the game is to clean the ice from the window before the window freezes back.</source>
+        <translation>Un juego para los más pequeños, sin ratón ni teclado: basta con mover la mano delante de la cámara. El objetivo es quitar el hielo de la ventana antes de que vuelva a congelarse.</translation>
+    </message>
+    <message>
+        <source>The game is perfect for kids, who still don&apos;t have skills how to use keyboard or the mouse. Improves physical coordination and provides a lot of fun.</source>
+        <translation>Ideal para niños que todavía no saben usar el teclado ni el ratón. Mejora la coordinación de los movimientos y es muy divertido.</translation>
+    </message>
+    <message>
+        <source>The program requires video capture device (e.g. web camera).</source>
+        <translation>Para jugar se necesita una cámara (por ejemplo, una webcam).</translation>
+    </message>
+    <message>
+        <source>Made by</source>
+        <extracomment>The next line says who.</extracomment>
+        <translation>Hecho por</translation>
+    </message>
+    <message>
+        <source>the Frostpane developers. Photographs by Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) and others: see CREDITS.</source>
+        <translation>los desarrolladores de Frostpane. Fotos de Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) y otros: véase CREDITS.</translation>
+    </message>
+    <message>
+        <source>Camera Resolutions Label</source>
+        <extracomment>Above the resolution slider when the camera offers no 640 x 480 picture.</extracomment>
+        <translation>Resolución de la cámara</translation>
+    </message>
+    <message>
+        <source>Freezing Speed</source>
+        <extracomment>The slider sets how fast the ice grows back.</extracomment>
+        <translation>Velocidad a la que vuelve el hielo</translation>
+    </message>
+    <message>
+        <source>Camera Sensitivity</source>
+        <extracomment>The slider sets how much movement wipes the ice.</extracomment>
+        <translation>Sensibilidad de la cámara</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>Aceptar</translation>
+    </message>
+    <message>
+        <source>Camera not available</source>
+        <translation>No hay ninguna cámara disponible</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,75 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr_FR">
+<context>
+    <name>Application</name>
+    <message>
+        <source>Frostpane</source>
+        <translation>Frostpane</translation>
+    </message>
+    <message>
+        <source>Frostpane has stopped because of an error.</source>
+        <translation>Frostpane s’est arrêté à cause d’une erreur.</translation>
+    </message>
+</context>
+<context>
+    <name>CaptureResolutions</name>
+    <message>
+        <source>Camera width = %1, height = %2</source>
+        <extracomment>The size of the camera&apos;s picture in pixels: %1 is the width, %2 the height.</extracomment>
+        <translation>Résolution de la caméra&#xa0;: %1 × %2</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Frostpane! v.%1</source>
+        <extracomment>%1 is the version number.</extracomment>
+        <translation>Frostpane&#xa0;! v.%1</translation>
+    </message>
+    <message>
+        <source>Game for kids. Interact with your computer using no mouse and no keyboard by simple hand waving in the air before the camera. The goal of the game is to clean the ice from the window before the window freezes back.</source>
+        <translation>Un jeu pour les tout-petits, sans souris ni clavier&#xa0;: il suffit d’agiter la main devant la caméra. Le but est d’effacer le givre de la fenêtre avant qu’elle ne gèle à nouveau.</translation>
+    </message>
+    <message>
+        <source>The game is perfect for kids, who still don&apos;t have skills how to use keyboard or the mouse. Improves physical coordination and provides a lot of fun.</source>
+        <translation>Idéal pour les enfants qui ne savent pas encore se servir d’un clavier ou d’une souris. Le jeu développe la coordination des gestes et amuse beaucoup.</translation>
+    </message>
+    <message>
+        <source>The program requires video capture device (e.g. web camera).</source>
+        <translation>Pour jouer, il faut une caméra (une webcam, par exemple).</translation>
+    </message>
+    <message>
+        <source>Made by</source>
+        <extracomment>The next line says who.</extracomment>
+        <translation>Réalisé par</translation>
+    </message>
+    <message>
+        <source>the Frostpane developers. Photographs by Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) and others: see CREDITS.</source>
+        <translation>les développeurs de Frostpane. Photos d’Aitzol Berasategi (CC BY 4.0), de Lukas Baubkus (CC BY-SA 3.0) et d’autres&#xa0;: voir CREDITS.</translation>
+    </message>
+    <message>
+        <source>Camera Resolutions Label</source>
+        <extracomment>Above the resolution slider when the camera offers no 640 x 480 picture.</extracomment>
+        <translation>Résolution de la caméra</translation>
+    </message>
+    <message>
+        <source>Freezing Speed</source>
+        <extracomment>The slider sets how fast the ice grows back.</extracomment>
+        <translation>Vitesse à laquelle le givre revient</translation>
+    </message>
+    <message>
+        <source>Camera Sensitivity</source>
+        <extracomment>The slider sets how much movement wipes the ice.</extracomment>
+        <translation>Sensibilité de la caméra</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Camera not available</source>
+        <translation>Aucune caméra disponible</translation>
+    </message>
+</context>
+</TS>
