@@ -27,6 +27,7 @@ int main(int argc, char **argv)
 
     registerMeltBenchmarks();
     registerFrameBenchmarks();
+    registerIceBenchmarks();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

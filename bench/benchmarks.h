@@ -3,3 +3,4 @@
 // Each file registers its own benchmarks; bench_main.cpp runs them all.
 void registerMeltBenchmarks();
 void registerFrameBenchmarks();
+void registerIceBenchmarks();

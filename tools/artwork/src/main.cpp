@@ -8,9 +8,9 @@
 // Everything is drawn offscreen and deterministically, so running it again
 // produces byte-identical files.
 #include "appicon.h"
+#include "assets/ice/ice_overlay.h"
 #include "banner.h"
 #include "common.h"
-#include "ice.h"
 #include "icons.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
-#include "ice.h"
+#include "assets/ice/ice_overlay.h"
 
-#include "common.h"
+#include "assets/ice/frost_math.h"
 
 #include <QPainter>
 #include <QPainterPath>
