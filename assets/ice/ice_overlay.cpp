@@ -7,7 +7,14 @@
 #include <QRadialGradient>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace art {
 
@@ -18,12 +25,65 @@ constexpr double kPi = 3.14159265358979323846;
 // How far a point is from the centre towards the border, measured with a
 // rounded-rectangle metric: 0 in the middle, 1 on the middle of each side,
 // about 1.19 in the corners.
+float edgeDistance(float x, int w)
+{
+    return std::fabs((x + 0.5f) / float(w) * 2.0f - 1.0f);
+}
+
 float edgeMetric(float x, float y, int w, int h)
 {
-    const float u = std::fabs((x + 0.5f) / float(w) * 2.0f - 1.0f);
-    const float v = std::fabs((y + 0.5f) / float(h) * 2.0f - 1.0f);
+    const float u = edgeDistance(x, w);
+    const float v = edgeDistance(y, h);
     return std::pow(std::pow(u, 4.0f) + std::pow(v, 4.0f), 0.25f);
 }
+
+// edgeMetric() of every pixel, computed once per distinct pair of inputs:
+// its fourth powers depend on x or on y alone, and the two halves of each
+// axis mostly share their values, so about a quarter of the pixels need
+// their own pow().
+class EdgeMetricTable
+{
+public:
+    EdgeMetricTable(int w, int h)
+    {
+        std::vector<float> u4;
+        std::vector<float> v4;
+        m_columnIndex = distinctFourthPowers(w, u4);
+        m_rowIndex = distinctFourthPowers(h, v4);
+        m_columns = int(u4.size());
+        m_values.resize(u4.size() * v4.size());
+        for (std::size_t j = 0; j < v4.size(); ++j)
+            for (std::size_t i = 0; i < u4.size(); ++i)
+                m_values[j * u4.size() + i] = std::pow(u4[i] + v4[j], 0.25f);
+    }
+
+    float at(int x, int y) const
+    {
+        return m_values[std::size_t(m_rowIndex[std::size_t(y)]) * std::size_t(m_columns)
+                        + std::size_t(m_columnIndex[std::size_t(x)])];
+    }
+
+private:
+    // The fourth power of edgeDistance() along an axis of `n` pixels: the
+    // distinct values into `values`, and for each pixel the index of its own.
+    static std::vector<int> distinctFourthPowers(int n, std::vector<float> &values)
+    {
+        std::vector<int> index(static_cast<std::size_t>(std::max(n, 0)));
+        for (int k = 0; k < n; ++k) {
+            const float p = std::pow(edgeDistance(float(k), n), 4.0f);
+            const auto found = std::find(values.begin(), values.end(), p);
+            index[std::size_t(k)] = int(found - values.begin());
+            if (found == values.end())
+                values.push_back(p);
+        }
+        return index;
+    }
+
+    int m_columns = 0;
+    std::vector<int> m_columnIndex;
+    std::vector<int> m_rowIndex;
+    std::vector<float> m_values;
+};
 
 struct FeatherContext {
     QPainter *painter;
@@ -255,26 +315,118 @@ Plane alphaPlane(const QImage &layer)
 // Worley noise: distance to the second nearest minus the nearest feature
 // point. Small values trace the borders between cells, which look like the
 // boundaries between ice grains.
-float cellBorders(float x, float y, uint32_t seed)
+//
+// Neighbouring pixels share their cell, so the nine feature points around it
+// are kept until the cell changes. Only the two nearest points need their
+// distance: the squared distances order the points as the distances do, and
+// rounding keeps that order.
+class CellBorders
 {
-    const int cx = int(std::floor(x));
-    const int cy = int(std::floor(y));
-    float d1 = 1e9f;
-    float d2 = 1e9f;
-    for (int j = -1; j <= 1; ++j) {
-        for (int i = -1; i <= 1; ++i) {
-            const float px = float(cx + i) + hash01(cx + i, cy + j, seed);
-            const float py = float(cy + j) + hash01(cx + i, cy + j, seed + 77u);
-            const float d = std::hypot(px - x, py - y);
-            if (d < d1) {
-                d2 = d1;
-                d1 = d;
-            } else if (d < d2) {
-                d2 = d;
+public:
+    explicit CellBorders(uint32_t seed) : m_seed(seed) {}
+
+    float at(float x, float y)
+    {
+        const int cx = int(std::floor(x));
+        const int cy = int(std::floor(y));
+        if (!m_valid || cx != m_cx || cy != m_cy)
+            placePoints(cx, cy);
+        double q1 = 1e300;
+        double q2 = 1e300;
+        int n1 = -1;
+        int n2 = -1;
+        float dx[9];
+        float dy[9];
+        for (int n = 0; n < 9; ++n) {
+            dx[n] = m_px[n] - x;
+            dy[n] = m_py[n] - y;
+            const double q = double(dx[n]) * double(dx[n]) + double(dy[n]) * double(dy[n]);
+            if (q < q1) {
+                q2 = q1;
+                n2 = n1;
+                q1 = q;
+                n1 = n;
+            } else if (q < q2) {
+                q2 = q;
+                n2 = n;
             }
         }
+        return std::hypot(dx[n2], dy[n2]) - std::hypot(dx[n1], dy[n1]);
     }
-    return d2 - d1;
+
+private:
+    void placePoints(int cx, int cy)
+    {
+        int n = 0;
+        for (int j = -1; j <= 1; ++j)
+            for (int i = -1; i <= 1; ++i, ++n) {
+                m_px[n] = float(cx + i) + hash01(cx + i, cy + j, m_seed);
+                m_py[n] = float(cy + j) + hash01(cx + i, cy + j, m_seed + 77u);
+            }
+        m_cx = cx;
+        m_cy = cy;
+        m_valid = true;
+    }
+
+    uint32_t m_seed;
+    bool m_valid = false;
+    int m_cx = 0;
+    int m_cy = 0;
+    float m_px[9] = {};
+    float m_py[9] = {};
+};
+
+// Runs every job once, on as many threads as there are processors (at most
+// four), the calling thread among them. Jobs must not depend on each other.
+// Threads started here inherit the caller's scheduling, so a caller in the
+// background keeps its helpers there too. The first exception a job throws
+// is thrown again here once all threads are done.
+void runJobs(const std::vector<std::function<void()>> &jobs)
+{
+    std::atomic<std::size_t> next{0};
+    std::mutex failureLock;
+    std::exception_ptr failure;
+    const auto work = [&] {
+        for (std::size_t j = next++; j < jobs.size(); j = next++) {
+            try {
+                jobs[j]();
+            } catch (...) {
+                const std::lock_guard<std::mutex> guard(failureLock);
+                if (!failure)
+                    failure = std::current_exception();
+            }
+        }
+    };
+    const std::size_t threads = std::min<std::size_t>(jobs.size(), std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    std::vector<std::thread> helpers;
+    for (std::size_t t = 1; t < threads; ++t) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error &) {
+            break; // fewer threads: the others take over its share
+        }
+    }
+    work();
+    for (std::thread &helper : helpers)
+        helper.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+// Jobs that each run `rows(first, end)` on one band of the h rows. Every
+// pixel depends only on its own inputs, so bands give the same pixels as
+// one pass over all rows.
+std::vector<std::function<void()>> rowBands(int h, const std::function<void(int, int)> &rows)
+{
+    constexpr int kBands = 8;
+    std::vector<std::function<void()>> jobs;
+    for (int b = 0; b < kBands; ++b) {
+        const int first = h * b / kBands;
+        const int end = h * (b + 1) / kBands;
+        if (first < end)
+            jobs.emplace_back([rows, first, end] { rows(first, end); });
+    }
+    return jobs;
 }
 
 } // namespace
@@ -284,21 +436,38 @@ QImage makeIce(const QImage &photo, uint32_t seed)
     const QImage src = photo.convertToFormat(QImage::Format_RGB32);
     const int w = src.width();
     const int h = src.height();
+    if (w < 2 || h < 2)
+        return {};
     Rng rng(0xF7057A9Eull ^ (uint64_t(seed) * 0x100000001B3ull));
+
+    // The frost feathers (4. below) take the random numbers first and need
+    // nothing else: they are drawn while the other threads work on 1. and 2.
+    QImage featherLayer(w, h, QImage::Format_ARGB32_Premultiplied);
+    Plane feathers;
+    Plane featherGlow;
+    Plane featherHalo;
+    Plane featherShade(w, h);
+    const auto growFeathers = [&] {
+        featherLayer.fill(Qt::transparent);
+        drawFeathers(featherLayer, rng);
+        feathers = alphaPlane(featherLayer);
+        featherGlow = feathers;
+        gaussianBlur(featherGlow, 2.5f);
+        featherHalo = feathers;
+        gaussianBlur(featherHalo, 8.0f);
+        // Feathers are raised a little: a faint blue shade on their lower right.
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                featherShade.at(x, y) = feathers.at(std::max(0, x - 1), std::max(0, y - 1));
+        gaussianBlur(featherShade, 0.8f);
+    };
 
     // 1. How thick the frost is at each point: thin in the middle, thick at
     //    the border, with a cloudy irregular boundary.
-    Plane coverage(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const float r = edgeMetric(float(x), float(y), w, h);
-            const float n = 0.34f * (fbm(x / 90.0f, y / 90.0f, seed + 1u, 4) - 0.5f)
-                            + 0.12f * (fbm(x / 28.0f, y / 28.0f, seed + 6u, 3) - 0.5f);
-            coverage.at(x, y) = smoothstep(0.40f, 1.02f, r + n);
-        }
-
     // 2. The scene through bumpy glass: displace by smooth noise (stronger
     //    where the frost is thick), then blur, more towards the edges.
+    const EdgeMetricTable edge(w, h);
+    Plane coverage(w, h);
     Plane chan[3] = {Plane(w, h), Plane(w, h), Plane(w, h)};
     for (int y = 0; y < h; ++y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(src.constScanLine(y));
@@ -309,105 +478,120 @@ QImage makeIce(const QImage &photo, uint32_t seed)
         }
     }
     Plane warped[3] = {Plane(w, h), Plane(w, h), Plane(w, h)};
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const float c = coverage.at(x, y);
-            const float amp = 1.8f + 7.0f * c;
-            const float dx = (fbm(x / 48.0f, y / 48.0f, seed + 2u, 3) - 0.5f) * 2.0f * amp
-                             + (valueNoise(x / 6.0f, y / 6.0f, seed + 4u) - 0.5f) * 1.4f;
-            const float dy = (fbm(x / 48.0f, y / 48.0f, seed + 3u, 3) - 0.5f) * 2.0f * amp
-                             + (valueNoise(x / 6.0f, y / 6.0f, seed + 5u) - 0.5f) * 1.4f;
-            for (int k = 0; k < 3; ++k)
-                warped[k].at(x, y) = chan[k].sample(float(x) + dx, float(y) + dy);
-        }
+    std::vector<std::function<void()>> jobs = rowBands(h, [&](int firstRow, int endRow) {
+        Fbm<4> coverageClouds(seed + 1u);
+        Fbm<3> coverageDetail(seed + 6u);
+        Fbm<3> swellX(seed + 2u);
+        Fbm<3> swellY(seed + 3u);
+        NoiseCell bumpX;
+        NoiseCell bumpY;
+        for (int y = firstRow; y < endRow; ++y)
+            for (int x = 0; x < w; ++x) {
+                const float r = edge.at(x, y);
+                const float n = 0.34f * (coverageClouds(x / 90.0f, y / 90.0f) - 0.5f)
+                                + 0.12f * (coverageDetail(x / 28.0f, y / 28.0f) - 0.5f);
+                const float c = smoothstep(0.40f, 1.02f, r + n);
+                coverage.at(x, y) = c;
+
+                const float amp = 1.8f + 7.0f * c;
+                const float dx = (swellX(x / 48.0f, y / 48.0f) - 0.5f) * 2.0f * amp
+                                 + (valueNoise(x / 6.0f, y / 6.0f, seed + 4u, bumpX) - 0.5f) * 1.4f;
+                const float dy = (swellY(x / 48.0f, y / 48.0f) - 0.5f) * 2.0f * amp
+                                 + (valueNoise(x / 6.0f, y / 6.0f, seed + 5u, bumpY) - 0.5f) * 1.4f;
+                for (int k = 0; k < 3; ++k)
+                    warped[k].at(x, y) = chan[k].sample(float(x) + dx, float(y) + dy);
+            }
+    });
+    jobs.insert(jobs.begin(), growFeathers);
+    runJobs(jobs);
+
+    // 3. Fine grain of the frost; and the blurs of 2., one plane per job.
+    Plane grain(w, h);
     Plane soft[3] = {warped[0], warped[1], warped[2]};
     Plane blurry[3] = {warped[0], warped[1], warped[2]};
+    jobs.clear();
     for (int k = 0; k < 3; ++k) {
-        gaussianBlur(soft[k], 1.5f);
-        gaussianBlur(blurry[k], 6.5f);
+        jobs.emplace_back([&blurry, k] { gaussianBlur(blurry[k], 6.5f); });
+        jobs.emplace_back([&soft, k] { gaussianBlur(soft[k], 1.5f); });
     }
+    jobs.emplace_back([&] {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                grain.at(x, y) = hash01(x, y, seed + 9u) - 0.5f;
+        gaussianBlur(grain, 0.7f);
+    });
+    runJobs(jobs);
 
-    // 3. Fine grain of the frost.
-    Plane grain(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            grain.at(x, y) = hash01(x, y, seed + 9u) - 0.5f;
-    gaussianBlur(grain, 0.7f);
-
-    // 4. Frost feathers and glitter, drawn as vector strokes.
-    QImage featherLayer(w, h, QImage::Format_ARGB32_Premultiplied);
-    featherLayer.fill(Qt::transparent);
-    drawFeathers(featherLayer, rng);
-    const Plane feathers = alphaPlane(featherLayer);
-    Plane featherGlow = feathers;
-    gaussianBlur(featherGlow, 2.5f);
-    Plane featherHalo = feathers;
-    gaussianBlur(featherHalo, 8.0f);
-    // Feathers are raised a little: a faint blue shade on their lower right.
-    Plane featherShade(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            featherShade.at(x, y) = feathers.at(std::max(0, x - 1), std::max(0, y - 1));
-    gaussianBlur(featherShade, 0.8f);
-
+    // 4. Glitter, drawn as vector strokes like the feathers, with the random
+    //    numbers the feathers left.
     QImage sparkleLayer(w, h, QImage::Format_ARGB32_Premultiplied);
     sparkleLayer.fill(Qt::transparent);
     drawSparkles(sparkleLayer, rng, coverage);
 
     QImage out(w, h, QImage::Format_ARGB32);
-    for (int y = 0; y < h; ++y) {
-        QRgb *line = reinterpret_cast<QRgb *>(out.scanLine(y));
-        const QRgb *sparkLine = reinterpret_cast<const QRgb *>(sparkleLayer.constScanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const float c = coverage.at(x, y);
-            float col[3];
-            for (int k = 0; k < 3; ++k)
-                col[k] = mix(soft[k].at(x, y), blurry[k].at(x, y), smoothstep(0.0f, 0.75f, c));
+    // Taken once here: scanLine() on several threads would race on the
+    // image's detach bookkeeping.
+    uchar *const outBits = out.bits();
+    const qsizetype outStride = out.bytesPerLine();
+    runJobs(rowBands(h, [&](int firstRow, int endRow) {
+        CellBorders grainBorders(seed + 13u);
+        Fbm<5> frostClouds(seed + 11u);
+        for (int y = firstRow; y < endRow; ++y) {
+            QRgb *line = reinterpret_cast<QRgb *>(outBits + y * outStride);
+            const QRgb *sparkLine = reinterpret_cast<const QRgb *>(sparkleLayer.constScanLine(y));
+            for (int x = 0; x < w; ++x) {
+                const float c = coverage.at(x, y);
+                float col[3];
+                for (int k = 0; k < 3; ++k)
+                    col[k] = mix(soft[k].at(x, y), blurry[k].at(x, y), smoothstep(0.0f, 0.75f, c));
 
-            // Cold, pale colours: less saturation, a blue cast, lifted blacks.
-            const float lum = 0.30f * col[0] + 0.59f * col[1] + 0.11f * col[2];
-            const float sat = 1.0f - (0.12f + 0.50f * c);
-            const float tint[3] = {0.93f, 0.98f, 1.06f};
-            for (int k = 0; k < 3; ++k)
-                col[k] = 0.08f + 0.92f * (lum + (col[k] - lum) * sat) * tint[k];
+                // Cold, pale colours: less saturation, a blue cast, lifted blacks.
+                const float lum = 0.30f * col[0] + 0.59f * col[1] + 0.11f * col[2];
+                const float sat = 1.0f - (0.12f + 0.50f * c);
+                const float tint[3] = {0.93f, 0.98f, 1.06f};
+                for (int k = 0; k < 3; ++k)
+                    col[k] = 0.08f + 0.92f * (lum + (col[k] - lum) * sat) * tint[k];
 
-            // The frost itself: from icy blue to white, cloudy and grainy,
-            // with faint borders between the ice grains.
-            const float cloud = fbm(x / 55.0f, y / 55.0f, seed + 11u, 5);
-            const float cells = cellBorders(x / 24.0f, y / 24.0f, seed + 13u);
-            const float cellLine = 1.0f - smoothstep(0.0f, 0.10f, cells);
-            const float g = grain.at(x, y) * (0.35f + 0.65f * c);
-            const float bright = clamp01(0.60f + 0.70f * (cloud - 0.5f) + 0.9f * g + 0.30f * cellLine * c);
-            const float frost[3] = {mix(0.70f, 0.98f, bright), mix(0.83f, 0.995f, bright), mix(0.95f, 1.0f, bright)};
-            float white = 0.17f + 0.69f * std::pow(c, 1.3f) + (0.06f + 0.16f * c) * (cloud - 0.5f)
-                          + 0.20f * g + 0.10f * cellLine * c;
-            white = std::clamp(white, 0.14f, 0.94f);
-            for (int k = 0; k < 3; ++k)
-                col[k] = mix(col[k], frost[k], white);
+                // The frost itself: from icy blue to white, cloudy and grainy,
+                // with faint borders between the ice grains.
+                const float cloud = frostClouds(x / 55.0f, y / 55.0f);
+                const float cells = grainBorders.at(x / 24.0f, y / 24.0f);
+                const float cellLine = 1.0f - smoothstep(0.0f, 0.10f, cells);
+                const float g = grain.at(x, y) * (0.35f + 0.65f * c);
+                const float bright = clamp01(0.60f + 0.70f * (cloud - 0.5f) + 0.9f * g + 0.30f * cellLine * c);
+                const float frost[3] = {mix(0.70f, 0.98f, bright), mix(0.83f, 0.995f, bright), mix(0.95f, 1.0f, bright)};
+                // Most of the middle is free of frost (c = 0): no pow() needed.
+                const float thick = c == 0.0f ? 0.0f : std::pow(c, 1.3f);
+                float white = 0.17f + 0.69f * thick + (0.06f + 0.16f * c) * (cloud - 0.5f)
+                              + 0.20f * g + 0.10f * cellLine * c;
+                white = std::clamp(white, 0.14f, 0.94f);
+                for (int k = 0; k < 3; ++k)
+                    col[k] = mix(col[k], frost[k], white);
 
-            // Feathers: crisp white strokes, a thin blue shade for relief and
-            // a soft halo of rime around them.
-            const float f = feathers.at(x, y);
-            const float shade = clamp01(featherShade.at(x, y) - f) * 0.40f;
-            const float halo = clamp01(0.50f * featherGlow.at(x, y) + 0.40f * featherHalo.at(x, y));
-            const float iceShade[3] = {0.50f, 0.66f, 0.84f};
-            const float featherWhite[3] = {0.98f, 0.995f, 1.0f};
-            for (int k = 0; k < 3; ++k) {
-                col[k] = mix(col[k], featherWhite[k], halo);
-                col[k] = mix(col[k], iceShade[k], shade);
-                col[k] = mix(col[k], featherWhite[k], 0.95f * f);
+                // Feathers: crisp white strokes, a thin blue shade for relief and
+                // a soft halo of rime around them.
+                const float f = feathers.at(x, y);
+                const float shade = clamp01(featherShade.at(x, y) - f) * 0.40f;
+                const float halo = clamp01(0.50f * featherGlow.at(x, y) + 0.40f * featherHalo.at(x, y));
+                const float iceShade[3] = {0.50f, 0.66f, 0.84f};
+                const float featherWhite[3] = {0.98f, 0.995f, 1.0f};
+                for (int k = 0; k < 3; ++k) {
+                    col[k] = mix(col[k], featherWhite[k], halo);
+                    col[k] = mix(col[k], iceShade[k], shade);
+                    col[k] = mix(col[k], featherWhite[k], 0.95f * f);
+                }
+
+                // Glitter adds light (screen blend of the premultiplied layer).
+                const QRgb sp = sparkLine[x];
+                const float spc[3] = {qRed(sp) / 255.0f, qGreen(sp) / 255.0f, qBlue(sp) / 255.0f};
+                for (int k = 0; k < 3; ++k)
+                    col[k] = col[k] + (1.0f - col[k]) * spc[k];
+
+                auto to8 = [](float v) { return std::clamp(int(std::lround(v * 255.0f)), 0, 255); };
+                line[x] = qRgba(to8(col[0]), to8(col[1]), to8(col[2]), 255);
             }
-
-            // Glitter adds light (screen blend of the premultiplied layer).
-            const QRgb sp = sparkLine[x];
-            const float spc[3] = {qRed(sp) / 255.0f, qGreen(sp) / 255.0f, qBlue(sp) / 255.0f};
-            for (int k = 0; k < 3; ++k)
-                col[k] = col[k] + (1.0f - col[k]) * spc[k];
-
-            auto to8 = [](float v) { return std::clamp(int(std::lround(v * 255.0f)), 0, 255); };
-            line[x] = qRgba(to8(col[0]), to8(col[1]), to8(col[2]), 255);
         }
-    }
+    }));
     return out;
 }
 
