@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/picture_view.h"
+#include "assets/user_photos.h"
 #include "core/settings_mapping.h"
 #include "widgets/bitmap_rectangle.h"
 #include "widgets/float_slider.h"
@@ -41,13 +42,16 @@ QStringList aboutLines()
         MainWindow::tr("Made by"),
         MainWindow::tr("the Frostpane developers. Photographs by Aitzol Berasategi (CC BY 4.0), "
                        "Lukas Baubkus (CC BY-SA 3.0) and others: see CREDITS."),
+        QStringLiteral("Your own photos: put them in the folder Frostpane in your Pictures folder."),
     };
 }
 
-// Every built-in picture, by number.
-Game::PictureLoader catalogueLoader(const ImageCatalogue &catalogue)
+// Every built-in picture, by number, then the user's photos that are ready.
+Game::PictureLoader pictureLoader(const ImageCatalogue &catalogue, const QList<Picture> &userPictures)
 {
-    return [&catalogue](int number) {
+    return [&catalogue, &userPictures](int number) {
+        if (number > ImageCatalogue::kPictureCount)
+            return userPictures.value(number - ImageCatalogue::kPictureCount - 1);
         return Picture{catalogue.image(ImageCatalogue::photoName(number)),
                        catalogue.image(ImageCatalogue::iceName(number))};
     };
@@ -62,7 +66,7 @@ std::size_t slot(ToolIcon tool)
 
 MainWindow::MainWindow(std::unique_ptr<VideoCamera> camera, const Clock &clock, QWidget *parent)
     : QWidget(parent)
-    , m_game(ImageCatalogue::kPictureCount, catalogueLoader(m_catalogue),
+    , m_game(ImageCatalogue::kPictureCount, pictureLoader(m_catalogue, m_userPictures),
              m_catalogue.image(QStringLiteral("congratulations")), kStartSize)
     , m_camera(camera.release())
     , m_tapGate(clock)
@@ -76,6 +80,19 @@ MainWindow::MainWindow(std::unique_ptr<VideoCamera> camera, const Clock &clock, 
     readCaptureSettings();
     showStartState();
     m_constructed = true;
+    loadUserPhotos();
+}
+
+void MainWindow::loadUserPhotos()
+{
+    // The game starts with the built-in pictures; each of the user's photos
+    // joins once it and its ice are ready, so none is ever shown half made.
+    m_userPhotos = std::make_unique<UserPhotoLoader>();
+    connect(m_userPhotos.get(), &UserPhotoLoader::photoReady, this, [this](const Picture &picture) {
+        m_userPictures.append(picture);
+        m_game.setPictureCount(ImageCatalogue::kPictureCount + int(m_userPictures.size()));
+    });
+    m_userPhotos->start(UserPhotos::folder(), ImageCatalogue::kPictureCount + 1);
 }
 
 MainWindow::~MainWindow()

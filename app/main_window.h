@@ -23,6 +23,7 @@
 
 class BitmapRectangle;
 class FloatSlider;
+class UserPhotoLoader;
 class PictureView;
 class QPlainTextEdit;
 class QPushButton;
@@ -74,6 +75,7 @@ private:
     FloatLabel *createLabel(QWidget *parent, float x, float y, float w, float h, const QString &text);
     void connectControls();
     void showStartState();
+    void loadUserPhotos();
 
     // Frames and pictures
     void stepFrame();
@@ -118,6 +120,7 @@ private:
     void toggleFullScreen();
 
     ImageCatalogue m_catalogue;
+    QList<Picture> m_userPictures; // the user's photos that are ready, after the built-in ones
     Game m_game;
     VideoCamera *m_camera = nullptr; // owned as a child
     QImage m_takenFrame;             // reused from frame to frame
@@ -161,4 +164,7 @@ private:
     bool m_maximizedBeforeFullScreen = false;
 
     bool m_constructed = false;
+    // Last, so that it goes first: its work is cancelled before anything
+    // it reports to is gone.
+    std::unique_ptr<UserPhotoLoader> m_userPhotos;
 };

@@ -92,6 +92,11 @@ Game::Game(int pictureCount, PictureLoader loadPicture, QImage banner, QSize out
     setOutputSize(outputSize);
 }
 
+void Game::setPictureCount(int count)
+{
+    m_pictureCount = std::max({count, m_pictureNumber, 1});
+}
+
 void Game::nextPicture()
 {
     m_pictureNumber = m_pictureNumber >= m_pictureCount ? 1 : m_pictureNumber + 1;

@@ -50,6 +50,9 @@ public:
     // ---- Pictures and views ------------------------------------------------
     int pictureNumber() const { return m_pictureNumber; }
     int pictureCount() const { return m_pictureCount; }
+    // Pictures 1..count can now be fetched (more arrived while playing). The
+    // count never drops below the picture on show, nor below 1.
+    void setPictureCount(int count);
     // Step through the pictures, wrapping around at both ends.
     void nextPicture();
     void previousPicture();

@@ -372,6 +372,50 @@ private Q_SLOTS:
         QCOMPARE(at(f.game, 320, 470), photoColor(expected));
     }
 
+    // Pictures joining while the game runs (the user's own photos).
+    void morePicturesJoinTheCycle_data()
+    {
+        QTest::addColumn<int>("firstCount");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("laterCount");
+        QTest::addColumn<int>("expectedCount");
+        QTest::addColumn<int>("afterNext");
+        QTest::addColumn<int>("afterPrevious");
+        QTest::newRow("grown to 8 at picture 1: previous wraps to 8") << 8 << 1 << 8 << 8 << 2 << 8;
+        QTest::newRow("grown to 8 at picture 6: next goes on to 7") << 8 << 6 << 8 << 8 << 7 << 5;
+        QTest::newRow("fewer than the picture on show is refused") << 8 << 8 << 3 << 8 << 1 << 7;
+        QTest::newRow("none at all is refused") << 6 << 1 << 0 << 1 << 1 << 1;
+    }
+
+    void morePicturesJoinTheCycle()
+    {
+        QFETCH(int, firstCount);
+        QFETCH(int, shown);
+        QFETCH(int, laterCount);
+        QFETCH(int, expectedCount);
+        QFETCH(int, afterNext);
+        QFETCH(int, afterPrevious);
+        Fixture f;
+        f.wipe(1000);
+        const std::vector<std::int32_t> levels = f.game.meltLevels();
+        f.game.setPictureCount(firstCount);
+        while (f.game.pictureNumber() != shown)
+            f.game.nextPicture();
+        f.game.setPictureCount(laterCount);
+        QCOMPARE(f.game.pictureCount(), expectedCount);
+        QCOMPARE(f.game.pictureNumber(), shown);
+
+        f.game.nextPicture();
+        QCOMPARE(f.game.pictureNumber(), afterNext);
+        f.game.previousPicture();
+        f.game.previousPicture();
+        QCOMPARE(f.game.pictureNumber(), afterPrevious);
+        // The melt levels carry over to the pictures that joined as well.
+        QVERIFY(f.game.meltLevels() == levels);
+        f.step(frameWithChangedPixels(1000));
+        QCOMPARE(at(f.game, 10, 0), photoColor(afterPrevious));
+    }
+
     void wipedPartsSurviveAPictureChange()
     {
         Fixture f;

@@ -29,6 +29,7 @@ game_pid=
 CAMERA_ICON=(320 192)
 SWITCH_ICON=(256 96)
 SETTINGS_ICON=(448 192)
+PREVIOUS_ICON=(256 288)
 EMPTY_SPOT=(600 440)
 BAR_SPOT=(26 441)
 
@@ -374,6 +375,32 @@ xdotool key F11
 check "F11 once more: full screen" wait_until 10 window_is "$window" 1280x720+0+0
 xdotool key Escape
 check "Escape still ends the game in full screen" wait_until 10 game_gone
+
+echo "a photo of your own joins after the built-in ones"
+# A pictures folder of its own (Qt reads XDG_CONFIG_HOME/user-dirs.dirs) with
+# one flat orange photo in its Frostpane folder.
+own=$(mktemp -d)
+mkdir -p "$own/config" "$own/Pictures/Frostpane"
+echo "XDG_PICTURES_DIR=\"$own/Pictures\"" >"$own/config/user-dirs.dirs"
+"$IM_CONVERT" -size 800x600 'xc:rgb(230,120,20)' "$own/Pictures/Frostpane/mine.png"
+start_game FROSTPANE_VCAM0_PATTERN=snow XDG_CONFIG_HOME="$own/config"
+own_ready() { grep -q 'picture 7 is ready' "$SHOTS/game.log"; }
+check "the photo and its ice are ready" wait_until 30 own_ready
+tap "${EMPTY_SPOT[@]}"
+tap "${PREVIOUS_ICON[@]}"
+shot own_ice
+# Before the camera runs: the photo's own ice, neither picture 1's nor 6's.
+check "previous from picture 1 shows new ice" different "$SHOTS/own_ice.png$TOP_BAND" "$ICE$TOP_BAND" 0.05
+check "not the ice of picture 6" different "$SHOTS/own_ice.png$TOP_BAND" "$IMAGES/frostpane_006_ice.png$TOP_BAND" 0.05
+tap "${CAMERA_ICON[@]}"
+# The band's mean colour: the flat photo's, give or take the odd speck of ice
+# the snow has just missed.
+band_is_own_photo() {
+  shot own_wiped && "$IM_CONVERT" "$SHOTS/own_wiped.png$TOP_BAND" -scale '1x1!' "$SHOTS/own_wiped_mean.png" \
+    && near_colour "$SHOTS/own_wiped_mean.png" 0 0 230 120 20
+}
+check "the snow wipes it clean to the photo" wait_until 20 band_is_own_photo
+rm -rf "$own"
 
 cleanup
 echo "$passed passed, $failed failed"
