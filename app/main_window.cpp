@@ -42,7 +42,7 @@ QStringList aboutLines()
         MainWindow::tr("Made by"),
         MainWindow::tr("the Frostpane developers. Photographs by Aitzol Berasategi (CC BY 4.0), "
                        "Lukas Baubkus (CC BY-SA 3.0) and others: see CREDITS."),
-        QStringLiteral("Your own photos: put them in the folder Frostpane in your Pictures folder."),
+        MainWindow::tr("Your own photos: put them in the folder Frostpane in your Pictures folder."),
     };
 }
 

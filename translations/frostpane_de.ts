@@ -71,5 +71,9 @@
         <source>Camera not available</source>
         <translation>Keine Kamera verfügbar</translation>
     </message>
+    <message>
+        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
+        <translation>Eigene Fotos: Legen Sie sie in den Ordner Frostpane in Ihrem Bilder-Ordner.</translation>
+    </message>
 </context>
 </TS>

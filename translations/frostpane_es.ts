@@ -71,5 +71,9 @@
         <source>Camera not available</source>
         <translation>No hay ninguna cámara disponible</translation>
     </message>
+    <message>
+        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
+        <translation>Sus propias fotos: colóquelas en la carpeta Frostpane de su carpeta Imágenes.</translation>
+    </message>
 </context>
 </TS>

@@ -71,5 +71,9 @@
         <source>Camera not available</source>
         <translation>Aucune caméra disponible</translation>
     </message>
+    <message>
+        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
+        <translation>Vos propres photos : placez-les dans le dossier Frostpane de votre dossier Images.</translation>
+    </message>
 </context>
 </TS>
