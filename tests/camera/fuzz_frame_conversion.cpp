@@ -8,6 +8,7 @@
 // Input: [format] [flags] [width lo, hi] [height lo, hi] then per plane
 // [stride mode] [stride delta] [size delta], then pixel bytes.
 #include "camera/frame_conversion.h"
+#include "support/guarded_bytes.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -24,36 +25,6 @@ namespace {
 
 constexpr int kFormats = 17; // FramePixelFormat::Unsupported .. P016
 constexpr int kMaxSide = 256;
-
-class Guarded
-{
-public:
-    Guarded(std::size_t size, bool guardBefore)
-    {
-        const std::size_t page = std::size_t(sysconf(_SC_PAGESIZE));
-        const std::size_t body = (size + page - 1) / page * page;
-        length = body + page;
-        void *m = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (m == MAP_FAILED)
-            __builtin_trap();
-        base = static_cast<std::uint8_t *>(m);
-        if (guardBefore) {
-            mprotect(base, page, PROT_NONE);
-            data = base + page;
-        } else {
-            mprotect(base + body, page, PROT_NONE);
-            data = base + body - size;
-        }
-    }
-    ~Guarded() { munmap(base, length); }
-    Guarded(const Guarded &) = delete;
-    Guarded &operator=(const Guarded &) = delete;
-    std::uint8_t *data = nullptr;
-
-private:
-    std::uint8_t *base = nullptr;
-    std::size_t length = 0;
-};
 
 struct Shape
 {
@@ -123,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *input, std::size_t len
         shapes(format, width, height, shape);
 
     FramePlanes planes;
-    Guarded *buffers[3] = {nullptr, nullptr, nullptr};
+    GuardedBytes *buffers[3] = {nullptr, nullptr, nullptr};
     std::size_t at = 15;
     for (int i = 0; i < 3; ++i) {
         const std::uint8_t mode = input[6 + 3 * i];
@@ -146,10 +117,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *input, std::size_t len
         } else {
             planes.size[i] = std::ptrdiff_t(size);
         }
-        buffers[i] = new Guarded(std::size_t(std::max<std::int64_t>(size, 1)), flags & 4);
+        buffers[i] = new GuardedBytes(std::size_t(std::max<std::int64_t>(size, 1)), (flags & 4) ? Guard::Before : Guard::After);
         for (std::int64_t b = 0; b < size; ++b)
-            buffers[i]->data[b] = length > at ? input[at + std::size_t(b) % (length - at)] : 0x80;
-        planes.data[i] = (mode & 0x10) ? nullptr : buffers[i]->data;
+            buffers[i]->data()[b] = length > at ? input[at + std::size_t(b) % (length - at)] : 0x80;
+        planes.data[i] = (mode & 0x10) ? nullptr : buffers[i]->data();
         planes.stride[i] = std::ptrdiff_t(stride);
     }
 
@@ -164,11 +135,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *input, std::size_t len
     if (flags & 0x40)
         dstStride = dstRow - 1;
     const std::size_t dstSize = sane ? std::size_t(std::max<std::int64_t>(dstStride, dstRow) * (height - 1) + dstRow) : 4;
-    Guarded destination(dstSize, false);
-    std::memset(destination.data, 0xCD, dstSize);
+    GuardedBytes destination(dstSize, Guard::After);
+    std::memset(destination.data(), 0xCD, dstSize);
 
     const bool converted = convertFrame(FramePixelFormat(format), planes, width, height, colors,
-                                        (flags & 0x80) ? nullptr : destination.data,
+                                        (flags & 0x80) ? nullptr : destination.data(),
                                         std::ptrdiff_t(dstStride));
     const bool destinationGood = !(flags & 0x80) && dstStride >= dstRow;
     (converted ? stats.converted : stats.refused)[format]++;
@@ -177,14 +148,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *input, std::size_t len
     if (converted) {
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
-                if (destination.data[dstStride * y + std::int64_t(x) * 4 + 3] != 0xFF)
+                if (destination.data()[dstStride * y + std::int64_t(x) * 4 + 3] != 0xFF)
                     __builtin_trap(); // every pixel opaque
     } else {
         for (std::size_t b = 0; b < dstSize; ++b)
-            if (destination.data[b] != 0xCD)
+            if (destination.data()[b] != 0xCD)
                 __builtin_trap(); // a refusal writes nothing
     }
-    for (Guarded *g : buffers)
+    for (GuardedBytes *g : buffers)
         delete g;
     return 0;
 }
