@@ -9,165 +9,7 @@
 # in SHOTS_DIR (default: a temporary folder).
 set -uo pipefail
 
-GAME=$1
-IMAGES=$2
-SHOTS=${3:-$(mktemp -d)}
-mkdir -p "$SHOTS"
-
-IM_CONVERT=/usr/bin/convert-im6.q16; [ -x "$IM_CONVERT" ] || IM_CONVERT=/usr/bin/convert
-IM_COMPARE=/usr/bin/compare-im6.q16; [ -x "$IM_COMPARE" ] || IM_COMPARE=/usr/bin/compare
-IM_IMPORT=/usr/bin/import-im6.q16; [ -x "$IM_IMPORT" ] || IM_IMPORT=/usr/bin/import
-
-passed=0
-failed=0
-xvfb_pid=
-wm_pid=
-game_pid=
-
-# The window is 640 x 480 on a 640 x 480 screen, so screen = window pixels.
-# Tool icons sit at fixed fractions of the window.
-CAMERA_ICON=(320 192)
-SWITCH_ICON=(256 96)
-SETTINGS_ICON=(448 192)
-PREVIOUS_ICON=(256 288)
-EMPTY_SPOT=(600 440)
-BAR_SPOT=(26 441)
-
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  game_pid=
-  wm_pid=
-  xvfb_pid=
-}
-trap cleanup EXIT
-
-check() {
-  local name=$1
-  shift
-  if "$@"; then
-    echo "  ok: $name"
-    passed=$((passed + 1))
-  else
-    echo "  FAILED: $name"
-    failed=$((failed + 1))
-  fi
-}
-
-# start_game VAR=VALUE...: a fresh X server and the game with that camera.
-# SCREEN_SIZE (WxH, default 640x480) sets the screen; WINDOW_MANAGER=openbox
-# runs that window manager before the game starts (without one, the window has
-# no frame and no full screen).
-start_game() {
-  cleanup
-  local display_file
-  display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-640x480}x24" -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
-  export DISPLAY=":$(cat "$display_file")"
-  rm -f "$display_file"
-  if [ -n "${WINDOW_MANAGER:-}" ]; then
-    "$WINDOW_MANAGER" --sm-disable >"$SHOTS/window_manager.log" 2>&1 &
-    wm_pid=$!
-    # A window manager announces itself on the root window once it runs.
-    if ! wait_until 10 window_manager_runs; then
-      echo "  the window manager did not start"
-      return 1
-    fi
-  fi
-  # A real X window: never the offscreen platform the unit tests use.
-  env -u QT_QPA_PLATFORM "$@" "$GAME" >"$SHOTS/game.log" 2>&1 &
-  game_pid=$!
-  game_started=$SECONDS
-  if ! timeout 10 xdotool search --sync --name '^Frostpane$' >/dev/null; then
-    echo "  the window did not appear"
-    return 1
-  fi
-  sleep 0.6 # the game accepts the first icon press half a second after start
-}
-
-tap() {
-  xdotool mousemove "$1" "$2" click 1
-  sleep 0.6 # the game accepts one press per half second
-}
-
-# wait_until SECONDS COMMAND...: runs COMMAND until it succeeds or the time is
-# up; the game's pace on a busy machine decides how long, not a fixed sleep.
-wait_until() {
-  local limit=$1
-  shift
-  local deadline=$((SECONDS + limit))
-  until "$@"; do
-    [ "$SECONDS" -ge "$deadline" ] && return 1
-    sleep 0.2
-  done
-}
-
-window_manager_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-
-# The game's window as "WxH+X+Y" on the screen (without the frame a window
-# manager adds). With a window manager the name also labels a hidden 1 x 1
-# window of Qt's, so only a visible one is taken.
-game_window() { xdotool search --onlyvisible --name '^Frostpane$' | head -1; }
-window_geometry() {
-  xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-    /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print w "x" h "+" x "+" y }'
-}
-window_is() { [ "$(window_geometry "$1")" = "$2" ]; }
-window_size_is() { case "$(window_geometry "$1")" in "$2"+*) return 0 ;; *) return 1 ;; esac; }
-
-shot() { "$IM_IMPORT" -window root "$SHOTS/$1.png"; }
-
-# Root-mean-square difference, 0..1, of two images or crops (file[WxH+X+Y]).
-rmse() {
-  "$IM_COMPARE" -metric RMSE "$1" "$2" null: 2>&1 | sed -n 's/.*(\(.*\)).*/\1/p'
-}
-less_than() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
-similar() { less_than "$(rmse "$1" "$2")" "$3"; }
-different() { ! less_than "$(rmse "$1" "$2")" "$3"; }
-
-# shows NAME CROP IMAGE LIMIT: a fresh screenshot NAME whose CROP is within
-# LIMIT of IMAGE's.
-shows() { shot "$1" && similar "$SHOTS/$1.png$2" "$3$2" "$4"; }
-
-# moving NAME: two screenshots a second apart differ: frames still arrive.
-moving() {
-  shot "$1_a" && sleep 1 && shot "$1_b" && different "$SHOTS/$1_a.png" "$SHOTS/$1_b.png" 0.002
-}
-# camera_icon_is on|off NAME: a fresh screenshot NAME whose camera icon says
-# so, told by a spot of its face (green when on, grey when off), whatever
-# the picture behind the icon.
-camera_icon_is() {
-  shot "$2" || return 1
-  if [ "$1" = off ]; then near_colour "$SHOTS/$2.png" 300 192 128 137 146
-  else near_colour "$SHOTS/$2.png" 300 192 55 155 64; fi
-}
-# until_game_time SECONDS: waits until the game has run that long (the
-# virtual camera's timed events count from its start).
-until_game_time() { while [ $((SECONDS - game_started)) -lt "$1" ]; do sleep 0.2; done; }
-
-# The colour at a pixel as "R G B".
-pixel() {
-  "$IM_CONVERT" "$1" -crop "1x1+$2+$3" -depth 8 txt:- | tail -1 \
-    | sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p'
-}
-near_colour() { # image x y r g b
-  local rgb
-  read -r -a rgb <<<"$(pixel "$1" "$2" "$3")"
-  [ ${#rgb[@]} -eq 3 ] || return 1
-  local d=$(( (rgb[0] - $4) ** 2 + (rgb[1] - $5) ** 2 + (rgb[2] - $6) ** 2 ))
-  [ "$d" -lt 1200 ]
-}
-
-PHOTO="$IMAGES/frostpane_001.png"
-ICE="$IMAGES/frostpane_001_ice.png"
-TOP_BAND='[640x60+0+0]' # above the banner and the icons
-# Icon crops after a press differ a little from the start: the icon comes
-# back to its whole-pixel home. A different face differs far more (0.19+).
-ICON_SAME=0.1
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 echo "start window"
 start_game FROSTPANE_VCAM0_PATTERN=black
@@ -227,7 +69,6 @@ icon_says_off() { tap "${EMPTY_SPOT[@]}" && shows stop_off "[52x52+294+166]" "$S
 check "the icon says off once they stopped" wait_until 30 icon_says_off
 check "the game still runs" kill -0 "$game_pid"
 xdotool key Escape
-game_gone() { ! kill -0 "$game_pid" 2>/dev/null; }
 check "the window still closes" wait_until 10 game_gone
 
 echo "Escape while the camera runs"
@@ -402,6 +243,4 @@ band_is_own_photo() {
 check "the snow wipes it clean to the photo" wait_until 20 band_is_own_photo
 rm -rf "$own"
 
-cleanup
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
