@@ -1,12 +1,64 @@
 #include "widgets/bitmap_rectangle.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <mutex>
+
+namespace {
+
+// A rectangle as a screen reader sees it: a button that can be pressed.
+class AccessibleBitmapRectangle final : public QAccessibleWidget
+{
+public:
+    explicit AccessibleBitmapRectangle(BitmapRectangle *rectangle)
+        : QAccessibleWidget(rectangle, QAccessible::Button)
+    {
+        addControllingSignal(QStringLiteral("clicked()"));
+    }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString &action) override
+    {
+        if (action == pressAction())
+            static_cast<BitmapRectangle *>(widget())->tap();
+    }
+    QStringList keyBindingsForAction(const QString &) const override { return {}; }
+};
+
+QAccessibleInterface *accessibleBitmapRectangle(const QString &className, QObject *object)
+{
+    // Also for the classes built on it that have no interface of their own.
+    if (auto *rectangle = qobject_cast<BitmapRectangle *>(object)) {
+        if (className == QString::fromLatin1(rectangle->metaObject()->className()))
+            return new AccessibleBitmapRectangle(rectangle);
+    }
+    return nullptr;
+}
+
+} // namespace
 
 BitmapRectangle::BitmapRectangle(QWidget *parent)
     : Floating<QWidget>(parent)
 {
+    static std::once_flag installed;
+    std::call_once(installed, [] { QAccessible::installFactory(accessibleBitmapRectangle); });
     setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void BitmapRectangle::tap()
+{
+    if (!isVisible() || !m_hitTest)
+        return;
+    m_held = true;
+    Q_EMIT pressed();
+    const bool wasHeld = m_held; // a pressed handler may have ended the hold
+    m_held = false;
+    Q_EMIT released();
+    if (wasHeld)
+        Q_EMIT clicked();
 }
 
 void BitmapRectangle::setFillKind(Brush kind)

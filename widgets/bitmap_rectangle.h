@@ -13,6 +13,9 @@
 // as soon as the pointer is dragged off, or the rectangle is hidden; a click
 // is a press released inside. With hit testing off it
 // lets the pointer through to whatever lies beneath.
+//
+// Screen readers see a button (give it an accessible name) whose press action
+// is a quick tap: a press, a release and a click.
 class BitmapRectangle : public Floating<QWidget>
 {
     Q_OBJECT
@@ -46,6 +49,10 @@ public:
 
     bool hitTest() const { return m_hitTest; }
     void setHitTest(bool enabled);
+
+    // A tap that needs no pointer: what the press action of assistive
+    // technology does. Nothing happens while hidden or with hit testing off.
+    void tap();
 
 Q_SIGNALS:
     void pressed();

@@ -1,14 +1,73 @@
 #include "widgets/float_slider.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include <algorithm>
+#include <mutex>
+
+namespace {
+
+// What a screen reader sees of a FloatSlider: a slider with a value it can
+// read and set within the range.
+class AccessibleFloatSlider final : public QAccessibleWidget, public QAccessibleValueInterface
+{
+public:
+    explicit AccessibleFloatSlider(FloatSlider *slider)
+        : QAccessibleWidget(slider, QAccessible::Slider)
+    {
+    }
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return QString::number(slider()->value(), 'g', 6);
+        return QAccessibleWidget::text(t);
+    }
+
+    QVariant currentValue() const override { return slider()->value(); }
+    void setCurrentValue(const QVariant &value) override
+    {
+        bool ok = false;
+        const double v = value.toDouble(&ok);
+        if (ok && slider()->isEnabled())
+            slider()->setValue(v);
+    }
+    QVariant maximumValue() const override { return slider()->maximum(); }
+    QVariant minimumValue() const override { return slider()->minimum(); }
+    QVariant minimumStepSize() const override { return slider()->singleStep(); }
+
+private:
+    FloatSlider *slider() const { return static_cast<FloatSlider *>(widget()); }
+};
+
+QAccessibleInterface *accessibleFloatSlider(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("FloatSlider") && object && object->isWidgetType())
+        return new AccessibleFloatSlider(static_cast<FloatSlider *>(object));
+    return nullptr;
+}
+
+} // namespace
 
 FloatSlider::FloatSlider(QWidget *parent)
     : Floating<QWidget>(parent)
 {
+    static std::once_flag installed;
+    std::call_once(installed, [] { QAccessible::installFactory(accessibleFloatSlider); });
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void FloatSlider::setMinimum(double minimum)
@@ -34,7 +93,16 @@ void FloatSlider::setValue(double value)
         return;
     m_value = clamped;
     update();
+    announceValue();
     Q_EMIT valueChanged();
+}
+
+void FloatSlider::announceValue()
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleValueChangeEvent event(this, m_value);
+    QAccessible::updateAccessibility(&event);
 }
 
 void FloatSlider::setTickFrequency(double frequency)
@@ -94,6 +162,60 @@ void FloatSlider::paintEvent(QPaintEvent *)
     painter.setPen(QPen(Qt::white, 2.0));
     painter.setBrush(accent);
     painter.drawEllipse(QPointF(r + span * t, mid), r - 1.0, r - 1.0);
+
+    // The keyboard's place: a bright ring around the whole slider.
+    if (hasFocus()) {
+        painter.setPen(QPen(QColor(0xFF, 0xC1, 0x07), 2.0));
+        painter.setBrush(Qt::NoBrush);
+        const QRectF ring = QRectF(rect()).adjusted(1.0, 1.0, -1.0, -1.0);
+        painter.drawRoundedRect(ring, ring.height() / 2.0, ring.height() / 2.0);
+    }
+}
+
+void FloatSlider::keyPressEvent(QKeyEvent *event)
+{
+    double target = m_value;
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Down:
+        target -= m_singleStep;
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+        target += m_singleStep;
+        break;
+    case Qt::Key_PageDown:
+        target -= m_pageStep;
+        break;
+    case Qt::Key_PageUp:
+        target += m_pageStep;
+        break;
+    case Qt::Key_Home:
+        target = m_minimum;
+        break;
+    case Qt::Key_End:
+        target = m_maximum;
+        break;
+    default:
+        Floating<QWidget>::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (m_dragging)
+        return; // the pointer has it
+    setValue(target);
+}
+
+void FloatSlider::focusInEvent(QFocusEvent *event)
+{
+    Floating<QWidget>::focusInEvent(event);
+    update();
+}
+
+void FloatSlider::focusOutEvent(QFocusEvent *event)
+{
+    Floating<QWidget>::focusOutEvent(event);
+    update();
 }
 
 void FloatSlider::mousePressEvent(QMouseEvent *event)
@@ -128,6 +250,7 @@ void FloatSlider::dragTo(double x)
         return;
     m_value = v;
     update();
+    announceValue();
     Q_EMIT thumbDragged();
     if (m_tracking)
         Q_EMIT valueChanged();

@@ -10,6 +10,11 @@
 // handlers). While the user drags the thumb, thumbDragged() follows the thumb;
 // with tracking off, valueChanged() comes once on release, with tracking on at
 // every move.
+//
+// With the keyboard focus (Tab), the arrow keys move it by one step, Page Up
+// and Page Down by a page, Home and End to its ends; a key's change is a
+// finished one, reported by valueChanged() whatever the tracking. Screen
+// readers see a slider with its value and range.
 class FloatSlider : public Floating<QWidget>
 {
     Q_OBJECT
@@ -22,12 +27,16 @@ public:
     double value() const { return m_value; }
     bool tracking() const { return m_tracking; }
     double tickFrequency() const { return m_tickFrequency; }
+    double singleStep() const { return m_singleStep; }
+    double pageStep() const { return m_pageStep; }
 
     void setMinimum(double minimum);
     void setMaximum(double maximum);
     void setValue(double value);
     void setTracking(bool tracking) { m_tracking = tracking; }
     void setTickFrequency(double frequency);
+    void setSingleStep(double step) { m_singleStep = step; }
+    void setPageStep(double step) { m_pageStep = step; }
 
     // Value under a horizontal widget coordinate; used by dragging and tests.
     double valueAt(double x) const;
@@ -41,16 +50,22 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     double thumbRadius() const;
     void dragTo(double x);
+    void announceValue();
 
     double m_minimum = 0.0;
     double m_maximum = 100.0;
     double m_value = 0.0;
     double m_valueAtPress = 0.0;
     double m_tickFrequency = 0.0;
+    double m_singleStep = 1.0;
+    double m_pageStep = 10.0;
     bool m_tracking = true;
     bool m_dragging = false;
 };

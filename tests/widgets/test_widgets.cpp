@@ -1,6 +1,8 @@
 #include "widgets/bitmap_rectangle.h"
 #include "widgets/float_slider.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QSignalSpy>
 #include <QWindow>
 #include <QtTest>
@@ -99,6 +101,139 @@ private Q_SLOTS:
         QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(40, 40));
         QCOMPARE(left.count(), 1);
         QCOMPARE(clicked.count(), 0);
+    }
+
+    void sliderKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<double>("expected");
+        // Range 0..100, step 2, page 25.
+        QTest::newRow("right: one step up") << int(Qt::Key_Right) << 50.0 << 52.0;
+        QTest::newRow("up: one step up") << int(Qt::Key_Up) << 50.0 << 52.0;
+        QTest::newRow("left: one step down") << int(Qt::Key_Left) << 50.0 << 48.0;
+        QTest::newRow("down: one step down") << int(Qt::Key_Down) << 50.0 << 48.0;
+        QTest::newRow("page up") << int(Qt::Key_PageUp) << 50.0 << 75.0;
+        QTest::newRow("page down") << int(Qt::Key_PageDown) << 50.0 << 25.0;
+        QTest::newRow("page up stops at the top") << int(Qt::Key_PageUp) << 90.0 << 100.0;
+        QTest::newRow("left stops at the bottom") << int(Qt::Key_Left) << 1.0 << 0.0;
+        QTest::newRow("home") << int(Qt::Key_Home) << 50.0 << 0.0;
+        QTest::newRow("end") << int(Qt::Key_End) << 50.0 << 100.0;
+        QTest::newRow("a letter moves nothing") << int(Qt::Key_A) << 50.0 << 50.0;
+    }
+
+    // The arrow and page keys move a focused slider, and each move is a
+    // finished change even with tracking off.
+    void sliderKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(double, start);
+        QFETCH(double, expected);
+        QWidget window;
+        window.resize(400, 100);
+        FloatSlider slider(&window);
+        slider.setGeometryF(10, 10, 300, 20);
+        slider.setMaximum(100);
+        slider.setSingleStep(2);
+        slider.setPageStep(25);
+        slider.setTracking(false);
+        slider.setValue(start);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        slider.setFocus();
+        QVERIFY(slider.hasFocus());
+        QSignalSpy changed(&slider, &FloatSlider::valueChanged);
+
+        QTest::keyClick(&slider, Qt::Key(key));
+        QCOMPARE(slider.value(), expected);
+        QCOMPARE(changed.count(), expected == start ? 0 : 1);
+    }
+
+    // Tab goes from slider to slider in creation order; the one with the
+    // focus wears a ring.
+    void tabMovesTheFocusAndTheRingShows()
+    {
+        QWidget window;
+        window.resize(400, 100);
+        FloatSlider first(&window);
+        first.setGeometryF(10, 10, 300, 20);
+        FloatSlider second(&window);
+        second.setGeometryF(10, 50, 300, 20);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        first.setFocus();
+        const QImage unfocused = second.grab().toImage();
+        QTest::keyClick(&window, Qt::Key_Tab);
+        QVERIFY(second.hasFocus());
+        QVERIFY(second.grab().toImage() != unfocused);
+        QTest::keyClick(&window, Qt::Key_Backtab);
+        QVERIFY(first.hasFocus());
+    }
+
+    // A screen reader reads and sets the value within the range, and learns
+    // of every change.
+    void sliderIsAnAccessibleSlider()
+    {
+        QWidget window;
+        FloatSlider slider(&window);
+        slider.setAccessibleName(QStringLiteral("Loudness"));
+        slider.setMinimum(10);
+        slider.setMaximum(30);
+        slider.setSingleStep(0.5);
+        slider.setValue(12.5);
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&slider);
+        QVERIFY(accessible);
+        QCOMPARE(accessible->role(), QAccessible::Slider);
+        QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Loudness"));
+        QCOMPARE(accessible->text(QAccessible::Value), QStringLiteral("12.5"));
+        QAccessibleValueInterface *value = accessible->valueInterface();
+        QVERIFY(value);
+        QCOMPARE(value->minimumValue().toDouble(), 10.0);
+        QCOMPARE(value->maximumValue().toDouble(), 30.0);
+        QCOMPARE(value->minimumStepSize().toDouble(), 0.5);
+        QSignalSpy changed(&slider, &FloatSlider::valueChanged);
+        value->setCurrentValue(20.25);
+        QCOMPARE(slider.value(), 20.25);
+        QCOMPARE(changed.count(), 1);
+        value->setCurrentValue(99.0);
+        QCOMPARE(value->currentValue().toDouble(), 30.0);
+        slider.setEnabled(false);
+        value->setCurrentValue(15.0);
+        QCOMPARE(slider.value(), 30.0); // a disabled slider takes nothing
+    }
+
+    // The press action is a whole tap: press, release and click; a hidden
+    // rectangle, or one that lets the pointer through, does nothing.
+    void rectangleIsAnAccessibleButton()
+    {
+        QWidget window;
+        window.resize(200, 200);
+        BitmapRectangle rectangle(&window);
+        rectangle.setGeometryF(10, 10, 50, 50);
+        rectangle.setAccessibleName(QStringLiteral("Camera"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&rectangle);
+        QVERIFY(accessible);
+        QCOMPARE(accessible->role(), QAccessible::Button);
+        QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Camera"));
+        QAccessibleActionInterface *actions = accessible->actionInterface();
+        QVERIFY(actions);
+        QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+        QSignalSpy pressed(&rectangle, &BitmapRectangle::pressed);
+        QSignalSpy released(&rectangle, &BitmapRectangle::released);
+        QSignalSpy clicked(&rectangle, &BitmapRectangle::clicked);
+        actions->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(pressed.count(), 1);
+        QCOMPARE(released.count(), 1);
+        QCOMPARE(clicked.count(), 1);
+
+        rectangle.setHitTest(false);
+        actions->doAction(QAccessibleActionInterface::pressAction());
+        rectangle.setHitTest(true);
+        rectangle.hide();
+        actions->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(clicked.count(), 1);
     }
 };
 
