@@ -32,6 +32,7 @@ constexpr float kTinkleNotes[] = {2093.0f, 2349.3f, 2637.0f, 3136.0f, 3520.0f,
 constexpr float kChimeNotes[] = {1046.5f, 1318.5f, 1568.0f, 2093.0f};
 constexpr float kChimeNoteSpacingSeconds = 0.09f;
 constexpr float kChimeLongestSeconds = 2.0f;
+constexpr float kDirectCutoff = 9000.0f;
 struct Partial
 {
     float ratio, amplitude, decaySeconds;
@@ -65,7 +66,8 @@ SoundMixer::SoundMixer(int sampleRate, int channelCount, std::uint32_t seed, Sou
       m_channelCount(std::clamp(channelCount, 1, kMaxChannels)),
       m_rate(float(m_sampleRate)),
       // xorshift must not start at zero; mix the seed so nearby seeds differ.
-      m_random((seed ^ 0x9E3779B9u) * 2654435761u | 1u)
+      m_random((seed ^ 0x9E3779B9u) * 2654435761u | 1u),
+      m_limiter(kLimiterThreshold, kLimiterReleaseSeconds, m_rate)
 {
     m_attack = onePoleCoefficient(kAttackSeconds, m_rate);
     m_release = onePoleCoefficient(kReleaseSeconds, m_rate);
@@ -74,8 +76,9 @@ SoundMixer::SoundMixer(int sampleRate, int channelCount, std::uint32_t seed, Sou
     const float cutoff = std::min(7000.0f, 0.4f * m_rate);
     m_lowpass1 = lowpass(cutoff, 0.5412f, m_rate);
     m_lowpass2 = lowpass(cutoff, 1.3066f, m_rate);
+    // The bells' and tick's onsets are sharp; take the edge off them too.
+    m_directLowpass = lowpass(std::min(kDirectCutoff, 0.4f * m_rate), 0.7071f, m_rate);
     m_highpassCoefficient = std::exp(-2.0f * kPi * 400.0f / m_rate);
-    m_limiterRelease = std::exp(-1.0f / (kLimiterReleaseSeconds * m_rate));
     m_crystalNext = -std::log(1.0 - double(uniform()));
     m_tinkleNext = -std::log(1.0 - double(uniform()));
 }
@@ -123,17 +126,14 @@ void SoundMixer::reset()
 {
     m_level = 0;
     m_targetLevel = 0;
-    m_lowpass1.z1 = m_lowpass1.z2 = m_lowpass2.z1 = m_lowpass2.z2 = 0;
+    for (Biquad *b : {&m_lowpass1, &m_lowpass2, &m_directLowpass})
+        b->z1 = b->z2 = 0;
     m_highpassIn = m_highpassOut = 0;
-    m_limiterEnvelope = 0;
-    for (auto &crystal : m_crystals)
-        crystal.remaining = 0;
-    for (auto &ring : m_tinkles)
-        ring.remaining = 0;
-    for (auto &ring : m_chime)
-        ring.remaining = 0;
-    for (auto &ring : m_tick)
-        ring.remaining = 0;
+    m_limiter.reset();
+    m_crystals.clear();
+    m_tinkles.clear();
+    m_chime.clear();
+    m_tick.clear();
 }
 
 void SoundMixer::pollEvents()
@@ -151,106 +151,184 @@ void SoundMixer::pollEvents()
     }
 }
 
-void SoundMixer::startRing(Ring &ring, float frequency, float amplitude, float decaySeconds,
-                           float sampleRate, int delay, int maxSamples)
+template <int N>
+void SoundMixer::RingBank<N>::start(float frequency, float amplitude, float decaySeconds,
+                                    float sampleRate, int startDelay, int maxSamples)
 {
+    if (count == N)
+        return;
+    const int k = count++;
     // y[n] = amplitude * r^n * sin(n w): starts at zero, so no click.
     const float w = 2.0f * kPi * frequency / sampleRate;
     const float r = std::exp(-1.0f / (decaySeconds * sampleRate));
-    ring.a1 = 2.0f * r * std::cos(w);
-    ring.a2 = r * r;
-    ring.y1 = 0.0f;
-    ring.y2 = -amplitude * std::sin(w) / r;
-    ring.delay = delay;
+    a1[k] = 2.0f * r * std::cos(w);
+    a2[k] = r * r;
+    kick[k] = -amplitude * std::sin(w) / r;
+    y1[k] = 0.0f;
+    y2[k] = startDelay > 0 ? 0.0f : kick[k]; // at rest it stays exactly zero
+    delay[k] = startDelay;
     // Until it is 60 dB below its start, well before any denormal.
-    ring.remaining = std::max(1, std::min(maxSamples, int(6.91f * decaySeconds * sampleRate)));
+    remaining[k] = std::max(1, std::min(maxSamples, int(6.91f * decaySeconds * sampleRate)));
 }
 
-void SoundMixer::spawnCrystal(int delay)
+template <int N>
+void SoundMixer::RingBank<N>::add(float *out, int frames)
 {
-    auto free = std::find_if(m_crystals.begin(), m_crystals.end(),
-                             [](const Crystal &c) { return c.remaining == 0; });
-    if (free == m_crystals.end())
+    if (count == 0)
         return;
+    for (int k = 0; k < count; ++k) {
+        if (delay[k] > 0) {
+            delay[k] -= frames;
+            if (delay[k] <= 0) {
+                delay[k] = 0;
+                y2[k] = kick[k];
+            }
+        }
+    }
+    const int groups = (count + 3) / 4;
+    for (int i = 0; i < frames; ++i) {
+        float sum[4] = {0, 0, 0, 0};
+        for (int g = 0; g < groups; ++g) {
+            for (int j = 0; j < 4; ++j) {
+                const int k = 4 * g + j;
+                const float y = a1[k] * y1[k] - a2[k] * y2[k];
+                y2[k] = y1[k];
+                y1[k] = y;
+                sum[j] += y;
+            }
+        }
+        out[i] += (sum[0] + sum[1]) + (sum[2] + sum[3]);
+    }
+    for (int k = 0; k < count;) {
+        if (delay[k] == 0 && (remaining[k] -= frames) <= 0) {
+            // The last sounding voice takes this slot; the freed one is zeroed.
+            const int last = --count;
+            a1[k] = a1[last], a2[k] = a2[last], y1[k] = y1[last], y2[k] = y2[last];
+            kick[k] = kick[last], delay[k] = delay[last], remaining[k] = remaining[last];
+            a1[last] = a2[last] = y1[last] = y2[last] = kick[last] = 0.0f;
+            delay[last] = remaining[last] = 0;
+        } else {
+            ++k;
+        }
+    }
+}
+
+template <int N>
+void SoundMixer::RingBank<N>::clear()
+{
+    *this = RingBank();
+}
+
+template <int N>
+void SoundMixer::CrystalBank<N>::add(float *out, int frames)
+{
+    if (count == 0)
+        return;
+    const int groups = (count + 3) / 4;
+    for (int i = 0; i < frames; ++i) {
+        float sum[4] = {0, 0, 0, 0};
+        for (int g = 0; g < groups; ++g) {
+            for (int j = 0; j < 4; ++j) {
+                const int k = 4 * g + j;
+                std::uint32_t x = noise[k];
+                x ^= x << 13;
+                x ^= x >> 17;
+                x ^= x << 5;
+                noise[k] = x;
+                const float white = float(std::int32_t(x)) * (1.0f / 2147483648.0f);
+                rise[k] *= riseDecay[k];
+                fall[k] *= fallDecay[k];
+                // Chamberlin state-variable filter, band-pass output.
+                low[k] += f[k] * band[k];
+                const float high = white * (fall[k] - rise[k]) - low[k] - damping[k] * band[k];
+                band[k] += f[k] * high;
+                sum[j] += band[k];
+            }
+        }
+        out[i] += (sum[0] + sum[1]) + (sum[2] + sum[3]);
+    }
+    for (int k = 0; k < count;) {
+        if ((remaining[k] -= frames) <= 0) {
+            const int last = --count;
+            rise[k] = rise[last], riseDecay[k] = riseDecay[last], fall[k] = fall[last];
+            fallDecay[k] = fallDecay[last], f[k] = f[last], damping[k] = damping[last];
+            low[k] = low[last], band[k] = band[last], noise[k] = noise[last];
+            remaining[k] = remaining[last];
+            rise[last] = riseDecay[last] = fall[last] = fallDecay[last] = 0.0f;
+            f[last] = damping[last] = low[last] = band[last] = 0.0f;
+            noise[last] = 0u;
+            remaining[last] = 0;
+        } else {
+            rise[k] = flushed(rise[k]);
+            fall[k] = flushed(fall[k]);
+            low[k] = flushed(low[k]);
+            band[k] = flushed(band[k]);
+            ++k;
+        }
+    }
+}
+
+template <int N>
+void SoundMixer::CrystalBank<N>::clear()
+{
+    *this = CrystalBank();
+}
+
+void SoundMixer::spawnCrystal()
+{
+    CrystalBank<24> &c = m_crystals;
+    if (c.count == 24)
+        return;
+    const int k = c.count++;
     // Centre 1.8-6.5 kHz (log-uniform), Q 3-8, a 0.3 ms rise and a 2-9 ms fall.
     const float centre = std::min(1800.0f * std::pow(3.6f, uniform()), 0.12f * m_rate);
     const float q = 3.0f + 5.0f * uniform();
     const float fallSeconds = 0.002f + 0.007f * uniform();
     const float amplitude = kCrystalAmplitude * (0.35f + 0.65f * uniform());
-    Crystal &c = *free;
-    c.f = 2.0f * std::sin(kPi * centre / m_rate);
-    c.damping = 1.0f / q;
+    c.f[k] = 2.0f * std::sin(kPi * centre / m_rate);
+    c.damping[k] = 1.0f / q;
     // The band output peaks at about q; scale so every crystal peaks alike.
-    c.rise = c.fall = amplitude * c.damping;
-    c.riseDecay = std::exp(-1.0f / (0.0003f * m_rate));
-    c.fallDecay = std::exp(-1.0f / (fallSeconds * m_rate));
-    c.low = c.band = 0.0f;
-    c.delay = delay;
+    c.rise[k] = c.fall[k] = amplitude * c.damping[k];
+    c.riseDecay[k] = std::exp(-1.0f / (0.0003f * m_rate));
+    c.fallDecay[k] = std::exp(-1.0f / (fallSeconds * m_rate));
+    c.low[k] = c.band[k] = 0.0f;
+    c.noise[k] = nextRandom() | 1u;
     // The envelope's -60 dB plus a few milliseconds for the filter to ring out.
-    c.remaining = int((6.9f * fallSeconds + 0.003f) * m_rate);
+    c.remaining[k] = int((6.9f * fallSeconds + 0.003f) * m_rate);
 }
 
-void SoundMixer::spawnTinkle(int delay)
+void SoundMixer::spawnTinkle()
 {
-    auto free = std::find_if(m_tinkles.begin(), m_tinkles.end(),
-                             [](const Ring &r) { return r.remaining == 0; });
-    if (free == m_tinkles.end())
-        return;
     const std::size_t note = std::min<std::size_t>(std::size(kTinkleNotes) - 1,
                                                    std::size_t(uniform() * std::size(kTinkleNotes)));
     const float frequency = std::min(kTinkleNotes[note], 0.4f * m_rate);
-    startRing(*free, frequency, kTinkleAmplitude * (0.3f + 0.7f * uniform()),
-              0.025f + 0.05f * uniform(), m_rate, delay, m_sampleRate);
+    const float amplitude = kTinkleAmplitude * (0.3f + 0.7f * uniform());
+    m_tinkles.start(frequency, amplitude, 0.025f + 0.05f * uniform(), m_rate, 0, m_sampleRate);
 }
 
 void SoundMixer::startChime()
 {
     // A new appearance restarts the chime rather than piling one on another.
-    std::size_t slot = 0;
+    m_chime.clear();
     const int longest = int(kChimeLongestSeconds * m_rate);
     for (std::size_t note = 0; note < std::size(kChimeNotes); ++note) {
         const int onset = int(float(note) * kChimeNoteSpacingSeconds * m_rate);
         for (const Partial &partial : kBellPartials) {
             const float frequency = kChimeNotes[note] * partial.ratio;
-            if (frequency >= 0.45f * m_rate || slot >= m_chime.size())
-                continue;
-            startRing(m_chime[slot++], frequency, kChimeAmplitude * partial.amplitude,
-                      partial.decaySeconds, m_rate, onset, longest - onset);
+            if (frequency < std::min(kDirectCutoff, 0.45f * m_rate))
+                m_chime.start(frequency, kChimeAmplitude * partial.amplitude,
+                              partial.decaySeconds, m_rate, onset, longest - onset - kBlock);
         }
     }
-    for (; slot < m_chime.size(); ++slot)
-        m_chime[slot].remaining = 0;
 }
 
 void SoundMixer::startTick()
 {
-    startRing(m_tick[0], std::min(3200.0f, 0.4f * m_rate), kTickAmplitude, 0.0012f, m_rate, 0,
-              m_sampleRate);
-    startRing(m_tick[1], std::min(1600.0f, 0.4f * m_rate), 0.6f * kTickAmplitude, 0.002f, m_rate,
-              0, m_sampleRate);
-}
-
-void SoundMixer::addRings(Ring *rings, std::size_t count, float *out, int frames)
-{
-    for (std::size_t k = 0; k < count; ++k) {
-        Ring &ring = rings[k];
-        if (ring.remaining == 0)
-            continue;
-        const int start = std::min(ring.delay, frames);
-        ring.delay -= start;
-        const int end = start + std::min(frames - start, ring.remaining);
-        float y1 = ring.y1, y2 = ring.y2;
-        const float a1 = ring.a1, a2 = ring.a2;
-        for (int i = start; i < end; ++i) {
-            const float y = a1 * y1 - a2 * y2;
-            y2 = y1;
-            y1 = y;
-            out[i] += y;
-        }
-        ring.y1 = y1;
-        ring.y2 = y2;
-        ring.remaining -= end - start;
-    }
+    m_tick.clear();
+    m_tick.start(std::min(3200.0f, 0.4f * m_rate), kTickAmplitude, 0.0012f, m_rate, 0,
+                 m_sampleRate);
+    m_tick.start(std::min(1600.0f, 0.4f * m_rate), 0.6f * kTickAmplitude, 0.002f, m_rate, 0,
+                 m_sampleRate);
 }
 
 void SoundMixer::renderBlock(float *mono, int frames)
@@ -259,60 +337,27 @@ void SoundMixer::renderBlock(float *mono, int frames)
     std::fill(m_direct.begin(), m_direct.begin() + frames, 0.0f);
 
     // New grains, at a density that follows the smoothed level (a Poisson
-    // process: exponential gaps measured in expected-grain units).
+    // process: exponential gaps measured in expected grains).
     if (m_level > 0.0f) {
-        const double crystalStep = double(kCrystalsPerSecond * std::sqrt(m_level)) / m_rate;
-        const double tinkleStep = double(kTinklesPerSecond * std::sqrt(m_level)) / m_rate;
-        for (int i = 0; i < frames; ++i) {
-            m_crystalClock += crystalStep;
-            if (m_crystalClock >= m_crystalNext) {
-                m_crystalClock -= m_crystalNext;
-                m_crystalNext = -std::log(1.0 - double(uniform()));
-                spawnCrystal(i);
-            }
-            m_tinkleClock += tinkleStep;
-            if (m_tinkleClock >= m_tinkleNext) {
-                m_tinkleClock -= m_tinkleNext;
-                m_tinkleNext = -std::log(1.0 - double(uniform()));
-                spawnTinkle(i);
-            }
+        const double blockSeconds = double(frames) / double(m_rate);
+        m_crystalClock += double(kCrystalsPerSecond * std::sqrt(m_level)) * blockSeconds;
+        while (m_crystalClock >= m_crystalNext) {
+            m_crystalClock -= m_crystalNext;
+            m_crystalNext = -std::log(1.0 - double(uniform()));
+            spawnCrystal();
+        }
+        m_tinkleClock += double(kTinklesPerSecond * std::sqrt(m_level)) * blockSeconds;
+        while (m_tinkleClock >= m_tinkleNext) {
+            m_tinkleClock -= m_tinkleNext;
+            m_tinkleNext = -std::log(1.0 - double(uniform()));
+            spawnTinkle();
         }
     }
 
-    std::uint32_t random = m_random;
-    for (Crystal &c : m_crystals) {
-        if (c.remaining == 0)
-            continue;
-        const int start = std::min(c.delay, frames);
-        c.delay -= start;
-        const int end = start + std::min(frames - start, c.remaining);
-        float rise = c.rise, fall = c.fall, low = c.low, band = c.band;
-        const float f = c.f, damping = c.damping, riseDecay = c.riseDecay,
-                    fallDecay = c.fallDecay;
-        for (int i = start; i < end; ++i) {
-            random ^= random << 13;
-            random ^= random >> 17;
-            random ^= random << 5;
-            const float noise = float(std::int32_t(random)) * (1.0f / 2147483648.0f);
-            rise *= riseDecay;
-            fall *= fallDecay;
-            const float x = noise * (fall - rise);
-            low += f * band;
-            const float high = x - low - damping * band;
-            band += f * high;
-            m_crackle[std::size_t(i)] += band;
-        }
-        c.rise = flushed(rise);
-        c.fall = flushed(fall);
-        c.low = flushed(low);
-        c.band = flushed(band);
-        c.remaining -= end - start;
-    }
-    m_random = random;
-
-    addRings(m_tinkles.data(), m_tinkles.size(), m_crackle.data(), frames);
-    addRings(m_chime.data(), m_chime.size(), m_direct.data(), frames);
-    addRings(m_tick.data(), m_tick.size(), m_direct.data(), frames);
+    m_crystals.add(m_crackle.data(), frames);
+    m_tinkles.add(m_crackle.data(), frames);
+    m_chime.add(m_direct.data(), frames);
+    m_tick.add(m_direct.data(), frames);
 
     const float target = m_targetLevel;
     const float smoothing = target > m_level ? m_attack : m_release;
@@ -323,24 +368,18 @@ void SoundMixer::renderBlock(float *mono, int frames)
         m_highpassIn = in;
         const float filtered = m_lowpass2.process(m_lowpass1.process(m_highpassOut));
         m_level += smoothing * (target - m_level);
-        float y = m_level * filtered + m_direct[std::size_t(i)];
-
-        // Peak limiter with instant attack: |y| never exceeds the threshold.
-        m_limiterEnvelope = std::max(std::fabs(y), m_limiterEnvelope * m_limiterRelease);
-        if (m_limiterEnvelope > kLimiterThreshold)
-            y *= kLimiterThreshold / m_limiterEnvelope;
-        mono[i] = std::clamp(y, -1.0f, 1.0f);
+        const float y = m_level * filtered + m_directLowpass.process(m_direct[std::size_t(i)]);
+        mono[i] = std::clamp(m_limiter.process(y), -1.0f, 1.0f);
     }
     if (target == 0.0f && m_level < 1e-6f)
         m_level = 0.0f;
     m_highpassIn = flushed(m_highpassIn);
     m_highpassOut = flushed(m_highpassOut);
-    for (Biquad *b : {&m_lowpass1, &m_lowpass2}) {
+    for (Biquad *b : {&m_lowpass1, &m_lowpass2, &m_directLowpass}) {
         b->z1 = flushed(b->z1);
         b->z2 = flushed(b->z2);
     }
-    if (m_limiterEnvelope < 1e-9f)
-        m_limiterEnvelope = 0.0f;
+    m_limiter.flushTiny();
 }
 
 void SoundMixer::render(float *interleaved, std::size_t frames)

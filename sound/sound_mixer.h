@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sound/peak_limiter.h"
 #include "sound/sample_format.h"
 #include "sound/sound_events.h"
 
@@ -49,32 +50,50 @@ public:
 private:
     static constexpr int kBlock = 64;
 
-    // A decaying sine (bell partial, tinkle, tick) as a two-pole resonator.
-    struct Ring
+    // Voices are kept in banks, structure of arrays, the sounding ones packed
+    // at the front: each sample runs every voice side by side in groups of
+    // four, so the compiler can use vector registers and no voice's filter
+    // waits for another's. Slots past the count are all zero. Voices start and
+    // end on block boundaries (64 samples, 1.3 ms at 48 kHz).
+
+    // Decaying sines (bell partials, tinkles, ticks): two-pole resonators.
+    template <int N>
+    struct RingBank
     {
-        float a1 = 0, a2 = 0, y1 = 0, y2 = 0;
-        int delay = 0;     // samples before it starts
-        int remaining = 0; // samples it still sounds; 0 = free
+        static_assert(N % 4 == 0);
+        alignas(16) std::array<float, N> a1{}, a2{}, y1{}, y2{}, kick{};
+        std::array<int, N> delay{};     // samples before it starts
+        std::array<int, N> remaining{}; // samples it sounds once started
+        int count = 0;
+
+        void start(float frequency, float amplitude, float decaySeconds, float sampleRate,
+                   int startDelay, int maxSamples);
+        void add(float *out, int frames);
+        void clear();
     };
-    // A band-pass filtered noise burst: one tiny ice crystal.
-    struct Crystal
+
+    // Band-pass filtered noise bursts: tiny ice crystals.
+    template <int N>
+    struct CrystalBank
     {
-        float rise = 0, riseDecay = 0, fall = 0, fallDecay = 0;
-        float f = 0, damping = 0, low = 0, band = 0;
-        int delay = 0;
-        int remaining = 0;
+        static_assert(N % 4 == 0);
+        alignas(16) std::array<float, N> rise{}, riseDecay{}, fall{}, fallDecay{}, f{}, damping{},
+            low{}, band{};
+        alignas(16) std::array<std::uint32_t, N> noise{};
+        std::array<int, N> remaining{};
+        int count = 0;
+
+        void add(float *out, int frames);
+        void clear();
     };
 
     void pollEvents();
     void reset();
     void renderBlock(float *mono, int frames);
-    void spawnCrystal(int delay);
-    void spawnTinkle(int delay);
+    void spawnCrystal();
+    void spawnTinkle();
     void startChime();
     void startTick();
-    static void startRing(Ring &ring, float frequency, float amplitude, float decaySeconds,
-                          float sampleRate, int delay, int maxSamples);
-    static void addRings(Ring *rings, std::size_t count, float *out, int frames);
     std::uint32_t nextRandom();
     float uniform(); // [0, 1)
 
@@ -109,14 +128,15 @@ private:
     };
     static Biquad lowpass(float frequency, float q, float sampleRate);
 
-    Biquad m_lowpass1, m_lowpass2;
+    Biquad m_lowpass1, m_lowpass2; // the crackle's
+    Biquad m_directLowpass;        // the chime's and the tick's
     float m_highpassIn = 0, m_highpassOut = 0, m_highpassCoefficient;
-    float m_limiterEnvelope = 0, m_limiterRelease;
+    PeakLimiter m_limiter;
 
-    std::array<Crystal, 24> m_crystals{};
-    std::array<Ring, 12> m_tinkles{};
-    std::array<Ring, 16> m_chime{};
-    std::array<Ring, 2> m_tick{};
+    CrystalBank<24> m_crystals;
+    RingBank<12> m_tinkles;
+    RingBank<12> m_chime;
+    RingBank<4> m_tick;
 
     std::array<float, kBlock> m_crackle{};
     std::array<float, kBlock> m_direct{};

@@ -263,7 +263,9 @@ private Q_SLOTS:
                 largest = std::max(largest, std::fabs(value));
             }
         }
-        // The limiter holds the sum at -1 dBFS, short of the converter's clamp.
+        // At most the limiter's -1 dBFS (its own test drives it far past full
+        // scale), so the converter's clamp never has to act.
+        qInfo("loudest sample %.3f", largest);
         QVERIFY2(largest <= 0.9, qPrintable(QString::number(largest)));
         QVERIFY(largest > 0.3);
     }
