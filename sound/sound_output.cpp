@@ -12,6 +12,10 @@
 #include <QMediaDevices>
 #include <QRandomGenerator>
 #include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <vector>
 
 #include <optional>
 
@@ -21,6 +25,11 @@ namespace {
 
 constexpr int kBufferMicroseconds = 50000;
 constexpr int kStopWaitMilliseconds = 1000;
+// Push, not pull: Qt 6.4's PulseAudio sink pulls 20 ms at a time and only
+// while 20 ms are free, so with a stream buffer under two of those (50 ms asks
+// for 37.5 ms) it never reaches the pre-buffer and stays silent. Topping the
+// stream up ourselves keeps the buffer short and full.
+constexpr int kFeedMilliseconds = 10;
 
 std::optional<SampleFormat> sampleFormatOf(QAudioFormat::SampleFormat format)
 {
@@ -33,43 +42,8 @@ std::optional<SampleFormat> sampleFormatOf(QAudioFormat::SampleFormat format)
     }
 }
 
-// What QAudioSink pulls from: every read renders the next samples. readData
-// runs on the sink's thread and neither allocates nor locks (the device is
-// opened unbuffered, so QIODevice keeps no buffer of its own either).
-class MixerDevice final : public QIODevice
-{
-public:
-    MixerDevice(SoundMixer &mixer, SampleFormat format, QObject *parent)
-        : QIODevice(parent),
-          m_mixer(mixer),
-          m_format(format),
-          m_frameBytes(qint64(bytesPerSample(format)) * mixer.channelCount())
-    {
-    }
-
-    bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override
-    {
-        return m_frameBytes * m_mixer.sampleRate() + QIODevice::bytesAvailable();
-    }
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        const qint64 frames = maxSize / m_frameBytes;
-        m_mixer.render(m_format, data, std::size_t(frames));
-        return frames * m_frameBytes;
-    }
-    qint64 writeData(const char *, qint64) override { return -1; }
-
-private:
-    SoundMixer &m_mixer;
-    SampleFormat m_format;
-    qint64 m_frameBytes;
-};
-
-// Lives on the audio thread with everything it makes: the sink, the device
-// and the mixer. Deleted there when the thread's event loop ends.
+// Lives on the audio thread with everything it makes: the sink, the feed
+// timer and the mixer. Deleted there when the thread's event loop ends.
 class SinkWorker final : public QObject
 {
 public:
@@ -83,8 +57,6 @@ public:
             m_sink->disconnect(this);
             m_sink->stop();
         }
-        delete m_sink;
-        delete m_device;
     }
 
     void open()
@@ -102,28 +74,63 @@ public:
             format.setSampleFormat(QAudioFormat::Int16);
             sampleFormat = SampleFormat::Int16;
         }
+        m_format = *sampleFormat;
         m_mixer = std::make_unique<SoundMixer>(format.sampleRate(), format.channelCount(),
                                                QRandomGenerator::global()->generate(),
                                                *m_events);
-        m_device = new MixerDevice(*m_mixer, *sampleFormat, nullptr);
-        m_device->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-        m_sink = new QAudioSink(device, format, nullptr);
+        m_frameBytes = format.bytesPerFrame();
+        m_sink = new QAudioSink(device, format, this);
         m_sink->setBufferSize(format.bytesForDuration(kBufferMicroseconds));
         connect(m_sink, &QAudioSink::stateChanged, this, &SinkWorker::stateChanged);
-        m_sink->start(m_device);
-        if (m_sink->error() != QAudio::NoError) {
+        m_stream = m_sink->start();
+        if (!m_stream || m_sink->error() != QAudio::NoError) {
             reportStop("could not start");
-            m_sink->stop();
+            return;
         }
+        // Whatever the stream can take at once, allocated here and never in
+        // the feed.
+        const qsizetype capacity = std::max<qsizetype>(m_sink->bufferSize(),
+                                                       format.bytesForDuration(kBufferMicroseconds));
+        m_buffer.resize(std::size_t(capacity - capacity % m_frameBytes));
+        m_feedTimer = new QTimer(this);
+        m_feedTimer->setTimerType(Qt::PreciseTimer);
+        m_feedTimer->setInterval(kFeedMilliseconds);
+        connect(m_feedTimer, &QTimer::timeout, this, &SinkWorker::feed);
+        m_feedTimer->start();
+        feed();
     }
 
 private:
+    // Tops the stream up with freshly rendered sound. Runs every few
+    // milliseconds on the audio thread; renders into the buffer made in
+    // open(), so it neither allocates nor takes a lock of ours.
+    void feed()
+    {
+        if (m_sink->state() == QAudio::StoppedState) {
+            m_feedTimer->stop();
+            return;
+        }
+        qsizetype free = m_sink->bytesFree();
+        while (free >= m_frameBytes) {
+            const qsizetype bytes = std::min<qsizetype>(free - free % m_frameBytes,
+                                                        qsizetype(m_buffer.size()));
+            m_mixer->render(m_format, m_buffer.data(), std::size_t(bytes / m_frameBytes));
+            const qint64 written = m_stream->write(m_buffer.data(), bytes);
+            if (written < bytes)
+                return;
+            free -= bytes;
+        }
+    }
+
     void stateChanged(QAudio::State state)
     {
         // A stop with an error is the server going away or the device
         // vanishing. No restart: the game goes on silently.
-        if (state == QAudio::StoppedState && m_sink->error() != QAudio::NoError)
+        if (state == QAudio::StoppedState && m_sink->error() != QAudio::NoError) {
+            if (m_feedTimer)
+                m_feedTimer->stop();
             reportStop("stopped");
+        }
     }
 
     void reportStop(const char *what)
@@ -137,8 +144,12 @@ private:
 
     std::shared_ptr<SoundEvents> m_events;
     std::unique_ptr<SoundMixer> m_mixer;
-    MixerDevice *m_device = nullptr;
+    SampleFormat m_format = SampleFormat::Int16;
+    qsizetype m_frameBytes = 1;
+    std::vector<char> m_buffer;
     QAudioSink *m_sink = nullptr;
+    QIODevice *m_stream = nullptr; // the sink's, valid while it runs
+    QTimer *m_feedTimer = nullptr;
     bool m_stopReported = false;
 };
 

@@ -9,8 +9,9 @@ class SoundEvents;
 
 // The game's sound on the default audio output: the one class that talks to
 // Qt's audio. The device is opened on a thread of its own, so constructing
-// returns at once even while the sound server is slow to answer; the slots
-// only store into atomics and never block the caller.
+// returns at once even while the sound server is slow to answer; there a
+// timer tops a 50 ms stream buffer up with freshly rendered sound every
+// 10 ms. The slots only store into atomics and never block the caller.
 //
 // Without an audio device or sound server the game plays silently and says so
 // once in the log category frostpane.sound; a server that goes away while
