@@ -28,6 +28,7 @@ int main(int argc, char **argv)
     registerMeltBenchmarks();
     registerFrameBenchmarks();
     registerIceBenchmarks();
+    registerSoundBenchmarks();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

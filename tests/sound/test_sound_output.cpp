@@ -1,0 +1,83 @@
+#include "sound/sound_output.h"
+
+#include <QtTest>
+
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QStringList>
+
+// SoundOutput with no sound server to talk to: it must neither hold up the
+// window nor the game's exit, and it says once that there is no sound.
+namespace {
+
+QMutex messagesMutex;
+QStringList soundMessages;
+QtMessageHandler previousHandler = nullptr;
+
+void collectMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (context.category && qstrcmp(context.category, "frostpane.sound") == 0) {
+        QMutexLocker lock(&messagesMutex);
+        soundMessages.append(message);
+    }
+    previousHandler(type, context, message);
+}
+
+} // namespace
+
+class TestSoundOutput : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // Set before anything of Qt's audio is made: the server is looked for
+        // once per process.
+        qputenv("PULSE_SERVER", "unix:/nonexistent/frostpane-test");
+        previousHandler = qInstallMessageHandler(collectMessages);
+    }
+
+    void cleanupTestCase() { qInstallMessageHandler(previousHandler); }
+
+    void withoutAServerItPlaysSilentlyAndSaysSoOnce()
+    {
+        {
+            QMutexLocker lock(&messagesMutex);
+            soundMessages.clear();
+        }
+        QElapsedTimer timer;
+        timer.start();
+        {
+            SoundOutput output;
+            // Events arrive at once whether or not the device ever opens.
+            for (int frame = 0; frame < 30; ++frame) {
+                output.setWipeAmount(0.02);
+                output.setBannerShown(frame > 10);
+                if (frame % 7 == 0)
+                    output.tap();
+            }
+            output.setEnabled(false);
+            output.setEnabled(true);
+        }
+        // Not a speed measurement: the destructor waits at most about a
+        // second for the thread, so anything near this bound is a hang.
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+
+        // The destructor has joined the audio thread, so whatever it was going
+        // to say has been said. This machine has no sound server at all:
+        // Qt lists no audio output, which is the line expected here.
+        QMutexLocker lock(&messagesMutex);
+        QCOMPARE(soundMessages.size(), 1);
+        QVERIFY2(soundMessages.first().contains(QLatin1String("without sound")),
+                 qPrintable(soundMessages.first()));
+    }
+
+    void aSecondOutputAfterTheFirstBehavesTheSame()
+    {
+        withoutAServerItPlaysSilentlyAndSaysSoOnce();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSoundOutput)
+#include "test_sound_output.moc"
