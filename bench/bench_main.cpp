@@ -28,6 +28,7 @@ int main(int argc, char **argv)
     registerMeltBenchmarks();
     registerFrameBenchmarks();
     registerIceBenchmarks();
+    registerStrokeBenchmarks();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -4,3 +4,4 @@
 void registerMeltBenchmarks();
 void registerFrameBenchmarks();
 void registerIceBenchmarks();
+void registerStrokeBenchmarks();
