@@ -23,6 +23,10 @@ Q_LOGGING_CATEGORY(lcStats, "frostpane.stats", QtWarningMsg)
 namespace {
 
 constexpr QSize kStartSize(640, 480);
+// Without camera frames the game is stepped about 30 times a second; a
+// camera counts as delivering while its last frame is younger than this.
+constexpr int kStepWithoutCameraMilliseconds = 33;
+constexpr qint64 kCameraQuietMilliseconds = 300;
 
 // The About panel, line by line, in the user's language.
 QStringList aboutLines()
@@ -43,6 +47,7 @@ QStringList aboutLines()
         MainWindow::tr("the Frostpane developers. Photographs by Aitzol Berasategi (CC BY 4.0), "
                        "Lukas Baubkus (CC BY-SA 3.0) and others: see CREDITS."),
         MainWindow::tr("Your own photos: put them in the folder Frostpane in your Pictures folder."),
+        MainWindow::tr("A finger or the mouse wipes the ice too: drag it over the picture."),
     };
 }
 
@@ -69,6 +74,7 @@ MainWindow::MainWindow(std::unique_ptr<VideoCamera> camera, const Clock &clock, 
     , m_game(ImageCatalogue::kPictureCount, pictureLoader(m_catalogue, m_userPictures),
              m_catalogue.image(QStringLiteral("congratulations")), kStartSize)
     , m_camera(camera.release())
+    , m_sinceFrame(clock)
     , m_tapGate(clock)
     , m_cameraToggleGuard(clock)
 {
@@ -222,6 +228,9 @@ void MainWindow::createControls()
     m_exitTimer = new QTimer(this);
     m_exitTimer->setObjectName(QStringLiteral("exitTimer"));
     m_exitTimer->setInterval(ExitSequence::kIntervalMilliseconds);
+    m_stepTimer = new QTimer(this);
+    m_stepTimer->setObjectName(QStringLiteral("stepTimer"));
+    m_stepTimer->setInterval(kStepWithoutCameraMilliseconds);
 
     centerAboutText();
 }
@@ -240,6 +249,7 @@ void MainWindow::connectControls()
 
     connect(m_pictureView, &BitmapRectangle::clicked, this, &MainWindow::pictureTapped);
     connect(m_pictureView, &PictureView::painted, this, &MainWindow::measureShownFrame);
+    connect(m_pictureView, &PictureView::stroked, this, &MainWindow::wipeAlong);
     connect(icon(ToolIcon::Camera), &BitmapRectangle::clicked, this, &MainWindow::toggleCamera);
     connect(icon(ToolIcon::SwitchCamera), &BitmapRectangle::clicked, this, &MainWindow::switchCamera);
     connect(icon(ToolIcon::Eye), &BitmapRectangle::clicked, this, &MainWindow::toggleView);
@@ -265,6 +275,7 @@ void MainWindow::connectControls()
 
     connect(m_fadeTimer, &QTimer::timeout, this, &MainWindow::fadeTick);
     connect(m_exitTimer, &QTimer::timeout, this, &MainWindow::exitTick);
+    connect(m_stepTimer, &QTimer::timeout, this, &MainWindow::stepWithoutCamera);
 }
 
 void MainWindow::showStartState()
@@ -287,6 +298,7 @@ void MainWindow::stepFrame()
     const std::int64_t start = measuring ? steadyMicroseconds() : 0;
     if (!m_camera->takeFrame(m_takenFrame))
         return;
+    m_sinceFrame.restart();
     const QRect changed = m_game.step(m_takenFrame, m_frontCamera);
     if (!changed.isEmpty())
         m_pictureView->update(changed); // the black bars stay as they are
@@ -344,6 +356,41 @@ void MainWindow::pictureTapped()
         return;
     }
     showTools();
+}
+
+// ---- Strokes ---------------------------------------------------------------------
+
+void MainWindow::wipeAlong(QPointF from, QPointF to)
+{
+    // Over an open panel a stroke wipes nothing; the game drops strokes in
+    // the camera view itself.
+    if (m_openPanel != Panel::None)
+        return;
+    m_game.addStroke(m_game.toPicture(from), m_game.toPicture(to));
+    if (m_game.hasPendingStrokes() && !m_stepTimer->isActive())
+        m_stepTimer->start();
+}
+
+bool MainWindow::cameraDelivers() const
+{
+    return m_camera->isActive() && m_sinceFrame.isRunning()
+           && m_sinceFrame.elapsedMilliseconds() < kCameraQuietMilliseconds;
+}
+
+void MainWindow::stepWithoutCamera()
+{
+    // While frames come, they step the game, strokes included; the camera
+    // view pauses it.
+    if (cameraDelivers() || !m_game.isIceView()) {
+        m_stepTimer->stop();
+        return;
+    }
+    const QRect changed = m_game.stepWithoutFrame();
+    if (!changed.isEmpty())
+        m_pictureView->update(changed);
+    // At rest nothing ticks.
+    if (m_game.isSettled())
+        m_stepTimer->stop();
 }
 
 // ---- Tool icons ----------------------------------------------------------------

@@ -84,6 +84,9 @@ private:
     void showPreviousPicture();
     void toggleView();
     void pictureTapped();
+    void wipeAlong(QPointF from, QPointF to);
+    void stepWithoutCamera();
+    bool cameraDelivers() const;
 
     // Tool icons
     BitmapRectangle *icon(ToolIcon tool) const;
@@ -135,6 +138,10 @@ private:
     QPlainTextEdit *m_aboutText = nullptr;
     QTimer *m_fadeTimer = nullptr;
     QTimer *m_exitTimer = nullptr;
+    // Steps the game while strokes wipe and the ice grows back with no
+    // camera frames to do it.
+    QTimer *m_stepTimer = nullptr;
+    Stopwatch m_sinceFrame; // since the camera's last frame was stepped
 
     TapGate m_tapGate;
     RepeatGuard m_cameraToggleGuard;

@@ -2,9 +2,25 @@
 
 #include "core/game.h"
 
+#include <QLineF>
+#include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointingDevice>
+#include <QTouchEvent>
+
+namespace {
+
+// Qt makes up mouse events for a finger a widget did not take as touch; the
+// touch events have told that finger's story already.
+bool madeUpFromTouch(const QMouseEvent *event)
+{
+    const QInputDevice *device = event->device();
+    return device && device->type() == QInputDevice::DeviceType::TouchScreen;
+}
+
+} // namespace
 
 PictureView::PictureView(const Game &game, QWidget *parent)
     : BitmapRectangle(parent)
@@ -14,6 +30,116 @@ PictureView::PictureView(const Game &game, QWidget *parent)
     setStrokeKind(Brush::None);
     // Every pixel is painted: Qt need not clear behind it.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_AcceptTouchEvents);
+}
+
+void PictureView::moveTo(Pointer &pointer, QPointF position)
+{
+    if (!pointer.stroke) {
+        if (QLineF(pointer.start, position).length() < kTapDistance)
+            return;
+        // No tap any more: the press ends without a click, and the stroke
+        // starts where the pointer went down.
+        pointer.stroke = true;
+        endHold();
+    }
+    Q_EMIT stroked(pointer.last, position);
+    pointer.last = position;
+}
+
+void PictureView::mousePressEvent(QMouseEvent *event)
+{
+    if (madeUpFromTouch(event)) {
+        event->accept();
+        return;
+    }
+    BitmapRectangle::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton)
+        m_mouse = Pointer{event->position(), event->position()};
+}
+
+void PictureView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (madeUpFromTouch(event)) {
+        event->accept();
+        return;
+    }
+    BitmapRectangle::mouseMoveEvent(event);
+    if (m_mouse && (event->buttons() & Qt::LeftButton))
+        moveTo(*m_mouse, event->position());
+}
+
+void PictureView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (madeUpFromTouch(event)) {
+        event->accept();
+        return;
+    }
+    if (m_mouse && event->button() == Qt::LeftButton) {
+        moveTo(*m_mouse, event->position());
+        m_mouse.reset();
+    }
+    BitmapRectangle::mouseReleaseEvent(event);
+}
+
+bool PictureView::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+        touch(static_cast<QTouchEvent *>(event));
+        return true;
+    default:
+        return BitmapRectangle::event(event);
+    }
+}
+
+void PictureView::touch(QTouchEvent *event)
+{
+    // With hit testing off (an icon is held) the picture takes no finger.
+    if (event->type() == QEvent::TouchBegin && !hitTest()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (event->type() == QEvent::TouchCancel) {
+        // The system took the fingers away: their strokes end, and no tap.
+        m_fingers.clear();
+        endHold();
+        return;
+    }
+    // The first finger down presses, as the mouse does; the fingers lifted
+    // together are a tap unless one of them made a stroke.
+    if (event->type() == QEvent::TouchBegin) {
+        m_fingers.clear();
+        beginHold();
+    }
+    bool releasedInside = false;
+    for (const QEventPoint &point : event->points()) {
+        switch (point.state()) {
+        case QEventPoint::Pressed:
+            m_fingers.insert(point.id(), Pointer{point.position(), point.position()});
+            break;
+        case QEventPoint::Updated:
+        case QEventPoint::Released:
+            if (const auto finger = m_fingers.find(point.id()); finger != m_fingers.end()) {
+                moveTo(*finger, point.position());
+                if (point.state() == QEventPoint::Released) {
+                    releasedInside = rect().contains(point.position().toPoint());
+                    m_fingers.erase(finger);
+                }
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    if (event->type() == QEvent::TouchEnd) {
+        m_fingers.clear();
+        releaseHold(releasedInside);
+    }
 }
 
 void PictureView::paintEvent(QPaintEvent *event)

@@ -2,27 +2,57 @@
 
 #include "widgets/bitmap_rectangle.h"
 
+#include <QHash>
 #include <QImage>
+#include <QPointF>
+
+#include <optional>
 
 class Game;
+class QTouchEvent;
 
 // The game's picture, filling the window: it shows what the game renders and
-// reports taps like the other rectangles.
+// reports taps like the other rectangles. A finger (several at once) or the
+// mouse with its left button, held down and moved, makes strokes: once it is
+// kTapDistance from where it went down, the press is no tap any more and its
+// path, from that first point on, is reported segment by segment. A press
+// that moved less is a tap, as before. Mouse events Qt makes up from touch
+// are left out, so a finger counts once.
 class PictureView final : public BitmapRectangle
 {
     Q_OBJECT
 
 public:
+    static constexpr double kTapDistance = 10.0;
+
     PictureView(const Game &game, QWidget *parent);
 
 Q_SIGNALS:
     // A paint has just put the game's picture into the window.
     void painted();
+    // A stroke went from `from` to `to` (this view's coordinates).
+    void stroked(QPointF from, QPointF to);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // One finger, or the mouse, while it is down.
+    struct Pointer
+    {
+        QPointF start;
+        QPointF last;
+        bool stroke = false;
+    };
+    void moveTo(Pointer &pointer, QPointF position);
+    void touch(QTouchEvent *event);
+
     const Game &m_game;
     QImage m_buffer; // only where the window's own pixels cannot be reached
+    std::optional<Pointer> m_mouse;
+    QHash<int, Pointer> m_fingers; // by touch point id
 };

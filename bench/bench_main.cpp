@@ -29,6 +29,7 @@ int main(int argc, char **argv)
     registerFrameBenchmarks();
     registerIceBenchmarks();
     registerSoundBenchmarks();
+    registerStrokeBenchmarks();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

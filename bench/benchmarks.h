@@ -5,3 +5,4 @@ void registerMeltBenchmarks();
 void registerFrameBenchmarks();
 void registerIceBenchmarks();
 void registerSoundBenchmarks();
+void registerStrokeBenchmarks();

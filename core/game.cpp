@@ -89,7 +89,18 @@ Game::Game(int pictureCount, PictureLoader loadPicture, QImage banner, QSize out
     m_picture = m_loadPicture(m_pictureNumber);
     // The whole window starts frozen.
     m_meltLevels.assign(std::size_t(m_picture.photo.width()) * std::size_t(m_picture.photo.height()), 0);
+    m_wipeMask.resize(m_picture.photo.size());
     setOutputSize(outputSize);
+}
+
+void Game::setCameraSensitivity(std::int32_t sensitivity)
+{
+    m_rule.cameraSensitivity = std::clamp(sensitivity, -kMaxMeltRuleValue, kMaxMeltRuleValue);
+}
+
+void Game::setFreezingSpeed(std::int32_t speed)
+{
+    m_rule.freezingSpeed = std::clamp(speed, -kMaxMeltRuleValue, kMaxMeltRuleValue);
 }
 
 void Game::setPictureCount(int count)
@@ -173,12 +184,13 @@ void Game::takeFrame(QImage &frame, bool mirrored)
                            int(m_frame.bytesPerLine()), pictureSize.width(), pictureSize.height());
 }
 
-bool Game::runMeltPass()
+bool Game::runMeltPass(const QImage &camera, const QImage &previous, MeltRule rule)
 {
+    m_iceWipedFraction = 0.0;
     // The five images must share one grid of 32-bit pixels; anything else
     // (a picture that failed to load) skips the pass.
-    const QSize grid = m_frame.size();
-    const QImage *images[] = {&m_frame, &m_previousFrame, &m_composed, &m_picture.photo, &m_picture.ice};
+    const QSize grid = m_composed.size();
+    const QImage *images[] = {&camera, &previous, &m_composed, &m_picture.photo, &m_picture.ice};
     const bool sameGrid = std::all_of(std::begin(images), std::end(images), [&](const QImage *image) {
         return image->size() == grid && isWordImage(*image);
     });
@@ -186,19 +198,67 @@ bool Game::runMeltPass()
     if (!sameGrid || cells <= 0 || qint64(m_meltLevels.size()) < cells)
         return false;
 
-    const MeltImages pass{m_frame.constBits(),
-                          m_previousFrame.constBits(),
-                          m_picture.photo.constBits(),
-                          m_picture.ice.constBits(),
-                          m_composed.bits(),
-                          m_frame.bytesPerLine(),
-                          m_previousFrame.bytesPerLine(),
-                          m_picture.photo.bytesPerLine(),
-                          m_picture.ice.bytesPerLine(),
-                          m_composed.bytesPerLine()};
-    const std::int64_t frozen = meltPass(pass, m_meltLevels.data(), grid.width(), grid.height(), m_rule);
-    m_cleanedFraction = 1.0 - double(frozen) / double(cells);
+    // In three bands of rows, so that only the rows strokes went over read
+    // the wipe mask.
+    const bool masked = !m_wipeMask.isEmpty() && m_wipeMask.size() == grid;
+    const int bands[] = {0, masked ? m_wipeMask.top() : grid.height(),
+                         masked ? m_wipeMask.bottom() + 1 : grid.height(), grid.height()};
+    MeltCounts counts;
+    for (int band = 0; band < 3; ++band) {
+        const int top = bands[band];
+        const int rows = bands[band + 1] - top;
+        if (rows <= 0)
+            continue;
+        const QPoint origin(0, top);
+        const MeltImages pass{pixelAddress(camera, origin),
+                              pixelAddress(previous, origin),
+                              pixelAddress(std::as_const(m_picture.photo), origin),
+                              pixelAddress(std::as_const(m_picture.ice), origin),
+                              pixelAddress(m_composed, origin),
+                              camera.bytesPerLine(),
+                              previous.bytesPerLine(),
+                              m_picture.photo.bytesPerLine(),
+                              m_picture.ice.bytesPerLine(),
+                              m_composed.bytesPerLine(),
+                              band == 1 ? m_wipeMask.bits() + std::ptrdiff_t(top) * grid.width() : nullptr};
+        const MeltCounts bandCounts =
+            meltPass(pass, m_meltLevels.data() + std::ptrdiff_t(top) * grid.width(), grid.width(), rows, rule);
+        counts.frozen += bandCounts.frozen;
+        counts.wipedIce += bandCounts.wipedIce;
+    }
+    m_cleanedFraction = 1.0 - double(counts.frozen) / double(cells);
+    m_iceWipedFraction = double(counts.wipedIce) / double(cells);
     return true;
+}
+
+QRect Game::showPass(bool ran)
+{
+    // A pass that could not run shows nothing new and, above all, never
+    // reads as a clean window: the cleaned fraction stays as it was.
+    if (!ran)
+        return {};
+    // What changes on screen: the picture and the bar, and the banner's
+    // place when the banner comes or goes (it may reach over the black bars).
+    const bool bannerBefore = m_bannerShown;
+    QRect changed = m_pictureRect.toRect() | m_progressBarRect.toRect();
+    m_progressBarRect = ::progressBarRect(m_pictureRect, m_cleanedFraction);
+    changed |= m_progressBarRect.toRect();
+    m_gameHiddenByBanner = false;
+    if (m_cleanedFraction > kWinThreshold) {
+        m_bannerShown = true;
+        m_scene = Scene::Play;
+    } else if (m_bannerShown) {
+        // The banner may reach outside the picture: this one step shows the
+        // plain ice on black to take it away.
+        m_bannerShown = false;
+        m_scene = Scene::IceOnBlack;
+        m_gameHiddenByBanner = true;
+    } else {
+        m_scene = Scene::Play;
+    }
+    if (m_bannerShown != bannerBefore)
+        changed |= m_bannerRect.toRect();
+    return changed;
 }
 
 QRect Game::step(QImage &frame, bool mirrored)
@@ -219,38 +279,68 @@ QRect Game::step(QImage &frame, bool mirrored)
         m_newReferencePending = false;
     }
 
-    // What changes on screen: the picture and the bar, and the banner's
-    // place when the banner comes or goes (it may reach over the black bars).
-    const bool bannerBefore = m_bannerShown;
-    QRect changed = m_pictureRect.toRect() | m_progressBarRect.toRect();
+    QRect changed;
     if (!m_iceView) {
         m_scene = Scene::CameraFrame;
-    } else if (runMeltPass()) {
-        m_progressBarRect = ::progressBarRect(m_pictureRect, m_cleanedFraction);
-        changed |= m_progressBarRect.toRect();
-        if (m_cleanedFraction > kWinThreshold) {
-            m_bannerShown = true;
-            m_scene = Scene::Play;
-        } else if (m_bannerShown) {
-            // The banner may reach outside the picture: this one frame shows
-            // the plain ice on black to take it away.
-            m_bannerShown = false;
-            m_scene = Scene::IceOnBlack;
-        } else {
-            m_scene = Scene::Play;
-        }
+        m_iceWipedFraction = 0.0;
+        changed = m_pictureRect.toRect() | m_progressBarRect.toRect();
     } else {
-        // A frame whose pass could not run shows nothing new and, above all,
-        // never reads as a clean window: the cleaned fraction stays as it was.
-        changed = QRect();
+        changed = showPass(runMeltPass(m_frame, m_previousFrame, m_rule));
     }
-    if (m_bannerShown != bannerBefore)
-        changed |= m_bannerRect.toRect();
+    m_wipeMask.clear();
 
     // The motion reference stays current in both views; in the camera view
     // it is also the picture shown.
     std::swap(m_previousFrame, m_frame);
     return changed & QRect(QPoint(), m_outputSize);
+}
+
+QRect Game::stepWithoutFrame()
+{
+    if (!m_iceView)
+        return {};
+    // Nothing moves: the photograph stands in for both frames (a difference
+    // of zero everywhere), and no sensitivity lets the motion rule fire.
+    fit(m_composed, m_picture.photo.size());
+    const MeltRule still{kMaxMeltRuleValue, m_rule.freezingSpeed};
+    const QRect changed = showPass(runMeltPass(m_picture.photo, m_picture.photo, still));
+    m_wipeMask.clear();
+    return changed & QRect(QPoint(), m_outputSize);
+}
+
+void Game::addStroke(QPointF from, QPointF to)
+{
+    if (!m_iceView)
+        return;
+    if (m_wipeMask.size() != m_picture.photo.size())
+        m_wipeMask.resize(m_picture.photo.size());
+    m_wipeMask.addSegment(from, to, brushRadius());
+}
+
+double Game::brushRadius() const
+{
+    return 0.025 * m_picture.photo.height();
+}
+
+QPointF Game::toPicture(QPointF outputPoint) const
+{
+    if (m_pictureRect.isEmpty())
+        return {-1.0, -1.0}; // no picture on show: off it
+    const QPointF inRect = outputPoint + QPointF(0.5, 0.5) - m_pictureRect.topLeft();
+    return {inRect.x() * m_picture.photo.width() / m_pictureRect.width(),
+            inRect.y() * m_picture.photo.height() / m_pictureRect.height()};
+}
+
+bool Game::isSettled() const
+{
+    if (hasPendingStrokes() || m_gameHiddenByBanner)
+        return false;
+    const std::int32_t speed = m_rule.freezingSpeed;
+    // Regrowth as the melt pass does it; the levels and the speed are in
+    // bounds, so this cannot overflow.
+    return std::none_of(m_meltLevels.begin(), m_meltLevels.end(), [speed](std::int32_t level) {
+        return level > speed && std::min(level - speed, std::max(level, kMaxMeltLevel)) != level;
+    });
 }
 
 void Game::render(QImage &target, QPoint origin, const QRect &clip) const

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/melt_pass.h"
+#include "core/wipe_mask.h"
 
 #include <QImage>
+#include <QPointF>
 #include <QRectF>
 #include <QSize>
 
@@ -19,8 +21,10 @@ struct Picture
 };
 
 // The state of play and its rules, without any widget. Each camera frame
-// wipes the ice where something moved, lets the ice grow back everywhere and
-// composes the picture; render() draws what the window shows: the picture
+// wipes the ice where something moved or a finger or the mouse went (the
+// strokes since the last step), lets the ice grow back everywhere and
+// composes the picture; without a camera, steps without a frame do the same
+// for the strokes alone; render() draws what the window shows: the picture
 // (or the plain camera frame in the camera view) fitted on black, the
 // progress bar and, while more than 95 % is clean, the banner.
 //
@@ -41,11 +45,13 @@ public:
     // ---- Settings ----------------------------------------------------------
     // A pixel is wiped when its color changes by more than the sensitivity
     // (sum over red, green, blue); every frame its melt level drops by the
-    // freezing speed.
+    // freezing speed. Whatever they are set to, both are kept within
+    // +-kMaxMeltRuleValue (2^29), where the melt rule cannot overflow; no
+    // color change or level comes anywhere near that.
     std::int32_t cameraSensitivity() const { return m_rule.cameraSensitivity; }
-    void setCameraSensitivity(std::int32_t sensitivity) { m_rule.cameraSensitivity = sensitivity; }
+    void setCameraSensitivity(std::int32_t sensitivity);
     std::int32_t freezingSpeed() const { return m_rule.freezingSpeed; }
-    void setFreezingSpeed(std::int32_t speed) { m_rule.freezingSpeed = speed; }
+    void setFreezingSpeed(std::int32_t speed);
 
     // ---- Pictures and views ------------------------------------------------
     int pictureNumber() const { return m_pictureNumber; }
@@ -91,8 +97,40 @@ public:
     // with the last one (its source changed).
     void requestNewReference() { m_newReferencePending = true; }
 
+    // ---- Strokes -----------------------------------------------------------
+    // A finger or the mouse wiping, beside the camera. A stroke is a segment
+    // in picture coordinates (pixel (x, y) covers x..x+1, y..y+1); the next
+    // step, with a frame or without, wipes every pixel whose centre lies
+    // within brushRadius() of it as the largest color change would (d = 765,
+    // whatever the sensitivity). The part of a segment off the picture wipes
+    // nothing. Strokes in the camera view are dropped: the game is paused.
+    void addStroke(QPointF from, QPointF to);
+    bool hasPendingStrokes() const { return !m_wipeMask.isEmpty(); }
+    // 2.5 % of the picture's height, in picture pixels.
+    double brushRadius() const;
+    // A point of the output, as Qt reports pointer positions (a whole number
+    // names a pixel, whose centre is taken), in picture coordinates. Points
+    // on the black bars map outside 0..width x 0..height, where strokes wipe
+    // nothing.
+    QPointF toPicture(QPointF outputPoint) const;
+
+    // One step with no camera frame, for when no camera delivers: nothing
+    // moves, the strokes wipe and the ice grows back. The first one shows
+    // the game's picture in place of the ice on black, as the first frame
+    // does. Returns the part of the output that changed; in the camera view
+    // nothing happens.
+    QRect stepWithoutFrame();
+    // Steps without a frame would change nothing: no stroke is waiting, no
+    // level would grow back, and the game's picture is on show (or the
+    // plain ice, where it is the same).
+    bool isSettled() const;
+
     // ---- Progress ----------------------------------------------------------
     double cleanedFraction() const { return m_cleanedFraction; }
+    // The pixels the last step wiped while they were still ice (below the
+    // clean level once the ice had grown back), as a fraction of the
+    // picture's pixels; 0 after a step that wiped no ice or ran no pass.
+    double iceWipedFraction() const { return m_iceWipedFraction; }
     bool bannerShown() const { return m_bannerShown; }
     QRectF progressBarRect() const { return m_progressBarRect; }
     // One level per picture pixel, row by row: 0 frozen, 300 and more clean.
@@ -105,7 +143,8 @@ private:
     void showPicture();
     void takeFrame(QImage &frame, bool mirrored);
     void scaleBanner();
-    bool runMeltPass();
+    bool runMeltPass(const QImage &camera, const QImage &previous, MeltRule rule);
+    QRect showPass(bool ran);
 
     PictureLoader m_loadPicture;
     int m_pictureCount = 0;
@@ -130,6 +169,11 @@ private:
 
     std::vector<std::int32_t> m_meltLevels;
     double m_cleanedFraction = 0.0;
+    double m_iceWipedFraction = 0.0;
     bool m_bannerShown = false;
+    // The banner just went and the ice on black took the game's place for a
+    // step.
+    bool m_gameHiddenByBanner = false;
+    WipeMask m_wipeMask;
     bool m_newReferencePending = true;
 };

@@ -35,6 +35,7 @@ struct MeltRowPointers
     const std::uint8_t *ice;
     std::uint8_t *window;
     std::int32_t *levels;
+    const std::uint8_t *wipe; // null: no mask on this row
 };
 
 #if HWY_TARGET == HWY_SCALAR
@@ -66,6 +67,12 @@ HWY_INLINE hn::Vec<D> ColorChange(D di, const std::uint8_t *camera, const std::u
     for (const int shift : {0, 8, 16})
         change += std::abs(std::int32_t((c >> shift) & 0xFFu) - std::int32_t((p >> shift) & 0xFFu));
     return hn::Set(di, change);
+}
+
+template <class D>
+HWY_INLINE hn::Vec<D> LoadWipe(D di, const std::uint8_t *wipe)
+{
+    return hn::Set(di, std::int32_t(*wipe));
 }
 #else
 // Pixels are loaded and stored as bytes, so no pointer is ever cast to a
@@ -102,53 +109,88 @@ HWY_INLINE hn::Vec<D> ColorChange(D di, const std::uint8_t *camera, const std::u
         hn::Add(hn::And(diff, lowByte), hn::And(hn::ShiftRight<8>(diff), lowByte));
     return hn::BitCast(di, hn::Add(blueGreen, hn::And(hn::ShiftRight<16>(diff), lowByte)));
 }
+
+// The mask's bytes of Lanes(di) pixels, one lane each.
+template <class D>
+HWY_INLINE hn::Vec<D> LoadWipe(D di, const std::uint8_t *wipe)
+{
+    const hn::Rebind<std::uint8_t, D> du8;
+    return hn::PromoteTo(di, hn::LoadU(du8, wipe));
+}
 #endif
+
+// Per-lane counters of a row: frozen pixels and pixels wiped while ice. Each
+// lane counts at most width / lanes pixels: no overflow for int widths.
+template <class D>
+struct MeltLaneCounts
+{
+    hn::Vec<D> frozen;
+    hn::Vec<D> wipedIce;
+};
 
 // The rule on Lanes(di) pixels starting at pixel x. D is an int32 descriptor:
 // the full vector for the body of a row, a one-lane one for its tail, so the
 // same code serves both and never touches a pixel past the row's end.
-// Returns frozenLanes plus one per frozen pixel in each lane.
-template <class D>
-HWY_INLINE hn::Vec<D> MeltPixels(D di, const MeltRowPointers &row, std::size_t x,
-                                 hn::Vec<D> sensitivity, hn::Vec<D> speed,
-                                 hn::Vec<D> frozenLanes)
+// kMasked: the row has a wipe mask.
+template <bool kMasked, class D>
+HWY_INLINE void MeltPixels(D di, const MeltRowPointers &row, std::size_t x, hn::Vec<D> sensitivity,
+                           hn::Vec<D> speed, MeltLaneCounts<D> &counts)
 {
     const std::size_t byteOffset = x * 4;
-    const auto change = ColorChange(di, row.camera + byteOffset, row.previous + byteOffset);
+    const auto maxLevel = hn::Set(di, kMaxMeltLevel);
+    const auto cleanLevel = hn::Set(di, kCleanMeltLevel);
+    auto change = ColorChange(di, row.camera + byteOffset, row.previous + byteOffset);
+    auto fires = hn::Gt(change, sensitivity);
+    if constexpr (kMasked) {
+        const auto wiped = hn::Ne(LoadWipe(di, row.wipe + x), hn::Zero(di));
+        change = hn::IfThenElse(wiped, maxLevel, change);
+        fires = hn::Or(fires, wiped);
+    }
 
     auto level = hn::LoadU(di, row.levels + x);
-    level = hn::Sub(level, hn::IfThenElseZero(hn::Gt(level, speed), speed));
-    const auto wiped = hn::Min(hn::Add(level, change), hn::Set(di, kMaxMeltLevel));
-    level = hn::IfThenElse(hn::Gt(change, sensitivity), wiped, level);
+    const auto regrown = hn::Min(hn::Sub(level, speed), hn::Max(level, maxLevel));
+    level = hn::IfThenElse(hn::Gt(level, speed), regrown, level);
+    const auto wipedIce = hn::And(fires, hn::Lt(level, cleanLevel));
+    level = hn::IfThenElse(fires, hn::Min(hn::Add(level, change), maxLevel), level);
     hn::StoreU(level, di, row.levels + x);
 
-    const auto frozen = hn::Lt(level, hn::Set(di, kCleanMeltLevel));
+    const auto frozen = hn::Lt(level, cleanLevel);
     const auto ice = LoadPixels(di, row.ice + byteOffset);
     const auto photo = LoadPixels(di, row.photo + byteOffset);
     StorePixels(hn::IfThenElse(frozen, ice, photo), di, row.window + byteOffset);
-    return hn::Sub(frozenLanes, hn::VecFromMask(di, frozen)); // true lanes are -1
+    // True lanes are -1.
+    counts.frozen = hn::Sub(counts.frozen, hn::VecFromMask(di, frozen));
+    counts.wipedIce = hn::Sub(counts.wipedIce, hn::VecFromMask(di, wipedIce));
 }
 
-// The rule on one row of `width` pixels; returns its frozen pixels.
-HWY_INLINE std::int64_t MeltRow(const MeltRowPointers &row, std::size_t width, MeltRule rule)
+template <bool kMasked>
+HWY_INLINE MeltCounts MeltRowWith(const MeltRowPointers &row, std::size_t width, MeltRule rule)
 {
     const hn::ScalableTag<std::int32_t> di;
     const std::size_t lanes = hn::Lanes(di);
     const auto sensitivity = hn::Set(di, rule.cameraSensitivity);
     const auto speed = hn::Set(di, rule.freezingSpeed);
-    // Each lane counts at most width / lanes pixels: no overflow for int widths.
-    auto frozenLanes = hn::Zero(di);
+    MeltLaneCounts<hn::ScalableTag<std::int32_t>> counts{hn::Zero(di), hn::Zero(di)};
     std::size_t x = 0;
     for (; x + lanes <= width; x += lanes)
-        frozenLanes = MeltPixels(di, row, x, sensitivity, speed, frozenLanes);
-    std::int64_t frozen = hn::GetLane(hn::SumOfLanes(di, frozenLanes));
+        MeltPixels<kMasked>(di, row, x, sensitivity, speed, counts);
 
     const hn::CappedTag<std::int32_t, 1> d1;
-    auto frozenTail = hn::Zero(d1);
+    MeltLaneCounts<hn::CappedTag<std::int32_t, 1>> tail{hn::Zero(d1), hn::Zero(d1)};
     for (; x < width; ++x)
-        frozenTail = MeltPixels(d1, row, x, hn::Set(d1, rule.cameraSensitivity),
-                                hn::Set(d1, rule.freezingSpeed), frozenTail);
-    return frozen + hn::GetLane(frozenTail);
+        MeltPixels<kMasked>(d1, row, x, hn::Set(d1, rule.cameraSensitivity),
+                            hn::Set(d1, rule.freezingSpeed), tail);
+    MeltCounts result;
+    result.frozen = std::int64_t(hn::GetLane(hn::SumOfLanes(di, counts.frozen))) + hn::GetLane(tail.frozen);
+    result.wipedIce =
+        std::int64_t(hn::GetLane(hn::SumOfLanes(di, counts.wipedIce))) + hn::GetLane(tail.wipedIce);
+    return result;
+}
+
+// The rule on one row of `width` pixels.
+HWY_INLINE MeltCounts MeltRow(const MeltRowPointers &row, std::size_t width, MeltRule rule)
+{
+    return row.wipe ? MeltRowWith<true>(row, width, rule) : MeltRowWith<false>(row, width, rule);
 }
 
 } // namespace HWY_NAMESPACE

@@ -24,22 +24,26 @@ HWY_BEFORE_NAMESPACE();
 namespace frostpane {
 namespace HWY_NAMESPACE {
 
-std::int64_t MeltPassImpl(const MeltImages &images, std::int32_t *levels, int width, int height,
-                          MeltRule rule)
+MeltCounts MeltPassImpl(const MeltImages &images, std::int32_t *levels, int width, int height,
+                        MeltRule rule)
 {
+    MeltCounts counts;
     if (width <= 0 || height <= 0)
-        return 0;
-    std::int64_t frozen = 0;
+        return counts;
     for (int y = 0; y < height; ++y) {
+        const std::ptrdiff_t cells = std::ptrdiff_t(y) * width;
         const MeltRowPointers row{images.camera + images.cameraStride * y,
                                   images.previous + images.previousStride * y,
                                   images.photo + images.photoStride * y,
                                   images.ice + images.iceStride * y,
                                   images.window + images.windowStride * y,
-                                  levels + std::ptrdiff_t(y) * width};
-        frozen += MeltRow(row, std::size_t(width), rule);
+                                  levels + cells,
+                                  images.wipe ? images.wipe + cells : nullptr};
+        const MeltCounts rowCounts = MeltRow(row, std::size_t(width), rule);
+        counts.frozen += rowCounts.frozen;
+        counts.wipedIce += rowCounts.wipedIce;
     }
-    return frozen;
+    return counts;
 }
 
 const char *TargetNameImpl()
@@ -81,8 +85,8 @@ bool enrolMeltTarget(std::int64_t target, const char *name, MeltPassFunction pas
 
 } // namespace frostpane
 
-std::int64_t meltPass(const MeltImages &images, std::int32_t *levels, int width, int height,
-                      MeltRule rule)
+MeltCounts meltPass(const MeltImages &images, std::int32_t *levels, int width, int height,
+                    MeltRule rule)
 {
     return HWY_DYNAMIC_DISPATCH(frostpane::MeltPassImpl)(images, levels, width, height, rule);
 }
@@ -121,39 +125,44 @@ inline std::int32_t channel(std::uint32_t pixel, int shift)
 
 } // namespace
 
-std::int64_t meltPassReference(const MeltImages &images, std::int32_t *levels, int width,
-                               int height, MeltRule rule)
+MeltCounts meltPassReference(const MeltImages &images, std::int32_t *levels, int width,
+                             int height, MeltRule rule)
 {
+    MeltCounts counts;
     if (width <= 0 || height <= 0)
-        return 0;
-    std::int64_t frozen = 0;
+        return counts;
     for (int y = 0; y < height; ++y) {
         const std::uint8_t *cameraRow = images.camera + images.cameraStride * y;
         const std::uint8_t *previousRow = images.previous + images.previousStride * y;
         const std::uint8_t *photoRow = images.photo + images.photoStride * y;
         const std::uint8_t *iceRow = images.ice + images.iceStride * y;
         std::uint8_t *windowRow = images.window + images.windowStride * y;
+        const std::uint8_t *wipeRow = images.wipe ? images.wipe + std::ptrdiff_t(y) * width : nullptr;
         for (int x = 0; x < width; ++x) {
             const std::uint32_t cur = load(cameraRow, x);
             const std::uint32_t prev = load(previousRow, x);
-            const std::int32_t d = std::abs(channel(cur, 16) - channel(prev, 16))
-                                   + std::abs(channel(cur, 8) - channel(prev, 8))
-                                   + std::abs(channel(cur, 0) - channel(prev, 0));
+            const bool masked = wipeRow && wipeRow[x] != 0;
+            const std::int32_t d = masked ? kMaxMeltLevel
+                                          : std::abs(channel(cur, 16) - channel(prev, 16))
+                                                + std::abs(channel(cur, 8) - channel(prev, 8))
+                                                + std::abs(channel(cur, 0) - channel(prev, 0));
             std::int32_t &level = levels[std::ptrdiff_t(y) * width + x];
             if (level > rule.freezingSpeed)
-                level -= rule.freezingSpeed;
-            if (d > rule.cameraSensitivity) {
+                level = std::min(level - rule.freezingSpeed, std::max(level, kMaxMeltLevel));
+            if (masked || d > rule.cameraSensitivity) {
+                if (level < kCleanMeltLevel)
+                    ++counts.wipedIce;
                 level += d;
                 if (level > kMaxMeltLevel)
                     level = kMaxMeltLevel;
             }
             const std::uint32_t out = level < kCleanMeltLevel ? load(iceRow, x) : load(photoRow, x);
             if (level < kCleanMeltLevel)
-                ++frozen;
+                ++counts.frozen;
             std::memcpy(windowRow + std::ptrdiff_t(x) * 4, &out, sizeof out);
         }
     }
-    return frozen;
+    return counts;
 }
 
 #endif // HWY_ONCE

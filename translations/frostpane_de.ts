@@ -75,5 +75,9 @@
         <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
         <translation>Eigene Fotos: Legen Sie sie in den Ordner Frostpane in Ihrem Bilder-Ordner.</translation>
     </message>
+    <message>
+        <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
+        <translation>Auch mit dem Finger oder der Maus lässt sich das Eis wegwischen: einfach über das Bild ziehen.</translation>
+    </message>
 </context>
 </TS>

@@ -75,5 +75,9 @@
         <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
         <translation>Sus propias fotos: colóquelas en la carpeta Frostpane de su carpeta Imágenes.</translation>
     </message>
+    <message>
+        <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
+        <translation>Un dedo o el ratón también quitan el hielo: deslícelo sobre la imagen.</translation>
+    </message>
 </context>
 </TS>

@@ -75,5 +75,9 @@
         <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
         <translation>Vos propres photos : placez-les dans le dossier Frostpane de votre dossier Images.</translation>
     </message>
+    <message>
+        <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
+        <translation>Un doigt ou la souris efface aussi la glace&#xa0;: faites-le glisser sur l’image.</translation>
+    </message>
 </context>
 </TS>

@@ -149,6 +149,11 @@ void BitmapRectangle::paintFrame(QPainter &painter, const QRectF &area)
 void BitmapRectangle::mousePressEvent(QMouseEvent *event)
 {
     event->accept();
+    beginHold();
+}
+
+void BitmapRectangle::beginHold()
+{
     m_held = true;
     Q_EMIT pressed();
 }
@@ -166,7 +171,11 @@ void BitmapRectangle::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
     // Decide before the release handlers run: they may shrink or move us.
-    const bool inside = rect().contains(event->position().toPoint());
+    releaseHold(rect().contains(event->position().toPoint()));
+}
+
+void BitmapRectangle::releaseHold(bool inside)
+{
     const bool wasHeld = m_held;
     m_held = false;
     Q_EMIT released();

@@ -70,9 +70,14 @@ protected:
     void leaveEvent(QEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
-private:
+    // The press path the mouse handlers take, for pointers that come another
+    // way (touch): a press, and its release inside or outside the rectangle.
+    void beginHold();
+    void releaseHold(bool inside);
+    // The press ends without a click, as when the pointer is dragged off.
     void endHold();
 
+private:
     Brush m_fillKind = Brush::Solid;
     QColor m_fillColor = Qt::white;
     Brush m_strokeKind = Brush::Solid;

@@ -118,11 +118,12 @@ private Q_SLOTS:
         QCOMPARE(about->size(), QSize(400, 270));
         QCOMPARE(about->geometry().center(), f.window->rect().center());
         const QStringList lines = about->toPlainText().split(QLatin1Char('\n'));
-        QCOMPARE(lines.size(), 9);
+        QCOMPARE(lines.size(), 10);
         QCOMPARE(lines[0], QStringLiteral("Frostpane! v.1.0"));
         QCOMPARE(lines[4], QStringLiteral("The program requires video capture device (e.g. web camera)."));
         QCOMPARE(lines[6], QStringLiteral("Made by"));
         QCOMPARE(lines[8], QStringLiteral("Your own photos: put them in the folder Frostpane in your Pictures folder."));
+        QCOMPARE(lines[9], QStringLiteral("A finger or the mouse wipes the ice too: drag it over the picture."));
     }
 
     void f11SwitchesFullScreenAndBack_data()

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -28,6 +29,28 @@ QImage frameWithChangedPixels(int changed)
     for (int i = 0; i < changed; ++i)
         frame.setPixel(i % kPicture.width(), i / kPicture.width(), qRgb(250, 250, 250));
     return frame;
+}
+
+// The squared distance of (px, py) from the segment a..b.
+double distanceSquared(double px, double py, QPointF a, QPointF b)
+{
+    const QPointF ab = b - a;
+    const double length2 = QPointF::dotProduct(ab, ab);
+    const double t = length2 > 0.0 ? std::clamp(QPointF::dotProduct(QPointF(px, py) - a, ab) / length2, 0.0, 1.0)
+                                   : 0.0;
+    const QPointF nearest = a + t * ab;
+    return (px - nearest.x()) * (px - nearest.x()) + (py - nearest.y()) * (py - nearest.y());
+}
+
+// Pixels the brush of radius r covers along a..b: those whose centre lies
+// within r of the segment.
+std::vector<bool> capsule(QPointF a, QPointF b, double r)
+{
+    std::vector<bool> inside(kPixels, false);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            inside[std::size_t(y * 640 + x)] = distanceSquared(x + 0.5, y + 0.5, a, b) <= r * r;
+    return inside;
 }
 
 int frozenCount(const Game &game)
@@ -489,6 +512,348 @@ private Q_SLOTS:
         QCOMPARE(frozenCount(f.game), kPixels);
         f.step(noiseImage(kPicture, 6));
         QVERIFY(frozenCount(f.game) < kPixels);
+    }
+
+    // ---- Strokes of a finger or the mouse ------------------------------------
+
+    void aStrokeWipesExactlyTheBrushsPixels_data()
+    {
+        QTest::addColumn<QPointF>("from");
+        QTest::addColumn<QPointF>("to");
+        QTest::addColumn<bool>("wipes");
+        // The part of the stroke over the picture, which alone wipes.
+        QTest::addColumn<QPointF>("partFrom");
+        QTest::addColumn<QPointF>("partTo");
+        const auto row = [](const char *name, QPointF from, QPointF to) {
+            QTest::newRow(name) << from << to << true << from << to;
+        };
+        row("zero length: a disc", {320, 240}, {320, 240});
+        row("zero length between pixel centres", {100.3, 200.8}, {100.3, 200.8});
+        row("short", {100.3, 200.7}, {108.9, 201.2});
+        row("long, steep", {400.5, 10}, {405, 470});
+        row("long diagonal, corner to corner", {0, 0}, {640, 480});
+        row("along the left edge: half the brush is off the picture", {0.5, 100}, {0.5, 300});
+        QTest::newRow("from the black bar onto the picture")
+            << QPointF(-40, 240) << QPointF(40, 240) << true << QPointF(0, 240) << QPointF(40, 240);
+        QTest::newRow("across the whole picture and beyond")
+            << QPointF(-100, 400) << QPointF(740, 400) << true << QPointF(0, 400) << QPointF(640, 400);
+        QTest::newRow("out over the bottom right corner")
+            << QPointF(630, 470) << QPointF(660, 490) << true << QPointF(630, 470) << QPointF(640, 476.6666666666667);
+        QTest::newRow("beside the picture, within a brush of its edge: nothing")
+            << QPointF(-2, 100) << QPointF(-2, 300) << false << QPointF() << QPointF();
+        QTest::newRow("off the picture entirely: nothing")
+            << QPointF(-100, -100) << QPointF(-50, -20) << false << QPointF() << QPointF();
+        QTest::newRow("a dot below the picture: nothing")
+            << QPointF(320, 481) << QPointF(320, 481) << false << QPointF() << QPointF();
+    }
+
+    void aStrokeWipesExactlyTheBrushsPixels()
+    {
+        QFETCH(QPointF, from);
+        QFETCH(QPointF, to);
+        QFETCH(bool, wipes);
+        QFETCH(QPointF, partFrom);
+        QFETCH(QPointF, partTo);
+        Fixture f;
+        QCOMPARE(f.game.brushRadius(), 12.0); // 2.5 % of 480
+        f.game.addStroke(from, to);
+        QCOMPARE(f.game.hasPendingStrokes(), wipes);
+        f.game.stepWithoutFrame();
+        QVERIFY(!f.game.hasPendingStrokes());
+
+        const std::vector<bool> brush = wipes ? capsule(partFrom, partTo, 12.0) : std::vector<bool>(kPixels, false);
+        const auto &levels = f.game.meltLevels();
+        int wiped = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) {
+                const std::size_t i = std::size_t(y * 640 + x);
+                wiped += brush[i];
+                // As motion of the largest change would: 765 at once.
+                if (levels[i] != (brush[i] ? 765 : 0))
+                    QFAIL(qPrintable(QStringLiteral("level %1 at (%2, %3)").arg(levels[i]).arg(x).arg(y)));
+            }
+        QCOMPARE(wiped > 0, wipes);
+        QCOMPARE(f.game.cleanedFraction(), 1.0 - (307200.0 - wiped) / 307200.0);
+        QCOMPARE(f.game.iceWipedFraction(), wiped / 307200.0);
+    }
+
+    // A stroke and the camera's motion over the same pixels give the same
+    // game, step after step: levels, cleaned fraction, picture and banner.
+    void aStrokeWipesExactlyAsMotionWould_data()
+    {
+        QTest::addColumn<QPointF>("from");
+        QTest::addColumn<QPointF>("to");
+        QTest::addColumn<int>("sensitivity");
+        QTest::newRow("a small wipe") << QPointF(100, 100) << QPointF(300, 200) << 20;
+        QTest::newRow("a wide wipe, past the banner's line") << QPointF(-10, 240) << QPointF(-10, 240) << 20;
+        QTest::newRow("sensitivity 764") << QPointF(600, 20) << QPointF(20, 460) << 764;
+    }
+
+    void aStrokeWipesExactlyAsMotionWould()
+    {
+        QFETCH(QPointF, from);
+        QFETCH(QPointF, to);
+        QFETCH(int, sensitivity);
+        Fixture byStroke, byMotion;
+        byStroke.game.setCameraSensitivity(sensitivity);
+        byMotion.game.setCameraSensitivity(sensitivity);
+        const QImage black = flatImage(kPicture, qRgb(0, 0, 0));
+        byStroke.step(black);
+        byMotion.step(black);
+
+        const bool wide = from == to && from.x() < 0;
+        if (wide) {
+            // Enough strokes to wipe all but a strip: the banner comes.
+            for (int y = 0; y < 480; y += 8)
+                byStroke.game.addStroke({0, double(y)}, {620, double(y)});
+        } else {
+            byStroke.game.addStroke(from, to);
+        }
+        byStroke.step(black);
+        // The same pixels turn white in front of the camera: d = 765.
+        QImage moved = black;
+        const auto &wipedLevels = byStroke.game.meltLevels();
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x)
+                if (wipedLevels[std::size_t(y * 640 + x)] == 765)
+                    moved.setPixel(x, y, qRgb(255, 255, 255));
+        byMotion.step(moved);
+        QCOMPARE(byStroke.game.bannerShown(), wide);
+
+        for (int frame = 0; frame < 60; ++frame) {
+            QVERIFY(byStroke.game.meltLevels() == byMotion.game.meltLevels());
+            QCOMPARE(byStroke.game.cleanedFraction(), byMotion.game.cleanedFraction());
+            QCOMPARE(byStroke.game.iceWipedFraction(), byMotion.game.iceWipedFraction());
+            QCOMPARE(byStroke.game.bannerShown(), byMotion.game.bannerShown());
+            QCOMPARE(byStroke.game.progressBarRect(), byMotion.game.progressBarRect());
+            QVERIFY(rendered(byStroke.game) == rendered(byMotion.game));
+            // Then nothing moves: the ice grows back alike.
+            byStroke.step(black);
+            byMotion.step(moved);
+        }
+    }
+
+    void strokesAndMotionWipeInTheSameStep()
+    {
+        Fixture f;
+        const QImage still = flatImage(kPicture, qRgb(10, 10, 10));
+        QImage moved = still;
+        QPainter(&moved).fillRect(QRect(100, 50, 40, 30), qRgb(110, 110, 110)); // d = 300
+        f.step(still);
+        // One stroke across the moving patch, one far from it.
+        f.game.addStroke({80, 65}, {80, 65});
+        f.game.addStroke({500, 400}, {560, 400});
+        f.step(moved);
+
+        const std::vector<bool> strokes = [] {
+            std::vector<bool> brush = capsule({80, 65}, {80, 65}, 12.0);
+            const std::vector<bool> other = capsule({500, 400}, {560, 400}, 12.0);
+            for (std::size_t i = 0; i < brush.size(); ++i)
+                brush[i] = brush[i] || other[i];
+            return brush;
+        }();
+        const auto &levels = f.game.meltLevels();
+        int wiped = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) {
+                const std::size_t i = std::size_t(y * 640 + x);
+                const int expected = strokes[i] ? 765 : QRect(100, 50, 40, 30).contains(x, y) ? 300 : 0;
+                wiped += expected > 0;
+                if (levels[i] != expected)
+                    QFAIL(qPrintable(QStringLiteral("level %1 at (%2, %3)").arg(levels[i]).arg(x).arg(y)));
+            }
+        QCOMPARE(f.game.iceWipedFraction(), wiped / 307200.0);
+        QCOMPARE(f.game.cleanedFraction(), wiped / 307200.0);
+        // The strokes were taken: the next frame wipes only what moves.
+        QVERIFY(!f.game.hasPendingStrokes());
+        f.step(moved);
+        QCOMPARE(f.game.iceWipedFraction(), 0.0);
+        QCOMPARE(levels[std::size_t(400 * 640 + 530)], 755);
+    }
+
+    void onlyIceCountsAsWipedIce()
+    {
+        Fixture f;
+        f.game.addStroke({320, 240}, {320, 240});
+        f.game.stepWithoutFrame();
+        const double disc = f.game.iceWipedFraction();
+        QVERIFY(disc > 0.0);
+        // The same place again while it is still clean: no ice was wiped.
+        f.game.addStroke({320, 240}, {320, 240});
+        f.game.stepWithoutFrame();
+        QCOMPARE(f.game.iceWipedFraction(), 0.0);
+        // A step that wipes nothing.
+        f.game.stepWithoutFrame();
+        QCOMPARE(f.game.iceWipedFraction(), 0.0);
+        // Half the disc again, once it has grown back to ice (765 - 10 * 47
+        // = 295 after the 47 steps that follow the wipe).
+        for (int i = 0; i < 45; ++i)
+            f.game.stepWithoutFrame();
+        f.game.addStroke({320, 240}, {320, 240});
+        f.game.stepWithoutFrame();
+        QCOMPARE(f.game.iceWipedFraction(), disc);
+    }
+
+    void theIceGrowsBackWithoutFramesUntilSettled_data()
+    {
+        QTest::addColumn<int>("speed");
+        QTest::addColumn<bool>("settledAtStart");
+        QTest::addColumn<int>("stepsToSettle"); // after the step that wipes
+        QTest::newRow("speed 10: 765 down to 5") << 10 << true << 76;
+        QTest::newRow("speed 0: never grows back") << 0 << true << 0;
+        QTest::newRow("speed 500: once, to 265") << 500 << true << 1;
+        QTest::newRow("speed 765: a level at the speed stays") << 765 << true << 0;
+        QTest::newRow("negative speed: all melts, up to 765") << -10 << false << 76;
+    }
+
+    void theIceGrowsBackWithoutFramesUntilSettled()
+    {
+        QFETCH(int, speed);
+        QFETCH(bool, settledAtStart);
+        QFETCH(int, stepsToSettle);
+        Fixture f;
+        f.game.setFreezingSpeed(speed);
+        QCOMPARE(f.game.isSettled(), settledAtStart);
+        f.game.addStroke({100, 100}, {200, 100});
+        QVERIFY(!f.game.isSettled()); // a stroke waits
+        QVERIFY(!f.game.stepWithoutFrame().isEmpty());
+        QVERIFY(f.game.meltLevels()[std::size_t(100 * 640 + 150)] == 765);
+        int steps = 0;
+        while (!f.game.isSettled() && steps < 1000) {
+            f.game.stepWithoutFrame();
+            ++steps;
+        }
+        QCOMPARE(steps, stepsToSettle);
+        // Settled means a further step changes nothing.
+        const std::vector<std::int32_t> levels = f.game.meltLevels();
+        f.game.stepWithoutFrame();
+        QVERIFY(f.game.meltLevels() == levels);
+    }
+
+    void aWipedPixelRefreezesWithoutFramesAsWithFrames()
+    {
+        Fixture f;
+        f.game.addStroke({320, 240}, {320, 240});
+        f.game.stepWithoutFrame();
+        QCOMPARE(at(f.game, 320, 240), photoColor(1));
+        for (int i = 1; i <= 46; ++i)
+            f.game.stepWithoutFrame();
+        QCOMPARE(at(f.game, 320, 240), photoColor(1));
+        f.game.stepWithoutFrame();
+        QCOMPARE(at(f.game, 320, 240), kIce);
+        QCOMPARE(f.game.meltLevels()[std::size_t(240 * 640 + 320)], 295);
+    }
+
+    void theFirstStrokeShowsTheGameInPlaceOfTheIceOnBlack()
+    {
+        Fixture f({1280, 720});
+        const QRect picture(160, 0, 960, 720);
+        // Before: the plain ice, no bar.
+        QVERIFY(near(at(f.game, 200, 660), kIce));
+        QCOMPARE(f.game.stepWithoutFrame(), picture); // nothing wiped, yet the game is on show
+        QVERIFY(f.game.isSettled());
+        f.game.addStroke(f.game.toPicture({640, 360}), f.game.toPicture({700, 360}));
+        QCOMPARE(f.game.stepWithoutFrame(), picture);
+        QVERIFY(near(at(f.game, 660, 360), photoColor(1)));
+        QVERIFY(near(at(f.game, 660, 200), kIce));
+        QCOMPARE(at(f.game, 181, 655), QRgb(0xFF6A0817)); // the bar, red and short
+        QCOMPARE(at(f.game, 50, 360), qRgb(0, 0, 0));
+    }
+
+    void outputPointsMapOntoThePicture_data()
+    {
+        QTest::addColumn<QSize>("output");
+        QTest::addColumn<QPointF>("point");
+        QTest::addColumn<QPointF>("expected");
+        QTest::newRow("640x480: a pixel's centre") << QSize(640, 480) << QPointF(10, 20) << QPointF(10.5, 20.5);
+        QTest::newRow("640x480: the last pixel") << QSize(640, 480) << QPointF(639, 479) << QPointF(639.5, 479.5);
+        QTest::newRow("1280x720: the picture's first pixel") << QSize(1280, 720) << QPointF(160, 0) << QPointF(1.0 / 3, 1.0 / 3);
+        QTest::newRow("1280x720: its last") << QSize(1280, 720) << QPointF(1119, 719) << QPointF(959.5 * 2 / 3, 719.5 * 2 / 3);
+        QTest::newRow("1280x720: the left bar") << QSize(1280, 720) << QPointF(159, 360) << QPointF(-0.5 * 2 / 3, 360.5 * 2 / 3);
+        QTest::newRow("1280x720: the right bar") << QSize(1280, 720) << QPointF(1120, 0) << QPointF(960.5 * 2 / 3, 0.5 * 2 / 3);
+        QTest::newRow("600x1000: the bar above") << QSize(600, 1000) << QPointF(300, 274) << QPointF(300.5 * 16 / 15, -0.5 * 16 / 15);
+        QTest::newRow("600x1000: the picture's top") << QSize(600, 1000) << QPointF(300, 275) << QPointF(300.5 * 16 / 15, 0.5 * 16 / 15);
+        QTest::newRow("0x0: off any picture") << QSize(0, 0) << QPointF(0, 0) << QPointF(-1, -1);
+    }
+
+    void outputPointsMapOntoThePicture()
+    {
+        QFETCH(QSize, output);
+        QFETCH(QPointF, point);
+        QFETCH(QPointF, expected);
+        Fixture f(output);
+        QCOMPARE(f.game.toPicture(point), expected);
+    }
+
+    void strokesOnTheBlackBarsWipeNothing()
+    {
+        Fixture f({1280, 720});
+        f.game.addStroke(f.game.toPicture({10, 360}), f.game.toPicture({159, 360}));
+        f.game.addStroke(f.game.toPicture({1120, 0}), f.game.toPicture({1279, 719}));
+        QVERIFY(!f.game.hasPendingStrokes());
+        QVERIFY(f.game.isSettled());
+    }
+
+    void strokesInTheCameraViewAreDropped()
+    {
+        Fixture f;
+        f.game.toggleView();
+        f.game.addStroke({320, 240}, {400, 240});
+        QVERIFY(!f.game.hasPendingStrokes());
+        QVERIFY(f.game.stepWithoutFrame().isEmpty());
+        QCOMPARE(frozenCount(f.game), kPixels);
+        // Strokes made before the view changed go with the next step.
+        f.game.toggleView();
+        f.game.addStroke({320, 240}, {400, 240});
+        f.game.toggleView();
+        f.step(flatImage(kPicture, qRgb(1, 2, 3)));
+        f.game.toggleView();
+        QVERIFY(!f.game.hasPendingStrokes());
+        f.game.stepWithoutFrame();
+        QCOMPARE(frozenCount(f.game), kPixels);
+    }
+
+    // Values far outside what any slider gives (a settings file could carry
+    // them) are held where the rule cannot overflow; the game plays on.
+    void settingsAreHeldWithinTheRulesBounds_data()
+    {
+        QTest::addColumn<qint64>("sensitivity");
+        QTest::addColumn<qint64>("speed");
+        QTest::addColumn<int>("expectedSensitivity");
+        QTest::addColumn<int>("expectedSpeed");
+        QTest::addColumn<int>("levelAfterwards"); // of a pixel left alone
+        constexpr int bound = 1 << 29;
+        const qint64 min = std::numeric_limits<std::int32_t>::min();
+        const qint64 max = std::numeric_limits<std::int32_t>::max();
+        QTest::newRow("INT32_MIN both") << min << min << -bound << -bound << 765;
+        QTest::newRow("INT32_MAX both") << max << max << bound << bound << 0;
+        QTest::newRow("just past the bound") << qint64(-bound - 1) << qint64(bound + 1) << -bound << bound << 0;
+        QTest::newRow("at the bound") << qint64(bound) << qint64(-bound) << bound << -bound << 765;
+        QTest::newRow("ordinary values stay") << qint64(-1530) << qint64(37) << -1530 << 37 << 0;
+    }
+
+    void settingsAreHeldWithinTheRulesBounds()
+    {
+        QFETCH(qint64, sensitivity);
+        QFETCH(qint64, speed);
+        QFETCH(int, expectedSensitivity);
+        QFETCH(int, expectedSpeed);
+        QFETCH(int, levelAfterwards);
+        Fixture f;
+        f.game.setCameraSensitivity(std::int32_t(sensitivity));
+        f.game.setFreezingSpeed(std::int32_t(speed));
+        QCOMPARE(f.game.cameraSensitivity(), expectedSensitivity);
+        QCOMPARE(f.game.freezingSpeed(), expectedSpeed);
+        // Many steps, with frames and without, at these values.
+        f.game.addStroke({10, 10}, {10, 10});
+        for (int i = 0; i < 50; ++i) {
+            f.step(noiseImage(kPicture, quint32(i)));
+            f.game.stepWithoutFrame();
+        }
+        const auto &levels = f.game.meltLevels();
+        QVERIFY(std::all_of(levels.begin(), levels.end(), [](int level) { return level >= 0 && level <= 765; }));
+        if (expectedSensitivity == 1 << 29) // nothing moves enough: only regrowth
+            QCOMPARE(levels[std::size_t(300 * 640 + 300)], levelAfterwards);
     }
 
     void aNullFrameIsSkipped()

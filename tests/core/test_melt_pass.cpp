@@ -110,16 +110,22 @@ struct Frame
     {
     }
 
+    // The wipe mask, exactly width * height bytes, or none.
+    void useMask(bool on) { wipe.assign(on ? levels.size() : 0, 0); }
+    void setWiped(int x, int y) { wipe[std::size_t(y) * std::size_t(width) + std::size_t(x)] = 1; }
+
     MeltImages images()
     {
         return {camera.row(0), previous.row(0), photo.row(0), ice.row(0), window.row(0),
-                camera.stride, previous.stride, photo.stride, ice.stride, window.stride};
+                camera.stride, previous.stride, photo.stride, ice.stride, window.stride,
+                wipe.empty() ? nullptr : wipe.data()};
     }
-    std::int64_t run(MeltPassFunction pass, MeltRule rule);
+    MeltCounts run(MeltPassFunction pass, MeltRule rule);
 
     int width, height;
     Image camera, previous, photo, ice, window;
     std::vector<std::int32_t> levels;
+    std::vector<std::uint8_t> wipe;
 };
 
 // While alive, the padding between rows is off limits under AddressSanitizer
@@ -148,7 +154,7 @@ private:
     Frame &m_frame;
 };
 
-std::int64_t Frame::run(MeltPassFunction pass, MeltRule rule)
+MeltCounts Frame::run(MeltPassFunction pass, MeltRule rule)
 {
     const GapsOffLimits offLimits(*this);
     return pass(images(), levels.data(), width, height, rule);
@@ -167,9 +173,24 @@ constexpr std::uint8_t kUntouched = 0xDB;
 constexpr std::array<std::int32_t, 20> kEdgeLevels{
     -1000, -11, -10, -1, 0, 1, 9, 10, 11, 299, 300, 301, 309, 310, 311, 764, 765, 766, 775, 5000};
 
-enum class LevelSource { Random, Edges };
+// Levels at the ends of the range the pass is made for, and just inside.
+constexpr std::int32_t kBound = kMaxMeltRuleValue;
+constexpr std::array<std::int32_t, 8> kBoundLevels{-kBound, -kBound + 1, -1, 0, 765, 766,
+                                                   kBound - 1, kBound};
+
+enum class LevelSource { Random, Edges, Bounds };
 
 } // namespace
+
+namespace QTest {
+template <>
+inline char *toString(const MeltCounts &counts)
+{
+    return qstrdup(QByteArray("frozen " + QByteArray::number(qint64(counts.frozen)) + ", wiped ice "
+                              + QByteArray::number(qint64(counts.wipedIce)))
+                       .constData());
+}
+} // namespace QTest
 
 Q_DECLARE_METATYPE(Layout)
 Q_DECLARE_METATYPE(LevelSource)
@@ -213,53 +234,79 @@ private Q_SLOTS:
         QTest::addColumn<int>("speed");
         QTest::addColumn<int>("levelBefore");
         QTest::addColumn<int>("levelAfter");
+        QTest::addColumn<bool>("wipedIce");
+        QTest::addColumn<bool>("masked");
 
         struct Case
         {
             const char *name;
             std::uint32_t previous, current;
             int sensitivity, speed, levelBefore, levelAfter;
+            bool wipedIce;    // counted as wiped while ice
+            bool masked = false; // a finger or the mouse went over the pixel
         };
         const Case cases[] = {
             // d = 20 with the default sensitivity 20: not wiped, only regrowth.
-            {"change equal to sensitivity does not wipe", rgb(0, 0, 0), rgb(10, 5, 5), 20, 10, 100, 90},
-            {"one more unit wipes", rgb(0, 0, 0), rgb(10, 5, 6), 20, 10, 100, 111},
-            {"channels count as absolute changes", rgb(200, 0, 100), rgb(0, 200, 100), 20, 10, 0, 400},
-            {"each channel counts: red", rgb(0, 0, 0), rgb(21, 0, 0), 20, 0, 0, 21},
-            {"each channel counts: green", rgb(0, 0, 0), rgb(0, 21, 0), 20, 0, 0, 21},
-            {"each channel counts: blue", rgb(0, 0, 0), rgb(0, 0, 21), 20, 0, 0, 21},
-            {"alpha plays no part", rgb(9, 9, 9, 0), rgb(9, 9, 9, 255), 0, 10, 50, 40},
-            {"alpha plays no part in a large change", rgb(0, 0, 0, 255), rgb(255, 255, 255, 0), 20, 0, 0, 765},
-            {"sensitivity 765: nothing wipes", rgb(0, 0, 0), rgb(255, 255, 255), 765, 10, 0, 0},
-            {"sensitivity 764: full change wipes", rgb(255, 255, 255), rgb(0, 0, 0), 764, 10, 0, 765},
-            {"sensitivity 0: any change wipes", rgb(0, 0, 0), rgb(0, 0, 1), 0, 10, 0, 1},
-            {"negative sensitivity: no change adds nothing", rgb(7, 7, 7), rgb(7, 7, 7), -135, 10, 50, 40},
-            {"negative sensitivity: a change wipes", rgb(7, 7, 7), rgb(8, 7, 7), -135, 10, 50, 41},
-            {"negative sensitivity caps a level above 765 without motion", rgb(7, 7, 7), rgb(7, 7, 7), -1, 10, 800, 765},
-            {"level at the speed stays", rgb(0, 0, 0), rgb(0, 0, 0), 20, 10, 10, 10},
-            {"level one above the speed drops to 1", rgb(0, 0, 0), rgb(0, 0, 0), 20, 10, 11, 1},
-            {"level below the speed stays", rgb(0, 0, 0), rgb(0, 0, 0), 20, 10, 5, 5},
-            {"speed 0: never grows back", rgb(0, 0, 0), rgb(0, 0, 0), 20, 0, 765, 765},
-            {"speed 0: 299 stays frozen", rgb(0, 0, 0), rgb(0, 0, 0), 20, 0, 299, 299},
-            {"speed 0: 300 stays clean", rgb(0, 0, 0), rgb(0, 0, 0), 20, 0, 300, 300},
-            {"negative speed melts further", rgb(0, 0, 0), rgb(0, 0, 0), 20, -5, 100, 105},
-            {"negative speed: level at or below it stays", rgb(0, 0, 0), rgb(0, 0, 0), 20, -5, -10, -10},
-            {"negative level handed in, then wiped", rgb(0, 0, 0), rgb(50, 50, 0), 20, 10, -50, 50},
-            {"regrowth before wiping, capped at 765", rgb(0, 0, 0), rgb(255, 255, 255), 20, 10, 764, 765},
-            {"cap from 765", rgb(0, 0, 0), rgb(0, 0, 30), 20, 10, 765, 765},
-            {"766 handed in regrows to 756", rgb(0, 0, 0), rgb(0, 0, 0), 20, 10, 766, 756},
-            {"766 handed in and wiped is capped", rgb(0, 0, 0), rgb(0, 0, 30), 20, 10, 766, 765},
-            {"far above the cap without motion only regrows", rgb(0, 0, 0), rgb(0, 0, 0), 20, 10, 5000, 4990},
-            {"d 300 at level 0 cleans at once", rgb(0, 0, 0), rgb(100, 100, 100), 20, 10, 0, 300},
-            {"d 299 at level 0 stays frozen", rgb(0, 0, 0), rgb(100, 100, 99), 20, 10, 0, 299},
-            {"301 regrows to 291", rgb(0, 0, 0), rgb(0, 0, 0), 20, 10, 301, 291},
-            {"310 regrows to 300, still clean", rgb(0, 0, 0), rgb(0, 0, 0), 20, 10, 310, 300},
+            {"change equal to sensitivity does not wipe", rgb(0, 0, 0), rgb(10, 5, 5), 20, 10, 100, 90, false},
+            {"one more unit wipes", rgb(0, 0, 0), rgb(10, 5, 6), 20, 10, 100, 111, true},
+            {"channels count as absolute changes", rgb(200, 0, 100), rgb(0, 200, 100), 20, 10, 0, 400, true},
+            {"each channel counts: red", rgb(0, 0, 0), rgb(21, 0, 0), 20, 0, 0, 21, true},
+            {"each channel counts: green", rgb(0, 0, 0), rgb(0, 21, 0), 20, 0, 0, 21, true},
+            {"each channel counts: blue", rgb(0, 0, 0), rgb(0, 0, 21), 20, 0, 0, 21, true},
+            {"alpha plays no part", rgb(9, 9, 9, 0), rgb(9, 9, 9, 255), 0, 10, 50, 40, false},
+            {"alpha plays no part in a large change", rgb(0, 0, 0, 255), rgb(255, 255, 255, 0), 20, 0, 0, 765, true},
+            {"sensitivity 765: nothing wipes", rgb(0, 0, 0), rgb(255, 255, 255), 765, 10, 0, 0, false},
+            {"sensitivity 764: full change wipes", rgb(255, 255, 255), rgb(0, 0, 0), 764, 10, 0, 765, true},
+            {"sensitivity 0: any change wipes", rgb(0, 0, 0), rgb(0, 0, 1), 0, 10, 0, 1, true},
+            {"negative sensitivity: no change adds nothing", rgb(7, 7, 7), rgb(7, 7, 7), -135, 10, 50, 40, true},
+            {"negative sensitivity: a change wipes", rgb(7, 7, 7), rgb(8, 7, 7), -135, 10, 50, 41, true},
+            {"negative sensitivity caps a level above 765 without motion", rgb(7, 7, 7), rgb(7, 7, 7), -1, 10, 800, 765, false},
+            {"level at the speed stays", rgb(0, 0, 0), rgb(0, 0, 0), 20, 10, 10, 10, false},
+            {"level one above the speed drops to 1", rgb(0, 0, 0), rgb(0, 0, 0), 20, 10, 11, 1, false},
+            {"level below the speed stays", rgb(0, 0, 0), rgb(0, 0, 0), 20, 10, 5, 5, false},
+            {"speed 0: never grows back", rgb(0, 0, 0), rgb(0, 0, 0), 20, 0, 765, 765, false},
+            {"speed 0: 299 stays frozen", rgb(0, 0, 0), rgb(0, 0, 0), 20, 0, 299, 299, false},
+            {"speed 0: 300 stays clean", rgb(0, 0, 0), rgb(0, 0, 0), 20, 0, 300, 300, false},
+            {"negative speed melts further", rgb(0, 0, 0), rgb(0, 0, 0), 20, -5, 100, 105, false},
+            {"negative speed: level at or below it stays", rgb(0, 0, 0), rgb(0, 0, 0), 20, -5, -10, -10, false},
+            {"negative level handed in, then wiped", rgb(0, 0, 0), rgb(50, 50, 0), 20, 10, -50, 50, true},
+            {"regrowth before wiping, capped at 765", rgb(0, 0, 0), rgb(255, 255, 255), 20, 10, 764, 765, false},
+            {"cap from 765", rgb(0, 0, 0), rgb(0, 0, 30), 20, 10, 765, 765, false},
+            {"766 handed in regrows to 756", rgb(0, 0, 0), rgb(0, 0, 0), 20, 10, 766, 756, false},
+            {"766 handed in and wiped is capped", rgb(0, 0, 0), rgb(0, 0, 30), 20, 10, 766, 765, false},
+            {"far above the cap without motion only regrows", rgb(0, 0, 0), rgb(0, 0, 0), 20, 10, 5000, 4990, false},
+            {"d 300 at level 0 cleans at once", rgb(0, 0, 0), rgb(100, 100, 100), 20, 10, 0, 300, true},
+            {"d 299 at level 0 stays frozen", rgb(0, 0, 0), rgb(100, 100, 99), 20, 10, 0, 299, true},
+            {"301 regrows to 291", rgb(0, 0, 0), rgb(0, 0, 0), 20, 10, 301, 291, false},
+            {"310 regrows to 300, still clean", rgb(0, 0, 0), rgb(0, 0, 0), 20, 10, 310, 300, false},
+            // Wiped while ice: judged on the level after regrowth.
+            {"309 regrows to 299 and is wiped as ice", rgb(0, 0, 0), rgb(0, 0, 50), 20, 10, 309, 349, true},
+            {"310 regrows to 300 and is wiped as clean", rgb(0, 0, 0), rgb(0, 0, 50), 20, 10, 310, 350, false},
+            // A negative speed melts up to 765 and no further.
+            {"negative speed stops at 765", rgb(0, 0, 0), rgb(0, 0, 0), 20, -10, 760, 765, false},
+            {"negative speed leaves a level above 765 as it is", rgb(0, 0, 0), rgb(0, 0, 0), 20, -10, 5000, 5000, false},
+            // The wipe mask: the largest change, whatever the sensitivity.
+            {"mask on a still pixel wipes to 765", rgb(7, 7, 7), rgb(7, 7, 7), 20, 10, 0, 765, true, true},
+            {"mask wipes at sensitivity 765", rgb(7, 7, 7), rgb(7, 7, 7), 765, 10, 100, 765, true, true},
+            {"mask wipes at the largest sensitivity", rgb(7, 7, 7), rgb(7, 7, 7), kBound, 10, 100, 765, true, true},
+            {"mask and motion: the largest change wins", rgb(0, 0, 0), rgb(0, 0, 30), 20, 10, 0, 765, true, true},
+            {"mask on a clean pixel is no wipe of ice", rgb(7, 7, 7), rgb(7, 7, 7), 20, 10, 500, 765, false, true},
+            {"mask on a very negative level adds 765", rgb(7, 7, 7), rgb(7, 7, 7), 20, 10, -1000, -235, true, true},
+            {"mask with speed 0 keeps 765", rgb(7, 7, 7), rgb(7, 7, 7), 20, 0, 765, 765, false, true},
+            // At the bound: level - speed reaches 2^30 without overflow.
+            {"bound: top level, most negative speed", rgb(0, 0, 0), rgb(0, 0, 0), 20, -kBound, kBound, kBound, false},
+            {"bound: level 0, most negative speed melts to 765", rgb(0, 0, 0), rgb(0, 0, 0), 20, -kBound, 0, 765, false},
+            {"bound: bottom level, top speed stays", rgb(0, 0, 0), rgb(0, 0, 0), 20, kBound, -kBound, -kBound, false},
+            {"bound: top level, top speed stays", rgb(0, 0, 0), rgb(0, 0, 0), 20, kBound, kBound, kBound, false},
+            {"bound: top level just above the top speed", rgb(0, 0, 0), rgb(0, 0, 0), 20, kBound - 1, kBound, 1, false},
+            {"bound: top level wiped caps at 765", rgb(0, 0, 0), rgb(255, 255, 255), -kBound, -kBound, kBound, 765, false},
+            {"bound: bottom level wiped by the mask", rgb(0, 0, 0), rgb(0, 0, 0), kBound, kBound, -kBound, -kBound + 765, true, true},
         };
         for (int r = 0; r < int(runners().size()); ++r)
             for (const Case &c : cases)
                 QTest::addRow("%s: %s", runners()[std::size_t(r)].name.constData(), c.name)
                     << r << c.previous << c.current << c.sensitivity << c.speed << c.levelBefore
-                    << c.levelAfter;
+                    << c.levelAfter << c.wipedIce << c.masked;
     }
 
     void everyPixelFollowsTheRule()
@@ -271,23 +318,29 @@ private Q_SLOTS:
         QFETCH(int, speed);
         QFETCH(int, levelBefore);
         QFETCH(int, levelAfter);
+        QFETCH(bool, wipedIce);
+        QFETCH(bool, masked);
 
         const int width = 37, height = 2;
         Frame f(width, height, {{1, 2, 3, 5, 6}, {}});
+        f.useMask(masked);
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 f.camera.setPixel(x, y, current);
                 f.previous.setPixel(x, y, previous);
                 f.photo.setPixel(x, y, kPhoto);
                 f.ice.setPixel(x, y, kIce);
+                if (masked)
+                    f.setWiped(x, y);
             }
         f.levels.assign(f.levels.size(), levelBefore);
 
-        const std::int64_t frozen =
-            f.run(runners()[std::size_t(runner)].pass, {sensitivity, speed});
+        const MeltCounts counts = f.run(runners()[std::size_t(runner)].pass, {sensitivity, speed});
 
         const bool isFrozen = levelAfter < kCleanMeltLevel;
-        QCOMPARE(frozen, isFrozen ? std::int64_t(width) * height : 0);
+        const std::int64_t all = std::int64_t(width) * height;
+        QCOMPARE(counts.frozen, isFrozen ? all : 0);
+        QCOMPARE(counts.wipedIce, wipedIce ? all : 0);
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 QCOMPARE(f.levels[std::size_t(y * width + x)], levelAfter);
@@ -311,14 +364,14 @@ private Q_SLOTS:
         f.ice.setPixel(0, 0, kIce);
         f.previous.setPixel(0, 0, rgb(0, 0, 0));
         f.camera.setPixel(0, 0, rgb(255, 255, 255)); // the motion: level 765
-        QCOMPARE(f.run(pass, {20, 10}), 0);
+        QCOMPARE(f.run(pass, {20, 10}), (MeltCounts{0, 1}));
         QCOMPARE(f.levels[0], 765);
         f.previous.setPixel(0, 0, rgb(255, 255, 255)); // then nothing moves
         for (int frame = 1; frame <= 46; ++frame) {
-            QCOMPARE(f.run(pass, {20, 10}), 0);
+            QCOMPARE(f.run(pass, {20, 10}), (MeltCounts{0, 0}));
             QCOMPARE(f.window.pixel(0, 0), kPhoto);
         }
-        QCOMPARE(f.run(pass, {20, 10}), 1);
+        QCOMPARE(f.run(pass, {20, 10}), (MeltCounts{1, 0}));
         QCOMPARE(f.levels[0], 295);
         QCOMPARE(f.window.pixel(0, 0), kIce);
     }
@@ -346,8 +399,8 @@ private Q_SLOTS:
         QFETCH(int, runner);
         QFETCH(int, width);
         QFETCH(int, height);
-        const MeltImages nothing{nullptr, nullptr, nullptr, nullptr, nullptr, 64, 64, 64, 64, 64};
-        QCOMPARE(runners()[std::size_t(runner)].pass(nothing, nullptr, width, height, {20, 10}), 0);
+        const MeltImages nothing{nullptr, nullptr, nullptr, nullptr, nullptr, 64, 64, 64, 64, 64, nullptr};
+        QCOMPARE(runners()[std::size_t(runner)].pass(nothing, nullptr, width, height, {20, 10}), MeltCounts{});
     }
 
     void matchesReferenceOnRandomFrames_data()
@@ -359,6 +412,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("sensitivity");
         QTest::addColumn<int>("speed");
         QTest::addColumn<LevelSource>("levelSource");
+        QTest::addColumn<int>("maskPercent");
 
         struct Case
         {
@@ -367,6 +421,7 @@ private Q_SLOTS:
             Layout layout;
             int sensitivity, speed;
             LevelSource levels;
+            int maskPercent = -1; // pixels in the wipe mask; -1: no mask
         };
         using LS = LevelSource;
         const Case cases[] = {
@@ -387,12 +442,21 @@ private Q_SLOTS:
             {"strides not multiples of 4, each its own", 29, 6, {{1, 2, 3, 5, 7}, {}}, 20, 10, LS::Random},
             {"641 wide, rows at odd bytes", 641, 4, {{1, 5, 3, 2, 7}, {}}, 20, 10, LS::Edges},
             {"bottom-up camera and window", 23, 5, {{3, 0, 1, 6, 9}, {true, false, false, false, true}}, 20, 10, LS::Random},
+            {"mask on a tenth, 640x480", 640, 480, kPacked, 20, 10, LS::Random, 10},
+            {"mask on half, odd 31x7 padded", 31, 7, padded(4), 20, 10, LS::Edges, 50},
+            {"mask everywhere, width 3", 3, 5, padded(4), 765, 10, LS::Random, 100},
+            {"empty mask, 641x3", 641, 3, kPacked, 20, 10, LS::Edges, 0},
+            {"mask, bottom-up window, negative speed", 23, 5, {{3, 0, 1, 6, 9}, {false, false, false, false, true}}, 20, -7, LS::Random, 30},
+            {"levels at the bound, most negative speed", 45, 6, padded(4), -kBound, -kBound, LS::Bounds, 20},
+            {"levels at the bound, top speed", 45, 6, padded(4), kBound, kBound, LS::Bounds, 20},
+            {"levels at the bound, speed 1", 37, 4, kPacked, 20, 1, LS::Bounds, 20},
         };
         // The reference is what the others are held to: not a row of its own.
         for (int r = 1; r < int(runners().size()); ++r)
             for (const Case &c : cases)
                 QTest::addRow("%s: %s", runners()[std::size_t(r)].name.constData(), c.name)
-                    << r << c.width << c.height << c.layout << c.sensitivity << c.speed << c.levels;
+                    << r << c.width << c.height << c.layout << c.sensitivity << c.speed << c.levels
+                    << c.maskPercent;
     }
 
     void matchesReferenceOnRandomFrames()
@@ -404,9 +468,13 @@ private Q_SLOTS:
         QFETCH(int, sensitivity);
         QFETCH(int, speed);
         QFETCH(LevelSource, levelSource);
+        QFETCH(int, maskPercent);
 
         QRandomGenerator random(quint32(width * 7919 + height));
         Frame fast(width, height, layout);
+        fast.useMask(maskPercent >= 0);
+        for (auto &byte : fast.wipe)
+            byte = int(random.bounded(100)) < maskPercent ? std::uint8_t(1 + random.bounded(255)) : 0;
         for (Image *image : {&fast.camera, &fast.previous, &fast.photo, &fast.ice})
             for (auto &byte : image->bytes)
                 byte = std::uint8_t(random.generate());
@@ -414,16 +482,25 @@ private Q_SLOTS:
         for (int y = 0; y < height; ++y)
             for (int x = (y & 1); x < width; x += 2)
                 fast.camera.setPixel(x, y, fast.previous.pixel(x, y) ^ (random.generate() & 0x03030303u));
-        for (auto &level : fast.levels)
-            level = levelSource == LevelSource::Edges
-                        ? kEdgeLevels[random.bounded(quint32(kEdgeLevels.size()))]
-                        : random.bounded(-20, 800);
+        for (auto &level : fast.levels) {
+            switch (levelSource) {
+            case LevelSource::Random:
+                level = random.bounded(-20, 800);
+                break;
+            case LevelSource::Edges:
+                level = kEdgeLevels[random.bounded(quint32(kEdgeLevels.size()))];
+                break;
+            case LevelSource::Bounds:
+                level = kBoundLevels[random.bounded(quint32(kBoundLevels.size()))];
+                break;
+            }
+        }
         fast.window.bytes.assign(fast.window.bytes.size(), kUntouched);
         Frame reference = fast;
 
         const MeltRule rule{sensitivity, speed};
         for (int frame = 0; frame < 3; ++frame) {
-            const std::int64_t expected = reference.run(&meltPassReference, rule);
+            const MeltCounts expected = reference.run(&meltPassReference, rule);
             QCOMPARE(fast.run(runners()[std::size_t(runner)].pass, rule), expected);
             QVERIFY(fast.levels == reference.levels);
             // The whole buffer: the reference never writes between rows, so

@@ -181,6 +181,28 @@ shot none_settings
 check "the settings panel opens" different "$SHOTS/none_settings.png[280x20+180+118]" "$ICE[280x20+180+118]" 0.08
 check "the resolution slider is disabled (grey thumb)" near_colour "$SHOTS/none_settings.png" 189 48 158 158 158
 
+echo "no camera at all: the mouse wipes"
+start_game FROSTPANE_VCAM_DEVICES=0
+shot stroke_before
+# A fast stroke across the lower part of the picture: 100 px between the
+# pointer's points.
+xdotool mousemove 100 400 mousedown 1 mousemove 200 400 mousemove 300 400 mousemove 400 400 \
+  mousemove 500 400 mousemove 540 400 mouseup 1
+sleep 0.2 # the step timer wipes the stroke at its next tick
+shot stroke
+STROKE_PATH='[400x12+120+394]' # the brush reaches 12 px either side of y 400
+SETTINGS_CROP='[80x80+408+152]'
+check "the photo shows along the path" similar "$SHOTS/stroke.png$STROKE_PATH" "$PHOTO$STROKE_PATH" 0.05
+check "the ice stays above it" similar "$SHOTS/stroke.png[640x50+0+330]" "$ICE[640x50+0+330]" 0.05
+check "and below it" similar "$SHOTS/stroke.png[400x12+120+418]" "$ICE[400x12+120+418]" 0.05
+check "and beside it" similar "$SHOTS/stroke.png[60x30+20+385]" "$ICE[60x30+20+385]" 0.05
+check "the tools stay hidden" similar "$SHOTS/stroke.png$SETTINGS_CROP" "$SHOTS/stroke_before.png$SETTINGS_CROP" 0.02
+ice_back() { shot stroke_back && similar "$SHOTS/stroke_back.png$STROKE_PATH" "$ICE$STROKE_PATH" 0.05; }
+check "the ice grows back over it" wait_until 10 ice_back
+tap "${EMPTY_SPOT[@]}"
+shot stroke_tap
+check "a tap then shows the tools" different "$SHOTS/stroke_tap.png$SETTINGS_CROP" "$SHOTS/stroke_before.png$SETTINGS_CROP" 0.05
+
 
 echo "full screen under a window manager: F11 and back"
 # A 16:9 screen, so the 4:3 picture must keep its shape: 960 x 720 at x 160,

@@ -157,9 +157,9 @@ private Q_SLOTS:
             QCOMPARE(labelIn(f, "resolutionBox"), resolution);
             QCOMPARE(f.find<QPushButton>("okButton")->text(), ok);
             const QStringList about = f.find<QPlainTextEdit>("aboutText")->toPlainText().split(QLatin1Char('\n'));
-            QCOMPARE(about.size(), 9);
+            QCOMPARE(about.size(), 10);
             QCOMPARE(about[6], madeBy);
-            for (int line : {0, 2, 3, 4, 7, 8})
+            for (int line : {0, 2, 3, 4, 7, 8, 9})
                 QVERIFY2(!about[line].isEmpty(), qPrintable(QString::number(line)));
         }
         WindowFixture withoutCamera;
