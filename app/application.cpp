@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "camera/qt_video_camera.h"
+#include "sound/sound_output.h"
 #include "translations/translations.h"
 
 #include <QApplication>
@@ -30,6 +31,10 @@ void showException(const QString &message)
 void runWindow()
 {
     MainWindow window(std::make_unique<QtVideoCamera>());
+    // After the camera: Qt's media devices then belong to this thread. The
+    // sound opens its device on a thread of its own, so the window never
+    // waits for a sound server.
+    window.setSounds(std::make_unique<SoundOutput>());
     if (const QScreen *display = window.screen()) {
         QRect frame = window.frameGeometry();
         frame.moveCenter(display->availableGeometry().center());

@@ -110,6 +110,11 @@ MainWindow::~MainWindow()
         disconnect(child, nullptr, this, nullptr);
 }
 
+void MainWindow::setSounds(std::unique_ptr<GameSounds> sounds)
+{
+    m_sounds = std::move(sounds);
+}
+
 // ---- Construction -----------------------------------------------------------
 
 BitmapRectangle *MainWindow::createRectangle(const QString &name, float x, float y, float w, float h)
@@ -300,6 +305,7 @@ void MainWindow::stepFrame()
         return;
     m_sinceFrame.restart();
     const QRect changed = m_game.step(m_takenFrame, m_frontCamera);
+    tellSoundsAboutStep();
     if (!changed.isEmpty())
         m_pictureView->update(changed); // the black bars stay as they are
     if (!measuring)
@@ -326,6 +332,7 @@ void MainWindow::measureShownFrame()
 
 void MainWindow::showNextPicture()
 {
+    tickSound();
     m_toolFade.stayAwake();
     m_game.nextPicture();
     m_pictureView->update();
@@ -333,6 +340,7 @@ void MainWindow::showNextPicture()
 
 void MainWindow::showPreviousPicture()
 {
+    tickSound();
     m_toolFade.stayAwake();
     m_game.previousPicture();
     m_pictureView->update();
@@ -342,8 +350,12 @@ void MainWindow::toggleView()
 {
     if (!m_tapGate.isTap())
         return;
+    tickSound();
     m_toolFade.stayAwake();
     m_game.toggleView();
+    // The camera view pauses the game: nothing is wiped there.
+    if (m_sounds && !m_game.isIceView())
+        m_sounds->setWipeAmount(0.0);
     setIconFace(ToolIcon::Eye, m_game.isIceView() ? QStringLiteral("view_snowflake")
                                                   : QStringLiteral("view_man"));
 }
@@ -386,11 +398,28 @@ void MainWindow::stepWithoutCamera()
         return;
     }
     const QRect changed = m_game.stepWithoutFrame();
+    tellSoundsAboutStep();
     if (!changed.isEmpty())
         m_pictureView->update(changed);
     // At rest nothing ticks.
     if (m_game.isSettled())
         m_stepTimer->stop();
+}
+
+// ---- Sound ---------------------------------------------------------------------
+
+void MainWindow::tellSoundsAboutStep()
+{
+    if (!m_sounds)
+        return;
+    m_sounds->setWipeAmount(m_game.iceWipedFraction());
+    m_sounds->setBannerShown(m_game.bannerShown());
+}
+
+void MainWindow::tickSound()
+{
+    if (m_sounds)
+        m_sounds->tap();
 }
 
 // ---- Tool icons ----------------------------------------------------------------
@@ -488,6 +517,7 @@ void MainWindow::toggleCamera()
     m_fadeTimer->start();
     if (m_captureSettings.isEmpty() || !m_cameraToggleGuard.accept())
         return;
+    tickSound();
     const bool starting = !m_camera->isActive();
     m_camera->setActive(starting);
     // The chosen camera would not start: the other one, if there is one,
@@ -524,6 +554,7 @@ void MainWindow::switchCamera()
         qCInfo(lcWindow) << "no other camera to switch to";
         return;
     }
+    tickSound();
     // A resolution chosen for the other camera is not carried over.
     m_useDefaultResolution = true;
 
@@ -538,6 +569,9 @@ void MainWindow::switchCamera()
 
 void MainWindow::showCameraState()
 {
+    // A stopped camera steps the game no more: the crackle must not hang on.
+    if (m_sounds && !m_camera->isActive())
+        m_sounds->setWipeAmount(0.0);
     // The icon shows what the device really did.
     setIconFace(ToolIcon::Camera, m_camera->isActive() ? QStringLiteral("camera_on")
                                                        : QStringLiteral("camera_off"));
@@ -614,6 +648,7 @@ void MainWindow::openSettings()
 {
     if (!m_tapGate.isTap())
         return;
+    tickSound();
     m_sensitivity.slider->setValue(sensitivitySliderValue(m_game.cameraSensitivity()));
     m_freezing.slider->setValue(m_game.freezingSpeed());
 
@@ -672,6 +707,7 @@ void MainWindow::openAbout()
 {
     if (!m_tapGate.isTap())
         return;
+    tickSound();
     m_fadeTimer->stop();
     m_toolFade.stayAwake();
     for (BitmapRectangle *toolIcon : toolIcons())

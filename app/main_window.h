@@ -10,6 +10,7 @@
 #include "core/tap_gate.h"
 #include "core/tool_fade.h"
 #include "core/window_layout.h"
+#include "sound/game_sounds.h"
 #include "widgets/floating.h"
 
 #include <QImage>
@@ -44,6 +45,9 @@ public:
     explicit MainWindow(std::unique_ptr<VideoCamera> camera, const Clock &clock = Clock::system(),
                         QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // The sound the game makes from now on; without one it plays silently.
+    void setSounds(std::unique_ptr<GameSounds> sounds);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -86,6 +90,8 @@ private:
     void pictureTapped();
     void wipeAlong(QPointF from, QPointF to);
     void stepWithoutCamera();
+    void tellSoundsAboutStep();
+    void tickSound();
     bool cameraDelivers() const;
 
     // Tool icons
@@ -171,6 +177,8 @@ private:
     bool m_maximizedBeforeFullScreen = false;
 
     bool m_constructed = false;
+    std::unique_ptr<GameSounds> m_sounds;
+
     // Last, so that it goes first: its work is cancelled before anything
     // it reports to is gone.
     std::unique_ptr<UserPhotoLoader> m_userPhotos;

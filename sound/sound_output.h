@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sound/game_sounds.h"
+
 #include <QObject>
 
 #include <memory>
@@ -17,7 +19,7 @@ class SoundEvents;
 // once in the log category frostpane.sound; a server that goes away while
 // playing is reported once too, and the sound stays off. Destruction stops the
 // sink and ends the thread, waiting at most about a second.
-class SoundOutput final : public QObject
+class SoundOutput final : public QObject, public GameSounds
 {
     Q_OBJECT
 
@@ -28,14 +30,14 @@ public:
 public Q_SLOTS:
     // Fraction of the picture's pixels wiped while still ice in the last
     // camera frame, 0..1; call it every frame (0 when nothing was wiped).
-    void setWipeAmount(double amount);
+    void setWipeAmount(double amount) override;
     // Whether the congratulations banner shows; call it every frame. The
     // chime plays once on each appearance.
-    void setBannerShown(bool shown);
+    void setBannerShown(bool shown) override;
     // A tool icon's tap acted: a short soft tick.
-    void tap();
+    void tap() override;
     // Off: silence at almost no cost; sounds asked for meanwhile are dropped.
-    void setEnabled(bool enabled);
+    void setEnabled(bool enabled) override;
 
 private:
     // Shared with the audio thread, which may outlive this object (see the

@@ -18,6 +18,8 @@ FROSTPANE_PACKAGES=(
   # Headless window tests and screenshots; a window manager and xprop for the
   # full-screen test (a bare X server grants no full screen).
   xvfb xauth xdotool imagemagick openbox x11-utils
+  # The sound test: a private sound server, its recorder, and sox to measure.
+  pulseaudio pulseaudio-utils sox
   # Checks of the installed tree: the menu entry, the metainfo, the manual page.
   desktop-file-utils appstream groff-base
   # The Debian package: cpack's dependency list comes from dpkg-shlibdeps,

@@ -26,11 +26,14 @@ PREVIOUS_ICON=(256 288)
 EMPTY_SPOT=(600 440)
 BAR_SPOT=(26 441)
 
+# Ends the game, the window manager and the X server, and waits for them
+# (only them: a script may keep other helpers running across games).
 cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
+  local pid
+  for pid in $game_pid $wm_pid $xvfb_pid; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
   game_pid=
   wm_pid=
   xvfb_pid=

@@ -1,0 +1,118 @@
+#include "sound/game_sounds.h"
+#include "support/window_fixture.h"
+
+#include <QtTest>
+
+namespace {
+
+// Keeps what the window told the sound.
+struct SoundLog final : GameSounds
+{
+    QList<double> amounts;
+    QList<bool> banners;
+    int taps = 0;
+    QList<bool> switches;
+
+    void setWipeAmount(double amount) override { amounts.append(amount); }
+    void setBannerShown(bool shown) override { banners.append(shown); }
+    void tap() override { ++taps; }
+    void setEnabled(bool enabled) override { switches.append(enabled); }
+};
+
+struct SoundFixture
+{
+    SoundFixture()
+        : f(typicalWebcamSettings(), typicalWebcamSettings())
+    {
+        auto sounds = std::make_unique<SoundLog>();
+        log = sounds.get();
+        f.window->setSounds(std::move(sounds));
+    }
+    WindowFixture f;
+    SoundLog *log = nullptr;
+};
+
+} // namespace
+
+// What the window tells the game's sound: the ice wiped by every step, the
+// banner, and the taps that act.
+class TestWindowSounds : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void stepsReportTheIceWipedAndTheBanner()
+    {
+        SoundFixture s;
+        s.f.tap("cameraIcon");
+        s.log->amounts.clear();
+
+        s.f.deliver(flatImage({640, 480}, qRgb(0, 0, 0))); // the motion reference
+        s.f.deliver(flatImage({640, 480}, qRgb(0, 0, 0))); // nothing moves
+        QCOMPARE(s.log->amounts, (QList<double>{0.0, 0.0}));
+        QCOMPARE(s.log->banners, (QList<bool>{false, false}));
+
+        // Everything changes: all the ice is wiped at once, and the banner comes.
+        s.f.deliver(flatImage({640, 480}, qRgb(255, 255, 255)));
+        QCOMPARE(s.log->amounts.last(), 1.0);
+        QCOMPARE(s.log->banners.last(), true);
+
+        // Clean already: moving on wipes no more ice.
+        s.f.deliver(flatImage({640, 480}, qRgb(0, 0, 0)));
+        QCOMPARE(s.log->amounts.last(), 0.0);
+        QCOMPARE(s.log->banners.last(), true);
+    }
+
+    // A camera that stops steps nothing more: the crackle is told to end.
+    void aStoppedCameraSilencesTheCrackle()
+    {
+        SoundFixture s;
+        s.f.tap("cameraIcon");
+        s.f.deliver(flatImage({640, 480}, qRgb(0, 0, 0)));
+        s.f.deliver(noiseImage({640, 480}, 7));
+        QVERIFY(s.log->amounts.last() > 0.0);
+        s.f.tap("cameraIcon");
+        QVERIFY(!s.f.camera->isActive());
+        QCOMPARE(s.log->amounts.last(), 0.0);
+    }
+
+    void aTapThatActsTicks_data()
+    {
+        QTest::addColumn<QByteArray>("icon");
+        QTest::addColumn<qint64>("heldMs");
+        QTest::addColumn<int>("ticks");
+        QTest::newRow("next picture") << QByteArray("nextPictureIcon") << qint64(100) << 1;
+        QTest::newRow("previous picture") << QByteArray("previousPictureIcon") << qint64(100) << 1;
+        QTest::newRow("eye") << QByteArray("eyeIcon") << qint64(100) << 1;
+        QTest::newRow("settings") << QByteArray("settingsIcon") << qint64(100) << 1;
+        QTest::newRow("about") << QByteArray("aboutIcon") << qint64(100) << 1;
+        QTest::newRow("camera switch") << QByteArray("switchCameraIcon") << qint64(100) << 1;
+        QTest::newRow("camera") << QByteArray("cameraIcon") << qint64(100) << 1;
+        QTest::newRow("held too long: nothing acts") << QByteArray("eyeIcon") << qint64(501) << 0;
+    }
+
+    void aTapThatActsTicks()
+    {
+        QFETCH(QByteArray, icon);
+        QFETCH(qint64, heldMs);
+        QFETCH(int, ticks);
+        SoundFixture s;
+        s.f.tap("pictureView"); // the tools come up; no tick for the picture
+        QCOMPARE(s.log->taps, 0);
+        s.f.tap(icon.constData(), heldMs);
+        QCOMPARE(s.log->taps, ticks);
+    }
+
+    void aCameraIconWithNoCameraDoesNotTick()
+    {
+        WindowFixture f;
+        auto sounds = std::make_unique<SoundLog>();
+        SoundLog *log = sounds.get();
+        f.window->setSounds(std::move(sounds));
+        f.tap("cameraIcon");
+        QCOMPARE(log->taps, 0);
+    }
+};
+
+QTEST_MAIN(TestWindowSounds)
+#include "test_window_sounds.moc"
