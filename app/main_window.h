@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/settings_panel.h"
 #include "assets/image_catalogue.h"
 #include "camera/video_camera.h"
-#include "core/capture_resolutions.h"
 #include "core/clock.h"
 #include "core/exit_sequence.h"
 #include "core/frame_statistics.h"
@@ -10,11 +10,8 @@
 #include "core/tap_gate.h"
 #include "core/tool_fade.h"
 #include "core/window_layout.h"
-#include "widgets/floating.h"
 
 #include <QImage>
-#include <QLabel>
-#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -22,11 +19,9 @@
 #include <optional>
 
 class BitmapRectangle;
-class FloatSlider;
 class UserPhotoLoader;
 class PictureView;
 class QPlainTextEdit;
-class QPushButton;
 class QTimer;
 
 // The game's one window: the picture, seven tool icons, the settings and
@@ -52,15 +47,6 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    using FloatLabel = Floating<QLabel>;
-
-    // A settings slider with the box above it that holds its label.
-    struct SliderGroup
-    {
-        FloatSlider *slider = nullptr;
-        BitmapRectangle *box = nullptr;
-        FloatLabel *label = nullptr;
-    };
     struct ToolButton
     {
         BitmapRectangle *icon = nullptr;
@@ -71,8 +57,6 @@ private:
     void createControls();
     BitmapRectangle *createRectangle(const QString &name, float x, float y, float w, float h);
     BitmapRectangle *createToolIcon(ToolIcon tool, const QString &name, const QString &face);
-    FloatSlider *createSlider(const QString &name, float x, float y, float w, float h);
-    FloatLabel *createLabel(QWidget *parent, float x, float y, float w, float h, const QString &text);
     void connectControls();
     void showStartState();
     void loadUserPhotos();
@@ -101,15 +85,10 @@ private:
     CameraKind otherCamera() const;
     void useCamera(CameraKind kind);
     void showCameraState();
-    void readCaptureSettings();
-    void requestDefaultOrCustomResolution();
-    void syncResolutionSlider();
-    void showResolutionAtSlider();
 
     // Panels
-    QList<QWidget *> settingsControls() const;
     void openSettings();
-    void confirmSettings();
+    void takeSettings(const SettingsPanel::Values &values);
     void openAbout();
     void closePanels();
 
@@ -127,11 +106,7 @@ private:
 
     PictureView *m_pictureView = nullptr;
     std::array<ToolButton, 7> m_tools{};
-    SliderGroup m_resolution;
-    SliderGroup m_sensitivity;
-    SliderGroup m_freezing;
-    BitmapRectangle *m_okBox = nullptr;
-    QPushButton *m_okButton = nullptr;
+    SettingsPanel *m_settingsPanel = nullptr;
     QPlainTextEdit *m_aboutText = nullptr;
     QTimer *m_fadeTimer = nullptr;
     QTimer *m_exitTimer = nullptr;
@@ -143,17 +118,7 @@ private:
     std::optional<ToolIcon> m_pressedTool;
     Panel m_openPanel = Panel::None;
 
-    // The camera and its capture settings
     bool m_frontCamera = true;
-    QList<VideoCaptureSetting> m_captureSettings; // as the device reports them
-    CaptureResolutions m_resolutions;             // one entry per size
-    QStringList m_resolutionLabels;
-    bool m_useDefaultResolution = true;
-    VideoCaptureSetting m_customCaptureSetting;
-    bool m_resolutionSliderMoved = false;
-    // What settings cancel goes back to.
-    VideoCaptureSetting m_savedCaptureSetting;
-    bool m_savedCameraActive = false;
 
     // Only while the frostpane.stats logging category is on.
     std::optional<FrameStatistics> m_statistics;

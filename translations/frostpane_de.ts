@@ -49,6 +49,13 @@
         <translation>den Frostpane-Entwicklern. Fotos von Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) und anderen: siehe CREDITS.</translation>
     </message>
     <message>
+        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
+        <translation>Eigene Fotos: Legen Sie sie in den Ordner Frostpane in Ihrem Bilder-Ordner.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsPanel</name>
+    <message>
         <source>Camera Resolutions Label</source>
         <extracomment>Above the resolution slider when the camera offers no 640 x 480 picture.</extracomment>
         <translation>Kameraauflösung</translation>
@@ -70,10 +77,6 @@
     <message>
         <source>Camera not available</source>
         <translation>Keine Kamera verfügbar</translation>
-    </message>
-    <message>
-        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
-        <translation>Eigene Fotos: Legen Sie sie in den Ordner Frostpane in Ihrem Bilder-Ordner.</translation>
     </message>
 </context>
 </TS>

@@ -49,6 +49,13 @@
         <translation>los desarrolladores de Frostpane. Fotos de Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) y otros: véase CREDITS.</translation>
     </message>
     <message>
+        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
+        <translation>Sus propias fotos: colóquelas en la carpeta Frostpane de su carpeta Imágenes.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsPanel</name>
+    <message>
         <source>Camera Resolutions Label</source>
         <extracomment>Above the resolution slider when the camera offers no 640 x 480 picture.</extracomment>
         <translation>Resolución de la cámara</translation>
@@ -70,10 +77,6 @@
     <message>
         <source>Camera not available</source>
         <translation>No hay ninguna cámara disponible</translation>
-    </message>
-    <message>
-        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
-        <translation>Sus propias fotos: colóquelas en la carpeta Frostpane de su carpeta Imágenes.</translation>
     </message>
 </context>
 </TS>

@@ -49,6 +49,13 @@
         <translation>les développeurs de Frostpane. Photos d’Aitzol Berasategi (CC BY 4.0), de Lukas Baubkus (CC BY-SA 3.0) et d’autres&#xa0;: voir CREDITS.</translation>
     </message>
     <message>
+        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
+        <translation>Vos propres photos : placez-les dans le dossier Frostpane de votre dossier Images.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsPanel</name>
+    <message>
         <source>Camera Resolutions Label</source>
         <extracomment>Above the resolution slider when the camera offers no 640 x 480 picture.</extracomment>
         <translation>Résolution de la caméra</translation>
@@ -70,10 +77,6 @@
     <message>
         <source>Camera not available</source>
         <translation>Aucune caméra disponible</translation>
-    </message>
-    <message>
-        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
-        <translation>Vos propres photos : placez-les dans le dossier Frostpane de votre dossier Images.</translation>
     </message>
 </context>
 </TS>

@@ -186,7 +186,7 @@ private Q_SLOTS:
         WindowFixture f(typicalWebcamSettings());
         const QStringList resolutionTexts = {
             labelIn(f, "resolutionBox"), resolutionLabel({1920, 1080, 30}), resolutionLabel({1280, 1024, 30}),
-            MainWindow::tr("Camera not available"), MainWindow::tr("Camera Resolutions Label")};
+            SettingsPanel::tr("Camera not available"), SettingsPanel::tr("Camera Resolutions Label")};
         const std::pair<const char *, QStringList> boxes[] = {
             {"resolutionBox", resolutionTexts},
             {"sensitivityBox", {labelIn(f, "sensitivityBox")}},
