@@ -60,20 +60,26 @@ std::size_t slot(ToolIcon tool)
 
 } // namespace
 
-MainWindow::MainWindow(std::unique_ptr<VideoCamera> camera, const Clock &clock, QWidget *parent)
+MainWindow::MainWindow(std::unique_ptr<VideoCamera> camera, const Clock &clock, const StoredSettings &settings,
+                       QWidget *parent)
     : QWidget(parent)
     , m_game(ImageCatalogue::kPictureCount, pictureLoader(m_catalogue, m_userPictures),
              m_catalogue.image(QStringLiteral("congratulations")), kStartSize)
     , m_camera(camera.release())
     , m_tapGate(clock)
     , m_cameraToggleGuard(clock)
+    , m_stored(settings)
+    , m_soundEnabled(settings.sound)
 {
     m_camera->setParent(this);
+    m_game.setCameraSensitivity(settings.cameraSensitivity);
+    m_game.setFreezingSpeed(settings.freezingSpeed);
     createControls();
     connectControls();
 
-    m_camera->setKind(CameraKind::Front);
-    m_settingsPanel->readCaptureSettings();
+    // The camera stays off; the remembered side counts if that camera is there.
+    useCamera(settings.backCamera && m_camera->hasCamera(CameraKind::Back) ? CameraKind::Back
+                                                                            : CameraKind::Front);
     showStartState();
     m_constructed = true;
     loadUserPhotos();
@@ -396,9 +402,27 @@ void MainWindow::useCamera(CameraKind kind)
 {
     m_frontCamera = kind == CameraKind::Front;
     m_camera->setKind(kind);
+    // Each camera comes with the resolution remembered for it.
+    m_settingsPanel->setChosenResolution(rememberedResolution());
     m_settingsPanel->readCaptureSettings();
     setIconFace(ToolIcon::SwitchCamera, m_frontCamera ? QStringLiteral("camera_front")
                                                       : QStringLiteral("camera_back"));
+    if (m_constructed && m_stored.backCamera == m_frontCamera) {
+        m_stored.backCamera = !m_frontCamera;
+        Q_EMIT settingsChanged();
+    }
+}
+
+std::optional<VideoCaptureSetting> MainWindow::rememberedResolution() const
+{
+    const std::optional<VideoCaptureSetting> remembered = m_stored.resolutionFor(m_camera->deviceId());
+    // A camera that no longer offers it gets the default.
+    if (remembered && !m_camera->availableCaptureSettings().contains(*remembered)) {
+        qCInfo(lcWindow).noquote() << "the camera does not offer" << captureSettingText(*remembered)
+                                   << "; the default resolution is used";
+        return std::nullopt;
+    }
+    return remembered;
 }
 
 void MainWindow::switchCamera()
@@ -411,9 +435,6 @@ void MainWindow::switchCamera()
         qCInfo(lcWindow) << "no other camera to switch to";
         return;
     }
-    // A resolution chosen for the other camera is not carried over.
-    m_settingsPanel->setChosenResolution(std::nullopt);
-
     // The camera is always stopped while its device changes.
     const bool wasActive = m_camera->isActive();
     m_camera->setActive(false);
@@ -436,7 +457,7 @@ void MainWindow::openSettings()
 {
     if (!m_tapGate.isTap())
         return;
-    m_settingsPanel->open({m_game.cameraSensitivity(), m_game.freezingSpeed()});
+    m_settingsPanel->open({m_game.cameraSensitivity(), m_game.freezingSpeed(), m_soundEnabled});
     m_fadeTimer->stop();
     m_toolFade.stayAwake();
     for (BitmapRectangle *toolIcon : toolIcons())
@@ -453,6 +474,29 @@ void MainWindow::takeSettings(const SettingsPanel::Values &values)
     m_fadeTimer->stop();
     m_openPanel = Panel::None;
     showCameraState();
+
+    // A resolution the user chose is remembered for this camera only.
+    const QString cameraId = m_camera->deviceId();
+    const std::optional<VideoCaptureSetting> chosen = m_settingsPanel->chosenResolution();
+    if (!cameraId.isEmpty() && m_settingsPanel->hasCaptureSettings() && chosen != m_stored.resolutionFor(cameraId))
+        m_stored.resolutions.insert(cameraId, chosen);
+    const bool soundChanged = values.sound != m_soundEnabled;
+    m_soundEnabled = values.sound;
+    if (soundChanged)
+        Q_EMIT soundEnabledChanged(m_soundEnabled);
+    Q_EMIT settingsChanged();
+}
+
+StoredSettings MainWindow::storedSettings() const
+{
+    StoredSettings settings = m_stored;
+    settings.cameraSensitivity = m_game.cameraSensitivity();
+    settings.freezingSpeed = m_game.freezingSpeed();
+    settings.sound = m_soundEnabled;
+    settings.backCamera = !m_frontCamera;
+    settings.fullScreen = isFullScreen();
+    settings.geometry = saveGeometry();
+    return settings;
 }
 
 void MainWindow::openAbout()
@@ -525,6 +569,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (!m_camera->isActive()) {
         m_exitTimer->stop();
+        Q_EMIT settingsChanged();
         event->accept();
         return;
     }

@@ -7,6 +7,7 @@
 #include "core/exit_sequence.h"
 #include "core/frame_statistics.h"
 #include "core/game.h"
+#include "core/stored_settings.h"
 #include "core/tap_gate.h"
 #include "core/tool_fade.h"
 #include "core/window_layout.h"
@@ -35,10 +36,25 @@ class MainWindow final : public QWidget
 
 public:
     // The window takes ownership of the camera. Press timing reads `clock`,
-    // which must outlive the window.
+    // which must outlive the window. The game starts with `settings`' game
+    // values, camera side and resolutions; the window's own place and
+    // full-screen state are left to whoever shows it.
     explicit MainWindow(std::unique_ptr<VideoCamera> camera, const Clock &clock = Clock::system(),
-                        QWidget *parent = nullptr);
+                        const StoredSettings &settings = StoredSettings(), QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // What the game would remember now: the settings panel's values, the
+    // camera side and resolutions, the window's place and full-screen state.
+    StoredSettings storedSettings() const;
+    // Whether the game's sounds are on: "Sound" in the settings panel.
+    bool isSoundEnabled() const { return m_soundEnabled; }
+
+Q_SIGNALS:
+    // The settings panel's OK turned the sounds on or off.
+    void soundEnabledChanged(bool enabled);
+    // Something worth remembering changed (the settings panel's OK, the
+    // camera side); also sent when the window closes.
+    void settingsChanged();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -85,6 +101,7 @@ private:
     CameraKind otherCamera() const;
     void useCamera(CameraKind kind);
     void showCameraState();
+    std::optional<VideoCaptureSetting> rememberedResolution() const;
 
     // Panels
     void openSettings();
@@ -119,6 +136,10 @@ private:
     Panel m_openPanel = Panel::None;
 
     bool m_frontCamera = true;
+    // What was last remembered; the live values are read from the game, the
+    // camera and the window when asked.
+    StoredSettings m_stored;
+    bool m_soundEnabled = true;
 
     // Only while the frostpane.stats logging category is on.
     std::optional<FrameStatistics> m_statistics;

@@ -5,8 +5,11 @@
 #include "widgets/bitmap_rectangle.h"
 #include "widgets/float_slider.h"
 
+#include <QCheckBox>
 #include <QPushButton>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 SettingsPanel::SettingsPanel(VideoCamera &camera, QWidget *host)
     : QObject(host)
@@ -35,11 +38,19 @@ SettingsPanel::SettingsPanel(VideoCamera &camera, QWidget *host)
                                       //: The slider sets how much movement wipes the ice.
                                       tr("Camera Sensitivity"));
 
+    QFont font = m_host->font();
+    font.setPixelSize(12);
+    m_soundBox = createBox(QStringLiteral("soundBox"), 8, 192, 280, 24);
+    //: A switch in the settings: the game's sounds on or off.
+    m_soundSwitch = new QCheckBox(tr("Sound"), m_soundBox);
+    m_soundSwitch->setObjectName(QStringLiteral("soundSwitch"));
+    m_soundSwitch->setFont(font);
+    // Only the box and its text take a tap: no wider than they are.
+    m_soundSwitch->setGeometry(8, 2, std::min(264, m_soundSwitch->sizeHint().width()), 20);
+
     m_okBox = createBox(QStringLiteral("okBox"), 264, 376, 97, 50);
     m_okButton = new QPushButton(tr("OK"), m_okBox);
     m_okButton->setObjectName(QStringLiteral("okButton"));
-    QFont font = m_okButton->font();
-    font.setPixelSize(12);
     m_okButton->setFont(font);
     m_okButton->setGeometry((97 - 81) / 2, (50 - 41) / 2, 81, 35);
 
@@ -93,7 +104,8 @@ QList<QWidget *> SettingsPanel::controls() const
     return {m_resolution.box,  m_resolution.label,  m_resolution.slider,
             m_sensitivity.box, m_sensitivity.label, m_sensitivity.slider,
             m_freezing.box,    m_freezing.label,    m_freezing.slider,
-            m_okBox,           m_okButton};
+            m_soundBox,        m_soundSwitch,       m_okBox,
+            m_okButton};
 }
 
 // ---- Opening and closing ---------------------------------------------------------
@@ -102,6 +114,7 @@ void SettingsPanel::open(const Values &current)
 {
     m_sensitivity.slider->setValue(sensitivitySliderValue(current.cameraSensitivity));
     m_freezing.slider->setValue(current.freezingSpeed);
+    m_soundSwitch->setChecked(current.sound);
 
     if (!m_captureSettings.isEmpty()) {
         m_resolution.slider->setEnabled(true);
@@ -127,7 +140,7 @@ void SettingsPanel::hide()
 void SettingsPanel::confirm()
 {
     const Values taken{sensitivityFromSlider(m_sensitivity.slider->value()),
-                       freezingSpeedFromSlider(m_freezing.slider->value())};
+                       freezingSpeedFromSlider(m_freezing.slider->value()), m_soundSwitch->isChecked()};
     hide();
 
     // Once the user has moved the resolution slider, every OK applies it,
@@ -253,4 +266,8 @@ void SettingsPanel::place(double windowWidth, double windowHeight)
     const Point ok = placeOkBox(windowWidth, m_okBox->widthF(), m_freezing.slider->yF(),
                                 m_freezing.slider->heightF());
     m_okBox->setPositionF(ok.x, ok.y);
+
+    const Point sound = placeSwitchBox(windowWidth, windowHeight, kSoundSwitchCenterY, m_soundBox->widthF(),
+                                       m_soundBox->heightF());
+    m_soundBox->setPositionF(sound.x, sound.y);
 }

@@ -12,11 +12,12 @@
 
 class BitmapRectangle;
 class FloatSlider;
+class QCheckBox;
 class QPushButton;
 class QWidget;
 
 // The settings panel: the camera sensitivity and freezing speed sliders, the
-// capture-resolution chooser and OK. Its controls are children of the host
+// "Sound" switch, the capture-resolution chooser and OK. Its controls are children of the host
 // window, stacked and placed in the window's own coordinates. The panel owns
 // the camera's capture settings as the chooser sees them (the device's list,
 // the default or the user's own choice) and what cancel returns to; the game
@@ -32,6 +33,7 @@ public:
     {
         int cameraSensitivity = 0;
         int freezingSpeed = 0;
+        bool sound = true;
     };
 
     // `camera` and `host` must outlive the panel.
@@ -91,6 +93,8 @@ private:
     SliderGroup m_resolution;
     SliderGroup m_sensitivity;
     SliderGroup m_freezing;
+    BitmapRectangle *m_soundBox = nullptr;
+    QCheckBox *m_soundSwitch = nullptr;
     BitmapRectangle *m_okBox = nullptr;
     QPushButton *m_okButton = nullptr;
     bool m_open = false;

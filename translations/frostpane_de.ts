@@ -11,6 +11,22 @@
         <source>Frostpane has stopped because of an error.</source>
         <translation>Frostpane wurde wegen eines Fehlers beendet.</translation>
     </message>
+    <message>
+        <source>A game for small children: wave at the webcam to wipe the ice off a photograph.</source>
+        <translation>Ein Spiel für kleine Kinder: Winke in die Webcam, um das Eis von einem Foto zu wischen.</translation>
+    </message>
+    <message>
+        <source>Start in full screen.</source>
+        <translation>Im Vollbild starten.</translation>
+    </message>
+    <message>
+        <source>Forget the settings saved for this user before starting.</source>
+        <translation>Vor dem Start die für diesen Benutzer gespeicherten Einstellungen vergessen.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>Unerwartetes Argument: %1</translation>
+    </message>
 </context>
 <context>
     <name>CaptureResolutions</name>
@@ -77,6 +93,11 @@
     <message>
         <source>Camera not available</source>
         <translation>Keine Kamera verfügbar</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <extracomment>A switch in the settings: the game&apos;s sounds on or off.</extracomment>
+        <translation>Ton</translation>
     </message>
 </context>
 </TS>

@@ -11,6 +11,22 @@
         <source>Frostpane has stopped because of an error.</source>
         <translation>Frostpane se ha cerrado por un error.</translation>
     </message>
+    <message>
+        <source>A game for small children: wave at the webcam to wipe the ice off a photograph.</source>
+        <translation>Un juego para niños pequeños: saluda a la webcam para limpiar el hielo de una foto.</translation>
+    </message>
+    <message>
+        <source>Start in full screen.</source>
+        <translation>Empezar a pantalla completa.</translation>
+    </message>
+    <message>
+        <source>Forget the settings saved for this user before starting.</source>
+        <translation>Olvidar los ajustes guardados para este usuario antes de empezar.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>Argumento inesperado: %1</translation>
+    </message>
 </context>
 <context>
     <name>CaptureResolutions</name>
@@ -77,6 +93,11 @@
     <message>
         <source>Camera not available</source>
         <translation>No hay ninguna cámara disponible</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <extracomment>A switch in the settings: the game&apos;s sounds on or off.</extracomment>
+        <translation>Sonido</translation>
     </message>
 </context>
 </TS>

@@ -11,6 +11,22 @@
         <source>Frostpane has stopped because of an error.</source>
         <translation>Frostpane s’est arrêté à cause d’une erreur.</translation>
     </message>
+    <message>
+        <source>A game for small children: wave at the webcam to wipe the ice off a photograph.</source>
+        <translation>Un jeu pour les petits enfants : fais signe à la webcam pour essuyer la glace d’une photo.</translation>
+    </message>
+    <message>
+        <source>Start in full screen.</source>
+        <translation>Démarrer en plein écran.</translation>
+    </message>
+    <message>
+        <source>Forget the settings saved for this user before starting.</source>
+        <translation>Oublier les réglages enregistrés pour cet utilisateur avant de démarrer.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>Argument inattendu : %1</translation>
+    </message>
 </context>
 <context>
     <name>CaptureResolutions</name>
@@ -77,6 +93,11 @@
     <message>
         <source>Camera not available</source>
         <translation>Aucune caméra disponible</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <extracomment>A switch in the settings: the game&apos;s sounds on or off.</extracomment>
+        <translation>Son</translation>
     </message>
 </context>
 </TS>

@@ -23,6 +23,7 @@ failed=0
 xvfb_pid=
 wm_pid=
 game_pid=
+game_home=
 
 # The window is 640 x 480 on a 640 x 480 screen, so screen = window pixels.
 # Tool icons sit at fixed fractions of the window.
@@ -38,7 +39,9 @@ cleanup() {
   [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
+  [ -n "$game_home" ] && rm -rf "$game_home"
   game_pid=
+  game_home=
   wm_pid=
   xvfb_pid=
 }
@@ -59,12 +62,19 @@ check() {
 # start_game VAR=VALUE...: a fresh X server and the game with that camera.
 # SCREEN_SIZE (WxH, default 640x480) sets the screen; WINDOW_MANAGER=openbox
 # runs that window manager before the game starts (without one, the window has
-# no frame and no full screen).
+# no frame and no full screen). Each game has settings and runtime folders of
+# its own, never the user's: SETTINGS (the text of a settings file) is its
+# user settings file, GAME_ARGS its command line.
 start_game() {
   cleanup
+  game_home=$(mktemp -d)
+  mkdir -p "$game_home/config/frostpane" "$game_home/system"
+  mkdir -m 700 "$game_home/runtime"
+  [ -n "${SETTINGS:-}" ] && printf '%s\n' "$SETTINGS" >"$game_home/config/frostpane/frostpane.conf"
   local display_file
   display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-640x480}x24" -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  # -noreset: a game that ends (or is killed) leaves the server up for the next.
+  Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-640x480}x24" -nolisten tcp -noreset 3>"$display_file" >/dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
   export DISPLAY=":$(cat "$display_file")"
@@ -79,7 +89,9 @@ start_game() {
     fi
   fi
   # A real X window: never the offscreen platform the unit tests use.
-  env -u QT_QPA_PLATFORM "$@" "$GAME" >"$SHOTS/game.log" 2>&1 &
+  # shellcheck disable=SC2086 # GAME_ARGS is a list of words
+  env -u QT_QPA_PLATFORM XDG_CONFIG_HOME="$game_home/config" XDG_CONFIG_DIRS="$game_home/system" \
+    XDG_RUNTIME_DIR="$game_home/runtime" "$@" "$GAME" ${GAME_ARGS:-} >"$SHOTS/game.log" 2>&1 &
   game_pid=$!
   game_started=$SECONDS
   if ! timeout 10 xdotool search --sync --name '^Frostpane$' >/dev/null; then
@@ -401,6 +413,81 @@ band_is_own_photo() {
 }
 check "the snow wipes it clean to the photo" wait_until 20 band_is_own_photo
 rm -rf "$own"
+
+# wiped_pixels NAME: how many pixels of screenshot NAME are no longer ice.
+wiped_pixels() {
+  "$IM_COMPARE" -metric AE -fuzz 8% "$SHOTS/$1.png" "$ICE" null: 2>&1 | sed -n 's/^\([0-9.e+]*\).*/\1/p'
+}
+# trail NAME [SETTINGS]: the ball plays for three seconds; trail_pixels is
+# how many pixels it wiped.
+trail() {
+  trail_pixels=0
+  SETTINGS=${2:-} start_game FROSTPANE_VCAM0_PATTERN=ball || return 1
+  tap "${CAMERA_ICON[@]}"
+  wait_until 10 camera_icon_is on "$1_on" || return 1
+  sleep 3
+  shot "$1"
+  trail_pixels=$(wiped_pixels "$1")
+}
+
+echo "remembered settings: a slower freezing speed leaves a longer trail"
+trail trail_default
+default_trail=$trail_pixels
+trail trail_slow "$(printf '[game]\nfreezingSpeed=1')"
+slow_trail=$trail_pixels
+echo "  wiped pixels: $default_trail at the default speed, $slow_trail at speed 1"
+check "the trail is longer" awk -v a="$default_trail" -v b="$slow_trail" 'BEGIN { exit !(a > 0 && b > 1.3 * a) }'
+
+echo "remembered settings: sensitivity 765 wipes nothing"
+SETTINGS=$(printf '[game]\ncameraSensitivity=765') start_game FROSTPANE_VCAM0_PATTERN=snow
+tap "${CAMERA_ICON[@]}"
+check "the camera plays" wait_until 10 camera_icon_is on insensitive_on
+sleep 1.5 # frames flow meanwhile; nothing may be wiped
+shot insensitive
+check "the ice stays" similar "$SHOTS/insensitive.png$TOP_BAND" "$ICE$TOP_BAND" 0.05
+
+echo "remembered settings: saved when the window closes"
+start_game FROSTPANE_VCAM0_PATTERN=black
+saved_file="$game_home/config/frostpane/frostpane.conf"
+xdotool key Escape
+wait "$game_pid"
+game_pid=
+check "the settings file has the game's values" grep -q '^freezingSpeed=10$' "$saved_file"
+
+echo "a second start brings the first game to the front"
+WINDOW_MANAGER=openbox start_game FROSTPANE_VCAM0_PATTERN=black
+first=$(game_window)
+xdotool windowminimize --sync "$first"
+check "the first window is minimized" test -z "$(game_window)"
+started=$(date +%s%N)
+env -u QT_QPA_PLATFORM XDG_CONFIG_HOME="$game_home/config" XDG_CONFIG_DIRS="$game_home/system" \
+  XDG_RUNTIME_DIR="$game_home/runtime" "$GAME" >"$SHOTS/second.log" 2>&1
+status=$?
+elapsed_ms=$(( ($(date +%s%N) - started) / 1000000 ))
+echo "  the second start ended with status $status after $elapsed_ms ms"
+check "the second start ends with 0" test "$status" -eq 0
+check "within a second" test "$elapsed_ms" -lt 1000
+first_window_shown() { [ "$(game_window)" = "$first" ]; }
+check "the first window is shown again" wait_until 5 first_window_shown
+check "one window" test "$(xdotool search --onlyvisible --name '^Frostpane$' | wc -l)" -eq 1
+check "the first game still runs" kill -0 "$game_pid"
+
+echo "a lock left by a game that crashed"
+start_game FROSTPANE_VCAM0_PATTERN=black
+kill -KILL "$game_pid"
+wait "$game_pid" 2>/dev/null
+game_pid=
+check "the crashed game left its lock" test -e "$game_home/runtime/frostpane-${DISPLAY#:}.lock"
+env -u QT_QPA_PLATFORM XDG_CONFIG_HOME="$game_home/config" XDG_CONFIG_DIRS="$game_home/system" \
+  XDG_RUNTIME_DIR="$game_home/runtime" FROSTPANE_VCAM0_PATTERN=black "$GAME" >"$SHOTS/after_crash.log" 2>&1 &
+game_pid=$!
+a_window_shows() { [ -n "$(game_window)" ]; }
+check "the next start plays" wait_until 10 a_window_shows
+
+echo "--fullscreen"
+WINDOW_MANAGER=openbox GAME_ARGS=--fullscreen start_game FROSTPANE_VCAM0_PATTERN=black
+full_screen() { xprop -id "$(game_window)" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN; }
+check "the window starts in full screen" wait_until 5 full_screen
 
 cleanup
 echo "$passed passed, $failed failed"
