@@ -1,17 +1,96 @@
 #include "app/application.h"
 
 #include "app/main_window.h"
+#include "app/settings_store.h"
+#include "app/single_instance.h"
 #include "camera/qt_video_camera.h"
 #include "sound/sound_output.h"
 #include "translations/translations.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QScreen>
 
+#include <cstdio>
 #include <exception>
+#include <optional>
+
+Q_LOGGING_CATEGORY(lcApplication, "frostpane.application")
 
 namespace {
+
+// A second start hands its request over within this time or gives up.
+constexpr int kShowRequestMilliseconds = 800;
+
+struct Options
+{
+    bool fullScreen = false;
+    bool resetSettings = false;
+};
+
+
+void print(FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+// The options, or the exit status when the command line is answered here.
+std::optional<int> parseCommandLine(const QStringList &arguments, Options &options)
+{
+    QCommandLineParser parser;
+    // Qt's own options are written with one dash (-platform xcb).
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "Application", "A game for small children: wave at the webcam to wipe the ice off a photograph."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption fullScreen(QStringLiteral("fullscreen"),
+                                        QCoreApplication::translate("Application", "Start in full screen."));
+    const QCommandLineOption reset(QStringLiteral("reset-settings"),
+                                   QCoreApplication::translate(
+                                       "Application", "Forget the settings saved for this user before starting."));
+    parser.addOption(fullScreen);
+    parser.addOption(reset);
+    // Qt's standard options stay accepted; QApplication takes them.
+    for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "display", "style",
+                             "stylesheet", "qwindowgeometry", "qwindowicon", "qwindowtitle", "session"}) {
+        QCommandLineOption qtOption(QString::fromLatin1(name));
+        qtOption.setValueName(QStringLiteral("value"));
+        qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(qtOption);
+    }
+    for (const char *name : {"reverse", "nograb", "dograb", "sync", "widgetcount"}) {
+        QCommandLineOption qtOption(QString::fromLatin1(name));
+        qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(qtOption);
+    }
+
+    if (!parser.parse(arguments)) {
+        print(stderr, parser.errorText() + QLatin1Char('\n') + parser.helpText());
+        return 2;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        print(stderr, QCoreApplication::translate("Application", "Unexpected argument: %1")
+                              .arg(parser.positionalArguments().constFirst())
+                          + QLatin1Char('\n') + parser.helpText());
+        return 2;
+    }
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        print(stdout, parser.helpText());
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        print(stdout, QStringLiteral("Frostpane %1\n").arg(QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    options.fullScreen = parser.isSet(fullScreen);
+    options.resetSettings = parser.isSet(reset);
+    return std::nullopt;
+}
 
 void showException(const QString &message)
 {
@@ -28,29 +107,90 @@ void showException(const QString &message)
     box.exec();
 }
 
-void runWindow()
+void bringToFront(QWidget &window)
 {
-    MainWindow window(std::make_unique<QtVideoCamera>());
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+void runWindow(const Options &options, SingleInstance &instance)
+{
+    const SettingsStore store;
+    if (options.resetSettings)
+        store.forgetUserValues();
+    const StoredSettings settings = store.load();
+
+    MainWindow window(std::make_unique<QtVideoCamera>(), Clock::system(), settings);
     // After the camera: Qt's media devices then belong to this thread. The
     // sound opens its device on a thread of its own, so the window never
     // waits for a sound server.
     window.setSounds(std::make_unique<SoundOutput>());
-    if (const QScreen *display = window.screen()) {
-        QRect frame = window.frameGeometry();
-        frame.moveCenter(display->availableGeometry().center());
-        window.move(frame.topLeft());
+    keepSettings(window, store);
+    QObject::connect(&instance, &SingleInstance::showRequested, &window, [&window] { bringToFront(window); });
+    instance.listen();
+
+    // No saved place: 640 x 480 in the middle of the screen.
+    if (settings.geometry.isEmpty() || !window.restoreGeometry(settings.geometry)) {
+        if (!settings.geometry.isEmpty())
+            qCWarning(lcApplication) << "window/geometry: not a saved window geometry; it is left out";
+        if (const QScreen *display = window.screen()) {
+            QRect frame = window.frameGeometry();
+            frame.moveCenter(display->availableGeometry().center());
+            window.move(frame.topLeft());
+        }
     }
-    window.show();
+    // A saved geometry may hold a full-screen state of its own; the key says.
+    window.setWindowState(window.windowState() & ~Qt::WindowFullScreen);
+    if (options.fullScreen || settings.fullScreen)
+        window.showFullScreen();
+    else
+        window.show();
     QApplication::exec();
 }
 
 } // namespace
 
+void keepSettings(MainWindow &window, const SettingsStore &store)
+{
+    QObject::connect(&window, &MainWindow::settingsChanged, &window,
+                     [&window, &store] { store.save(window.storedSettings()); });
+}
+
 int runFrostpane(int argc, char *argv[])
 {
+    Options options;
+    std::optional<SingleInstance> instance;
+    {
+        // Answered before anything needs a display.
+        QCoreApplication core(argc, argv);
+        // The application name stays the program's file name here: the lock
+        // file records it, and a later start checks it against the process
+        // that holds the lock.
+        QCoreApplication::setApplicationVersion(QStringLiteral(FROSTPANE_VERSION));
+        installTranslations(core, QLocale());
+        if (const std::optional<int> status = parseCommandLine(QCoreApplication::arguments(), options))
+            return *status;
+        instance.emplace();
+        if (!instance->claim()) {
+            QElapsedTimer asked;
+            asked.start();
+            const bool shown = instance->askRunningGameToShow(kShowRequestMilliseconds);
+            qCInfo(lcApplication) << "a game runs already; asked it to come to the front:" << shown << "after"
+                                  << asked.elapsed() << "ms";
+            return 0;
+        }
+    }
+
     // Widgets draw on the CPU; this also keeps video frame conversion off the
     // slow OpenGL path under X.
     QApplication::setAttribute(Qt::AA_ForceRasterWidgets);
+    bool failed = false;
+    const auto fail = [&failed](const QString &message) {
+        failed = true;
+        showException(message);
+    };
     try {
         QApplication application(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Frostpane"));
@@ -60,16 +200,16 @@ int runFrostpane(int argc, char *argv[])
         // when the game has no translation for it.
         installTranslations(application, QLocale());
         try {
-            runWindow();
+            runWindow(options, *instance);
         } catch (const std::exception &error) {
-            showException(QString::fromLocal8Bit(error.what()));
+            fail(QString::fromLocal8Bit(error.what()));
         } catch (...) {
-            showException(QString());
+            fail(QString());
         }
     } catch (const std::exception &error) {
-        showException(QString::fromLocal8Bit(error.what()));
+        fail(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        showException(QString());
+        fail(QString());
     }
-    return 0;
+    return failed ? 1 : 0;
 }

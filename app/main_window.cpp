@@ -2,17 +2,13 @@
 
 #include "app/picture_view.h"
 #include "assets/user_photos.h"
-#include "core/settings_mapping.h"
 #include "widgets/bitmap_rectangle.h"
-#include "widgets/float_slider.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QResizeEvent>
-#include <QSignalBlocker>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
 
@@ -69,7 +65,8 @@ std::size_t slot(ToolIcon tool)
 
 } // namespace
 
-MainWindow::MainWindow(std::unique_ptr<VideoCamera> camera, const Clock &clock, QWidget *parent)
+MainWindow::MainWindow(std::unique_ptr<VideoCamera> camera, const Clock &clock, const StoredSettings &settings,
+                       QWidget *parent)
     : QWidget(parent)
     , m_game(ImageCatalogue::kPictureCount, pictureLoader(m_catalogue, m_userPictures),
              m_catalogue.image(QStringLiteral("congratulations")), kStartSize)
@@ -77,13 +74,18 @@ MainWindow::MainWindow(std::unique_ptr<VideoCamera> camera, const Clock &clock, 
     , m_sinceFrame(clock)
     , m_tapGate(clock)
     , m_cameraToggleGuard(clock)
+    , m_stored(settings)
+    , m_soundEnabled(settings.sound)
 {
     m_camera->setParent(this);
+    m_game.setCameraSensitivity(settings.cameraSensitivity);
+    m_game.setFreezingSpeed(settings.freezingSpeed);
     createControls();
     connectControls();
 
-    m_camera->setKind(CameraKind::Front);
-    readCaptureSettings();
+    // The camera stays off; the remembered side counts if that camera is there.
+    useCamera(settings.backCamera && m_camera->hasCamera(CameraKind::Back) ? CameraKind::Back
+                                                                            : CameraKind::Front);
     showStartState();
     m_constructed = true;
     loadUserPhotos();
@@ -113,6 +115,8 @@ MainWindow::~MainWindow()
 void MainWindow::setSounds(std::unique_ptr<GameSounds> sounds)
 {
     m_sounds = std::move(sounds);
+    if (m_sounds)
+        m_sounds->setEnabled(m_soundEnabled);
 }
 
 // ---- Construction -----------------------------------------------------------
@@ -138,26 +142,6 @@ BitmapRectangle *MainWindow::createToolIcon(ToolIcon tool, const QString &name, 
     return icon;
 }
 
-FloatSlider *MainWindow::createSlider(const QString &name, float x, float y, float w, float h)
-{
-    auto *slider = new FloatSlider(this);
-    slider->setObjectName(name);
-    slider->setGeometryF(x, y, w, h);
-    return slider;
-}
-
-MainWindow::FloatLabel *MainWindow::createLabel(QWidget *parent, float x, float y, float w, float h,
-                                                const QString &text)
-{
-    auto *label = new FloatLabel(text, parent);
-    label->setGeometryF(x, y, w, h);
-    QFont font = label->font();
-    font.setPixelSize(12);
-    label->setFont(font);
-    label->setHeightF(20.0f);
-    return label;
-}
-
 void MainWindow::createControls()
 {
     setObjectName(QStringLiteral("mainWindow"));
@@ -173,7 +157,7 @@ void MainWindow::createControls()
     m_pictureView->setObjectName(QStringLiteral("pictureView"));
     m_pictureView->setGeometryF(0, 0, float(kStartSize.width()), float(kStartSize.height()));
 
-    m_resolution.slider = createSlider(QStringLiteral("resolutionSlider"), 16, 72, 280, 20);
+    m_settingsPanel = new SettingsPanel(*m_camera, this);
     createToolIcon(ToolIcon::Camera, QStringLiteral("cameraIcon"), QStringLiteral("camera_off"));
     createToolIcon(ToolIcon::Settings, QStringLiteral("settingsIcon"), QStringLiteral("settings"));
     createToolIcon(ToolIcon::Eye, QStringLiteral("eyeIcon"), QStringLiteral("view_snowflake"));
@@ -188,44 +172,8 @@ void MainWindow::createControls()
     for (const QString &line : aboutLines())
         m_aboutText->appendPlainText(line);
 
-    m_resolution.box = createRectangle(QStringLiteral("resolutionBox"), 8, 40, 289, 25);
-    m_resolution.label = createLabel(m_resolution.box, 8, 0, 280, 17,
-                                     //: Above the resolution slider when the camera offers no 640 x 480 picture.
-                                     tr("Camera Resolutions Label"));
-
     createToolIcon(ToolIcon::NextImage, QStringLiteral("nextPictureIcon"), QStringLiteral("next_image"));
     createToolIcon(ToolIcon::PreviousImage, QStringLiteral("previousPictureIcon"), QStringLiteral("previous_image"));
-
-    m_freezing.slider = createSlider(QStringLiteral("freezingSpeedSlider"), 8, 368, 280, 20);
-    m_freezing.slider->setTickFrequency(10);
-    m_sensitivity.slider = createSlider(QStringLiteral("sensitivitySlider"), 8, 424, 280, 20);
-    m_sensitivity.slider->setTickFrequency(20);
-    m_sensitivity.slider->setMaximum(765);
-    m_freezing.box = createRectangle(QStringLiteral("freezingSpeedBox"), 8, 344, 241, 25);
-    m_freezing.label = createLabel(m_freezing.box, 9, 0, 120, 17,
-                                   //: The slider sets how fast the ice grows back.
-                                   tr("Freezing Speed"));
-    m_sensitivity.box = createRectangle(QStringLiteral("sensitivityBox"), 8, 400, 241, 25);
-    m_sensitivity.label = createLabel(m_sensitivity.box, 9, 0, 120, 17,
-                                      //: The slider sets how much movement wipes the ice.
-                                      tr("Camera Sensitivity"));
-
-    m_okBox = createRectangle(QStringLiteral("okBox"), 264, 376, 97, 50);
-    m_okButton = new QPushButton(tr("OK"), m_okBox);
-    m_okButton->setObjectName(QStringLiteral("okButton"));
-    QFont font = m_okButton->font();
-    font.setPixelSize(12);
-    m_okButton->setFont(font);
-    m_okButton->setGeometry((97 - 81) / 2, (50 - 41) / 2, 81, 35);
-
-    // The resolution slider reports its value once it is let go; setting its
-    // range here must reach no handler.
-    {
-        const QSignalBlocker detached(m_resolution.slider);
-        m_resolution.slider->setTracking(false);
-        m_resolution.slider->setMinimum(1);
-        m_resolution.slider->setMaximum(1);
-    }
 
     m_fadeTimer = new QTimer(this);
     m_fadeTimer->setObjectName(QStringLiteral("toolFadeTimer"));
@@ -248,7 +196,7 @@ void MainWindow::connectControls()
     // Frames of a new stream are never compared with the old stream's.
     connect(m_camera, &VideoCamera::streamStarted, this, [this] { m_game.requestNewReference(); });
     connect(m_camera, &VideoCamera::camerasChanged, this, [this] {
-        readCaptureSettings();
+        m_settingsPanel->readCaptureSettings();
         showCameraState();
     });
 
@@ -271,12 +219,7 @@ void MainWindow::connectControls()
         connect(toolIcon, &BitmapRectangle::left, this, [this, tool] { releaseTool(tool); });
     }
 
-    connect(m_okButton, &QPushButton::clicked, this, &MainWindow::confirmSettings);
-    connect(m_resolution.slider, &FloatSlider::valueChanged, this, [this] {
-        m_resolutionSliderMoved = true;
-        showResolutionAtSlider();
-    });
-    connect(m_resolution.slider, &FloatSlider::thumbDragged, this, &MainWindow::showResolutionAtSlider);
+    connect(m_settingsPanel, &SettingsPanel::accepted, this, &MainWindow::takeSettings);
 
     connect(m_fadeTimer, &QTimer::timeout, this, &MainWindow::fadeTick);
     connect(m_exitTimer, &QTimer::timeout, this, &MainWindow::exitTick);
@@ -286,8 +229,7 @@ void MainWindow::connectControls()
 void MainWindow::showStartState()
 {
     // The ice of picture 1 on black, and only the camera icon to tap.
-    for (QWidget *control : settingsControls())
-        control->setVisible(false);
+    m_settingsPanel->hide();
     for (BitmapRectangle *toolIcon : toolIcons())
         toolIcon->setVisible(toolIcon == icon(ToolIcon::Camera));
     m_aboutText->setVisible(false);
@@ -515,7 +457,7 @@ void MainWindow::toggleCamera()
         return;
     m_toolFade.stayAwake();
     m_fadeTimer->start();
-    if (m_captureSettings.isEmpty() || !m_cameraToggleGuard.accept())
+    if (!m_settingsPanel->hasCaptureSettings() || !m_cameraToggleGuard.accept())
         return;
     tickSound();
     const bool starting = !m_camera->isActive();
@@ -539,9 +481,27 @@ void MainWindow::useCamera(CameraKind kind)
 {
     m_frontCamera = kind == CameraKind::Front;
     m_camera->setKind(kind);
-    readCaptureSettings();
+    // Each camera comes with the resolution remembered for it.
+    m_settingsPanel->setChosenResolution(rememberedResolution());
+    m_settingsPanel->readCaptureSettings();
     setIconFace(ToolIcon::SwitchCamera, m_frontCamera ? QStringLiteral("camera_front")
                                                       : QStringLiteral("camera_back"));
+    if (m_constructed && m_stored.backCamera == m_frontCamera) {
+        m_stored.backCamera = !m_frontCamera;
+        Q_EMIT settingsChanged();
+    }
+}
+
+std::optional<VideoCaptureSetting> MainWindow::rememberedResolution() const
+{
+    const std::optional<VideoCaptureSetting> remembered = m_stored.resolutionFor(m_camera->deviceId());
+    // A camera that no longer offers it gets the default.
+    if (remembered && !m_camera->availableCaptureSettings().contains(*remembered)) {
+        qCInfo(lcWindow).noquote() << "the camera does not offer" << captureSettingText(*remembered)
+                                   << "; the default resolution is used";
+        return std::nullopt;
+    }
+    return remembered;
 }
 
 void MainWindow::switchCamera()
@@ -555,8 +515,6 @@ void MainWindow::switchCamera()
         return;
     }
     tickSound();
-    // A resolution chosen for the other camera is not carried over.
-    m_useDefaultResolution = true;
 
     // The camera is always stopped while its device changes.
     const bool wasActive = m_camera->isActive();
@@ -577,130 +535,56 @@ void MainWindow::showCameraState()
                                                        : QStringLiteral("camera_off"));
 }
 
-void MainWindow::readCaptureSettings()
-{
-    m_captureSettings = m_camera->availableCaptureSettings();
-    m_resolutions = reduceCaptureSettings(m_captureSettings);
-    // With no device the old label texts stay.
-    if (!m_captureSettings.isEmpty()) {
-        m_resolutionLabels.clear();
-        for (int k = 0; k <= m_resolutions.last; ++k)
-            m_resolutionLabels.append(resolutionLabel(m_resolutions.entries[k]));
-    }
-    {
-        const QSignalBlocker detached(m_resolution.slider);
-        m_resolution.slider->setMinimum(0);
-        m_resolution.slider->setMaximum(m_resolutions.last);
-    }
-    requestDefaultOrCustomResolution();
-}
-
-void MainWindow::requestDefaultOrCustomResolution()
-{
-    if (m_captureSettings.isEmpty())
-        return;
-    if (m_useDefaultResolution) {
-        // Without a 640 x 480 setting the camera keeps whatever it has.
-        if (m_resolutions.defaultSetting.frameRate != 0.0)
-            m_camera->requestCaptureSetting(m_resolutions.defaultSetting);
-    } else {
-        m_camera->requestCaptureSetting(m_customCaptureSetting);
-    }
-    syncResolutionSlider();
-}
-
-void MainWindow::syncResolutionSlider()
-{
-    // The default is shown by its size alone; a custom setting must match
-    // whole, frame rate included.
-    const VideoCaptureSetting inUse = m_useDefaultResolution ? VideoCaptureSetting{640, 480, 0.0}
-                                                             : m_camera->captureSetting();
-    for (int j = 0; j <= m_resolutions.last && j < m_resolutions.entries.size(); ++j) {
-        const VideoCaptureSetting &entry = m_resolutions.entries[j];
-        if (m_useDefaultResolution ? !entry.sameSize(inUse) : entry != inUse)
-            continue;
-        if (j < m_resolutionLabels.size())
-            m_resolution.label->setText(m_resolutionLabels[j]);
-        const QSignalBlocker detached(m_resolution.slider);
-        m_resolution.slider->setValue(resolutionPositionOfIndex(j, m_resolutions.last));
-        return;
-    }
-}
-
-void MainWindow::showResolutionAtSlider()
-{
-    const int j = resolutionIndexOfPosition(m_resolution.slider->value(), m_resolutions.last);
-    if (j < m_resolutionLabels.size())
-        m_resolution.label->setText(m_resolutionLabels[j]);
-}
-
 // ---- Panels --------------------------------------------------------------------
-
-QList<QWidget *> MainWindow::settingsControls() const
-{
-    return {m_resolution.box,  m_resolution.label,  m_resolution.slider,
-            m_sensitivity.box, m_sensitivity.label, m_sensitivity.slider,
-            m_freezing.box,    m_freezing.label,    m_freezing.slider,
-            m_okBox,           m_okButton};
-}
 
 void MainWindow::openSettings()
 {
     if (!m_tapGate.isTap())
         return;
     tickSound();
-    m_sensitivity.slider->setValue(sensitivitySliderValue(m_game.cameraSensitivity()));
-    m_freezing.slider->setValue(m_game.freezingSpeed());
-
-    if (!m_captureSettings.isEmpty()) {
-        m_resolution.slider->setEnabled(true);
-        m_savedCaptureSetting = m_camera->captureSetting();
-        m_savedCameraActive = m_camera->isActive();
-        syncResolutionSlider();
-    } else {
-        m_resolution.slider->setEnabled(false);
-        m_resolution.label->setText(tr("Camera not available"));
-    }
-
+    m_settingsPanel->open({m_game.cameraSensitivity(), m_game.freezingSpeed(), m_soundEnabled});
     m_fadeTimer->stop();
     m_toolFade.stayAwake();
     for (BitmapRectangle *toolIcon : toolIcons())
         toolIcon->setVisible(false);
-    for (QWidget *control : settingsControls())
-        control->setVisible(true);
     m_openPanel = Panel::Settings;
 }
 
-void MainWindow::confirmSettings()
+void MainWindow::takeSettings(const SettingsPanel::Values &values)
 {
-    m_game.setCameraSensitivity(sensitivityFromSlider(m_sensitivity.slider->value()));
-    m_game.setFreezingSpeed(freezingSpeedFromSlider(m_freezing.slider->value()));
+    // The new values count from the next frame step.
+    m_game.setCameraSensitivity(values.cameraSensitivity);
+    m_game.setFreezingSpeed(values.freezingSpeed);
     m_toolFade.stayAwake();
-    if (m_openPanel != Panel::Settings)
-        return;
-
     m_fadeTimer->stop();
-    for (QWidget *control : settingsControls())
-        control->setVisible(false);
     m_openPanel = Panel::None;
-
-    // Once the user has moved the resolution slider, every OK applies it,
-    // with the camera stopped while its setting changes.
-    if (!m_resolutionSliderMoved)
-        return;
-    const bool wasActive = m_camera->isActive();
-    m_camera->setActive(false);
-    if (!m_captureSettings.isEmpty()) {
-        const int j = resolutionIndexOfPosition(m_resolution.slider->value(), m_resolutions.last);
-        if (j < m_resolutions.entries.size())
-            m_camera->requestCaptureSetting(m_resolutions.entries[j]);
-        if (j < m_resolutionLabels.size())
-            m_resolution.label->setText(m_resolutionLabels[j]);
-        m_customCaptureSetting = m_camera->captureSetting();
-        m_useDefaultResolution = false;
-    }
-    m_camera->setActive(wasActive);
     showCameraState();
+
+    // A resolution the user chose is remembered for this camera only.
+    const QString cameraId = m_camera->deviceId();
+    const std::optional<VideoCaptureSetting> chosen = m_settingsPanel->chosenResolution();
+    if (!cameraId.isEmpty() && m_settingsPanel->hasCaptureSettings() && chosen != m_stored.resolutionFor(cameraId))
+        m_stored.resolutions.insert(cameraId, chosen);
+    const bool soundChanged = values.sound != m_soundEnabled;
+    m_soundEnabled = values.sound;
+    if (soundChanged) {
+        if (m_sounds)
+            m_sounds->setEnabled(m_soundEnabled);
+        Q_EMIT soundEnabledChanged(m_soundEnabled);
+    }
+    Q_EMIT settingsChanged();
+}
+
+StoredSettings MainWindow::storedSettings() const
+{
+    StoredSettings settings = m_stored;
+    settings.cameraSensitivity = m_game.cameraSensitivity();
+    settings.freezingSpeed = m_game.freezingSpeed();
+    settings.sound = m_soundEnabled;
+    settings.backCamera = !m_frontCamera;
+    settings.fullScreen = isFullScreen();
+    settings.geometry = saveGeometry();
+    return settings;
 }
 
 void MainWindow::openAbout()
@@ -719,16 +603,11 @@ void MainWindow::openAbout()
 void MainWindow::closePanels()
 {
     if (m_openPanel == Panel::Settings) {
-        // Cancel: the camera goes back to how it was when the panel opened;
-        // the sliders' values are not taken.
-        readCaptureSettings();
-        m_camera->setActive(m_savedCameraActive);
-        m_camera->requestCaptureSetting(m_savedCaptureSetting);
+        m_settingsPanel->cancel();
         showCameraState();
     }
     m_fadeTimer->stop();
-    for (QWidget *control : settingsControls())
-        control->setVisible(false);
+    m_settingsPanel->hide();
     m_aboutText->setVisible(false);
     m_openPanel = Panel::None;
 }
@@ -758,23 +637,7 @@ void MainWindow::placeControls()
     m_game.setOutputSize(size());
     m_pictureView->update();
 
-    for (const SliderSlot &sliderSlot : kSliderSlots) {
-        const SliderGroup &group = sliderSlot.slider == SettingsSlider::CameraResolutions ? m_resolution
-                                   : sliderSlot.slider == SettingsSlider::CameraSensitivity ? m_sensitivity
-                                                                                          : m_freezing;
-        const SliderGroupPlace p = placeSliderGroup(
-            screenWidth, screenHeight, sliderSlot.centerY, group.slider->widthF(), group.slider->heightF(),
-            group.label->xF(), group.label->yF(), group.label->heightF());
-        group.slider->setPositionF(p.trackX, p.trackY);
-        group.box->setWidthF(p.boxWidth);
-        group.label->setWidthF(p.labelWidth);
-        group.box->setHeightF(p.boxHeight);
-        group.box->setPositionF(p.boxX, p.boxY);
-    }
-
-    const Point ok = placeOkBox(screenWidth, m_okBox->widthF(), m_freezing.slider->yF(),
-                                m_freezing.slider->heightF());
-    m_okBox->setPositionF(ok.x, ok.y);
+    m_settingsPanel->place(screenWidth, screenHeight);
 
     const double longerSide = longSide(screenWidth, screenHeight);
     for (const IconSlot &iconSlot : kIconSlots) {
@@ -795,6 +658,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (!m_camera->isActive()) {
         m_exitTimer->stop();
+        Q_EMIT settingsChanged();
         event->accept();
         return;
     }

@@ -1,21 +1,19 @@
 #pragma once
 
+#include "app/settings_panel.h"
 #include "assets/image_catalogue.h"
 #include "camera/video_camera.h"
-#include "core/capture_resolutions.h"
 #include "core/clock.h"
 #include "core/exit_sequence.h"
 #include "core/frame_statistics.h"
 #include "core/game.h"
+#include "core/stored_settings.h"
 #include "core/tap_gate.h"
 #include "core/tool_fade.h"
 #include "core/window_layout.h"
 #include "sound/game_sounds.h"
-#include "widgets/floating.h"
 
 #include <QImage>
-#include <QLabel>
-#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -23,11 +21,9 @@
 #include <optional>
 
 class BitmapRectangle;
-class FloatSlider;
 class UserPhotoLoader;
 class PictureView;
 class QPlainTextEdit;
-class QPushButton;
 class QTimer;
 
 // The game's one window: the picture, seven tool icons, the settings and
@@ -41,13 +37,28 @@ class MainWindow final : public QWidget
 
 public:
     // The window takes ownership of the camera. Press timing reads `clock`,
-    // which must outlive the window.
+    // which must outlive the window. The game starts with `settings`' game
+    // values, camera side and resolutions; the window's own place and
+    // full-screen state are left to whoever shows it.
     explicit MainWindow(std::unique_ptr<VideoCamera> camera, const Clock &clock = Clock::system(),
-                        QWidget *parent = nullptr);
+                        const StoredSettings &settings = StoredSettings(), QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // The sound the game makes from now on; without one it plays silently.
     void setSounds(std::unique_ptr<GameSounds> sounds);
+
+    // What the game would remember now: the settings panel's values, the
+    // camera side and resolutions, the window's place and full-screen state.
+    StoredSettings storedSettings() const;
+    // Whether the game's sounds are on: "Sound" in the settings panel.
+    bool isSoundEnabled() const { return m_soundEnabled; }
+
+Q_SIGNALS:
+    // The settings panel's OK turned the sounds on or off.
+    void soundEnabledChanged(bool enabled);
+    // Something worth remembering changed (the settings panel's OK, the
+    // camera side); also sent when the window closes.
+    void settingsChanged();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -56,15 +67,6 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    using FloatLabel = Floating<QLabel>;
-
-    // A settings slider with the box above it that holds its label.
-    struct SliderGroup
-    {
-        FloatSlider *slider = nullptr;
-        BitmapRectangle *box = nullptr;
-        FloatLabel *label = nullptr;
-    };
     struct ToolButton
     {
         BitmapRectangle *icon = nullptr;
@@ -75,8 +77,6 @@ private:
     void createControls();
     BitmapRectangle *createRectangle(const QString &name, float x, float y, float w, float h);
     BitmapRectangle *createToolIcon(ToolIcon tool, const QString &name, const QString &face);
-    FloatSlider *createSlider(const QString &name, float x, float y, float w, float h);
-    FloatLabel *createLabel(QWidget *parent, float x, float y, float w, float h, const QString &text);
     void connectControls();
     void showStartState();
     void loadUserPhotos();
@@ -110,15 +110,11 @@ private:
     CameraKind otherCamera() const;
     void useCamera(CameraKind kind);
     void showCameraState();
-    void readCaptureSettings();
-    void requestDefaultOrCustomResolution();
-    void syncResolutionSlider();
-    void showResolutionAtSlider();
+    std::optional<VideoCaptureSetting> rememberedResolution() const;
 
     // Panels
-    QList<QWidget *> settingsControls() const;
     void openSettings();
-    void confirmSettings();
+    void takeSettings(const SettingsPanel::Values &values);
     void openAbout();
     void closePanels();
 
@@ -136,11 +132,7 @@ private:
 
     PictureView *m_pictureView = nullptr;
     std::array<ToolButton, 7> m_tools{};
-    SliderGroup m_resolution;
-    SliderGroup m_sensitivity;
-    SliderGroup m_freezing;
-    BitmapRectangle *m_okBox = nullptr;
-    QPushButton *m_okButton = nullptr;
+    SettingsPanel *m_settingsPanel = nullptr;
     QPlainTextEdit *m_aboutText = nullptr;
     QTimer *m_fadeTimer = nullptr;
     QTimer *m_exitTimer = nullptr;
@@ -156,17 +148,11 @@ private:
     std::optional<ToolIcon> m_pressedTool;
     Panel m_openPanel = Panel::None;
 
-    // The camera and its capture settings
     bool m_frontCamera = true;
-    QList<VideoCaptureSetting> m_captureSettings; // as the device reports them
-    CaptureResolutions m_resolutions;             // one entry per size
-    QStringList m_resolutionLabels;
-    bool m_useDefaultResolution = true;
-    VideoCaptureSetting m_customCaptureSetting;
-    bool m_resolutionSliderMoved = false;
-    // What settings cancel goes back to.
-    VideoCaptureSetting m_savedCaptureSetting;
-    bool m_savedCameraActive = false;
+    // What was last remembered; the live values are read from the game, the
+    // camera and the window when asked.
+    StoredSettings m_stored;
+    bool m_soundEnabled = true;
 
     // Only while the frostpane.stats logging category is on.
     std::optional<FrameStatistics> m_statistics;

@@ -108,6 +108,11 @@ bool QtVideoCamera::hasCamera(CameraKind kind) const
     return !deviceOfKind(kind).isNull();
 }
 
+QString QtVideoCamera::deviceId() const
+{
+    return QString::fromUtf8(d->device.id());
+}
+
 bool QtVideoCamera::isActive() const
 {
     return m_active;

@@ -22,6 +22,7 @@ public:
 
     void setKind(CameraKind kind) override;
     bool hasCamera(CameraKind kind) const override;
+    QString deviceId() const override;
     bool isActive() const override;
     void setActive(bool active) override;
     QList<VideoCaptureSetting> availableCaptureSettings() const override;

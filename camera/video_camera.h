@@ -24,6 +24,9 @@ public:
     virtual void setKind(CameraKind kind) = 0;
     // Whether a device of that kind is there now.
     virtual bool hasCamera(CameraKind kind) const = 0;
+    // The selected device's id, the same for that device from run to run;
+    // empty when there is no device or it has no id.
+    virtual QString deviceId() const { return {}; }
 
     // true starts capture and frame delivery; reading back after a start tells
     // whether the device really runs. false stops delivery.

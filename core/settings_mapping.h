@@ -8,3 +8,10 @@
 std::int32_t sensitivitySliderValue(std::int32_t cameraSensitivity);
 std::int32_t sensitivityFromSlider(double sliderValue);
 std::int32_t freezingSpeedFromSlider(double sliderValue);
+
+// The values the two sliders can give: the sensitivity slider runs from 0 to
+// 765, the freezing-speed slider from 0 to 100.
+inline constexpr std::int32_t kMinimumCameraSensitivity = -1530;
+inline constexpr std::int32_t kMaximumCameraSensitivity = 765;
+inline constexpr std::int32_t kMinimumFreezingSpeed = 0;
+inline constexpr std::int32_t kMaximumFreezingSpeed = 100;

@@ -21,6 +21,11 @@ Point placeOkBox(double screenWidth, float boxWidth, float lowestTrackY, float l
             float(double(lowestTrackY) + double(lowestTrackHeight) + 10.0)};
 }
 
+Point placeSwitchBox(double screenWidth, double screenHeight, double centerY, float boxWidth, float boxHeight)
+{
+    return {float(screenWidth * 0.5 - double(boxWidth) * 0.5), float(screenHeight * centerY - double(boxHeight) * 0.5)};
+}
+
 IconPlace placeIcon(double screenWidth, double screenHeight, double longSide, double sizeFactor,
                     int pictureWidth, int pictureHeight, double centerX, double centerY)
 {

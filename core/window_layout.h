@@ -59,6 +59,11 @@ SliderGroupPlace placeSliderGroup(double screenWidth, double screenHeight, doubl
 struct Point { float x, y; };
 Point placeOkBox(double screenWidth, float boxWidth, float lowestTrackY, float lowestTrackHeight);
 
+// The settings panel's on/off switches sit in a box centered across the
+// window, between the sensitivity and freezing-speed sliders.
+inline constexpr double kSoundSwitchCenterY = 0.4;
+Point placeSwitchBox(double screenWidth, double screenHeight, double centerY, float boxWidth, float boxHeight);
+
 // Rest place of one tool icon, in whole logical pixels; the center is taken
 // from the cut corner.
 struct IconHome

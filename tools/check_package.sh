@@ -79,7 +79,10 @@ Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$display_file" >/dev/nul
 xvfb_pid=$!
 for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$display_file")"
+# Settings folders of its own: the user's stay untouched.
+mkdir -p "$work/config" "$work/system"
 env -u QT_QPA_PLATFORM GST_PLUGIN_PATH="$repo/build/tests/vcam" GST_REGISTRY="$work/gst-registry.bin" \
+  XDG_CONFIG_HOME="$work/config" XDG_CONFIG_DIRS="$work/system" \
   FROSTPANE_VCAM0_PATTERN=black /usr/bin/frostpane >"$work/game.log" 2>&1 &
 game_pid=$!
 

@@ -41,8 +41,11 @@ measure() {
   awk -v a="$before" -v b="$after" -v t="$ticks" -v s="$seconds" 'BEGIN { printf "%.1f", 100 * (b - a) / t / s }'
 }
 
-# The game. Its frame statistics go to the log every 5 s.
-GST_PLUGIN_PATH="$PWD/build/tests/vcam" GST_REGISTRY="$work/registry.bin" \
+# The game, with settings of its own (never the user's): its window is the
+# default 640 x 480. Its frame statistics go to the log every 5 s.
+mkdir -p "$work/config" "$work/system"
+XDG_CONFIG_HOME="$work/config" XDG_CONFIG_DIRS="$work/system" \
+  GST_PLUGIN_PATH="$PWD/build/tests/vcam" GST_REGISTRY="$work/registry.bin" \
   FROSTPANE_VCAM0_PATTERN=ball FROSTPANE_VCAM0_CAPS=YUY2:640x480@30 \
   QT_LOGGING_RULES="frostpane.stats.info=true" \
   ./build/frostpane >"$work/game.log" 2>&1 &

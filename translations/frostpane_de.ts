@@ -11,6 +11,22 @@
         <source>Frostpane has stopped because of an error.</source>
         <translation>Frostpane wurde wegen eines Fehlers beendet.</translation>
     </message>
+    <message>
+        <source>A game for small children: wave at the webcam to wipe the ice off a photograph.</source>
+        <translation>Ein Spiel für kleine Kinder: Winke in die Webcam, um das Eis von einem Foto zu wischen.</translation>
+    </message>
+    <message>
+        <source>Start in full screen.</source>
+        <translation>Im Vollbild starten.</translation>
+    </message>
+    <message>
+        <source>Forget the settings saved for this user before starting.</source>
+        <translation>Vor dem Start die für diesen Benutzer gespeicherten Einstellungen vergessen.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>Unerwartetes Argument: %1</translation>
+    </message>
 </context>
 <context>
     <name>CaptureResolutions</name>
@@ -49,6 +65,13 @@
         <translation>den Frostpane-Entwicklern. Fotos von Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) und anderen: siehe CREDITS.</translation>
     </message>
     <message>
+        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
+        <translation>Eigene Fotos: Legen Sie sie in den Ordner Frostpane in Ihrem Bilder-Ordner.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsPanel</name>
+    <message>
         <source>Camera Resolutions Label</source>
         <extracomment>Above the resolution slider when the camera offers no 640 x 480 picture.</extracomment>
         <translation>Kameraauflösung</translation>
@@ -72,8 +95,9 @@
         <translation>Keine Kamera verfügbar</translation>
     </message>
     <message>
-        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
-        <translation>Eigene Fotos: Legen Sie sie in den Ordner Frostpane in Ihrem Bilder-Ordner.</translation>
+        <source>Sound</source>
+        <extracomment>A switch in the settings: the game&apos;s sounds on or off.</extracomment>
+        <translation>Ton</translation>
     </message>
     <message>
         <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>

@@ -11,6 +11,22 @@
         <source>Frostpane has stopped because of an error.</source>
         <translation>Frostpane se ha cerrado por un error.</translation>
     </message>
+    <message>
+        <source>A game for small children: wave at the webcam to wipe the ice off a photograph.</source>
+        <translation>Un juego para niños pequeños: saluda a la webcam para limpiar el hielo de una foto.</translation>
+    </message>
+    <message>
+        <source>Start in full screen.</source>
+        <translation>Empezar a pantalla completa.</translation>
+    </message>
+    <message>
+        <source>Forget the settings saved for this user before starting.</source>
+        <translation>Olvidar los ajustes guardados para este usuario antes de empezar.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>Argumento inesperado: %1</translation>
+    </message>
 </context>
 <context>
     <name>CaptureResolutions</name>
@@ -49,6 +65,13 @@
         <translation>los desarrolladores de Frostpane. Fotos de Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) y otros: véase CREDITS.</translation>
     </message>
     <message>
+        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
+        <translation>Sus propias fotos: colóquelas en la carpeta Frostpane de su carpeta Imágenes.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsPanel</name>
+    <message>
         <source>Camera Resolutions Label</source>
         <extracomment>Above the resolution slider when the camera offers no 640 x 480 picture.</extracomment>
         <translation>Resolución de la cámara</translation>
@@ -72,8 +95,9 @@
         <translation>No hay ninguna cámara disponible</translation>
     </message>
     <message>
-        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
-        <translation>Sus propias fotos: colóquelas en la carpeta Frostpane de su carpeta Imágenes.</translation>
+        <source>Sound</source>
+        <extracomment>A switch in the settings: the game&apos;s sounds on or off.</extracomment>
+        <translation>Sonido</translation>
     </message>
     <message>
         <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>

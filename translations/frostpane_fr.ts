@@ -11,6 +11,22 @@
         <source>Frostpane has stopped because of an error.</source>
         <translation>Frostpane s’est arrêté à cause d’une erreur.</translation>
     </message>
+    <message>
+        <source>A game for small children: wave at the webcam to wipe the ice off a photograph.</source>
+        <translation>Un jeu pour les petits enfants : fais signe à la webcam pour essuyer la glace d’une photo.</translation>
+    </message>
+    <message>
+        <source>Start in full screen.</source>
+        <translation>Démarrer en plein écran.</translation>
+    </message>
+    <message>
+        <source>Forget the settings saved for this user before starting.</source>
+        <translation>Oublier les réglages enregistrés pour cet utilisateur avant de démarrer.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>Argument inattendu : %1</translation>
+    </message>
 </context>
 <context>
     <name>CaptureResolutions</name>
@@ -49,6 +65,13 @@
         <translation>les développeurs de Frostpane. Photos d’Aitzol Berasategi (CC BY 4.0), de Lukas Baubkus (CC BY-SA 3.0) et d’autres&#xa0;: voir CREDITS.</translation>
     </message>
     <message>
+        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
+        <translation>Vos propres photos : placez-les dans le dossier Frostpane de votre dossier Images.</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsPanel</name>
+    <message>
         <source>Camera Resolutions Label</source>
         <extracomment>Above the resolution slider when the camera offers no 640 x 480 picture.</extracomment>
         <translation>Résolution de la caméra</translation>
@@ -72,8 +95,9 @@
         <translation>Aucune caméra disponible</translation>
     </message>
     <message>
-        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
-        <translation>Vos propres photos : placez-les dans le dossier Frostpane de votre dossier Images.</translation>
+        <source>Sound</source>
+        <extracomment>A switch in the settings: the game&apos;s sounds on or off.</extracomment>
+        <translation>Son</translation>
     </message>
     <message>
         <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>

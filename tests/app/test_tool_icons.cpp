@@ -64,7 +64,7 @@ private Q_SLOTS:
         QCOMPARE(icon->scaleY(), 1.0f);
         for (BitmapRectangle *r : rectanglesOf(*t.window))
             QVERIFY(r->hitTest());
-        QCOMPARE(rectanglesOf(*t.window).size(), 12); // picture, 7 icons, 3 label boxes, OK box
+        QCOMPARE(rectanglesOf(*t.window).size(), 13); // picture, 7 icons, 3 label boxes, the sound box, OK box
     }
 
     void aPressWithinHalfASecondOfTheLastIsIgnored_data()

@@ -16,6 +16,7 @@ failed=0
 xvfb_pid=
 wm_pid=
 game_pid=
+game_home=
 
 # The window is 640 x 480 on a 640 x 480 screen, so screen = window pixels.
 # Tool icons sit at fixed fractions of the window.
@@ -34,7 +35,9 @@ cleanup() {
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
   done
+  [ -n "$game_home" ] && rm -rf "$game_home"
   game_pid=
+  game_home=
   wm_pid=
   xvfb_pid=
 }
@@ -55,12 +58,19 @@ check() {
 # start_game VAR=VALUE...: a fresh X server and the game with that camera.
 # SCREEN_SIZE (WxH, default 640x480) sets the screen; WINDOW_MANAGER=openbox
 # runs that window manager before the game starts (without one, the window has
-# no frame and no full screen).
+# no frame and no full screen). Each game has settings and runtime folders of
+# its own, never the user's: SETTINGS (the text of a settings file) is its
+# user settings file, GAME_ARGS its command line.
 start_game() {
   cleanup
+  game_home=$(mktemp -d)
+  mkdir -p "$game_home/config/frostpane" "$game_home/system"
+  mkdir -m 700 "$game_home/runtime"
+  [ -n "${SETTINGS:-}" ] && printf '%s\n' "$SETTINGS" >"$game_home/config/frostpane/frostpane.conf"
   local display_file
   display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-640x480}x24" -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  # -noreset: a game that ends (or is killed) leaves the server up for the next.
+  Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-640x480}x24" -nolisten tcp -noreset 3>"$display_file" >/dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
   export DISPLAY=":$(cat "$display_file")"
@@ -75,7 +85,9 @@ start_game() {
     fi
   fi
   # A real X window: never the offscreen platform the unit tests use.
-  env -u QT_QPA_PLATFORM "$@" "$GAME" >"$SHOTS/game.log" 2>&1 &
+  # shellcheck disable=SC2086 # GAME_ARGS is a list of words
+  env -u QT_QPA_PLATFORM XDG_CONFIG_HOME="$game_home/config" XDG_CONFIG_DIRS="$game_home/system" \
+    XDG_RUNTIME_DIR="$game_home/runtime" "$@" "$GAME" ${GAME_ARGS:-} >"$SHOTS/game.log" 2>&1 &
   game_pid=$!
   game_started=$SECONDS
   if ! timeout 10 xdotool search --sync --name '^Frostpane$' >/dev/null; then

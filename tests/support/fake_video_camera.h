@@ -58,6 +58,12 @@ public:
     {
         return !(kind == CameraKind::Front ? m_front : m_back).isEmpty();
     }
+    QString deviceId() const override
+    {
+        if (!hasCamera(m_kind))
+            return {};
+        return m_kind == CameraKind::Front ? QStringLiteral("front") : QStringLiteral("back");
+    }
     bool isActive() const override { return m_active; }
     void setActive(bool active) override
     {

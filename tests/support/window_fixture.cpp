@@ -6,11 +6,12 @@
 #include <QtTest>
 
 WindowFixture::WindowFixture(QList<VideoCaptureSetting> frontSettings,
-                             QList<VideoCaptureSetting> backSettings, QSize size)
+                             QList<VideoCaptureSetting> backSettings, QSize size,
+                             const StoredSettings &settings)
 {
     auto fake = std::make_unique<FakeVideoCamera>(std::move(frontSettings), std::move(backSettings));
     camera = fake.get();
-    window = std::make_unique<MainWindow>(std::move(fake), clock);
+    window = std::make_unique<MainWindow>(std::move(fake), clock, settings);
     window->resize(size);
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get()))

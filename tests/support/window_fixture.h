@@ -14,7 +14,8 @@
 struct WindowFixture
 {
     explicit WindowFixture(QList<VideoCaptureSetting> frontSettings = {},
-                           QList<VideoCaptureSetting> backSettings = {}, QSize size = {640, 480});
+                           QList<VideoCaptureSetting> backSettings = {}, QSize size = {640, 480},
+                           const StoredSettings &settings = StoredSettings());
 
     // The window's control of that object name; aborts the test run when the
     // window has none, so a renamed control shows up at once.

@@ -2,6 +2,7 @@
 #include "support/window_fixture.h"
 #include "translations/translations.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -186,7 +187,7 @@ private Q_SLOTS:
         WindowFixture f(typicalWebcamSettings());
         const QStringList resolutionTexts = {
             labelIn(f, "resolutionBox"), resolutionLabel({1920, 1080, 30}), resolutionLabel({1280, 1024, 30}),
-            MainWindow::tr("Camera not available"), MainWindow::tr("Camera Resolutions Label")};
+            SettingsPanel::tr("Camera not available"), SettingsPanel::tr("Camera Resolutions Label")};
         const std::pair<const char *, QStringList> boxes[] = {
             {"resolutionBox", resolutionTexts},
             {"sensitivityBox", {labelIn(f, "sensitivityBox")}},
@@ -201,6 +202,29 @@ private Q_SLOTS:
                 QVERIFY2(right <= box->width(), qPrintable(text + QStringLiteral(" ends at ") + QString::number(right)));
             }
         }
+    }
+
+    void theSoundSwitchSpeaksTheLanguageAndFitsItsBox_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("English") << QStringLiteral("en_US") << QStringLiteral("Sound");
+        QTest::newRow("German") << QStringLiteral("de_DE") << QStringLiteral("Ton");
+        QTest::newRow("French") << QStringLiteral("fr_FR") << QStringLiteral("Son");
+        QTest::newRow("Spanish") << QStringLiteral("es_ES") << QStringLiteral("Sonido");
+    }
+
+    void theSoundSwitchSpeaksTheLanguageAndFitsItsBox()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        installTranslations(application(), QLocale(locale));
+        WindowFixture f(typicalWebcamSettings());
+        const auto *sound = f.find<QCheckBox>("soundSwitch");
+        QCOMPARE(sound->text(), text);
+        // The whole text gets its room, inside the box.
+        QVERIFY(sound->width() >= sound->sizeHint().width());
+        QVERIFY(f.find("soundBox")->rect().contains(sound->geometry()));
     }
 
     void aLaterCallReplacesTheEarlierLanguage()

@@ -1,0 +1,273 @@
+#include "app/settings_panel.h"
+
+#include "core/settings_mapping.h"
+#include "core/window_layout.h"
+#include "widgets/bitmap_rectangle.h"
+#include "widgets/float_slider.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include <algorithm>
+
+SettingsPanel::SettingsPanel(VideoCamera &camera, QWidget *host)
+    : QObject(host)
+    , m_camera(camera)
+    , m_host(host)
+{
+    setObjectName(QStringLiteral("settingsPanel"));
+
+    m_resolution.slider = createSlider(QStringLiteral("resolutionSlider"), 16, 72, 280, 20);
+    m_resolution.box = createBox(QStringLiteral("resolutionBox"), 8, 40, 289, 25);
+    m_resolution.label = createLabel(m_resolution.box, 8, 0, 280, 17,
+                                     //: Above the resolution slider when the camera offers no 640 x 480 picture.
+                                     tr("Camera Resolutions Label"));
+
+    m_freezing.slider = createSlider(QStringLiteral("freezingSpeedSlider"), 8, 368, 280, 20);
+    m_freezing.slider->setTickFrequency(10);
+    m_sensitivity.slider = createSlider(QStringLiteral("sensitivitySlider"), 8, 424, 280, 20);
+    m_sensitivity.slider->setTickFrequency(20);
+    m_sensitivity.slider->setMaximum(765);
+    m_freezing.box = createBox(QStringLiteral("freezingSpeedBox"), 8, 344, 241, 25);
+    m_freezing.label = createLabel(m_freezing.box, 9, 0, 120, 17,
+                                   //: The slider sets how fast the ice grows back.
+                                   tr("Freezing Speed"));
+    m_sensitivity.box = createBox(QStringLiteral("sensitivityBox"), 8, 400, 241, 25);
+    m_sensitivity.label = createLabel(m_sensitivity.box, 9, 0, 120, 17,
+                                      //: The slider sets how much movement wipes the ice.
+                                      tr("Camera Sensitivity"));
+
+    QFont font = m_host->font();
+    font.setPixelSize(12);
+    m_soundBox = createBox(QStringLiteral("soundBox"), 8, 192, 280, 24);
+    //: A switch in the settings: the game's sounds on or off.
+    m_soundSwitch = new QCheckBox(tr("Sound"), m_soundBox);
+    m_soundSwitch->setObjectName(QStringLiteral("soundSwitch"));
+    m_soundSwitch->setFont(font);
+    // Only the box and its text take a tap: no wider than they are.
+    m_soundSwitch->setGeometry(8, 2, std::min(264, m_soundSwitch->sizeHint().width()), 20);
+
+    m_okBox = createBox(QStringLiteral("okBox"), 264, 376, 97, 50);
+    m_okButton = new QPushButton(tr("OK"), m_okBox);
+    m_okButton->setObjectName(QStringLiteral("okButton"));
+    m_okButton->setFont(font);
+    m_okButton->setGeometry((97 - 81) / 2, (50 - 41) / 2, 81, 35);
+
+    // The resolution slider reports its value once it is let go; setting its
+    // range here must reach no handler.
+    {
+        const QSignalBlocker detached(m_resolution.slider);
+        m_resolution.slider->setTracking(false);
+        m_resolution.slider->setMinimum(1);
+        m_resolution.slider->setMaximum(1);
+    }
+
+    connect(m_okButton, &QPushButton::clicked, this, &SettingsPanel::confirm);
+    connect(m_resolution.slider, &FloatSlider::valueChanged, this, [this] {
+        m_resolutionSliderMoved = true;
+        showResolutionAtSlider();
+    });
+    connect(m_resolution.slider, &FloatSlider::thumbDragged, this, &SettingsPanel::showResolutionAtSlider);
+}
+
+BitmapRectangle *SettingsPanel::createBox(const QString &name, float x, float y, float w, float h)
+{
+    auto *box = new BitmapRectangle(m_host);
+    box->setObjectName(name);
+    box->setGeometryF(x, y, w, h);
+    return box;
+}
+
+FloatSlider *SettingsPanel::createSlider(const QString &name, float x, float y, float w, float h)
+{
+    auto *slider = new FloatSlider(m_host);
+    slider->setObjectName(name);
+    slider->setGeometryF(x, y, w, h);
+    return slider;
+}
+
+SettingsPanel::FloatLabel *SettingsPanel::createLabel(QWidget *parent, float x, float y, float w, float h,
+                                                      const QString &text)
+{
+    auto *label = new FloatLabel(text, parent);
+    label->setGeometryF(x, y, w, h);
+    QFont font = label->font();
+    font.setPixelSize(12);
+    label->setFont(font);
+    label->setHeightF(20.0f);
+    return label;
+}
+
+QList<QWidget *> SettingsPanel::controls() const
+{
+    return {m_resolution.box,  m_resolution.label,  m_resolution.slider,
+            m_sensitivity.box, m_sensitivity.label, m_sensitivity.slider,
+            m_freezing.box,    m_freezing.label,    m_freezing.slider,
+            m_soundBox,        m_soundSwitch,       m_okBox,
+            m_okButton};
+}
+
+// ---- Opening and closing ---------------------------------------------------------
+
+void SettingsPanel::open(const Values &current)
+{
+    m_sensitivity.slider->setValue(sensitivitySliderValue(current.cameraSensitivity));
+    m_freezing.slider->setValue(current.freezingSpeed);
+    m_soundSwitch->setChecked(current.sound);
+
+    if (!m_captureSettings.isEmpty()) {
+        m_resolution.slider->setEnabled(true);
+        m_savedCaptureSetting = m_camera.captureSetting();
+        m_savedCameraActive = m_camera.isActive();
+        syncResolutionSlider();
+    } else {
+        m_resolution.slider->setEnabled(false);
+        m_resolution.label->setText(tr("Camera not available"));
+    }
+    for (QWidget *control : controls())
+        control->setVisible(true);
+    m_open = true;
+}
+
+void SettingsPanel::hide()
+{
+    for (QWidget *control : controls())
+        control->setVisible(false);
+    m_open = false;
+}
+
+void SettingsPanel::confirm()
+{
+    const Values taken{sensitivityFromSlider(m_sensitivity.slider->value()),
+                       freezingSpeedFromSlider(m_freezing.slider->value()), m_soundSwitch->isChecked()};
+    hide();
+
+    // Once the user has moved the resolution slider, every OK applies it,
+    // with the camera stopped while its setting changes.
+    if (m_resolutionSliderMoved) {
+        const bool wasActive = m_camera.isActive();
+        m_camera.setActive(false);
+        if (!m_captureSettings.isEmpty()) {
+            const int j = resolutionIndexOfPosition(m_resolution.slider->value(), m_resolutions.last);
+            if (j < m_resolutions.entries.size())
+                m_camera.requestCaptureSetting(m_resolutions.entries[j]);
+            if (j < m_resolutionLabels.size())
+                m_resolution.label->setText(m_resolutionLabels[j]);
+            m_customCaptureSetting = m_camera.captureSetting();
+            m_useDefaultResolution = false;
+        }
+        m_camera.setActive(wasActive);
+    }
+    Q_EMIT accepted(taken);
+}
+
+void SettingsPanel::cancel()
+{
+    // The camera goes back to how it was when the panel opened; the sliders'
+    // values are not taken.
+    readCaptureSettings();
+    m_camera.setActive(m_savedCameraActive);
+    m_camera.requestCaptureSetting(m_savedCaptureSetting);
+    hide();
+}
+
+// ---- Capture settings ------------------------------------------------------------
+
+std::optional<VideoCaptureSetting> SettingsPanel::chosenResolution() const
+{
+    if (m_useDefaultResolution)
+        return std::nullopt;
+    return m_customCaptureSetting;
+}
+
+void SettingsPanel::setChosenResolution(std::optional<VideoCaptureSetting> setting)
+{
+    m_useDefaultResolution = !setting;
+    if (setting)
+        m_customCaptureSetting = *setting;
+}
+
+void SettingsPanel::readCaptureSettings()
+{
+    m_captureSettings = m_camera.availableCaptureSettings();
+    m_resolutions = reduceCaptureSettings(m_captureSettings);
+    // With no device the old label texts stay.
+    if (!m_captureSettings.isEmpty()) {
+        m_resolutionLabels.clear();
+        for (int k = 0; k <= m_resolutions.last; ++k)
+            m_resolutionLabels.append(resolutionLabel(m_resolutions.entries[k]));
+    }
+    {
+        const QSignalBlocker detached(m_resolution.slider);
+        m_resolution.slider->setMinimum(0);
+        m_resolution.slider->setMaximum(m_resolutions.last);
+    }
+    requestDefaultOrCustomResolution();
+}
+
+void SettingsPanel::requestDefaultOrCustomResolution()
+{
+    if (m_captureSettings.isEmpty())
+        return;
+    if (m_useDefaultResolution) {
+        // Without a 640 x 480 setting the camera keeps whatever it has.
+        if (m_resolutions.defaultSetting.frameRate != 0.0)
+            m_camera.requestCaptureSetting(m_resolutions.defaultSetting);
+    } else {
+        m_camera.requestCaptureSetting(m_customCaptureSetting);
+    }
+    syncResolutionSlider();
+}
+
+void SettingsPanel::syncResolutionSlider()
+{
+    // The default is shown by its size alone; a custom setting must match
+    // whole, frame rate included.
+    const VideoCaptureSetting inUse = m_useDefaultResolution ? VideoCaptureSetting{640, 480, 0.0}
+                                                             : m_camera.captureSetting();
+    for (int j = 0; j <= m_resolutions.last && j < m_resolutions.entries.size(); ++j) {
+        const VideoCaptureSetting &entry = m_resolutions.entries[j];
+        if (m_useDefaultResolution ? !entry.sameSize(inUse) : entry != inUse)
+            continue;
+        if (j < m_resolutionLabels.size())
+            m_resolution.label->setText(m_resolutionLabels[j]);
+        const QSignalBlocker detached(m_resolution.slider);
+        m_resolution.slider->setValue(resolutionPositionOfIndex(j, m_resolutions.last));
+        return;
+    }
+}
+
+void SettingsPanel::showResolutionAtSlider()
+{
+    const int j = resolutionIndexOfPosition(m_resolution.slider->value(), m_resolutions.last);
+    if (j < m_resolutionLabels.size())
+        m_resolution.label->setText(m_resolutionLabels[j]);
+}
+
+// ---- Layout ----------------------------------------------------------------------
+
+void SettingsPanel::place(double windowWidth, double windowHeight)
+{
+    for (const SliderSlot &sliderSlot : kSliderSlots) {
+        const SliderGroup &group = sliderSlot.slider == SettingsSlider::CameraResolutions ? m_resolution
+                                   : sliderSlot.slider == SettingsSlider::CameraSensitivity ? m_sensitivity
+                                                                                          : m_freezing;
+        const SliderGroupPlace p = placeSliderGroup(
+            windowWidth, windowHeight, sliderSlot.centerY, group.slider->widthF(), group.slider->heightF(),
+            group.label->xF(), group.label->yF(), group.label->heightF());
+        group.slider->setPositionF(p.trackX, p.trackY);
+        group.box->setWidthF(p.boxWidth);
+        group.label->setWidthF(p.labelWidth);
+        group.box->setHeightF(p.boxHeight);
+        group.box->setPositionF(p.boxX, p.boxY);
+    }
+
+    const Point ok = placeOkBox(windowWidth, m_okBox->widthF(), m_freezing.slider->yF(),
+                                m_freezing.slider->heightF());
+    m_okBox->setPositionF(ok.x, ok.y);
+
+    const Point sound = placeSwitchBox(windowWidth, windowHeight, kSoundSwitchCenterY, m_soundBox->widthF(),
+                                       m_soundBox->heightF());
+    m_soundBox->setPositionF(sound.x, sound.y);
+}

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The command line of the real game binary, with no display at all: --help
+# and --version answer on standard output with status 0; anything unknown
+# prints the usage on standard error with status 2. None of them may start a
+# game (which would wait for a display that is not there).
+#
+#   command_line_test.sh GAME
+set -uo pipefail
+
+GAME=$1
+out=$(mktemp)
+err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+failed=0
+
+# run EXPECTED_STATUS ARGS...: the game with no display, at most 10 seconds.
+run() {
+  local expected=$1
+  shift
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 10 "$GAME" "$@" >"$out" 2>"$err"
+  local status=$?
+  if [ "$status" -ne "$expected" ]; then
+    echo "FAILED: frostpane $* ended with $status, not $expected"
+    sed 's/^/  stderr: /' "$err"
+    failed=1
+    return 1
+  fi
+}
+expect() { # FILE PATTERN WHAT
+  if ! grep -q -- "$2" "$1"; then
+    echo "FAILED: $3"
+    failed=1
+  fi
+}
+
+run 0 --help && expect "$out" '--fullscreen' "--help lists --fullscreen" \
+  && expect "$out" '--reset-settings' "--help lists --reset-settings" \
+  && expect "$out" '^Usage:' "--help starts with the usage"
+run 0 -h && expect "$out" '^Usage:' "-h gives the usage"
+run 0 --version && expect "$out" '^Frostpane [0-9]' "--version names the game and its version"
+run 2 --no-such-option && expect "$err" '^Usage:' "an unknown option prints the usage on standard error" \
+  && expect "$err" 'no-such-option' "and names the option"
+[ -s "$out" ] && { echo "FAILED: an unknown option printed on standard output"; failed=1; }
+run 2 a-picture.png && expect "$err" 'a-picture.png' "an argument the game takes none of is named"
+
+[ "$failed" -eq 0 ] && echo "command line: all good"
+exit "$failed"

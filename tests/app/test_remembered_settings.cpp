@@ -1,0 +1,173 @@
+#include "app/application.h"
+#include "app/settings_store.h"
+#include "support/window_fixture.h"
+#include "widgets/float_slider.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString resolutionText(const WindowFixture &f)
+{
+    return f.find("resolutionBox")->findChild<QLabel *>()->text();
+}
+
+void openSettings(WindowFixture &f)
+{
+    f.tap("pictureView");
+    f.tap("settingsIcon");
+}
+
+} // namespace
+
+// The settings panel's values and the camera side, kept from one game to the
+// next through the real settings file; the "Sound" switch.
+class TestRememberedSettings : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY(m_dir.emplace().isValid());
+        m_store.emplace(m_dir->filePath(u"frostpane/frostpane.conf"_s), QStringList{});
+    }
+
+    void thePanelShowsTheValuesOfTheLastGame()
+    {
+        {
+            WindowFixture f(typicalWebcamSettings(), {}, {640, 480}, m_store->load());
+            keepSettings(*f.window, *m_store);
+            QSignalSpy sound(f.window.get(), &MainWindow::soundEnabledChanged);
+            QVERIFY(f.window->isSoundEnabled());
+            openSettings(f);
+            QVERIFY(f.find<QCheckBox>("soundSwitch")->isChecked());
+            f.find<FloatSlider>("sensitivitySlider")->setValue(255); // a threshold of 0
+            f.find<FloatSlider>("freezingSpeedSlider")->setValue(3.7);
+            f.find<FloatSlider>("resolutionSlider")->setValue(0.0); // 1280 x 720
+            f.tap("soundSwitch");
+            QVERIFY(sound.isEmpty()); // taken on OK only
+            f.tap("okButton");
+            QCOMPARE(sound.size(), 1);
+            QCOMPARE(sound.constFirst().constFirst().toBool(), false);
+            QVERIFY(!f.window->isSoundEnabled());
+            QVERIFY(f.window->close());
+        }
+        WindowFixture f(typicalWebcamSettings(), {}, {640, 480}, m_store->load());
+        QVERIFY(!f.window->isSoundEnabled());
+        QVERIFY(!f.camera->isActive());
+        QCOMPARE(f.camera->captureSetting(), (VideoCaptureSetting{1280, 720, 30}));
+        openSettings(f);
+        QCOMPARE(f.find<FloatSlider>("sensitivitySlider")->value(), 255.0);
+        QCOMPARE(f.find<FloatSlider>("freezingSpeedSlider")->value(), 3.0);
+        QVERIFY(!f.find<QCheckBox>("soundSwitch")->isChecked());
+        QCOMPARE(resolutionText(f), u"Camera width = 1280, height = 720"_s);
+    }
+
+    void cancelKeepsTheSound()
+    {
+        WindowFixture f(typicalWebcamSettings());
+        QSignalSpy sound(f.window.get(), &MainWindow::soundEnabledChanged);
+        QSignalSpy saved(f.window.get(), &MainWindow::settingsChanged);
+        openSettings(f);
+        f.tap("soundSwitch");
+        QVERIFY(!f.find<QCheckBox>("soundSwitch")->isChecked());
+        f.tap("pictureView"); // cancel
+        QVERIFY(f.window->isSoundEnabled());
+        QVERIFY(sound.isEmpty());
+        QVERIFY(saved.isEmpty());
+        openSettings(f);
+        QVERIFY(f.find<QCheckBox>("soundSwitch")->isChecked());
+    }
+
+    void theCameraSideIsSavedWhenItChanges()
+    {
+        {
+            WindowFixture f(typicalWebcamSettings(), {{1280, 720, 30}, {640, 480, 25}}, {640, 480},
+                            m_store->load());
+            keepSettings(*f.window, *m_store);
+            f.tap("pictureView");
+            f.tap("switchCameraIcon");
+            QCOMPARE(f.camera->kind(), CameraKind::Back);
+            // Saved at once: a game that crashes later still remembers it.
+            QVERIFY(m_store->load().backCamera);
+        }
+        WindowFixture f(typicalWebcamSettings(), {{1280, 720, 30}, {640, 480, 25}}, {640, 480}, m_store->load());
+        QCOMPARE(f.camera->kind(), CameraKind::Back);
+        QVERIFY(!f.camera->isActive());
+        QCOMPARE(f.camera->captureSetting(), (VideoCaptureSetting{640, 480, 25}));
+        QCOMPARE(f.icon("switchCameraIcon")->fillBitmap(), f.catalogueImage("camera_back"));
+    }
+
+    void rememberedValuesMeetTheCamerasThatAreThere_data()
+    {
+        QTest::addColumn<StoredSettings>("settings");
+        QTest::addColumn<CameraKind>("kind");
+        QTest::addColumn<VideoCaptureSetting>("setting");
+        StoredSettings back;
+        back.backCamera = true;
+        QTest::newRow("the back camera is gone: the front one")
+            << back << CameraKind::Front << VideoCaptureSetting{640, 480, 30};
+        StoredSettings gone;
+        gone.resolutions.insert(u"front"_s, VideoCaptureSetting{1920, 1080, 30});
+        QTest::newRow("a resolution the camera no longer offers: the default")
+            << gone << CameraKind::Front << VideoCaptureSetting{640, 480, 30};
+        StoredSettings school;
+        school.resolutions.insert(QString(), VideoCaptureSetting{1280, 720, 30});
+        QTest::newRow("a resolution for every camera") << school << CameraKind::Front
+                                                       << VideoCaptureSetting{1280, 720, 30};
+        StoredSettings own = school;
+        own.resolutions.insert(u"front"_s, std::nullopt);
+        QTest::newRow("this camera's own default over the one for every camera")
+            << own << CameraKind::Front << VideoCaptureSetting{640, 480, 30};
+    }
+
+    void rememberedValuesMeetTheCamerasThatAreThere()
+    {
+        QFETCH(StoredSettings, settings);
+        QFETCH(CameraKind, kind);
+        QFETCH(VideoCaptureSetting, setting);
+        WindowFixture f(typicalWebcamSettings(), {}, {640, 480}, settings);
+        QCOMPARE(f.camera->kind(), kind);
+        QCOMPARE(f.camera->captureSetting(), setting);
+    }
+
+    void theSoundSwitchFitsThePanel_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("640 x 480") << QSize(640, 480);
+        QTest::newRow("1920 x 1080") << QSize(1920, 1080);
+        QTest::newRow("tall 600 x 1000") << QSize(600, 1000);
+    }
+
+    void theSoundSwitchFitsThePanel()
+    {
+        QFETCH(QSize, size);
+        WindowFixture f(typicalWebcamSettings(), {}, size);
+        openSettings(f);
+        const QRect sound = f.find("soundBox")->geometry();
+        QVERIFY(f.shown("soundBox") && f.shown("soundSwitch"));
+        QVERIFY(f.window->rect().contains(sound));
+        QVERIFY(sound.contains(f.find("soundSwitch")->geometry().translated(sound.topLeft())));
+        for (const char *other : {"resolutionBox", "resolutionSlider", "sensitivityBox", "sensitivitySlider",
+                                  "freezingSpeedBox", "freezingSpeedSlider", "okBox"}) {
+            QVERIFY2(!sound.intersects(f.find(other)->geometry()), other);
+        }
+        // Hidden with the rest of the panel.
+        f.tap("okButton");
+        QVERIFY(!f.shown("soundBox"));
+    }
+
+private:
+    std::optional<QTemporaryDir> m_dir;
+    std::optional<SettingsStore> m_store;
+};
+
+QTEST_MAIN(TestRememberedSettings)
+#include "test_remembered_settings.moc"

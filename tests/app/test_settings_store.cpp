@@ -1,0 +1,302 @@
+#include "app/settings_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace QTest {
+template <>
+inline char *toString(const StoredSettings &s)
+{
+    return qstrdup(QByteArray("sensitivity " + QByteArray::number(s.cameraSensitivity) + ", freezing "
+                              + QByteArray::number(s.freezingSpeed) + ", sound " + QByteArray::number(s.sound)
+                              + ", back " + QByteArray::number(s.backCamera) + ", fullScreen "
+                              + QByteArray::number(s.fullScreen) + ", resolutions "
+                              + QByteArray::number(s.resolutions.size()))
+                       .constData());
+}
+} // namespace QTest
+
+namespace {
+
+// What a file holds: its bytes, nothing (no file), or a folder in its place
+// (a file that cannot be read).
+struct FileContent
+{
+    enum class Kind { Missing, Bytes, Folder } kind = Kind::Missing;
+    QByteArray bytes;
+};
+FileContent missing() { return {}; }
+FileContent bytes(const QByteArray &b) { return {FileContent::Kind::Bytes, b}; }
+FileContent folder() { return {FileContent::Kind::Folder, {}}; }
+
+void put(const QString &path, const FileContent &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (content.kind == FileContent::Kind::Folder) {
+        QVERIFY(QDir().mkpath(path));
+    } else if (content.kind == FileContent::Kind::Bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content.bytes);
+    }
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+StoredSettings with(const std::function<void(StoredSettings &)> &change)
+{
+    StoredSettings s;
+    change(s);
+    return s;
+}
+
+// The warnings of frostpane.settings while it lives.
+class SettingsWarnings
+{
+public:
+    SettingsWarnings() { s_messages.clear(); s_previous = qInstallMessageHandler(&collect); }
+    ~SettingsWarnings() { qInstallMessageHandler(s_previous); }
+    const QStringList &messages() const { return s_messages; }
+
+private:
+    static void collect(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        if (type == QtWarningMsg && qstrcmp(context.category, "frostpane.settings") == 0)
+            s_messages.append(message);
+    }
+    static inline QStringList s_messages;
+    static inline QtMessageHandler s_previous = nullptr;
+};
+
+const QByteArray kGoodFile = "[game]\ncameraSensitivity=60\nfreezingSpeed=3\nsound=false\n"
+                             "[camera]\nback=true\nresolution=1280x720@30\n"
+                             "[window]\nfullScreen=true\n";
+
+QByteArray randomBytes(int size, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QByteArray data(size, Qt::Uninitialized);
+    for (char &c : data)
+        c = char(random.bounded(256));
+    return data;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(FileContent)
+
+// The user's and the system's settings files, from disk to the values the
+// game takes, and back.
+class TestSettingsStore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY(m_dir.emplace().isValid());
+        m_user = m_dir->filePath(u"home/frostpane/frostpane.conf"_s);
+        m_system = m_dir->filePath(u"etc/frostpane/frostpane.conf"_s);
+    }
+
+    void load_data()
+    {
+        QTest::addColumn<FileContent>("user");
+        QTest::addColumn<FileContent>("system");
+        QTest::addColumn<StoredSettings>("expected");
+        QTest::addColumn<QStringList>("warned"); // what the warnings must name, one warning each
+
+        const StoredSettings good = with([](StoredSettings &s) {
+            s.cameraSensitivity = 60;
+            s.freezingSpeed = 3;
+            s.sound = false;
+            s.backCamera = true;
+            s.fullScreen = true;
+            s.resolutions.insert(QString(), VideoCaptureSetting{1280, 720, 30.0});
+        });
+        QTest::newRow("missing: the defaults") << missing() << missing() << StoredSettings{} << QStringList{};
+        QTest::newRow("good") << bytes(kGoodFile) << missing() << good << QStringList{};
+        QTest::newRow("empty") << bytes({}) << missing() << StoredSettings{} << QStringList{};
+        QTest::newRow("garbage text")
+            << bytes("%%%\n[[[\n=\n]]]\ncameraSensitivity\n\\\\\n@Variant(\n") << missing() << StoredSettings{}
+            << QStringList{};
+        QTest::newRow("truncated in the middle of a line")
+            << bytes(kGoodFile.left(kGoodFile.indexOf("freezingSpeed") + 10)) << missing()
+            << with([](StoredSettings &s) { s.cameraSensitivity = 60; }) << QStringList{};
+        QTest::newRow("binary") << bytes(randomBytes(4096, 7)) << missing() << StoredSettings{} << QStringList{};
+        QTest::newRow("a NUL ends a value")
+            << bytes(QByteArray("[game]\nfreezingSpeed=5\0" "0\n", 22)) << missing()
+            << with([](StoredSettings &s) { s.freezingSpeed = 5; }) << QStringList{};
+        QTest::newRow("unreadable (a folder)")
+            << folder() << missing() << StoredSettings{} << QStringList{u"cannot read"_s};
+        QTest::newRow("wrong types")
+            << bytes("[game]\ncameraSensitivity=much\nfreezingSpeed=2.5\nsound=loud\n"
+                     "[camera]\nback=front\nresolution=big\n[window]\nfullScreen=1,2\ngeometry=here\n")
+            << missing() << StoredSettings{}
+            << QStringList{u"game/cameraSensitivity"_s, u"game/freezingSpeed"_s, u"game/sound"_s,
+                           u"camera/back"_s,           u"camera/resolution"_s,  u"window/fullScreen"_s,
+                           u"window/geometry"_s};
+        QTest::newRow("out of range: the nearest value")
+            << bytes("[game]\ncameraSensitivity=-5000\nfreezingSpeed=500\n") << missing()
+            << with([](StoredSettings &s) {
+                   s.cameraSensitivity = -1530;
+                   s.freezingSpeed = 100;
+               })
+            << QStringList{u"game/cameraSensitivity"_s, u"game/freezingSpeed"_s};
+        QTest::newRow("the system file only") << missing() << bytes(kGoodFile) << good << QStringList{};
+        QTest::newRow("both: the user's values over the system's")
+            << bytes("[game]\nfreezingSpeed=2\n[camera]\nresolution=default\n") << bytes(kGoodFile)
+            << with([&good](StoredSettings &s) {
+                   s = good;
+                   s.freezingSpeed = 2;
+                   s.resolutions.insert(QString(), std::nullopt);
+               })
+            << QStringList{};
+        QTest::newRow("both: a bad user value keeps the system's")
+            << bytes("[game]\nfreezingSpeed=fast\n") << bytes(kGoodFile) << good
+            << QStringList{u"game/freezingSpeed"_s};
+        QTest::newRow("both broken") << bytes(randomBytes(1000, 1)) << bytes(randomBytes(1000, 2))
+                                     << StoredSettings{} << QStringList{};
+    }
+
+    void load()
+    {
+        QFETCH(FileContent, user);
+        QFETCH(FileContent, system);
+        QFETCH(StoredSettings, expected);
+        QFETCH(QStringList, warned);
+        put(m_user, user);
+        put(m_system, system);
+
+        const SettingsWarnings warnings;
+        const StoredSettings loaded = SettingsStore(m_user, {m_system}).load();
+        QCOMPARE(loaded, expected);
+        for (const QString &what : warned) {
+            const qsizetype naming = warnings.messages().filter(what).size();
+            QVERIFY2(naming == 1, qPrintable(what + u" named "_s + QString::number(naming) + u" times in: "_s
+                                             + warnings.messages().join(u" | "_s)));
+        }
+        if (warned.isEmpty()) {
+            // Garbage may say the file is broken, but names no key of ours.
+            for (const QString &message : warnings.messages())
+                QVERIFY2(!message.contains(u"game/"_s) && !message.contains(u"camera/"_s), qPrintable(message));
+        }
+    }
+
+    void theSystemFilesInOrder()
+    {
+        // The first of $XDG_CONFIG_DIRS wins over the later ones.
+        const QString second = m_dir->filePath(u"etc2/frostpane/frostpane.conf"_s);
+        put(m_system, bytes("[game]\nfreezingSpeed=4\n"));
+        put(second, bytes("[game]\nfreezingSpeed=9\ncameraSensitivity=99\n"));
+        const StoredSettings loaded = SettingsStore(m_user, {m_system, second}).load();
+        QCOMPARE(loaded.freezingSpeed, 4);
+        QCOMPARE(loaded.cameraSensitivity, 99);
+    }
+
+    void theEnvironmentNamesTheFiles()
+    {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath(u"home"_s)));
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_dir->filePath(u"etc"_s) + u":/nowhere"_s));
+        const SettingsStore store;
+        QCOMPARE(store.userFile(), m_user);
+        QCOMPARE(store.systemFiles(), (QStringList{m_system, u"/nowhere/frostpane/frostpane.conf"_s}));
+        qunsetenv("XDG_CONFIG_DIRS");
+        QCOMPARE(SettingsStore().systemFiles(), QStringList{u"/etc/xdg/frostpane/frostpane.conf"_s});
+    }
+
+    void whatIsSavedLoadsTheSame()
+    {
+        put(m_system, bytes(kGoodFile));
+        const QByteArray systemBefore = contentOf(m_system);
+        const StoredSettings saved = with([](StoredSettings &s) {
+            s.cameraSensitivity = -700;
+            s.freezingSpeed = 0;
+            s.sound = false;
+            s.backCamera = false;
+            s.geometry = randomBytes(66, 3);
+            s.resolutions = {{u"/dev/video0"_s, VideoCaptureSetting{1280, 720, 29.97}},
+                             {u"/dev/video2"_s, std::nullopt},
+                             {QString(), VideoCaptureSetting{640, 480, 15.0}}};
+        });
+        const SettingsStore store(m_user, {m_system});
+        QVERIFY(store.save(saved));
+        QCOMPARE(store.load(), saved);
+        QCOMPARE(contentOf(m_system), systemBefore); // only ever read
+        // Nothing is left beside the file: no temporary, no lock.
+        QCOMPARE(QDir(QFileInfo(m_user).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{u"frostpane.conf"_s});
+    }
+
+    void savingReplacesABrokenFile()
+    {
+        put(m_user, bytes(randomBytes(2000, 5)));
+        const SettingsStore store(m_user, {});
+        const StoredSettings saved = with([](StoredSettings &s) { s.freezingSpeed = 42; });
+        QVERIFY(store.save(saved));
+        const SettingsWarnings warnings;
+        QCOMPARE(store.load(), saved);
+        QVERIFY2(warnings.messages().isEmpty(), qPrintable(warnings.messages().join(u" | "_s))); // no junk kept
+    }
+
+    void anUnwritablePlaceLeavesTheOldFile()
+    {
+        // A folder where the file should be: nothing can replace it (as root
+        // too, where permissions would not stop the test).
+        put(m_user, folder());
+        const SettingsWarnings warnings;
+        QVERIFY(!SettingsStore(m_user, {}).save(StoredSettings{}));
+        QVERIFY(QFileInfo(m_user).isDir());
+        QCOMPARE(warnings.messages().size(), 1);
+
+        // A file where the folder should be.
+        const QString blocked = m_dir->filePath(u"file/frostpane/frostpane.conf"_s);
+        put(m_dir->filePath(u"file"_s), bytes("x"));
+        QVERIFY(!SettingsStore(blocked, {}).save(StoredSettings{}));
+        QCOMPARE(contentOf(m_dir->filePath(u"file"_s)), QByteArray("x"));
+    }
+
+    void aSaveReplacesTheFileWholeNeverInPlace()
+    {
+        const SettingsStore store(m_user, {});
+        QVERIFY(store.save(with([](StoredSettings &s) { s.freezingSpeed = 7; })));
+        const QByteArray before = contentOf(m_user);
+        // A second name for the old file: written in place, it would change too.
+        const QString oldName = m_dir->filePath(u"old.conf"_s);
+        QCOMPARE(::link(QFile::encodeName(m_user).constData(), QFile::encodeName(oldName).constData()), 0);
+        QVERIFY(store.save(with([](StoredSettings &s) { s.freezingSpeed = 8; })));
+        QCOMPARE(contentOf(oldName), before);
+        QCOMPARE(store.load().freezingSpeed, 8);
+    }
+
+    void forgettingKeepsTheSystemValues()
+    {
+        put(m_system, bytes("[game]\nfreezingSpeed=4\n"));
+        const SettingsStore store(m_user, {m_system});
+        QVERIFY(store.save(with([](StoredSettings &s) { s.freezingSpeed = 77; })));
+        QCOMPARE(store.load().freezingSpeed, 77);
+        QVERIFY(store.forgetUserValues());
+        QVERIFY(!QFileInfo::exists(m_user));
+        QCOMPARE(store.load().freezingSpeed, 4);
+        QVERIFY(store.forgetUserValues()); // nothing to forget is no failure
+    }
+
+private:
+    std::optional<QTemporaryDir> m_dir;
+    QString m_user;
+    QString m_system;
+};
+
+QTEST_APPLESS_MAIN(TestSettingsStore)
+#include "test_settings_store.moc"
