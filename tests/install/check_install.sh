@@ -102,7 +102,9 @@ TABLE
 
 # The game hands the id to Qt (setDesktopFileName), so a running window is
 # matched with its menu entry and icon. QStringLiteral stores it as UTF-16.
-strings -a -el "$dest/usr/bin/frostpane" | grep -qxF "$app_id" && ok "the game names its app id" \
+# grep reads to the end (no -q): under pipefail, strings cut off early by a
+# closed pipe would fail the check.
+strings -a -el "$dest/usr/bin/frostpane" | grep -xF "$app_id" >/dev/null && ok "the game names its app id" \
   || fail "usr/bin/frostpane does not contain $app_id"
 
 # ---- icons -----------------------------------------------------------------
