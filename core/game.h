@@ -121,8 +121,8 @@ public:
     // nothing happens.
     QRect stepWithoutFrame();
     // Steps without a frame would change nothing: no stroke is waiting, no
-    // level would grow back, and the game's picture is on show (or the
-    // plain ice, where it is the same).
+    // level would grow back, and the step that puts the game's picture back
+    // after the banner went has run.
     bool isSettled() const;
 
     // ---- Progress ----------------------------------------------------------

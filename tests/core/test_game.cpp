@@ -730,6 +730,31 @@ private Q_SLOTS:
         QVERIFY(f.game.meltLevels() == levels);
     }
 
+    void theStepAfterTheBannerWentStillComes()
+    {
+        Fixture f;
+        // The top part wiped first, the rest 28 steps later: the banner comes.
+        for (int y = 0; y <= 200; y += 8)
+            f.game.addStroke({0, double(y)}, {640, double(y)});
+        for (int i = 0; i < 28; ++i)
+            f.game.stepWithoutFrame();
+        for (int y = 216; y <= 480; y += 8)
+            f.game.addStroke({0, double(y)}, {640, double(y)});
+        f.game.stepWithoutFrame();
+        QVERIFY(f.game.bannerShown());
+        // Now the top part (485) stays clean for good and the rest (765)
+        // freezes at once (265), to stay: the banner goes.
+        f.game.setFreezingSpeed(500);
+        f.game.stepWithoutFrame();
+        QVERIFY(!f.game.bannerShown());
+        QCOMPARE(at(f.game, 30, 440), kIce); // the plain ice for this step, no bar
+        QVERIFY(!f.game.isSettled());
+        f.game.stepWithoutFrame();
+        QCOMPARE(at(f.game, 30, 440), QRgb(0xFF6A0817)); // the game again, with its bar
+        QCOMPARE(at(f.game, 320, 100), photoColor(1));
+        QVERIFY(f.game.isSettled());
+    }
+
     void aWipedPixelRefreezesWithoutFramesAsWithFrames()
     {
         Fixture f;
