@@ -121,6 +121,29 @@ void MainWindow::setSounds(std::unique_ptr<GameSounds> sounds)
 
 // ---- Construction -----------------------------------------------------------
 
+void MainWindow::describeControls()
+{
+    // What a screen reader says of each control: a name, and what it does.
+    const auto describe = [](QWidget *control, const QString &name, const QString &description) {
+        control->setAccessibleName(name);
+        control->setAccessibleDescription(description);
+    };
+    describe(icon(ToolIcon::Camera), tr("Camera"), tr("Starts or stops the camera."));
+    describe(icon(ToolIcon::Settings), tr("Settings"),
+             tr("Opens the settings: camera resolution, camera sensitivity, freezing speed and sound."));
+    describe(icon(ToolIcon::Eye), tr("View"),
+             tr("Switches between the game picture and the plain camera picture."));
+    describe(icon(ToolIcon::About), tr("About"), tr("Tells what the game is and who made it."));
+    describe(icon(ToolIcon::SwitchCamera), tr("Switch camera"),
+             tr("Switches between the front and the back camera."));
+    describe(icon(ToolIcon::NextImage), tr("Next picture"), tr("Shows the next picture."));
+    describe(icon(ToolIcon::PreviousImage), tr("Previous picture"), tr("Shows the previous picture."));
+    describe(m_pictureView, tr("Picture"),
+             tr("The picture under the ice. Wave at the camera or drag a finger over it to wipe the ice; "
+                "tap it to show the tools."));
+    describe(m_aboutText, tr("About"), tr("What the game is and who made it."));
+}
+
 BitmapRectangle *MainWindow::createRectangle(const QString &name, float x, float y, float w, float h)
 {
     auto *rectangle = new BitmapRectangle(this);
@@ -174,6 +197,7 @@ void MainWindow::createControls()
 
     createToolIcon(ToolIcon::NextImage, QStringLiteral("nextPictureIcon"), QStringLiteral("next_image"));
     createToolIcon(ToolIcon::PreviousImage, QStringLiteral("previousPictureIcon"), QStringLiteral("previous_image"));
+    describeControls();
 
     m_fadeTimer = new QTimer(this);
     m_fadeTimer->setObjectName(QStringLiteral("toolFadeTimer"));
@@ -698,6 +722,8 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
         close();
     else if (event->key() == Qt::Key_F11 && !event->isAutoRepeat())
         toggleFullScreen();
+    else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_openPanel == Panel::Settings)
+        m_settingsPanel->pressOk(); // as in any dialog
     QWidget::keyPressEvent(event);
 }
 

@@ -78,6 +78,7 @@ private:
     BitmapRectangle *createRectangle(const QString &name, float x, float y, float w, float h);
     BitmapRectangle *createToolIcon(ToolIcon tool, const QString &name, const QString &face);
     void connectControls();
+    void describeControls();
     void showStartState();
     void loadUserPhotos();
 

@@ -63,6 +63,32 @@ SettingsPanel::SettingsPanel(VideoCamera &camera, QWidget *host)
         m_resolution.slider->setMaximum(1);
     }
 
+    // For screen readers, and the keyboard: Tab goes from the resolution to
+    // the sensitivity, the freezing speed, the sound and OK; the arrow and
+    // page keys move a slider, Space presses OK.
+    const auto describe = [](QWidget *control, const QString &name, const QString &description) {
+        control->setAccessibleName(name);
+        control->setAccessibleDescription(description);
+    };
+    describe(m_resolution.slider, tr("Camera resolution"),
+             tr("The size of the camera's picture; it is taken when you press OK."));
+    describe(m_sensitivity.slider, tr("Camera sensitivity"),
+             tr("How much movement wipes the ice: to the right, smaller movements wipe too."));
+    describe(m_freezing.slider, tr("Freezing speed"), tr("How fast the ice grows back."));
+    describe(m_soundSwitch, tr("Sound"), tr("The game's sounds on or off."));
+    describe(m_okButton, tr("OK"), tr("Takes the settings and closes them."));
+    m_okButton->setFocusPolicy(Qt::StrongFocus);
+    QWidget::setTabOrder(m_resolution.slider, m_sensitivity.slider);
+    QWidget::setTabOrder(m_sensitivity.slider, m_freezing.slider);
+    QWidget::setTabOrder(m_freezing.slider, m_soundSwitch);
+    QWidget::setTabOrder(m_soundSwitch, m_okButton);
+    m_freezing.slider->setSingleStep(1);
+    m_freezing.slider->setPageStep(10);
+    m_sensitivity.slider->setSingleStep(5);
+    m_sensitivity.slider->setPageStep(50);
+    m_resolution.slider->setSingleStep(1);
+    m_resolution.slider->setPageStep(1);
+
     connect(m_okButton, &QPushButton::clicked, this, &SettingsPanel::confirm);
     connect(m_resolution.slider, &FloatSlider::valueChanged, this, [this] {
         m_resolutionSliderMoved = true;
@@ -128,6 +154,14 @@ void SettingsPanel::open(const Values &current)
     for (QWidget *control : controls())
         control->setVisible(true);
     m_open = true;
+    // The keyboard starts at the first control that takes a value.
+    (m_resolution.slider->isEnabled() ? m_resolution.slider : m_sensitivity.slider)->setFocus(Qt::OtherFocusReason);
+}
+
+void SettingsPanel::pressOk()
+{
+    if (m_open)
+        m_okButton->click();
 }
 
 void SettingsPanel::hide()

@@ -59,6 +59,9 @@ public:
     std::optional<VideoCaptureSetting> chosenResolution() const;
     void setChosenResolution(std::optional<VideoCaptureSetting> setting);
 
+    // OK, as from the keyboard's Return.
+    void pressOk();
+
     // Places the controls for a window of that size.
     void place(double windowWidth, double windowHeight);
 

@@ -19,10 +19,18 @@ public:
         addControllingSignal(QStringLiteral("clicked()"));
     }
 
-    QStringList actionNames() const override { return {pressAction()}; }
+    // A rectangle with no name is a backdrop behind other controls.
+    QAccessible::Role role() const override
+    {
+        return widget()->accessibleName().isEmpty() ? QAccessible::Pane : QAccessible::Button;
+    }
+    QStringList actionNames() const override
+    {
+        return role() == QAccessible::Button ? QStringList{pressAction()} : QStringList{};
+    }
     void doAction(const QString &action) override
     {
-        if (action == pressAction())
+        if (action == pressAction() && role() == QAccessible::Button)
             static_cast<BitmapRectangle *>(widget())->tap();
     }
     QStringList keyBindingsForAction(const QString &) const override { return {}; }

@@ -14,8 +14,9 @@
 // is a press released inside. With hit testing off it
 // lets the pointer through to whatever lies beneath.
 //
-// Screen readers see a button (give it an accessible name) whose press action
-// is a quick tap: a press, a release and a click.
+// Screen readers see a rectangle with an accessible name as a button whose
+// press action is a quick tap: a press, a release and a click; one without a
+// name as a plain backdrop.
 class BitmapRectangle : public Floating<QWidget>
 {
     Q_OBJECT

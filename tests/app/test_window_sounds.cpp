@@ -103,6 +103,25 @@ private Q_SLOTS:
         QCOMPARE(s.log->taps, ticks);
     }
 
+    // The "Sound" switch reaches the sound when OK takes it; cancel does not.
+    void theSoundSwitchTurnsTheSoundOffAndOn()
+    {
+        SoundFixture s;
+        QCOMPARE(s.log->switches, QList<bool>{true}); // as the settings say, from the start
+        const auto switchAndClose = [&s](const char *closer) {
+            s.f.tap("pictureView");
+            s.f.tap("settingsIcon");
+            s.f.tap("soundSwitch");
+            s.f.tap(closer);
+        };
+        switchAndClose("pictureView"); // a tap on the picture cancels
+        QCOMPARE(s.log->switches, QList<bool>{true});
+        switchAndClose("okButton");
+        QCOMPARE(s.log->switches, (QList<bool>{true, false}));
+        switchAndClose("okButton");
+        QCOMPARE(s.log->switches, (QList<bool>{true, false, true}));
+    }
+
     void aCameraIconWithNoCameraDoesNotTick()
     {
         WindowFixture f;

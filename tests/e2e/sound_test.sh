@@ -76,6 +76,14 @@ echo "  RMS afterwards $after"
 # far below a chime.
 check "once only: no second chime while the banner stays" less_than "$after" "$(awk -v c="$chime" 'BEGIN { print c / 5 }')"
 
+echo "the sound switched off: the ball wipes in silence"
+SETTINGS=$(printf '[game]\nsound=false') start_game $(pulse_env) FROSTPANE_VCAM0_PATTERN=ball
+tap "${CAMERA_ICON[@]}"
+check "the ball wipes" wait_until 20 ice_partly_gone switched_off
+off=$(record switched_off 2)
+echo "  RMS $off"
+check "nothing is heard" less_than "$off" "$SILENT"
+
 echo "no sound server: the game plays silently"
 stop_pulse
 start_game PULSE_SERVER=unix:/nonexistent/pulse FROSTPANE_VCAM0_PATTERN=ball

@@ -231,6 +231,11 @@ private Q_SLOTS:
         rectangle.setHitTest(false);
         actions->doAction(QAccessibleActionInterface::pressAction());
         rectangle.setHitTest(true);
+        rectangle.setAccessibleName(QString()); // a backdrop: nothing to press
+        QCOMPARE(accessible->role(), QAccessible::Pane);
+        QVERIFY(accessible->actionInterface()->actionNames().isEmpty());
+        actions->doAction(QAccessibleActionInterface::pressAction());
+        rectangle.setAccessibleName(QStringLiteral("Camera"));
         rectangle.hide();
         actions->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(clicked.count(), 1);
