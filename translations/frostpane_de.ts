@@ -40,15 +40,6 @@
         <translation>Zum Spielen wird eine Kamera benötigt (z. B. eine Webcam).</translation>
     </message>
     <message>
-        <source>Made by</source>
-        <extracomment>The next line says who.</extracomment>
-        <translation>Entwickelt von</translation>
-    </message>
-    <message>
-        <source>the Frostpane developers. Photographs by Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) and others: see CREDITS.</source>
-        <translation>den Frostpane-Entwicklern. Fotos von Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) und anderen: siehe CREDITS.</translation>
-    </message>
-    <message>
         <source>Camera Resolutions Label</source>
         <extracomment>Above the resolution slider when the camera offers no 640 x 480 picture.</extracomment>
         <translation>Kameraauflösung</translation>
@@ -74,6 +65,11 @@
     <message>
         <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
         <translation>Eigene Fotos: Legen Sie sie in den Ordner Frostpane in Ihrem Bilder-Ordner.</translation>
+    </message>
+    <message>
+        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
+        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
+        <translation>Gemacht von den Frostpane-Entwicklern. Fotos von Aitzol Berasategi (%1), Lukas Baubkus (%2) und anderen: siehe %3.</translation>
     </message>
 </context>
 </TS>

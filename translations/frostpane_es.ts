@@ -40,15 +40,6 @@
         <translation>Para jugar se necesita una cámara (por ejemplo, una webcam).</translation>
     </message>
     <message>
-        <source>Made by</source>
-        <extracomment>The next line says who.</extracomment>
-        <translation>Hecho por</translation>
-    </message>
-    <message>
-        <source>the Frostpane developers. Photographs by Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) and others: see CREDITS.</source>
-        <translation>los desarrolladores de Frostpane. Fotos de Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) y otros: véase CREDITS.</translation>
-    </message>
-    <message>
         <source>Camera Resolutions Label</source>
         <extracomment>Above the resolution slider when the camera offers no 640 x 480 picture.</extracomment>
         <translation>Resolución de la cámara</translation>
@@ -74,6 +65,11 @@
     <message>
         <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
         <translation>Sus propias fotos: colóquelas en la carpeta Frostpane de su carpeta Imágenes.</translation>
+    </message>
+    <message>
+        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
+        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
+        <translation>Hecho por los desarrolladores de Frostpane. Fotos de Aitzol Berasategi (%1), Lukas Baubkus (%2) y otros: véase %3.</translation>
     </message>
 </context>
 </TS>

@@ -40,15 +40,6 @@
         <translation>Pour jouer, il faut une caméra (une webcam, par exemple).</translation>
     </message>
     <message>
-        <source>Made by</source>
-        <extracomment>The next line says who.</extracomment>
-        <translation>Réalisé par</translation>
-    </message>
-    <message>
-        <source>the Frostpane developers. Photographs by Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) and others: see CREDITS.</source>
-        <translation>les développeurs de Frostpane. Photos d’Aitzol Berasategi (CC BY 4.0), de Lukas Baubkus (CC BY-SA 3.0) et d’autres&#xa0;: voir CREDITS.</translation>
-    </message>
-    <message>
         <source>Camera Resolutions Label</source>
         <extracomment>Above the resolution slider when the camera offers no 640 x 480 picture.</extracomment>
         <translation>Résolution de la caméra</translation>
@@ -73,7 +64,12 @@
     </message>
     <message>
         <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
-        <translation>Vos propres photos : placez-les dans le dossier Frostpane de votre dossier Images.</translation>
+        <translation>Vos propres photos&#xa0;: placez-les dans le dossier Frostpane de votre dossier Images.</translation>
+    </message>
+    <message>
+        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
+        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
+        <translation>Réalisé par les développeurs de Frostpane. Photos d’Aitzol Berasategi (%1), de Lukas Baubkus (%2) et d’autres&#xa0;: voir %3.</translation>
     </message>
 </context>
 </TS>
