@@ -104,12 +104,13 @@ TABLE
 
 # The game hands the id to Qt (setDesktopFileName), so a running window is
 # matched with its menu entry and icon. QStringLiteral stores it as UTF-16.
-strings -a -el "$dest/usr/games/frostpane" | grep -qxF "$app_id" && ok "the game names its app id" \
+# grep reads to the end (no -q): strings must not die of a closed pipe.
+strings -a -el "$dest/usr/games/frostpane" | grep -xF "$app_id" >/dev/null && ok "the game names its app id" \
   || fail "usr/games/frostpane does not contain $app_id"
 
 # The About panel names the credits file by its path from the program's own
 # folder: that path must lead to the installed file.
-credits=$(strings -a -el "$dest/usr/games/frostpane" | grep -m1 -x '[./a-z]*/share/doc/frostpane/CREDITS')
+credits=$(strings -a -el "$dest/usr/games/frostpane" | grep -x '[./a-z]*/share/doc/frostpane/CREDITS' | sed -n 1p)
 [ -n "$credits" ] && [ -f "$dest/usr/games/$credits" ] && ok "the About panel's credits file is installed ($credits)" \
   || fail "the credits file the game names ('$credits') is not installed"
 
