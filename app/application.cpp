@@ -11,6 +11,8 @@
 #include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QLoggingCategory>
+#include <QDirIterator>
+#include <QIcon>
 #include <QMessageBox>
 #include <QScreen>
 
@@ -107,6 +109,17 @@ void showException(const QString &message)
     box.exec();
 }
 
+// The icon theme's application icon, as the menu shows it; the one built in
+// when no theme has it. Window managers and task bars read it from the window.
+QIcon applicationIcon()
+{
+    QIcon builtIn;
+    QDirIterator sizes(QStringLiteral(":/appicon"));
+    while (sizes.hasNext())
+        builtIn.addFile(sizes.next() + QStringLiteral("/apps/" FROSTPANE_APP_ID ".png"));
+    return QIcon::fromTheme(QStringLiteral(FROSTPANE_APP_ID), builtIn);
+}
+
 void bringToFront(QWidget &window)
 {
     window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
@@ -196,6 +209,7 @@ int runFrostpane(int argc, char *argv[])
         QApplication::setApplicationName(QStringLiteral("Frostpane"));
         QApplication::setApplicationVersion(QStringLiteral(FROSTPANE_VERSION));
         QGuiApplication::setDesktopFileName(QStringLiteral(FROSTPANE_APP_ID));
+        QApplication::setWindowIcon(applicationIcon());
         // The system's language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG); English
         // when the game has no translation for it.
         installTranslations(application, QLocale());

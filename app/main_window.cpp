@@ -5,6 +5,8 @@
 #include "widgets/bitmap_rectangle.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QPlainTextEdit>
@@ -24,7 +26,21 @@ constexpr QSize kStartSize(640, 480);
 constexpr int kStepWithoutCameraMilliseconds = 33;
 constexpr qint64 kCameraQuietMilliseconds = 300;
 
-// The About panel, line by line, in the user's language.
+// A licence's name stays on one line: no-break spaces and hyphens inside it.
+QString unbreakable(QString name)
+{
+    return name.replace(QLatin1Char(' '), QChar(0x00a0)).replace(QLatin1Char('-'), QChar(0x2011));
+}
+
+// The list of every picture's source, installed beside the copyright notice;
+// found from where the program itself is, so that it holds for any prefix.
+QString creditsFile()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/')
+                           + QStringLiteral(FROSTPANE_CREDITS_FROM_PROGRAM));
+}
+
+// The About panel, paragraph by paragraph, in the user's language.
 QStringList aboutLines()
 {
     return {
@@ -38,10 +54,11 @@ QStringList aboutLines()
                        "or the mouse. Improves physical coordination and provides a lot of fun."),
         MainWindow::tr("The program requires video capture device (e.g. web camera)."),
         QString(),
-        //: The next line says who.
-        MainWindow::tr("Made by"),
-        MainWindow::tr("the Frostpane developers. Photographs by Aitzol Berasategi (CC BY 4.0), "
-                       "Lukas Baubkus (CC BY-SA 3.0) and others: see CREDITS."),
+        //: %1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture's source.
+        MainWindow::tr("Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), "
+                       "Lukas Baubkus (%2) and others: see %3.")
+            .arg(unbreakable(QStringLiteral("CC BY 4.0")), unbreakable(QStringLiteral("CC BY-SA 3.0")),
+                 creditsFile()),
         MainWindow::tr("Your own photos: put them in the folder Frostpane in your Pictures folder."),
         MainWindow::tr("A finger or the mouse wipes the ice too: drag it over the picture."),
     };
@@ -731,13 +748,18 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
 
 void MainWindow::toggleFullScreen()
 {
+    // Only the full-screen flag changes: a maximized window stays maximized
+    // underneath (showFullScreen() would drop that, and X11 window managers
+    // then un-maximize it), so leaving full screen gives it back as it was.
+    // Some window managers still report the window as no longer maximized
+    // while full screen; the state noted on the way in restores it.
     if (isFullScreen()) {
+        Qt::WindowStates state = windowState() & ~Qt::WindowFullScreen;
         if (m_maximizedBeforeFullScreen)
-            showMaximized();
-        else
-            showNormal();
+            state |= Qt::WindowMaximized;
+        setWindowState(state);
     } else {
-        showFullScreen();
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowFullScreen);
     }
 }
 

@@ -20,11 +20,17 @@ FROSTPANE_PACKAGES=(
   xvfb xauth xdotool imagemagick openbox x11-utils
   # The sound test: a private sound server, its recorder, and sox to measure.
   pulseaudio pulseaudio-utils sox
+  # The game as a Wayland client: Qt's Wayland platform and weston, whose X11
+  # backend runs inside Xvfb.
+  qt6-wayland weston
   # Checks of the installed tree: the menu entry, the metainfo, the manual page.
   desktop-file-utils appstream groff-base
   # The Debian package: cpack's dependency list comes from dpkg-shlibdeps,
   # which needs file to find the binaries.
   dpkg-dev file
+  # The package's checks: lintian, and hardening-check (devscripts) on its
+  # program.
+  lintian devscripts
 )
 
 ensure_packages() {

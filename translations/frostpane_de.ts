@@ -103,5 +103,10 @@
         <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
         <translation>Auch mit dem Finger oder der Maus lässt sich das Eis wegwischen: einfach über das Bild ziehen.</translation>
     </message>
+    <message>
+        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
+        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
+        <translation>Gemacht von den Frostpane-Entwicklern. Fotos von Aitzol Berasategi (%1), Lukas Baubkus (%2) und anderen: siehe %3.</translation>
+    </message>
 </context>
 </TS>

@@ -103,5 +103,10 @@
         <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
         <translation>Un dedo o el ratón también quitan el hielo: deslícelo sobre la imagen.</translation>
     </message>
+    <message>
+        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
+        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
+        <translation>Hecho por los desarrolladores de Frostpane. Fotos de Aitzol Berasategi (%1), Lukas Baubkus (%2) y otros: véase %3.</translation>
+    </message>
 </context>
 </TS>

@@ -102,6 +102,13 @@
     <message>
         <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
         <translation>Un doigt ou la souris efface aussi la glace&#xa0;: faites-le glisser sur l’image.</translation>
+        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
+        <translation>Vos propres photos&#xa0;: placez-les dans le dossier Frostpane de votre dossier Images.</translation>
+    </message>
+    <message>
+        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
+        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
+        <translation>Réalisé par les développeurs de Frostpane. Photos d’Aitzol Berasategi (%1), de Lukas Baubkus (%2) et d’autres&#xa0;: voir %3.</translation>
     </message>
 </context>
 </TS>

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary DESTDIR, as a distribution's packaging
 # would, and checks the installed tree:
-#   - exactly the game's files, all under the prefix /usr;
+#   - exactly the game's files, all under the prefix /usr, the program in
+#     games/ as Debian and the FHS keep games;
 #   - the menu entry and the metainfo pass desktop-file-validate and
 #     appstreamcli with no warning;
 #   - the app id, the version and the icon sizes agree everywhere;
@@ -35,7 +36,7 @@ rm -f "$dest.log"
 
 # ---- the tree --------------------------------------------------------------
 expected=$(sort <<LIST
-usr/bin/frostpane
+usr/games/frostpane
 usr/share/applications/$app_id.desktop
 usr/share/metainfo/$app_id.metainfo.xml
 usr/share/icons/hicolor/48x48/apps/$app_id.png
@@ -47,6 +48,7 @@ usr/share/icons/hicolor/scalable/apps/$app_id.svg
 usr/share/man/man6/frostpane.6.gz
 usr/share/doc/frostpane/copyright
 usr/share/doc/frostpane/changelog.gz
+usr/share/doc/frostpane/CREDITS
 LIST
 )
 actual=$(cd "$dest" && find . ! -type d | sed 's|^\./||' | sort)
@@ -56,7 +58,7 @@ missing=$(comm -23 <(echo "$expected") <(echo "$actual"))
 extra=$(comm -13 <(echo "$expected") <(echo "$actual"))
 [ -z "$missing" ] && ok "every expected file is installed" || fail "missing: $missing"
 [ -z "$extra" ] && ok "nothing else is installed" || fail "unexpected files: $extra"
-[ -x "$dest/usr/bin/frostpane" ] && ok "the game is executable" || fail "usr/bin/frostpane is not executable"
+[ -x "$dest/usr/games/frostpane" ] && ok "the game is executable" || fail "usr/games/frostpane is not executable"
 
 desktop=$dest/usr/share/applications/$app_id.desktop
 metainfo=$dest/usr/share/metainfo/$app_id.metainfo.xml
@@ -102,10 +104,15 @@ TABLE
 
 # The game hands the id to Qt (setDesktopFileName), so a running window is
 # matched with its menu entry and icon. QStringLiteral stores it as UTF-16.
-# grep reads to the end: with -q it would stop strings early, and pipefail
-# would count strings' broken pipe as a failure.
-strings -a -el "$dest/usr/bin/frostpane" | grep -xF "$app_id" >/dev/null && ok "the game names its app id" \
-  || fail "usr/bin/frostpane does not contain $app_id"
+# grep reads to the end (no -q): strings must not die of a closed pipe.
+strings -a -el "$dest/usr/games/frostpane" | grep -xF "$app_id" >/dev/null && ok "the game names its app id" \
+  || fail "usr/games/frostpane does not contain $app_id"
+
+# The About panel names the credits file by its path from the program's own
+# folder: that path must lead to the installed file.
+credits=$(strings -a -el "$dest/usr/games/frostpane" | grep -x '[./a-z]*/share/doc/frostpane/CREDITS' | sed -n 1p)
+[ -n "$credits" ] && [ -f "$dest/usr/games/$credits" ] && ok "the About panel's credits file is installed ($credits)" \
+  || fail "the credits file the game names ('$credits') is not installed"
 
 # ---- icons -----------------------------------------------------------------
 # png_header FILE -> "WIDTH HEIGHT BITDEPTH COLOURTYPE" from the IHDR chunk.

@@ -1,0 +1,180 @@
+#!/usr/bin/env bash
+# The game's window as a desktop sees it, under Xvfb: its icon and class
+# (what task bars match with the menu entry), full screen entered from a
+# maximized window under a window manager, and the About panel at 640 x 480
+# in every language the game speaks (screenshots kept for a reader).
+#
+#   desktop_test.sh GAME DESKTOP_FILE [SHOTS_DIR]
+#
+# GStreamer must find the virtual camera (GST_PLUGIN_PATH, GST_REGISTRY).
+set -uo pipefail
+
+GAME=$1
+DESKTOP_FILE=$2
+SHOTS=${3:-$(mktemp -d)}
+mkdir -p "$SHOTS"
+
+IM_COMPARE=/usr/bin/compare-im6.q16; [ -x "$IM_COMPARE" ] || IM_COMPARE=/usr/bin/compare
+IM_IMPORT=/usr/bin/import-im6.q16; [ -x "$IM_IMPORT" ] || IM_IMPORT=/usr/bin/import
+
+passed=0
+failed=0
+xvfb_pid=
+wm_pid=
+game_pid=
+
+cleanup() {
+  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  game_pid=
+  wm_pid=
+  xvfb_pid=
+}
+trap cleanup EXIT
+
+check() {
+  local name=$1
+  shift
+  if "$@"; then
+    echo "  ok: $name"
+    passed=$((passed + 1))
+  else
+    echo "  FAILED: $name"
+    failed=$((failed + 1))
+  fi
+}
+
+wait_until() {
+  local limit=$1
+  shift
+  local deadline=$((SECONDS + limit))
+  until "$@"; do
+    [ "$SECONDS" -ge "$deadline" ] && return 1
+    sleep 0.2
+  done
+}
+
+window_manager_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# start_game VAR=VALUE...: a fresh X server (SCREEN_SIZE, default 640x480),
+# openbox when WINDOW_MANAGER=openbox, and the game on a black camera.
+start_game() {
+  cleanup
+  local display_file
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-640x480}x24" -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$display_file")"
+  rm -f "$display_file"
+  if [ -n "${WINDOW_MANAGER:-}" ]; then
+    "$WINDOW_MANAGER" --sm-disable >"$SHOTS/window_manager.log" 2>&1 &
+    wm_pid=$!
+    wait_until 10 window_manager_runs || { echo "  the window manager did not start"; return 1; }
+  fi
+  env -u QT_QPA_PLATFORM -u LANGUAGE -u LC_ALL -u LC_MESSAGES FROSTPANE_VCAM0_PATTERN=black "$@" "$GAME" \
+    >"$SHOTS/game.log" 2>&1 &
+  game_pid=$!
+  if ! timeout 10 xdotool search --sync --onlyvisible --name '^Frostpane$' >/dev/null; then
+    echo "  the window did not appear"
+    return 1
+  fi
+  window=$(xdotool search --onlyvisible --name '^Frostpane$' | head -1)
+  sleep 0.6 # the game accepts the first icon press half a second after start
+}
+
+tap() {
+  xdotool mousemove "$1" "$2" click 1
+  sleep 0.6 # the game accepts one press per half second
+}
+
+shot() { "$IM_IMPORT" -window root "$SHOTS/$1.png"; }
+rmse() { "$IM_COMPARE" -metric RMSE "$1" "$2" null: 2>&1 | sed -n 's/.*(\(.*\)).*/\1/p'; }
+different() { awk -v a="$(rmse "$1" "$2")" -v b="$3" 'BEGIN { exit !(a >= b) }'; }
+
+window_geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print w "x" h "+" x "+" y }'
+}
+window_is() { [ "$(window_geometry "$1")" = "$2" ]; }
+net_wm_state() { xprop -id "$1" _NET_WM_STATE 2>/dev/null; }
+maximized() { net_wm_state "$1" | grep -q _NET_WM_STATE_MAXIMIZED_VERT && net_wm_state "$1" | grep -q _NET_WM_STATE_MAXIMIZED_HORZ; }
+not_full_screen() { ! net_wm_state "$1" | grep -q _NET_WM_STATE_FULLSCREEN; }
+
+echo "the window's identity"
+start_game
+wm_class=$(xprop -id "$window" WM_CLASS | sed -n 's/^WM_CLASS(STRING) = "\([^"]*\)", "\([^"]*\)"$/\2/p')
+startup_class=$(sed -n 's/^StartupWMClass=//p' "$DESKTOP_FILE")
+echo "  WM_CLASS class: $wm_class; the menu entry's StartupWMClass: $startup_class"
+check "the menu entry names the window's class" test -n "$wm_class" -a "$wm_class" = "$startup_class"
+# _NET_WM_ICON: width, height, then that many ARGB pixels, for each size.
+xprop -id "$window" -f _NET_WM_ICON 32c '=$0+' _NET_WM_ICON >"$SHOTS/net_wm_icon.txt" 2>&1
+# "WxH:SHARE" for each size, SHARE the per mille of opaque pixels.
+icon_sizes=$(sed 's/^[^=]*=//' "$SHOTS/net_wm_icon.txt" | tr ',' '\n' | awk '
+  { v[NR] = $1 + 0 } END { i = 1; while (i + 1 <= NR) { w = v[i]; h = v[i + 1]; if (w <= 0 || h <= 0) exit;
+    opaque = 0; for (j = i + 2; j < i + 2 + w * h; j++) if (v[j] >= 4278190080) opaque++;
+    printf "%dx%d:%d ", w, h, 1000 * opaque / (w * h); i += 2 + w * h } }')
+echo "  _NET_WM_ICON (size:opaque per mille): $icon_sizes"
+# The application icon's own 48 x 48 picture, as the menu shows it.
+icon_name=$(sed -n 's/^Icon=//p' "$DESKTOP_FILE")
+icon_png=$(dirname "$DESKTOP_FILE")/icons/hicolor/48x48/apps/$icon_name.png
+IM_CONVERT=/usr/bin/convert-im6.q16; [ -x "$IM_CONVERT" ] || IM_CONVERT=/usr/bin/convert
+icon_opaque=$("$IM_CONVERT" "$icon_png" -alpha extract -threshold 99.9% -format '%[fx:int(1000*mean)]' info:)
+echo "  $icon_png: $icon_opaque per mille opaque"
+is_the_app_icon() {
+  local share
+  share=$(grep -o '48x48:[0-9]*' <<<"$icon_sizes" | cut -d: -f2)
+  [ -n "$share" ] && [ "$share" -gt 0 ] && [ $((share - icon_opaque)) -le 5 ] && [ $((icon_opaque - share)) -le 5 ]
+}
+check "the window carries the application icon (48 x 48 among its sizes)" is_the_app_icon
+
+echo "full screen from a maximized window, under openbox"
+SCREEN_SIZE=1280x720 WINDOW_MANAGER=openbox start_game
+timeout 10 xdotool windowactivate --sync "$window"
+framed=$(window_geometry "$window")
+# A double click on the title bar maximizes, as a person would do it.
+read -r _ _ frame_top _ <<<"$(xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')"
+read -r fx fy <<<"$(window_geometry "$window" | sed 's/.*x[0-9]*+\([0-9]*\)+\([0-9]*\)/\1 \2/')"
+xdotool mousemove "$((fx + 320))" "$((fy - ${frame_top:-20} / 2))" click --repeat 2 --delay 80 1
+check "a double click on the title bar maximizes the window (from $framed)" wait_until 10 maximized "$window"
+sleep 0.5
+maximized_geometry=$(window_geometry "$window")
+echo "  maximized: $maximized_geometry"
+timeout 10 xdotool windowactivate --sync "$window"
+xdotool key F11
+check "F11: full screen" wait_until 10 window_is "$window" 1280x720+0+0
+xdotool key F11
+back_maximized() { maximized "$1" && not_full_screen "$1" && window_is "$1" "$maximized_geometry"; }
+check "F11 again: maximized as before ($maximized_geometry)" wait_until 10 back_maximized "$window"
+echo "  after F11, F11: $(window_geometry "$window"), $(net_wm_state "$window" | sed 's/.*= //')"
+shot maximized_again
+# Once more, from the maximized window it came back to.
+xdotool key F11
+check "F11 once more: full screen" wait_until 10 window_is "$window" 1280x720+0+0
+xdotool key F11
+check "and maximized again" wait_until 10 back_maximized "$window"
+# And from a plain window, back to that window.
+xdotool mousemove "$((fx + 320))" 10 click --repeat 2 --delay 80 1
+plain() { ! maximized "$1" && window_is "$1" "$framed"; }
+check "a double click restores the window" wait_until 10 plain "$window"
+xdotool key F11
+check "F11 from the plain window: full screen" wait_until 10 window_is "$window" 1280x720+0+0
+xdotool key F11
+check "F11 again: the plain window ($framed)" wait_until 10 plain "$window"
+
+echo "the About panel at 640 x 480"
+for language in en_US de_DE fr_FR es_ES; do
+  start_game LANG="$language.UTF-8"
+  tap 600 440 # the picture: the tools come back
+  shot "about_${language}_before"
+  tap 192 192 # the About icon
+  shot "about_$language"
+  check "$language: the About panel opens" different "$SHOTS/about_$language.png[400x270+120+105]" \
+    "$SHOTS/about_${language}_before.png[400x270+120+105]" 0.1
+done
+
+cleanup
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
