@@ -120,7 +120,9 @@ private:
     void toggleFullScreen();
 
     ImageCatalogue m_catalogue;
-    QList<Picture> m_userPictures; // the user's photos that are ready, after the built-in ones
+    // Before the game, whose picture loader asks it; it reports only through
+    // its own signals, which end with it.
+    std::unique_ptr<UserPhotoLoader> m_userPhotos;
     Game m_game;
     VideoCamera *m_camera = nullptr; // owned as a child
     QImage m_takenFrame;             // reused from frame to frame
@@ -164,7 +166,4 @@ private:
     bool m_maximizedBeforeFullScreen = false;
 
     bool m_constructed = false;
-    // Last, so that it goes first: its work is cancelled before anything
-    // it reports to is gone.
-    std::unique_ptr<UserPhotoLoader> m_userPhotos;
 };
