@@ -379,6 +379,7 @@ struct UserPhotoLoader::State
     // threads stop at their next look.
     UserPhotoLoader *loader = nullptr;
     int firstNumber = 1;
+    QString shownFolder; // the folder as the log shows it
     QList<UserPhotos::Entry> photos; // the usable ones, in order
     bool listed = false;             // the whole folder has been checked
     int shown = 1;                   // the picture on show, of all pictures
@@ -452,15 +453,17 @@ void checkFolder(const std::shared_ptr<State> &state, const QString &folder, int
 {
     lowerPriority();
     const QString shownFolder = QDir::toNativeSeparators(folder);
-    const auto finish = [&] {
+    const auto finish = [&](bool there) {
         std::lock_guard lock(state->mutex);
+        if (there)
+            qCInfo(lcPhotos).noquote() << "photos of your own:" << state->photos.size() << "in" << shownFolder;
         state->listed = true;
         state->decideWanted();
         state->post([loader = state->loader] { Q_EMIT loader->finished(); });
     };
     if (!QFileInfo(folder).isDir()) {
         qCInfo(lcPhotos).noquote() << "no photos of your own:" << shownFolder << "is not there";
-        finish();
+        finish(false);
         return;
     }
     const QList<UserPhotos::Entry> entries = UserPhotos::entries(folder);
@@ -500,7 +503,7 @@ void checkFolder(const std::shared_ptr<State> &state, const QString &folder, int
             state->post([loader = state->loader, count] { Q_EMIT loader->photoFound(count); });
         }
     }
-    finish();
+    finish(true);
 }
 
 // Makes the wanted photos with their ice, most wanted first, for as long as
@@ -540,7 +543,8 @@ void makeWanted(const std::shared_ptr<State> &state)
         lock.lock();
         state->leave(lock);
         if (picture.photo.isNull() || picture.ice.size() != picture.photo.size()) {
-            qCWarning(lcPhotos).noquote() << "picture" << number << "cannot be shown:" << entry.name
+            qCWarning(lcPhotos).noquote() << "picture" << number << "cannot be shown:"
+                                          << state->shownFolder + QLatin1Char('/') + entry.name
                                           << (picture.photo.isNull() ? whyNot : QStringLiteral("no ice could be made for it"));
             state->failed.insert(index);
             continue;
@@ -548,6 +552,8 @@ void makeWanted(const std::shared_ptr<State> &state)
         if (std::find(state->wanted.begin(), state->wanted.end(), index) == state->wanted.end())
             continue; // no longer wanted: the picture on show moved on meanwhile
         state->ready[index] = std::move(picture);
+        qCInfo(lcPhotos).noquote() << "picture" << number << "is ready:"
+                                   << state->shownFolder + QLatin1Char('/') + entry.name;
         state->post([loader = state->loader, number] { Q_EMIT loader->pictureReady(number); });
     }
 }
@@ -580,6 +586,7 @@ void UserPhotoLoader::start(const QString &folder, int firstNumber, int maxPhoto
     {
         std::lock_guard lock(m_state->mutex);
         m_state->firstNumber = firstNumber;
+        m_state->shownFolder = QDir::toNativeSeparators(folder);
     }
     std::thread(checkFolder, m_state, folder, maxPhotos).detach();
     std::thread(makeWanted, m_state).detach();
