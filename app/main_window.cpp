@@ -64,12 +64,16 @@ QStringList aboutLines()
     };
 }
 
-// Every built-in picture, by number, then the user's photos that are ready.
-Game::PictureLoader pictureLoader(const ImageCatalogue &catalogue, const QList<Picture> &userPictures)
+// Every built-in picture, by number, then the user's photos; the photos
+// around the one asked for are made ready ahead.
+Game::PictureLoader pictureLoader(const ImageCatalogue &catalogue,
+                                  const std::unique_ptr<UserPhotoLoader> &userPhotos)
 {
-    return [&catalogue, &userPictures](int number) {
+    return [&catalogue, &userPhotos](int number) {
+        if (userPhotos)
+            userPhotos->keepAround(number);
         if (number > ImageCatalogue::kPictureCount)
-            return userPictures.value(number - ImageCatalogue::kPictureCount - 1);
+            return userPhotos ? userPhotos->picture(number) : Picture();
         return Picture{catalogue.image(ImageCatalogue::photoName(number)),
                        catalogue.image(ImageCatalogue::iceName(number))};
     };
@@ -85,7 +89,7 @@ std::size_t slot(ToolIcon tool)
 MainWindow::MainWindow(std::unique_ptr<VideoCamera> camera, const Clock &clock, const StoredSettings &settings,
                        QWidget *parent)
     : QWidget(parent)
-    , m_game(ImageCatalogue::kPictureCount, pictureLoader(m_catalogue, m_userPictures),
+    , m_game(ImageCatalogue::kPictureCount, pictureLoader(m_catalogue, m_userPhotos),
              m_catalogue.image(QStringLiteral("congratulations")), kStartSize)
     , m_camera(camera.release())
     , m_sinceFrame(clock)
@@ -111,13 +115,18 @@ MainWindow::MainWindow(std::unique_ptr<VideoCamera> camera, const Clock &clock, 
 void MainWindow::loadUserPhotos()
 {
     // The game starts with the built-in pictures; each of the user's photos
-    // joins once it and its ice are ready, so none is ever shown half made.
+    // joins once it is found usable, and is made with its ice while its
+    // neighbour is on show.
     m_userPhotos = std::make_unique<UserPhotoLoader>();
-    connect(m_userPhotos.get(), &UserPhotoLoader::photoReady, this, [this](const Picture &picture) {
-        m_userPictures.append(picture);
-        m_game.setPictureCount(ImageCatalogue::kPictureCount + int(m_userPictures.size()));
+    connect(m_userPhotos.get(), &UserPhotoLoader::photoFound, this, [this](int count) {
+        m_game.setPictureCount(ImageCatalogue::kPictureCount + count);
+    });
+    connect(m_userPhotos.get(), &UserPhotoLoader::pictureReady, this, [this](int number) {
+        m_game.pictureArrived(number);
+        m_pictureView->update();
     });
     m_userPhotos->start(UserPhotos::folder(), ImageCatalogue::kPictureCount + 1);
+    m_userPhotos->keepAround(m_game.pictureNumber());
 }
 
 MainWindow::~MainWindow()

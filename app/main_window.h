@@ -126,7 +126,9 @@ private:
     void toggleFullScreen();
 
     ImageCatalogue m_catalogue;
-    QList<Picture> m_userPictures; // the user's photos that are ready, after the built-in ones
+    // Before the game, whose picture loader asks it; it reports only through
+    // its own signals, which end with it.
+    std::unique_ptr<UserPhotoLoader> m_userPhotos;
     Game m_game;
     VideoCamera *m_camera = nullptr; // owned as a child
     QImage m_takenFrame;             // reused from frame to frame
@@ -165,8 +167,4 @@ private:
 
     bool m_constructed = false;
     std::unique_ptr<GameSounds> m_sounds;
-
-    // Last, so that it goes first: its work is cancelled before anything
-    // it reports to is gone.
-    std::unique_ptr<UserPhotoLoader> m_userPhotos;
 };

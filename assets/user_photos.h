@@ -2,13 +2,14 @@
 
 #include "core/game.h"
 
-#include <QFuture>
-#include <QFutureWatcher>
+#include <QByteArray>
 #include <QImage>
+#include <QList>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
+
+#include <memory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcPhotos)
 
@@ -39,15 +40,35 @@ QString folder();
 // same on every system, whatever its locale.
 bool naturalLess(const QString &a, const QString &b);
 
-// The entries of `folder` to try, in naturalLess() order: files, folders and
-// links, but no hidden entries.
-QStringList entries(const QString &folder);
+// One entry of the folder: its name exactly as the file system holds it
+// (any bytes, UTF-8 or not) and a readable form of it for the log.
+struct Entry
+{
+    QByteArray path; // the folder's path, '/', the raw name
+    QString name;    // readableName() of the raw name
+};
 
-// The photograph at `path`, upright (EXIF orientation applied), cropped to
+// The name as text: UTF-8 where it is valid, every other byte as \xNN
+// (a Latin-1 "F\xEAte.jpg"), so that no two names read the same.
+QString readableName(const QByteArray &rawName);
+
+// The entries of `folder` to try, in naturalLess() order of their readable
+// names: files, folders and links, but no hidden entries.
+QList<Entry> entries(const QString &folder);
+
+// The bytes of the regular file at `path`, or empty and the reason in
+// `whyNot`. Opening never waits (a FIFO or a device is refused, not read);
+// only reading a file whose storage hangs can block.
+QByteArray readFile(const QByteArray &path, QString *whyNot);
+
+// The photograph in `bytes`, upright (EXIF orientation applied), cropped to
 // 4:3 around its middle and scaled to kWidth x kHeight, as 32-bit
 // premultiplied ARGB; or a null image and the reason in `whyNot`. Only as
-// much of the file is decoded as the result needs where the format allows.
-QImage read(const QString &path, QString *whyNot);
+// much is decoded as the result needs where the format allows.
+QImage decode(const QByteArray &bytes, QString *whyNot);
+
+// readFile() and decode() in one.
+QImage read(const QByteArray &path, QString *whyNot);
 
 // The seed of the ice overlay of picture `number`, as the built-in pictures'
 // seeds go (1001 for picture 1).
@@ -55,17 +76,26 @@ quint32 iceSeed(int number);
 
 } // namespace UserPhotos
 
-// Reads the user's photographs and makes their ice on one background thread
-// at idle priority, so the game's frames never wait for it. Each photo is
-// reported as soon as it and its ice are ready, in file-name order; files
-// that are no usable photo are skipped with one warning each in
-// "frostpane.photos". Destroying the loader cancels the work and waits for the
-// photo in hand (a fraction of a second at most).
+// The user's photographs, kept on demand. On start, a background thread
+// lists the folder and checks every entry (read and decoded once, then let
+// go); each usable photo is announced in file-name order, files that are no
+// usable photo are skipped with one warning each in "frostpane.photos". Only
+// the photo on show and its two neighbours are kept decoded with their ice,
+// made ahead on another background thread, so that stepping to a neighbour
+// finds it ready.
+//
+// Nothing here ever waits for a file: a read that hangs (a stuck network
+// drive) is given up after kReadSeconds and that photo skipped, and
+// destroying the loader leaves such a read behind instead of waiting for it.
+// The background threads run at a lower priority, so the frames never wait.
 class UserPhotoLoader final : public QObject
 {
     Q_OBJECT
 
 public:
+    static constexpr int kReadSeconds = 10;
+    struct State; // what the loader shares with its threads
+
     explicit UserPhotoLoader(QObject *parent = nullptr);
     ~UserPhotoLoader() override;
 
@@ -74,14 +104,26 @@ public:
     // them. Once only.
     void start(const QString &folder, int firstNumber, int maxPhotos = UserPhotos::kMaxPhotos);
 
+    // How many photos were found usable so far.
+    int count() const;
+    // Picture `number` with its ice when it is decoded; otherwise a null
+    // picture, and pictureReady(number) follows once it is.
+    Picture picture(int number) const;
+    // Picture `number` (of all pictures, built-in ones first) is on show:
+    // it and its neighbours, wrapping around at both ends, are made ready;
+    // every other photo is let go.
+    void keepAround(int number);
+
 Q_SIGNALS:
     // Delivered on the loader's thread (the GUI thread).
-    void photoReady(const Picture &picture);
+    // Another usable photo: there are `count` of them now.
+    void photoFound(int count);
+    // Picture `number` can now be had from picture().
+    void pictureReady(int number);
+    // The whole folder has been checked.
     void finished();
 
 private:
-    QThreadPool m_pool;
+    std::shared_ptr<State> m_state; // shared with threads that may outlive the loader
     bool m_started = false;
-    QFuture<Picture> m_future;
-    QFutureWatcher<Picture> m_watcher;
 };

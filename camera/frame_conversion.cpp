@@ -339,6 +339,28 @@ bool convertFrame(FramePixelFormat format, const FramePlanes &planes, int width,
     return false;
 }
 
+namespace {
+
+// A quarter turn of 32-bit pixels one word at a time, for strides libyuv
+// cannot step through. Words are copied bytewise: rows may start anywhere.
+void turnQuarter(const std::uint8_t *source, std::ptrdiff_t sourceStride, int width, int height,
+                 bool clockwise, std::uint8_t *destination, std::ptrdiff_t destinationStride)
+{
+    // The turned frame is height wide and width tall. Clockwise, its row r
+    // is source column r read from the bottom up; anticlockwise, source
+    // column width - 1 - r read from the top down.
+    for (int r = 0; r < width; ++r) {
+        std::uint8_t *out = destination + destinationStride * r;
+        const int column = clockwise ? r : width - 1 - r;
+        for (int c = 0; c < height; ++c) {
+            const int row = clockwise ? height - 1 - c : c;
+            std::memcpy(out + std::ptrdiff_t(c) * 4, source + sourceStride * row + std::ptrdiff_t(column) * 4, 4);
+        }
+    }
+}
+
+} // namespace
+
 bool orientFrame(const std::uint8_t *source, std::ptrdiff_t sourceStride, int width, int height,
                  bool mirrored, FrameRotation rotation, std::uint8_t *scratch,
                  std::ptrdiff_t scratchStride, std::uint8_t *destination,
@@ -367,7 +389,14 @@ bool orientFrame(const std::uint8_t *source, std::ptrdiff_t sourceStride, int wi
         source = scratch;
         sourceStride = scratchStride;
     }
-    libyuv::ARGBRotate(source, int(sourceStride), destination, int(destinationStride), width, height,
-                       libyuv::RotationMode(int(rotation)));
-    return true;
+    // libyuv's quarter turn steps through the source in whole words
+    // (stride / 4): rows that do not start on a word boundary are turned here.
+    if (quarterTurn && sourceStride % 4 != 0) {
+        turnQuarter(source, sourceStride, width, height, rotation == FrameRotation::Clockwise90,
+                    destination, destinationStride);
+        return true;
+    }
+    return libyuv::ARGBRotate(source, int(sourceStride), destination, int(destinationStride), width,
+                              height, libyuv::RotationMode(int(rotation)))
+           == 0;
 }

@@ -76,8 +76,9 @@ enum class FrameRotation { None = 0, Clockwise90 = 90, Clockwise180 = 180, Clock
 // words for a quarter turn, width x height otherwise, rows
 // `destinationStride` bytes apart. `scratch` (width x height words, rows
 // `scratchStride` apart) is needed only when both a mirror and a rotation are
-// asked for. Returns false, writing nothing, on a null pointer, a size of 0
-// or a stride too small for its rows.
+// asked for. Any stride of at least a row works, whole pixels or not (rows
+// need not start on a 4-byte boundary). Returns false, writing nothing, on a
+// null pointer, a size of 0 or a stride too small for its rows.
 bool orientFrame(const std::uint8_t *source, std::ptrdiff_t sourceStride, int width, int height,
                  bool mirrored, FrameRotation rotation, std::uint8_t *scratch,
                  std::ptrdiff_t scratchStride, std::uint8_t *destination,

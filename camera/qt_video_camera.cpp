@@ -1,5 +1,6 @@
 #include "camera/qt_video_camera.h"
 
+#include "camera/camera_presence.h"
 #include "camera/frame_conversion.h"
 #include "core/frame_statistics.h"
 
@@ -11,6 +12,7 @@
 #include <QMediaDevices>
 #include <QVideoSink>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -21,7 +23,8 @@ namespace {
 // No frame for this long while active means the device has stopped: Qt
 // reports nothing when a stream dies or a camera is pulled out.
 constexpr int kStallMilliseconds = 2500;
-constexpr int kWatchdogMilliseconds = 500;
+// Also how often a camera whose list entry left is checked for frames.
+constexpr int kWatchdogMilliseconds = 250;
 // One restart per start, unless the restarted stream then ran this long: a
 // device that keeps dying is reported instead of being restarted for ever.
 constexpr int kRestartForgivenMilliseconds = 30000;
@@ -41,6 +44,7 @@ struct QtVideoCamera::Private
     QElapsedTimer sinceFrame;
     QElapsedTimer sinceRestart;
     bool restartTried = false;
+    CameraPresence presence;
     // Buffers for frames that must be turned upright, reused frame to frame.
     QImage unturned;
     QImage mirrored;
@@ -54,6 +58,7 @@ QtVideoCamera::QtVideoCamera(QObject *parent)
     connect(&d->sink, &QVideoSink::videoFrameChanged, this, &QtVideoCamera::storeFrame);
     // Ask for the device list once before listening to its changes: a change
     // handler that is the first to ask can deadlock inside Qt 6.4.
+    d->presence.updateList(listed(QMediaDevices::videoInputs()));
     selectDevice();
     connect(&d->devices, &QMediaDevices::videoInputsChanged, this, &QtVideoCamera::devicesChanged);
     d->watchdog.setInterval(kWatchdogMilliseconds);
@@ -67,23 +72,44 @@ QtVideoCamera::~QtVideoCamera()
 
 namespace {
 
+std::int64_t nowMilliseconds()
+{
+    return steadyMicroseconds() / 1000;
+}
+
+} // namespace
+
+QList<CameraPresence::Listed> QtVideoCamera::listed(const QList<QCameraDevice> &inputs)
+{
+    QList<CameraPresence::Listed> cameras;
+    for (const QCameraDevice &input : inputs)
+        cameras.append({input.id(), input.description()});
+    return cameras;
+}
+
 // "Front" is the system's default video input, "back" the first other one.
 // Qt 6.4 lists each GStreamer camera twice under different ids, so "another
-// camera" must also have another name.
-QCameraDevice deviceOfKind(CameraKind kind)
+// camera" must also have another name. An entry left behind by a camera that
+// was pulled out is no camera at all.
+QCameraDevice QtVideoCamera::deviceOfKind(CameraKind kind) const
 {
-    const QCameraDevice front = QMediaDevices::defaultVideoInput();
+    const QList<QCameraDevice> inputs = QMediaDevices::videoInputs();
+    const auto usable = [this](const QCameraDevice &input) {
+        return !input.isNull() && !d->presence.isStale(input.id());
+    };
+    QCameraDevice front = QMediaDevices::defaultVideoInput();
+    if (!usable(front)) {
+        const auto fresh = std::find_if(inputs.begin(), inputs.end(), usable);
+        front = fresh == inputs.end() ? QCameraDevice() : *fresh;
+    }
     if (kind == CameraKind::Front)
         return front;
-    const QList<QCameraDevice> inputs = QMediaDevices::videoInputs();
     for (const QCameraDevice &input : inputs) {
-        if (input != front && input.description() != front.description())
+        if (usable(input) && input != front && input.description() != front.description())
             return input;
     }
     return {};
 }
-
-} // namespace
 
 void QtVideoCamera::selectDevice()
 {
@@ -157,6 +183,7 @@ void QtVideoCamera::setActive(bool active)
         return;
     if (!active) {
         m_active = false;
+        d->presence.stopped();
         detach();
         return;
     }
@@ -170,6 +197,7 @@ void QtVideoCamera::setActive(bool active)
         detach();
         return;
     }
+    d->presence.started(d->device.id(), nowMilliseconds());
     d->sinceFrame.start();
     d->restartTried = false;
     d->watchdog.start();
@@ -178,6 +206,10 @@ void QtVideoCamera::setActive(bool active)
 
 void QtVideoCamera::checkFramesFlow()
 {
+    if (m_active && d->presence.isGone(nowMilliseconds())) {
+        cameraPulledOut();
+        return;
+    }
     if (!m_active || d->sinceFrame.elapsed() < kStallMilliseconds)
         return;
     if (!d->restartTried || d->sinceRestart.elapsed() > kRestartForgivenMilliseconds) {
@@ -203,13 +235,23 @@ void QtVideoCamera::devicesChanged()
 {
     const QList<QCameraDevice> inputs = QMediaDevices::videoInputs();
     qCInfo(lcCamera) << "cameras changed:" << inputs.size() << "listed";
+    d->presence.updateList(listed(inputs));
     if (m_active) {
-        if (inputs.contains(d->device))
-            return;
-        qCWarning(lcCamera) << "camera removed:" << d->device.description();
-        stopByItself();
+        // The camera in use plays on until its frames have stopped too; the
+        // watchdog looks again.
+        if (d->presence.isGone(nowMilliseconds()))
+            cameraPulledOut();
+        return;
     }
     // Stopped: the camera of the chosen kind may have come, gone or changed.
+    selectDevice();
+    Q_EMIT camerasChanged();
+}
+
+void QtVideoCamera::cameraPulledOut()
+{
+    qCWarning(lcCamera) << "camera removed:" << d->device.description();
+    stopByItself();
     selectDevice();
     Q_EMIT camerasChanged();
 }
@@ -217,7 +259,12 @@ void QtVideoCamera::devicesChanged()
 void QtVideoCamera::stopByItself()
 {
     m_active = false;
+    d->presence.stopped();
     detach();
+    // A stream that ended by itself leaves Qt's camera and session unable to
+    // start again: the next start builds new ones.
+    d->session.reset();
+    d->camera.reset();
     Q_EMIT stoppedByItself();
 }
 
@@ -275,6 +322,7 @@ void QtVideoCamera::storeFrame(const QVideoFrame &frame)
     if (d->newestFrame.isValid())
         ++m_counts.replaced;
     m_newestArrival = steadyMicroseconds();
+    d->presence.frameArrived(m_newestArrival / 1000);
     d->newestFrame = frame;
     const QSize size = frame.size();
     m_delivered = {size.width(), size.height(),

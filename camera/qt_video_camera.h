@@ -1,9 +1,11 @@
 #pragma once
 
+#include "camera/camera_presence.h"
 #include "camera/video_camera.h"
 
 #include <memory>
 
+class QCameraDevice;
 class QVideoFrame;
 
 // The one class that talks to Qt Multimedia. "Front" is the system's default
@@ -11,7 +13,9 @@ class QVideoFrame;
 // camera positions); the list is read again whenever Qt reports a change.
 // Frames are passed on newest-first: the capture thread is released at once
 // and the game step runs later on the GUI thread. A stream that delivers no
-// usable frame for a while is restarted once, then reported as stopped.
+// usable frame for a while is restarted once, then reported as stopped; a
+// camera pulled out is reported as soon as its list entry has gone and its
+// frames have stopped (CameraPresence).
 class QtVideoCamera final : public VideoCamera
 {
     Q_OBJECT
@@ -41,7 +45,10 @@ private:
     void detach();
     void checkFramesFlow();
     void devicesChanged();
+    void cameraPulledOut();
     void stopByItself();
+    QCameraDevice deviceOfKind(CameraKind kind) const;
+    static QList<CameraPresence::Listed> listed(const QList<QCameraDevice> &inputs);
 
     // Qt Multimedia stays out of this header.
     std::unique_ptr<Private> d;

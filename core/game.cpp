@@ -120,6 +120,12 @@ void Game::previousPicture()
     showPicture();
 }
 
+void Game::pictureArrived(int number)
+{
+    if (number == m_pictureNumber)
+        showPicture();
+}
+
 void Game::showPicture()
 {
     // A picture that cannot be had keeps the one on screen.

@@ -62,6 +62,9 @@ public:
     // Step through the pictures, wrapping around at both ends.
     void nextPicture();
     void previousPicture();
+    // Picture `number` can be fetched now (it could not be when asked): shown
+    // at once, as a step to it would, when it is the one on show.
+    void pictureArrived(int number);
     // The ice view plays the game; the camera view shows the plain frames and
     // pauses the game (the levels stay as they are).
     bool isIceView() const { return m_iceView; }

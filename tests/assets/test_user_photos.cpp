@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -80,18 +82,42 @@ bool near(QRgb a, QRgb b, int tolerance = 24)
            && std::abs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
-// The pictures a loader hands over for `folder`, waiting until it is done.
+// Makes picture `number` the one on show and waits until it is ready.
+Picture pictureOnShow(UserPhotoLoader &loader, QSignalSpy &ready, int number)
+{
+    loader.keepAround(number);
+    QDeadlineTimer deadline(60000);
+    while (loader.picture(number).photo.isNull()) {
+        if (deadline.hasExpired())
+            qFatal("picture %d was never made", number);
+        ready.wait(1000);
+    }
+    return loader.picture(number);
+}
+
+// The pictures a loader has for `folder` (as pictures 7, 8, ...), each
+// fetched in turn as if it were on show.
 QList<Picture> loadAll(const QString &folder, int maxPhotos = UserPhotos::kMaxPhotos)
 {
     UserPhotoLoader loader;
-    QList<Picture> pictures;
-    QObject::connect(&loader, &UserPhotoLoader::photoReady,
-                     [&pictures](const Picture &picture) { pictures.append(picture); });
     QSignalSpy finished(&loader, &UserPhotoLoader::finished);
+    QSignalSpy ready(&loader, &UserPhotoLoader::pictureReady);
     loader.start(folder, 7, maxPhotos);
     if (!finished.wait(60000))
         qFatal("the loader never finished");
+    QList<Picture> pictures;
+    for (int i = 0; i < loader.count(); ++i)
+        pictures.append(pictureOnShow(loader, ready, 7 + i));
     return pictures;
+}
+
+// A file by its raw name, which need not be UTF-8.
+void writeRawFile(const QByteArray &path, const QByteArray &bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || ::write(fd, bytes.constData(), std::size_t(bytes.size())) != bytes.size())
+        qFatal("cannot write %s", path.constData());
+    ::close(fd);
 }
 
 } // namespace
@@ -144,6 +170,8 @@ private Q_SLOTS:
         QTest::newRow("1 x 1") << "dot.png" << "1x1" << "too small \\(1 x 1\\)";
         QTest::newRow("panorama 10:1") << "panorama.png" << "10:1" << "too long a strip to crop to 4:3 \\(2000 x 200\\)";
         QTest::newRow("unreadable (chmod 000)") << "locked.jpg" << "locked" << "cannot be opened";
+        // Opening it to read would wait for a writer that never comes.
+        QTest::newRow("a FIFO") << "fifo.jpg" << "fifo" << "not a regular file";
     }
 
     void badFilesAreSkippedWithOneWarningEach()
@@ -193,6 +221,8 @@ private Q_SLOTS:
                 QSKIP("root reads a file whatever its permissions");
             writeFile(path, goodJpeg);
             QVERIFY(QFile::setPermissions(path, {}));
+        } else if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
         }
         // A good photo after it: the bad file changes nothing else.
         writeFile(dir.filePath(QStringLiteral("zz good.png")), goodPng);
@@ -231,11 +261,12 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         const QString path = dir.filePath(QStringLiteral("gone.png"));
         writeFile(path, encoded(flat({640, 480}, qRgb(1, 2, 3)), "png"));
-        const QStringList listed = UserPhotos::entries(dir.path());
-        QCOMPARE(listed, QStringList{path});
+        const QList<UserPhotos::Entry> listed = UserPhotos::entries(dir.path());
+        QCOMPARE(listed.size(), 1);
+        QCOMPARE(listed.first().path, QFile::encodeName(path));
         QVERIFY(QFile::remove(path));
         QString whyNot;
-        QVERIFY(UserPhotos::read(listed.first(), &whyNot).isNull());
+        QVERIFY(UserPhotos::read(listed.first().path, &whyNot).isNull());
         QVERIFY2(whyNot.startsWith(QLatin1String("cannot be opened")), qPrintable(whyNot));
     }
 
@@ -286,7 +317,7 @@ private Q_SLOTS:
             QVERIFY(image.save(path, "jpg", 95));
         }
         QString whyNot;
-        const QImage photo = UserPhotos::read(path, &whyNot);
+        const QImage photo = UserPhotos::read(QFile::encodeName(path), &whyNot);
         QVERIFY2(!photo.isNull(), qPrintable(whyNot));
         QCOMPARE(photo.size(), kPicture);
         QCOMPARE(photo.format(), QImage::Format_ARGB32_Premultiplied);
@@ -338,8 +369,8 @@ private Q_SLOTS:
         QCOMPARE(folder, config.filePath(QStringLiteral("My Pictures/Frostpane")));
     }
 
-    // Going away while photos are still being made waits for at most the
-    // photo in hand, and nothing arrives afterwards.
+    // Going away while the folder is still being checked waits for at most
+    // the photo in hand, and nothing arrives afterwards.
     void destroyingTheLoaderWhileItWorksIsSafe()
     {
         QTemporaryDir dir;
@@ -349,15 +380,97 @@ private Q_SLOTS:
         int arrived = 0;
         {
             UserPhotoLoader loader;
-            QObject::connect(&loader, &UserPhotoLoader::photoReady, [&arrived] { ++arrived; });
-            QSignalSpy ready(&loader, &UserPhotoLoader::photoReady);
+            QObject::connect(&loader, &UserPhotoLoader::photoFound, [&arrived] { ++arrived; });
+            QObject::connect(&loader, &UserPhotoLoader::pictureReady, [&arrived] { ++arrived; });
+            QSignalSpy found(&loader, &UserPhotoLoader::photoFound);
             loader.start(dir.path(), 7);
-            QVERIFY(ready.wait(60000));
+            QVERIFY(found.wait(60000));
         }
         const int atDestruction = arrived;
         QCoreApplication::processEvents();
         QCOMPARE(arrived, atDestruction);
         QVERIFY(arrived < 20);
+    }
+
+    void namesAreReadable_data()
+    {
+        QTest::addColumn<QByteArray>("raw");
+        QTest::addColumn<QString>("readable");
+        QTest::newRow("plain ASCII") << QByteArray("photo 1.jpg") << QStringLiteral("photo 1.jpg");
+        QTest::newRow("UTF-8") << QByteArray("F\xC3\xAAte.jpg") << QStringLiteral("F\u00EAte.jpg");
+        QTest::newRow("Latin-1") << QByteArray("F\xEAte.jpg") << QStringLiteral("F\\xEAte.jpg");
+        QTest::newRow("a lone continuation byte") << QByteArray("a\x80" "b") << QStringLiteral("a\\x80b");
+        QTest::newRow("cut-off sequence at the end") << QByteArray("a\xE2\x82") << QStringLiteral("a\\xE2\\x82");
+        QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << QStringLiteral("\\xC0\\xAF");
+        QTest::newRow("UTF-16 surrogate") << QByteArray("\xED\xA0\x80") << QStringLiteral("\\xED\\xA0\\x80");
+        QTest::newRow("four-byte emoji") << QByteArray("\xF0\x9F\x98\x80.png") << QStringLiteral("\U0001F600.png");
+    }
+
+    void namesAreReadable()
+    {
+        QFETCH(QByteArray, raw);
+        QFETCH(QString, readable);
+        QCOMPARE(UserPhotos::readableName(raw), readable);
+    }
+
+    // An old camera's or a USB stick's Latin-1 name loads like any other, in
+    // its place, and the log shows it.
+    void namesThatAreNotUtf8Load()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QByteArray folder = QFile::encodeName(dir.path());
+        writeRawFile(folder + "/F\xEAte.jpg", encoded(flat({640, 480}, qRgb(200, 0, 0)), "jpg"));
+        writeRawFile(folder + "/Garden.png", encoded(flat({640, 480}, qRgb(0, 0, 200)), "png"));
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("^picture 7 is .*/F\\\\xEAte\\.jpg$")));
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("^picture 8 is .*/Garden\\.png$")));
+        const QList<Picture> pictures = loadAll(dir.path());
+        QCOMPARE(pictures.size(), 2);
+        QVERIFY(near(centre(pictures[0].photo), qRgb(200, 0, 0)));
+        QVERIFY(near(centre(pictures[1].photo), qRgb(0, 0, 200)));
+    }
+
+    // Only the picture on show and its neighbours are kept made; the first
+    // picture's previous is the last photo, the last's next is picture 1.
+    void onlyThePictureOnShowAndItsNeighboursAreKept_data()
+    {
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<QList<int>>("kept");
+        // Built-in pictures 1..6, photos 7..11.
+        QTest::newRow("photo in the middle") << 9 << QList<int>{8, 9, 10};
+        QTest::newRow("first photo") << 7 << QList<int>{7, 8};
+        QTest::newRow("last built-in picture") << 6 << QList<int>{7};
+        QTest::newRow("last photo: next is picture 1") << 11 << QList<int>{10, 11};
+        QTest::newRow("picture 1: previous is the last photo") << 1 << QList<int>{11};
+        QTest::newRow("built-in picture in the middle") << 3 << QList<int>{};
+    }
+
+    void onlyThePictureOnShowAndItsNeighboursAreKept()
+    {
+        QFETCH(int, shown);
+        QFETCH(QList<int>, kept);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        for (int i = 1; i <= 5; ++i)
+            writeFile(dir.filePath(QStringLiteral("%1.png").arg(i)), encoded(flat({64, 48}, qRgb(i * 40, 0, 0)), "png"));
+        UserPhotoLoader loader;
+        QSignalSpy finished(&loader, &UserPhotoLoader::finished);
+        QSignalSpy ready(&loader, &UserPhotoLoader::pictureReady);
+        loader.start(dir.path(), 7);
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(loader.count(), 5);
+        // Everything made once, then the picture on show moves.
+        for (int number = 7; number <= 11; ++number)
+            pictureOnShow(loader, ready, number);
+        loader.keepAround(shown);
+        for (const int number : std::as_const(kept)) {
+            QTRY_VERIFY_WITH_TIMEOUT(!loader.picture(number).photo.isNull(), 60000);
+            QVERIFY(near(centre(loader.picture(number).photo), qRgb((number - 6) * 40, 0, 0)));
+        }
+        for (int number = 7; number <= 11; ++number) {
+            if (!kept.contains(number))
+                QVERIFY2(loader.picture(number).photo.isNull(), qPrintable(QString::number(number)));
+        }
     }
 };
 

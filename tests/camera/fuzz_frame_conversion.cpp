@@ -7,6 +7,11 @@
 //
 // Input: [format] [flags] [width lo, hi] [height lo, hi] then per plane
 // [stride mode] [stride delta] [size delta], then pixel bytes.
+//
+// A converted frame is then turned upright by orientFrame from its own rows
+// (0..7 spare bytes each, so rows need not start on a word), with the turn,
+// mirror and the spare bytes of the scratch and the turned rows taken from
+// the last input byte, and compared with a plain pixel-by-pixel turn.
 #include "camera/frame_conversion.h"
 #include "support/guarded_bytes.h"
 
@@ -71,6 +76,44 @@ struct Stats
             std::fprintf(stderr, "format %2d: converted %ld, refused %ld\n", f, converted[f], refused[f]);
     }
 } stats;
+
+std::uint32_t wordAt(const std::uint8_t *bytes, std::ptrdiff_t stride, int x, int y)
+{
+    std::uint32_t word;
+    std::memcpy(&word, bytes + stride * y + std::ptrdiff_t(x) * 4, 4);
+    return word;
+}
+
+// Turns the width x height frame at `frame` as `how` says and checks every
+// pixel against where it must come from.
+void checkTurn(const std::uint8_t *frame, std::ptrdiff_t stride, int width, int height, std::uint8_t how)
+{
+    const int angle = (how & 3) * 90;
+    const bool mirrored = (how & 4) != 0;
+    const std::ptrdiff_t scratchStride = std::ptrdiff_t(width) * 4 + ((how >> 3) & 3);
+    const bool quarter = angle == 90 || angle == 270;
+    const int turnedW = quarter ? height : width;
+    const int turnedH = quarter ? width : height;
+    const std::ptrdiff_t turnedStride = std::ptrdiff_t(turnedW) * 4 + ((how >> 5) & 3);
+    GuardedBytes scratch(std::size_t(scratchStride * (height - 1) + width * 4), Guard::After);
+    GuardedBytes turned(std::size_t(turnedStride * (turnedH - 1) + turnedW * 4), Guard::Before);
+    if (!orientFrame(frame, stride, width, height, mirrored, FrameRotation(angle), scratch.data(),
+                     scratchStride, turned.data(), turnedStride))
+        __builtin_trap(); // everything here fits
+    for (int y = 0; y < turnedH; ++y) {
+        for (int x = 0; x < turnedW; ++x) {
+            // Undo the clockwise turn, then the mirror.
+            int sx = x, sy = y;
+            if (angle == 90) { sx = y; sy = height - 1 - x; }
+            else if (angle == 180) { sx = width - 1 - x; sy = height - 1 - y; }
+            else if (angle == 270) { sx = width - 1 - y; sy = x; }
+            if (mirrored)
+                sx = width - 1 - sx;
+            if (wordAt(turned.data(), turnedStride, x, y) != wordAt(frame, stride, sx, sy))
+                __builtin_trap();
+        }
+    }
+}
 
 } // namespace
 
@@ -150,6 +193,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *input, std::size_t len
             for (int x = 0; x < width; ++x)
                 if (destination.data()[dstStride * y + std::int64_t(x) * 4 + 3] != 0xFF)
                     __builtin_trap(); // every pixel opaque
+        checkTurn(destination.data(), std::ptrdiff_t(dstStride), width, height, input[length - 1]);
     } else {
         for (std::size_t b = 0; b < dstSize; ++b)
             if (destination.data()[b] != 0xCD)

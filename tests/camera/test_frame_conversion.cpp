@@ -13,6 +13,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <random>
@@ -710,6 +711,86 @@ private Q_SLOTS:
                             FrameRotation(angle), scratch.bits(), scratch.bytesPerLine(), turned.bits(),
                             turned.bytesPerLine()));
         QCOMPARE(turned, expected);
+    }
+
+    // Strides that are not a whole number of pixels: rows of the source, the
+    // scratch and the destination that start anywhere. Every buffer is
+    // exactly as long as its stride and rows need, flush against a guard page.
+    void framesTurnUprightWithAnyStride_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("mirrored");
+        QTest::addColumn<int>("angle");
+        QTest::addColumn<int>("sourcePad");
+        QTest::addColumn<int>("scratchPad");
+        QTest::addColumn<int>("destinationPad");
+        struct Pads
+        {
+            const char *name;
+            int source, scratch, destination;
+        };
+        const Pads pads[] = {{"source +1", 1, 0, 0},       {"source +2", 2, 0, 0},
+                             {"source +3", 3, 0, 0},       {"scratch +1", 0, 1, 0},
+                             {"scratch +3", 0, 3, 0},      {"destination +1", 0, 0, 1},
+                             {"all odd +1 +3 +2", 1, 3, 2}, {"whole pixels +4 +8 +4", 4, 8, 4}};
+        for (const QSize size : {QSize(1, 1), QSize(5, 3), QSize(3, 17)}) {
+            for (const int angle : {0, 90, 180, 270}) {
+                for (const bool mirrored : {false, true}) {
+                    for (const Pads &pad : pads)
+                        QTest::addRow("%dx%d %s turned %d, %s", size.width(), size.height(),
+                                      mirrored ? "mirrored," : "", angle, pad.name)
+                            << size << mirrored << angle << pad.source << pad.scratch << pad.destination;
+                }
+            }
+        }
+    }
+
+    void framesTurnUprightWithAnyStride()
+    {
+        QFETCH(QSize, size);
+        QFETCH(bool, mirrored);
+        QFETCH(int, angle);
+        QFETCH(int, sourcePad);
+        QFETCH(int, scratchPad);
+        QFETCH(int, destinationPad);
+        const int w = size.width();
+        const int h = size.height();
+        QImage plain(size, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                plain.setPixel(x, y, 0xFF000000u | std::uint32_t(y) << 8 | std::uint32_t(x));
+        const QImage expected = plain.mirrored(mirrored, false).transformed(QTransform().rotate(angle));
+
+        const auto bytesFor = [](std::ptrdiff_t stride, int rowBytes, int rows) {
+            return std::size_t(stride * (rows - 1) + rowBytes);
+        };
+        const std::ptrdiff_t sourceStride = std::ptrdiff_t(w) * 4 + sourcePad;
+        GuardedBytes source(bytesFor(sourceStride, w * 4, h), Guard::After);
+        for (int y = 0; y < h; ++y)
+            std::memcpy(source.data() + sourceStride * y, plain.constScanLine(y), std::size_t(w) * 4);
+        const std::ptrdiff_t scratchStride = std::ptrdiff_t(w) * 4 + scratchPad;
+        GuardedBytes scratch(bytesFor(scratchStride, w * 4, h), Guard::After);
+        const int turnedWidth = expected.width();
+        const std::ptrdiff_t destinationStride = std::ptrdiff_t(turnedWidth) * 4 + destinationPad;
+        GuardedBytes destination(bytesFor(destinationStride, turnedWidth * 4, expected.height()), Guard::After);
+        std::memset(destination.data(), 0xCD, destination.size());
+
+        QVERIFY(orientFrame(source.data(), sourceStride, w, h, mirrored, FrameRotation(angle), scratch.data(),
+                            scratchStride, destination.data(), destinationStride));
+        for (int y = 0; y < expected.height(); ++y) {
+            for (int x = 0; x < turnedWidth; ++x) {
+                std::uint32_t word;
+                std::memcpy(&word, destination.data() + destinationStride * y + std::ptrdiff_t(x) * 4, 4);
+                QVERIFY2(word == expected.pixel(x, y),
+                         qPrintable(QStringLiteral("at %1,%2: %3 instead of %4")
+                                        .arg(x).arg(y).arg(word, 8, 16).arg(expected.pixel(x, y), 8, 16)));
+            }
+            // The padding between rows is left alone.
+            if (y + 1 < expected.height()) {
+                for (int b = turnedWidth * 4; b < destinationStride; ++b)
+                    QCOMPARE(destination.data()[destinationStride * y + b], std::uint8_t(0xCD));
+            }
+        }
     }
 
     void turningRefusesWhatDoesNotFit()

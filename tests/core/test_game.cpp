@@ -439,6 +439,40 @@ private Q_SLOTS:
         QCOMPARE(at(f.game, 10, 0), photoColor(afterPrevious));
     }
 
+    // A picture that could not be had when stepped to (a photo still being
+    // made) keeps the one on screen; once it arrives it is shown, and one
+    // that arrives while another is on show changes nothing.
+    void aPictureThatArrivesLateIsShownIfStillOnShow()
+    {
+        bool late = true;
+        Game game(
+            3,
+            [&late](int number) {
+                if (number == 2 && late)
+                    return Picture();
+                return Picture{flatImage(kPicture, photoColor(number)), flatImage(kPicture, kIce)};
+            },
+            flatImage({1024, 280}, kBannerColor), kPicture);
+        QImage still = frameWithChangedPixels(0);
+        QImage moved = frameWithChangedPixels(1000);
+        game.step(still, false);
+        game.step(moved, false);
+        game.nextPicture();
+        QCOMPARE(game.pictureNumber(), 2);
+        QImage again = frameWithChangedPixels(1000);
+        game.step(again, false);
+        QCOMPARE(at(game, 10, 0), photoColor(1)); // still the old photo
+
+        game.pictureArrived(3); // not on show: nothing changes
+        QCOMPARE(at(game, 10, 0), photoColor(1));
+        late = false;
+        game.pictureArrived(2);
+        QCOMPARE(at(game, 10, 0), kIce); // the new picture's ice on black, as after a step
+        QImage next = frameWithChangedPixels(1000);
+        game.step(next, false);
+        QCOMPARE(at(game, 10, 0), photoColor(2));
+    }
+
     void wipedPartsSurviveAPictureChange()
     {
         Fixture f;

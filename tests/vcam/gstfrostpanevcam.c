@@ -472,14 +472,15 @@ fp_stop_probe (GstPad * pad, GstPadProbeInfo * info, gpointer user_data)
 
   if (counter->device != NULL && !counter->error_posted
       && fp_vcam_device_is_gone (counter->device)) {
-    /* Pulled out under a running stream: error, no more frames, as with
-     * STOP_MODE=unplug. A frozen stream errors too: the camera is gone. */
+    /* Pulled out under a running stream, or made through a device object
+     * that went stale: error, no more frames, as with STOP_MODE=unplug. A
+     * frozen stream errors too: the camera is gone. */
     GST_INFO_OBJECT (counter->src, "device unplugged");
     counter->stopped = TRUE;
     counter->error_posted = TRUE;
-    GST_ELEMENT_ERROR (counter->src, RESOURCE, READ,
-        ("Frostpane virtual camera %u stopped delivering frames.",
-            counter->index), ("the device was unplugged"));
+    /* v4l2src's own words: "Could not read from resource." */
+    GST_ELEMENT_ERROR (counter->src, RESOURCE, READ, (NULL),
+        ("camera %u was unplugged", counter->index));
     return GST_PAD_PROBE_DROP;
   }
   if (counter->stopped)
@@ -497,9 +498,8 @@ fp_stop_probe (GstPad * pad, GstPadProbeInfo * info, gpointer user_data)
   if (counter->mode == FP_STOP_ERROR || counter->mode == FP_STOP_UNPLUG) {
     /* The same kind of error v4l2src raises when a webcam is pulled. */
     counter->error_posted = TRUE;
-    GST_ELEMENT_ERROR (counter->src, RESOURCE, READ,
-        ("Frostpane virtual camera %u stopped delivering frames.",
-            counter->index), ("STOP_AFTER frame budget used up"));
+    GST_ELEMENT_ERROR (counter->src, RESOURCE, READ, (NULL),
+        ("camera %u: STOP_AFTER frame budget used up", counter->index));
   }
   if (counter->mode == FP_STOP_UNPLUG && counter->device != NULL)
     fp_vcam_device_unplug (counter->device);
@@ -742,14 +742,25 @@ struct _FpVcamDevice
   GstDevice parent;
   FpVcamConfig cfg;             /* snapshot taken when the device was probed */
   gint gone;                    /* atomic: unplugged, its streams end */
+  gint plugging;                /* fp_plugging[cfg.index] when it was made */
 };
 
 G_DEFINE_TYPE (FpVcamDevice, fp_vcam_device, GST_TYPE_DEVICE)
 
+/* Per camera: how often it has been unplugged in this process (atomic). A
+ * camera can be stood for by several device objects at once: a probe's and
+ * a running monitor's (Qt lists both). When the camera is pulled out, every
+ * object made before is stale, like a GstDevice naming a /dev/video node
+ * that is gone: an element made through it cannot read. A camera that
+ * returns gets new objects, which work. */
+static gint fp_plugging[FP_VCAM_MAX_DEVICES];
+
 static gboolean
 fp_vcam_device_is_gone (GstDevice * device)
 {
-  return g_atomic_int_get (&FP_VCAM_DEVICE (device)->gone) != 0;
+  FpVcamDevice *self = FP_VCAM_DEVICE (device);
+  return g_atomic_int_get (&self->gone) != 0
+      || g_atomic_int_get (&fp_plugging[self->cfg.index]) != self->plugging;
 }
 
 /* Unplugs the device: streams from it end with an error at their next frame,
@@ -766,6 +777,7 @@ fp_vcam_device_unplug (GstDevice * device)
   if (!g_atomic_int_compare_and_exchange (&FP_VCAM_DEVICE (device)->gone, 0,
           1))
     return;
+  g_atomic_int_inc (&fp_plugging[FP_VCAM_DEVICE (device)->cfg.index]);
   provider = gst_object_get_parent (GST_OBJECT (device));
   if (provider != NULL) {
     gst_device_provider_device_remove (GST_DEVICE_PROVIDER (provider), device);
@@ -835,6 +847,7 @@ fp_vcam_device_new (const FpVcamConfig * cfg, gboolean is_default)
       "display-name", cfg->name, "device-class", "Video/Source",
       "caps", cfg->caps, "properties", props, NULL);
   fp_config_copy (&self->cfg, cfg);
+  self->plugging = g_atomic_int_get (&fp_plugging[cfg->index]);
 
   gst_structure_free (props);
   g_free (path);

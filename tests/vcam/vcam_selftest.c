@@ -939,8 +939,52 @@ play_camera (GstDevice * device, GstAppSink ** sink)
   return pipeline;
 }
 
+/* A stream made through a device object of a camera that has been pulled
+ * out: it delivers no frame and posts v4l2src's read error. */
+static void
+check_stale_device (GstDevice * device, const char *label)
+{
+  GstAppSink *sink;
+  GstElement *pipeline = device ? play_camera (device, &sink) : NULL;
+  GstSample *sample;
+  GstMessage *msg;
+  GError *error = NULL;
+  gchar *what;
+
+  if (pipeline == NULL) {
+    check (device != NULL, label, "no element could be made at all");
+    return;
+  }
+  sample = gst_app_sink_try_pull_sample (sink, GST_SECOND);
+  what = g_strdup_printf ("%s: no frame", label);
+  check (sample == NULL, what, NULL);
+  g_free (what);
+  if (sample != NULL)
+    gst_sample_unref (sample);
+  {
+    GstBus *bus = gst_element_get_bus (pipeline);
+    msg = gst_bus_timed_pop_filtered (bus, GST_SECOND, GST_MESSAGE_ERROR);
+    gst_object_unref (bus);
+  }
+  if (msg != NULL) {
+    gst_message_parse_error (msg, &error, NULL);
+    gst_message_unref (msg);
+  }
+  what = g_strdup_printf ("%s: \"Could not read from resource.\"", label);
+  check (error != NULL && error->domain == GST_RESOURCE_ERROR
+      && error->code == GST_RESOURCE_ERROR_READ
+      && g_strcmp0 (error->message, "Could not read from resource.") == 0,
+      what, "%s", error ? error->message : "no error");
+  g_free (what);
+  g_clear_error (&error);
+  gst_element_set_state (pipeline, GST_STATE_NULL);
+  gst_object_unref (pipeline);
+}
+
 /* A stream from a camera that leaves ends as an unplugged webcam's does: an
- * error and no more frames. The camera that returns streams again. */
+ * error and no more frames; elements made afterwards through any device
+ * object of it (the monitor's, or a probe's, which Qt also lists) cannot
+ * read. The camera that returns streams again. */
 static void
 run_leave_stream_case (void)
 {
@@ -952,7 +996,8 @@ run_leave_stream_case (void)
   GstDeviceMonitor *monitor;
   GstBus *bus, *pipeline_bus;
   GList *devices;
-  GstDevice *first, *device;
+  GstDevice *first, *device, *probed = NULL;
+  GstDeviceMonitor *prober;
   GstElement *pipeline;
   GstAppSink *sink;
   GstMessage *error_msg;
@@ -963,6 +1008,14 @@ run_leave_stream_case (void)
   gchar *what;
 
   apply_env (env);
+  /* a probe's device object for the same camera, as Qt's first listing has */
+  prober = gst_device_monitor_new ();
+  gst_device_monitor_add_filter (prober, "Video/Source", NULL);
+  devices = list_virtual_cameras (prober);
+  if (devices != NULL)
+    probed = gst_object_ref (devices->data);
+  g_list_free_full (devices, gst_object_unref);
+  gst_object_unref (prober);
   t0 = g_get_monotonic_time ();
   monitor = start_monitor ();
   devices = monitor ? list_virtual_cameras (monitor) : NULL;
@@ -1008,11 +1061,13 @@ run_leave_stream_case (void)
       + PLUG_SLACK_MS, what, "%d frames, the last %d ms after the start", got,
       (int) (t_last / 1000));
   g_free (what);
-  what = g_strdup_printf ("%s: resource error", label);
-  check (error != NULL && error->domain == GST_RESOURCE_ERROR, what, "%s",
-      error ? error->message : "no error");
+  what = g_strdup_printf ("%s: \"Could not read from resource.\"", label);
+  check (error != NULL && error->domain == GST_RESOURCE_ERROR
+      && g_strcmp0 (error->message, "Could not read from resource.") == 0,
+      what, "%s", error ? error->message : "no error");
   g_free (what);
   g_clear_error (&error);
+
 
   /* the first plug message is the camera's own at the start */
   device = next_plug_message (bus, t0 + 3 * G_TIME_SPAN_SECOND, &type);
@@ -1050,9 +1105,19 @@ run_leave_stream_case (void)
     }
     gst_object_unref (device);
   }
+  /* after the return too: the old device objects stay dead */
+  what = g_strdup_printf ("%s: stream made later through its device", label);
+  check_stale_device (first, what);
+  g_free (what);
+  what = g_strdup_printf ("%s: stream made later through a probe's device",
+      label);
+  check_stale_device (probed, what);
+  g_free (what);
 
 out:
   gst_object_unref (first);
+  if (probed != NULL)
+    gst_object_unref (probed);
   gst_object_unref (bus);
   gst_device_monitor_stop (monitor);
   gst_object_unref (monitor);
