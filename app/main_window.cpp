@@ -240,6 +240,8 @@ void MainWindow::connectControls()
 
     connect(m_pictureView, &BitmapRectangle::clicked, this, &MainWindow::pictureTapped);
     connect(m_pictureView, &PictureView::painted, this, &MainWindow::measureShownFrame);
+    connect(m_pictureView, &PictureView::pixelRatioChanged, this, &MainWindow::placeControls,
+            Qt::QueuedConnection);
     connect(icon(ToolIcon::Camera), &BitmapRectangle::clicked, this, &MainWindow::toggleCamera);
     connect(icon(ToolIcon::SwitchCamera), &BitmapRectangle::clicked, this, &MainWindow::switchCamera);
     connect(icon(ToolIcon::Eye), &BitmapRectangle::clicked, this, &MainWindow::toggleView);
@@ -289,7 +291,7 @@ void MainWindow::stepFrame()
         return;
     const QRect changed = m_game.step(m_takenFrame, m_frontCamera);
     if (!changed.isEmpty())
-        m_pictureView->update(changed); // the black bars stay as they are
+        m_pictureView->update(logicalRect(changed)); // the black bars stay as they are
     if (!measuring)
         return;
     const std::int64_t now = steadyMicroseconds();
@@ -663,6 +665,15 @@ void MainWindow::resizeEvent(QResizeEvent *event)
         placeControls();
 }
 
+QRect MainWindow::logicalRect(const QRect &output) const
+{
+    const double ratio = m_game.pixelRatio();
+    if (ratio == 1.0)
+        return output;
+    return QRectF(output.x() / ratio, output.y() / ratio, output.width() / ratio, output.height() / ratio)
+        .toAlignedRect();
+}
+
 void MainWindow::centerAboutText()
 {
     m_aboutText->move((width() - m_aboutText->width()) / 2, (height() - m_aboutText->height()) / 2);
@@ -672,7 +683,9 @@ void MainWindow::placeControls()
 {
     const double screenWidth = width();
     const double screenHeight = height();
-    m_game.setOutputSize(size());
+    // The game draws at the screen's own pixels.
+    const double ratio = devicePixelRatioF();
+    m_game.setOutputSize((QSizeF(size()) * ratio).toSize(), ratio);
     m_pictureView->update();
 
     for (const SliderSlot &sliderSlot : kSliderSlots) {

@@ -18,6 +18,9 @@ public:
 Q_SIGNALS:
     // A paint has just put the game's picture into the window.
     void painted();
+    // The window's pixels are no longer what the game's output is made for
+    // (the window went to a screen of another density): lay it out again.
+    void pixelRatioChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
