@@ -253,6 +253,8 @@ void MainWindow::connectControls()
     connect(m_pictureView, &BitmapRectangle::clicked, this, &MainWindow::pictureTapped);
     connect(m_pictureView, &PictureView::painted, this, &MainWindow::measureShownFrame);
     connect(m_pictureView, &PictureView::stroked, this, &MainWindow::wipeAlong);
+    connect(m_pictureView, &PictureView::pixelRatioChanged, this, &MainWindow::placeControls,
+            Qt::QueuedConnection);
     connect(icon(ToolIcon::Camera), &BitmapRectangle::clicked, this, &MainWindow::toggleCamera);
     connect(icon(ToolIcon::SwitchCamera), &BitmapRectangle::clicked, this, &MainWindow::switchCamera);
     connect(icon(ToolIcon::Eye), &BitmapRectangle::clicked, this, &MainWindow::toggleView);
@@ -299,7 +301,7 @@ void MainWindow::stepFrame()
     const QRect changed = m_game.step(m_takenFrame, m_frontCamera);
     tellSoundsAboutStep();
     if (!changed.isEmpty())
-        m_pictureView->update(changed); // the black bars stay as they are
+        m_pictureView->update(logicalRect(changed)); // the black bars stay as they are
     if (!measuring)
         return;
     const std::int64_t now = steadyMicroseconds();
@@ -370,7 +372,9 @@ void MainWindow::wipeAlong(QPointF from, QPointF to)
     // the camera view itself.
     if (m_openPanel != Panel::None)
         return;
-    m_game.addStroke(m_game.toPicture(from), m_game.toPicture(to));
+    // The view's logical units to the game's output pixels.
+    const double ratio = m_game.pixelRatio();
+    m_game.addStroke(m_game.toPicture(from * ratio), m_game.toPicture(to * ratio));
     if (m_game.hasPendingStrokes() && !m_stepTimer->isActive())
         m_stepTimer->start();
 }
@@ -392,7 +396,7 @@ void MainWindow::stepWithoutCamera()
     const QRect changed = m_game.stepWithoutFrame();
     tellSoundsAboutStep();
     if (!changed.isEmpty())
-        m_pictureView->update(changed);
+        m_pictureView->update(logicalRect(changed));
     // At rest nothing ticks.
     if (m_game.isSettled())
         m_stepTimer->stop();
@@ -675,6 +679,15 @@ void MainWindow::resizeEvent(QResizeEvent *event)
         placeControls();
 }
 
+QRect MainWindow::logicalRect(const QRect &output) const
+{
+    const double ratio = m_game.pixelRatio();
+    if (ratio == 1.0)
+        return output;
+    return QRectF(output.x() / ratio, output.y() / ratio, output.width() / ratio, output.height() / ratio)
+        .toAlignedRect();
+}
+
 void MainWindow::centerAboutText()
 {
     m_aboutText->move((width() - m_aboutText->width()) / 2, (height() - m_aboutText->height()) / 2);
@@ -684,7 +697,9 @@ void MainWindow::placeControls()
 {
     const double screenWidth = width();
     const double screenHeight = height();
-    m_game.setOutputSize(size());
+    // The game draws at the screen's own pixels.
+    const double ratio = devicePixelRatioF();
+    m_game.setOutputSize((QSizeF(size()) * ratio).toSize(), ratio);
     m_pictureView->update();
 
     m_settingsPanel->place(screenWidth, screenHeight);

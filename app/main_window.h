@@ -121,6 +121,8 @@ private:
 
     // Layout and shutdown
     void placeControls();
+    // Output pixels of the game's picture to the window's logical units.
+    QRect logicalRect(const QRect &output) const;
     void centerAboutText();
     void exitTick();
     void toggleFullScreen();

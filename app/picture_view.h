@@ -32,6 +32,9 @@ Q_SIGNALS:
     void painted();
     // A stroke went from `from` to `to` (this view's coordinates).
     void stroked(QPointF from, QPointF to);
+    // The window's pixels are no longer what the game's output is made for
+    // (the window went to a screen of another density): lay it out again.
+    void pixelRatioChanged();
 
 protected:
     bool event(QEvent *event) override;

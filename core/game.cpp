@@ -7,6 +7,7 @@
 #include <libyuv/scale_argb.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -142,9 +143,10 @@ void Game::toggleView()
     m_iceView = !m_iceView;
 }
 
-void Game::setOutputSize(QSize size)
+void Game::setOutputSize(QSize size, double pixelRatio)
 {
     m_outputSize = size.expandedTo(QSize(0, 0));
+    m_pixelRatio = pixelRatio > 0.0 && std::isfinite(pixelRatio) ? pixelRatio : 1.0;
     m_pictureRect = fitRect(m_picture.photo.width(), m_picture.photo.height(), m_outputSize.width(),
                             m_outputSize.height());
     m_bannerRect = fitRect(m_banner.width(), m_banner.height(), m_outputSize.width(), m_outputSize.height());
@@ -247,7 +249,7 @@ QRect Game::showPass(bool ran)
     // place when the banner comes or goes (it may reach over the black bars).
     const bool bannerBefore = m_bannerShown;
     QRect changed = m_pictureRect.toRect() | m_progressBarRect.toRect();
-    m_progressBarRect = ::progressBarRect(m_pictureRect, m_cleanedFraction);
+    m_progressBarRect = ::progressBarRect(m_pictureRect, m_cleanedFraction, m_pixelRatio);
     changed |= m_progressBarRect.toRect();
     m_gameHiddenByBanner = false;
     if (m_cleanedFraction > kWinThreshold) {

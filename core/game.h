@@ -72,9 +72,13 @@ public:
 
     // ---- Output ------------------------------------------------------------
     // The window's size changed: the pictures are fitted again, the ice is
-    // shown on black, and the next frame starts afresh.
-    void setOutputSize(QSize size);
+    // shown on black, and the next frame starts afresh. The output is counted
+    // in the pixels it is drawn into (a high-density screen's device pixels);
+    // `pixelRatio` is how many of them make one logical unit, for what has a
+    // fixed logical size (the progress bar's margins and height).
+    void setOutputSize(QSize size, double pixelRatio = 1.0);
     QSize outputSize() const { return m_outputSize; }
+    double pixelRatio() const { return m_pixelRatio; }
     // Draws the part `clip` of the output (output coordinates) into a 32-bit
     // image whose pixel `origin` is the output's top-left corner. Every pixel
     // of the clip inside the output is written; nothing outside it. `target`
@@ -166,6 +170,7 @@ private:
     Scene m_scene = Scene::IceOnBlack;
 
     QSize m_outputSize;
+    double m_pixelRatio = 1.0;
     QRectF m_pictureRect;
     QRectF m_bannerRect;
     QRectF m_progressBarRect;

@@ -2,12 +2,13 @@
 
 #include <cmath>
 
-QRectF progressBarRect(const QRectF &pictureRect, double cleanedFraction)
+QRectF progressBarRect(const QRectF &pictureRect, double cleanedFraction, double pixelRatio)
 {
+    const int unit = int(std::lround(20.0 * pixelRatio));
     const int top = int(pictureRect.top()) + int(std::floor(0.9 * pictureRect.height()));
-    const int left = int(pictureRect.left()) + 20;
-    const int right = left + int(std::floor((pictureRect.width() - 40.0) * cleanedFraction));
-    return QRectF(QPointF(left, top), QPointF(right, top + 20));
+    const int left = int(pictureRect.left()) + unit;
+    const int right = left + int(std::floor((pictureRect.width() - 2.0 * unit) * cleanedFraction));
+    return QRectF(QPointF(left, top), QPointF(right, top + unit));
 }
 
 QRgb progressBarColor(double cleanedFraction)

@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 
 #include <mutex>
@@ -140,11 +141,28 @@ void BitmapRectangle::paintFrame(QPainter &painter, const QRectF &area)
     if (m_fillKind == Brush::Solid && m_fillColor.alpha() != 0) {
         painter.fillRect(area, m_fillColor);
     } else if (m_fillKind == Brush::Bitmap && !m_fillBitmap.isNull()) {
-        if (area.size() == QSizeF(m_fillBitmap.size()) && area.topLeft() == QPointF()) {
-            painter.drawImage(QPointF(), m_fillBitmap); // the common 1:1 case: a plain blit
+        // The density of the pixels really painted (under QWidget::render the
+        // painter's device is the widget, the engine's the target).
+        const QPaintDevice *target = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+        const double ratio = target ? target->devicePixelRatioF() : 1.0;
+        const QSize pixels = (area.size() * ratio).toSize();
+        if (m_scaledBitmap.size() != pixels || m_scaledFrom != m_fillBitmap.cacheKey()
+            || m_scaledBitmap.devicePixelRatio() != ratio) {
+            m_scaledFrom = m_fillBitmap.cacheKey();
+            if (pixels == m_fillBitmap.size())
+                m_scaledBitmap = m_fillBitmap;
+            else if (!pixels.isEmpty())
+                m_scaledBitmap = m_fillBitmap.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            else
+                m_scaledBitmap = QImage();
+            m_scaledBitmap.setDevicePixelRatio(ratio);
+        }
+        if (area.topLeft() == QPointF()) {
+            painter.drawImage(QPointF(), m_scaledBitmap); // a plain blit
         } else {
+            // Only shifted by a fraction of a pixel, never scaled here.
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            painter.drawImage(area, m_fillBitmap);
+            painter.drawImage(area.topLeft(), m_scaledBitmap);
         }
     }
     if (m_strokeKind == Brush::Solid && m_strokeColor.alpha() != 0) {

@@ -84,6 +84,11 @@ private:
     Brush m_strokeKind = Brush::Solid;
     QColor m_strokeColor = Qt::black;
     QImage m_fillBitmap;
+    // The fill picture smoothly scaled to the pixels it last covered: scaled
+    // again only when that size, the density or the picture changes, so
+    // frame after frame it costs a plain blit.
+    QImage m_scaledBitmap;
+    qint64 m_scaledFrom = 0;
     float m_opacity = 1.0f;
     float m_scaleX = 1.0f;
     float m_scaleY = 1.0f;

@@ -28,8 +28,8 @@ private Q_SLOTS:
         for (const QString &name : ImageCatalogue::names()) {
             const bool photo = name.startsWith(QStringLiteral("frostpane_"));
             const QSize size = photo ? QSize(640, 480)
-                               : name == QStringLiteral("congratulations") ? QSize(1024, 280)
-                                                                          : QSize(128, 128);
+                               : name == QStringLiteral("congratulations") ? QSize(2048, 560)
+                                                                          : QSize(512, 512);
             QTest::newRow(qPrintable(name)) << name << size << photo;
         }
     }

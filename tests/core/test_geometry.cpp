@@ -54,15 +54,22 @@ private Q_SLOTS:
         QTest::addColumn<double>("fraction");
         QTest::addColumn<QRectF>("bar");
         QTest::addColumn<QRgb>("color");
-        QTest::newRow("clean at 640x480") << QRectF(0, 0, 640, 480) << 1.0 << QRectF(20, 432, 600, 20) << QRgb(0xFF0D0A57);
-        QTest::newRow("nothing clean: no width, red") << QRectF(0, 0, 640, 480) << 0.0 << QRectF(20, 432, 0, 20) << QRgb(0xFF6A0817);
-        QTest::newRow("exactly half: red") << QRectF(0, 0, 640, 480) << 0.5 << QRectF(20, 432, 300, 20) << QRgb(0xFF6A0817);
-        QTest::newRow("just past half: blue") << QRectF(0, 0, 640, 480) << 0.5000001 << QRectF(20, 432, 300, 20) << QRgb(0xFF0D0A57);
+        QTest::addColumn<double>("ratio");
+        QTest::newRow("clean at 640x480") << QRectF(0, 0, 640, 480) << 1.0 << QRectF(20, 432, 600, 20) << QRgb(0xFF0D0A57) << 1.0;
+        QTest::newRow("nothing clean: no width, red") << QRectF(0, 0, 640, 480) << 0.0 << QRectF(20, 432, 0, 20) << QRgb(0xFF6A0817) << 1.0;
+        QTest::newRow("exactly half: red") << QRectF(0, 0, 640, 480) << 0.5 << QRectF(20, 432, 300, 20) << QRgb(0xFF6A0817) << 1.0;
+        QTest::newRow("just past half: blue") << QRectF(0, 0, 640, 480) << 0.5000001 << QRectF(20, 432, 300, 20) << QRgb(0xFF0D0A57) << 1.0;
         QTest::newRow("bars above and below: 90 % below the picture's top")
-            << QRectF(0, 200, 600, 450) << 0.5 << QRectF(20, 605, 280, 20) << QRgb(0xFF6A0817);
+            << QRectF(0, 200, 600, 450) << 0.5 << QRectF(20, 605, 280, 20) << QRgb(0xFF6A0817) << 1.0;
         QTest::newRow("bars left and right: from the picture's left")
-            << QRectF(160, 0, 960, 720) << 0.25 << QRectF(180, 648, 230, 20) << QRgb(0xFF6A0817);
-        QTest::newRow("a fraction of a pixel is cut") << QRectF(0, 0, 640, 480) << 0.999 << QRectF(20, 432, 599, 20) << QRgb(0xFF0D0A57);
+            << QRectF(160, 0, 960, 720) << 0.25 << QRectF(180, 648, 230, 20) << QRgb(0xFF6A0817) << 1.0;
+        QTest::newRow("a fraction of a pixel is cut") << QRectF(0, 0, 640, 480) << 0.999 << QRectF(20, 432, 599, 20) << QRgb(0xFF0D0A57) << 1.0;
+        // On denser screens the margins and the height keep their logical size.
+        QTest::newRow("twice the density") << QRectF(0, 0, 1280, 960) << 1.0 << QRectF(40, 864, 1200, 40) << QRgb(0xFF0D0A57) << 2.0;
+        QTest::newRow("one and a half times, bars left and right")
+            << QRectF(240, 0, 1440, 1080) << 0.5 << QRectF(270, 972, 690, 30) << QRgb(0xFF6A0817) << 1.5;
+        QTest::newRow("a ratio of 1.25 rounds the 25 pixels")
+            << QRectF(0, 0, 800, 600) << 1.0 << QRectF(25, 540, 750, 25) << QRgb(0xFF0D0A57) << 1.25;
     }
 
     void progressBar()
@@ -71,7 +78,8 @@ private Q_SLOTS:
         QFETCH(double, fraction);
         QFETCH(QRectF, bar);
         QFETCH(QRgb, color);
-        QCOMPARE(progressBarRect(picture, fraction), bar);
+        QFETCH(double, ratio);
+        QCOMPARE(progressBarRect(picture, fraction, ratio), bar);
         QCOMPARE(progressBarColor(fraction), color);
     }
 };

@@ -240,6 +240,41 @@ private Q_SLOTS:
         actions->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(clicked.count(), 1);
     }
+
+    void bitmapIsScaledSmoothlyToTheDevicePixels_data()
+    {
+        QTest::addColumn<double>("ratio");
+        QTest::newRow("one pixel per unit") << 1.0;
+        QTest::newRow("one and a half") << 1.5;
+        QTest::newRow("twice the density") << 2.0;
+    }
+
+    // A large bitmap shown smaller is scaled smoothly, once, straight to the
+    // pixels it covers at the screen's density: sharp, never blown up from a
+    // smaller copy.
+    void bitmapIsScaledSmoothlyToTheDevicePixels()
+    {
+        QFETCH(double, ratio);
+        QImage bitmap(256, 256, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x)
+                bitmap.setPixel(x, y, ((x / 3 + y / 5) % 2) ? 0xFFFFFFFFu : 0xFF203040u);
+        BitmapRectangle rectangle;
+        rectangle.setFillKind(BitmapRectangle::Brush::Bitmap);
+        rectangle.setStrokeKind(BitmapRectangle::Brush::None);
+        rectangle.setFillBitmap(bitmap);
+        rectangle.setGeometryF(0, 0, 80, 80);
+
+        const QSize pixels = (QSizeF(80, 80) * ratio).toSize();
+        for (int paint = 0; paint < 2; ++paint) { // the second paint reuses the scaled copy
+            QImage drawn(pixels, QImage::Format_ARGB32_Premultiplied);
+            drawn.setDevicePixelRatio(ratio);
+            drawn.fill(Qt::transparent);
+            rectangle.render(&drawn);
+            drawn.setDevicePixelRatio(1.0);
+            QCOMPARE(drawn, bitmap.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        }
+    }
 };
 
 QTEST_MAIN(TestWidgets)

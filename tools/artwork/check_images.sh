@@ -78,9 +78,9 @@ for n in 1 2 3 4 5 6; do
 done
 for icon in view_snowflake view_man camera_on camera_off settings about_icon camera_front camera_back \
     previous_image next_image; do
-    check "$icon.png" 128 128 icon
+    check "$icon.png" 512 512 icon
 done
-check congratulations.png 1024 280 banner
+check congratulations.png 2048 560 banner
 
 # The application icon: one PNG per size, its corners outside the rounded
 # frame transparent, and an SVG that is well-formed XML.

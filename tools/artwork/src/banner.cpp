@@ -20,8 +20,11 @@ namespace art {
 
 namespace {
 
+// Designed on a 1024x280 grid, rendered at twice that: sharp when a 4K
+// screen shows it across its width.
 constexpr int kWidth = 1024;
 constexpr int kHeight = 280;
+constexpr double kScale = 2.0;
 constexpr double kPi = 3.14159265358979323846;
 
 const QColor kOutline(58, 26, 92);
@@ -170,8 +173,7 @@ bool writeBanner(const QString &fontFile, const QString &outFile)
     const double rim = 4.0;
 
     // Soft drop shadow of the whole lettering, outlines included.
-    QImage shadowLayer(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
-    shadowLayer.fill(Qt::transparent);
+    QImage shadowLayer = canvas(kWidth, kHeight, kScale);
     {
         QPainter p(&shadowLayer);
         p.setRenderHint(QPainter::Antialiasing);
@@ -182,8 +184,7 @@ bool writeBanner(const QString &fontFile, const QString &outFile)
     }
     shadowLayer = blurred(shadowLayer, 5.0f);
 
-    QImage img(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
+    QImage img = canvas(kWidth, kHeight, kScale);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.drawImage(0, 0, shadowLayer);
@@ -221,11 +222,11 @@ bool writeBanner(const QString &fontFile, const QString &outFile)
     // Sprinkle stars and snowflakes into the empty spaces around the word.
     // A candidate is kept only where it touches neither the lettering (with
     // its shadow) nor another decoration, and stays clear of the border.
-    QImage occupied(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
-    occupied.fill(Qt::transparent);
+    // On the design grid, one pixel per unit, whatever the output's scale.
+    QImage occupied = canvas(kWidth, kHeight, 1.0);
     {
         QPainter o(&occupied);
-        o.drawImage(0, 0, img);
+        o.drawImage(QRectF(0, 0, kWidth, kHeight), img);
     }
     auto isFree = [&](QPointF c, double r) {
         if (c.x() - r < 16 || c.y() - r < 12 || c.x() + r > kWidth - 16 || c.y() + r > kHeight - 16)

@@ -4,7 +4,7 @@
 
 namespace art {
 
-// Draws the 1024x280 "Congratulations!" banner with the given TrueType font.
+// Draws the 2048x560 "Congratulations!" banner with the given TrueType font.
 bool writeBanner(const QString &fontFile, const QString &outFile);
 
 } // namespace art

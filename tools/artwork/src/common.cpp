@@ -8,9 +8,19 @@
 
 namespace art {
 
+QImage canvas(int width, int height, double scale)
+{
+    QImage image(int(std::lround(width * scale)), int(std::lround(height * scale)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    return image;
+}
+
 QImage blurred(const QImage &premultiplied, float sigma)
 {
     const QImage src = premultiplied.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    sigma *= float(premultiplied.devicePixelRatio());
     const int w = src.width();
     const int h = src.height();
     Plane ch[4] = {Plane(w, h), Plane(w, h), Plane(w, h), Plane(w, h)};
@@ -43,6 +53,7 @@ QImage blurred(const QImage &premultiplied, float sigma)
             line[x] = qRgba(std::min(q(1), a), std::min(q(2), a), std::min(q(3), a), a);
         }
     }
+    out.setDevicePixelRatio(premultiplied.devicePixelRatio());
     return out;
 }
 

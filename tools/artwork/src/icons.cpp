@@ -18,9 +18,11 @@ namespace {
 
 // All icons share one look: a round glossy button in its own colour with a
 // bold white symbol, a soft shadow under the button and under the symbol.
-// They are drawn at 128x128 and must stay readable when shown at 50x50, so
-// the symbols use thick strokes and few details.
+// They are designed on a 128x128 grid and must stay readable when shown at
+// 50x50, so the symbols use thick strokes and few details; they are rendered
+// at four times the grid, sharp up to a 4K screen at twice the density.
 constexpr int kSize = 128;
+constexpr double kScale = 4.0;
 const QPointF kCentre(64.0, 62.0);
 constexpr double kRim = 54.0;
 constexpr double kBody = 50.5;
@@ -47,6 +49,7 @@ void normalMode(QPainter &p)
 QImage shadowOf(const QImage &layer, double strength, float blurSigma)
 {
     QImage s(layer.size(), QImage::Format_ARGB32_Premultiplied);
+    s.setDevicePixelRatio(layer.devicePixelRatio());
     for (int y = 0; y < layer.height(); ++y) {
         const QRgb *in = reinterpret_cast<const QRgb *>(layer.constScanLine(y));
         QRgb *out = reinterpret_cast<QRgb *>(s.scanLine(y));
@@ -58,12 +61,10 @@ QImage shadowOf(const QImage &layer, double strength, float blurSigma)
 
 QImage button(const QColor &base, const Symbol &symbol)
 {
-    QImage img(kSize, kSize, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
+    QImage img = canvas(kSize, kSize, kScale);
 
     // Soft shadow under the button.
-    QImage disc(kSize, kSize, QImage::Format_ARGB32_Premultiplied);
-    disc.fill(Qt::transparent);
+    QImage disc = canvas(kSize, kSize, kScale);
     {
         QPainter p(&disc);
         p.setRenderHint(QPainter::Antialiasing);
@@ -113,8 +114,7 @@ QImage button(const QColor &base, const Symbol &symbol)
 
     // The symbol, drawn on its own layer so that holes can be cut into it
     // and so that it can cast a shadow onto the button.
-    QImage sym(kSize, kSize, QImage::Format_ARGB32_Premultiplied);
-    sym.fill(Qt::transparent);
+    QImage sym = canvas(kSize, kSize, kScale);
     {
         QPainter sp(&sym);
         sp.setRenderHint(QPainter::Antialiasing);

@@ -4,7 +4,7 @@
 
 namespace art {
 
-// Draws the ten 128x128 button icons into outDir. Returns false on error.
+// Draws the ten 512x512 button icons into outDir. Returns false on error.
 bool writeIcons(const QString &outDir);
 
 } // namespace art
