@@ -56,17 +56,85 @@
         <translation>Zum Spielen wird eine Kamera benötigt (z. B. eine Webcam).</translation>
     </message>
     <message>
-        <source>Made by</source>
-        <extracomment>The next line says who.</extracomment>
-        <translation>Entwickelt von</translation>
-    </message>
-    <message>
-        <source>the Frostpane developers. Photographs by Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) and others: see CREDITS.</source>
-        <translation>den Frostpane-Entwicklern. Fotos von Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) und anderen: siehe CREDITS.</translation>
-    </message>
-    <message>
         <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
         <translation>Eigene Fotos: Legen Sie sie in den Ordner Frostpane in Ihrem Bilder-Ordner.</translation>
+    </message>
+    <message>
+        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
+        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
+        <translation>Gemacht von den Frostpane-Entwicklern. Fotos von Aitzol Berasategi (%1), Lukas Baubkus (%2) und anderen: siehe %3.</translation>
+    </message>
+    <message>
+        <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
+        <translation>Auch mit dem Finger oder der Maus lässt sich das Eis wegwischen: einfach über das Bild ziehen.</translation>
+    </message>
+    <message>
+        <source>Camera</source>
+        <translation>Kamera</translation>
+    </message>
+    <message>
+        <source>Starts or stops the camera.</source>
+        <translation>Startet oder stoppt die Kamera.</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Opens the settings: camera resolution, camera sensitivity, freezing speed and sound.</source>
+        <translation>Öffnet die Einstellungen: Kameraauflösung, Kameraempfindlichkeit, Gefriergeschwindigkeit und Ton.</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>Ansicht</translation>
+    </message>
+    <message>
+        <source>Switches between the game picture and the plain camera picture.</source>
+        <translation>Wechselt zwischen dem Spielbild und dem reinen Kamerabild.</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Über</translation>
+    </message>
+    <message>
+        <source>Tells what the game is and who made it.</source>
+        <translation>Erzählt, was das Spiel ist und wer es gemacht hat.</translation>
+    </message>
+    <message>
+        <source>Switch camera</source>
+        <translation>Kamera wechseln</translation>
+    </message>
+    <message>
+        <source>Switches between the front and the back camera.</source>
+        <translation>Wechselt zwischen vorderer und hinterer Kamera.</translation>
+    </message>
+    <message>
+        <source>Next picture</source>
+        <translation>Nächstes Bild</translation>
+    </message>
+    <message>
+        <source>Shows the next picture.</source>
+        <translation>Zeigt das nächste Bild.</translation>
+    </message>
+    <message>
+        <source>Previous picture</source>
+        <translation>Vorheriges Bild</translation>
+    </message>
+    <message>
+        <source>Shows the previous picture.</source>
+        <translation>Zeigt das vorherige Bild.</translation>
+    </message>
+    <message>
+        <source>Picture</source>
+        <translation>Bild</translation>
+    </message>
+    <message>
+        <source>The picture under the ice. Wave at the camera or drag a finger over it to wipe the ice; tap it to show the tools.</source>
+        <translation>Das Bild unter dem Eis. Winke in die Kamera oder zieh einen Finger darüber, um das Eis wegzuwischen; tippe darauf, um die Werkzeuge zu zeigen.</translation>
+    </message>
+    <message>
+        <source>What the game is and who made it.</source>
+        <translation>Was das Spiel ist und wer es gemacht hat.</translation>
     </message>
 </context>
 <context>
@@ -100,13 +168,36 @@
         <translation>Ton</translation>
     </message>
     <message>
-        <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
-        <translation>Auch mit dem Finger oder der Maus lässt sich das Eis wegwischen: einfach über das Bild ziehen.</translation>
+        <source>Camera resolution</source>
+        <translation>Kameraauflösung</translation>
     </message>
     <message>
-        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
-        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
-        <translation>Gemacht von den Frostpane-Entwicklern. Fotos von Aitzol Berasategi (%1), Lukas Baubkus (%2) und anderen: siehe %3.</translation>
+        <source>The size of the camera&apos;s picture; it is taken when you press OK.</source>
+        <translation>Die Größe des Kamerabilds; sie gilt, sobald Sie OK drücken.</translation>
+    </message>
+    <message>
+        <source>Camera sensitivity</source>
+        <translation>Kameraempfindlichkeit</translation>
+    </message>
+    <message>
+        <source>How much movement wipes the ice: to the right, smaller movements wipe too.</source>
+        <translation>Wie viel Bewegung das Eis wegwischt: nach rechts wischen auch kleinere Bewegungen.</translation>
+    </message>
+    <message>
+        <source>Freezing speed</source>
+        <translation>Gefriergeschwindigkeit</translation>
+    </message>
+    <message>
+        <source>How fast the ice grows back.</source>
+        <translation>Wie schnell das Eis nachwächst.</translation>
+    </message>
+    <message>
+        <source>The game&apos;s sounds on or off.</source>
+        <translation>Die Töne des Spiels an oder aus.</translation>
+    </message>
+    <message>
+        <source>Takes the settings and closes them.</source>
+        <translation>Übernimmt die Einstellungen und schließt sie.</translation>
     </message>
 </context>
 </TS>

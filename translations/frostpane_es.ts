@@ -56,17 +56,85 @@
         <translation>Para jugar se necesita una cámara (por ejemplo, una webcam).</translation>
     </message>
     <message>
-        <source>Made by</source>
-        <extracomment>The next line says who.</extracomment>
-        <translation>Hecho por</translation>
-    </message>
-    <message>
-        <source>the Frostpane developers. Photographs by Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) and others: see CREDITS.</source>
-        <translation>los desarrolladores de Frostpane. Fotos de Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) y otros: véase CREDITS.</translation>
-    </message>
-    <message>
         <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
         <translation>Sus propias fotos: colóquelas en la carpeta Frostpane de su carpeta Imágenes.</translation>
+    </message>
+    <message>
+        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
+        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
+        <translation>Hecho por los desarrolladores de Frostpane. Fotos de Aitzol Berasategi (%1), Lukas Baubkus (%2) y otros: véase %3.</translation>
+    </message>
+    <message>
+        <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
+        <translation>Un dedo o el ratón también quitan el hielo: deslícelo sobre la imagen.</translation>
+    </message>
+    <message>
+        <source>Camera</source>
+        <translation>Cámara</translation>
+    </message>
+    <message>
+        <source>Starts or stops the camera.</source>
+        <translation>Enciende o apaga la cámara.</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Ajustes</translation>
+    </message>
+    <message>
+        <source>Opens the settings: camera resolution, camera sensitivity, freezing speed and sound.</source>
+        <translation>Abre los ajustes: resolución de la cámara, sensibilidad de la cámara, velocidad de congelación y sonido.</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>Vista</translation>
+    </message>
+    <message>
+        <source>Switches between the game picture and the plain camera picture.</source>
+        <translation>Cambia entre la imagen del juego y la imagen simple de la cámara.</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Acerca de</translation>
+    </message>
+    <message>
+        <source>Tells what the game is and who made it.</source>
+        <translation>Cuenta qué es el juego y quién lo hizo.</translation>
+    </message>
+    <message>
+        <source>Switch camera</source>
+        <translation>Cambiar de cámara</translation>
+    </message>
+    <message>
+        <source>Switches between the front and the back camera.</source>
+        <translation>Cambia entre la cámara frontal y la trasera.</translation>
+    </message>
+    <message>
+        <source>Next picture</source>
+        <translation>Imagen siguiente</translation>
+    </message>
+    <message>
+        <source>Shows the next picture.</source>
+        <translation>Muestra la imagen siguiente.</translation>
+    </message>
+    <message>
+        <source>Previous picture</source>
+        <translation>Imagen anterior</translation>
+    </message>
+    <message>
+        <source>Shows the previous picture.</source>
+        <translation>Muestra la imagen anterior.</translation>
+    </message>
+    <message>
+        <source>Picture</source>
+        <translation>Imagen</translation>
+    </message>
+    <message>
+        <source>The picture under the ice. Wave at the camera or drag a finger over it to wipe the ice; tap it to show the tools.</source>
+        <translation>La imagen bajo el hielo. Saluda a la cámara o desliza un dedo por encima para limpiar el hielo; tócala para mostrar las herramientas.</translation>
+    </message>
+    <message>
+        <source>What the game is and who made it.</source>
+        <translation>Qué es el juego y quién lo hizo.</translation>
     </message>
 </context>
 <context>
@@ -100,13 +168,36 @@
         <translation>Sonido</translation>
     </message>
     <message>
-        <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
-        <translation>Un dedo o el ratón también quitan el hielo: deslícelo sobre la imagen.</translation>
+        <source>Camera resolution</source>
+        <translation>Resolución de la cámara</translation>
     </message>
     <message>
-        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
-        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
-        <translation>Hecho por los desarrolladores de Frostpane. Fotos de Aitzol Berasategi (%1), Lukas Baubkus (%2) y otros: véase %3.</translation>
+        <source>The size of the camera&apos;s picture; it is taken when you press OK.</source>
+        <translation>El tamaño de la imagen de la cámara; se aplica al pulsar Aceptar.</translation>
+    </message>
+    <message>
+        <source>Camera sensitivity</source>
+        <translation>Sensibilidad de la cámara</translation>
+    </message>
+    <message>
+        <source>How much movement wipes the ice: to the right, smaller movements wipe too.</source>
+        <translation>Cuánto movimiento limpia el hielo: hacia la derecha, también los movimientos más pequeños.</translation>
+    </message>
+    <message>
+        <source>Freezing speed</source>
+        <translation>Velocidad de congelación</translation>
+    </message>
+    <message>
+        <source>How fast the ice grows back.</source>
+        <translation>Lo rápido que vuelve a crecer el hielo.</translation>
+    </message>
+    <message>
+        <source>The game&apos;s sounds on or off.</source>
+        <translation>Los sonidos del juego, activados o desactivados.</translation>
+    </message>
+    <message>
+        <source>Takes the settings and closes them.</source>
+        <translation>Aplica los ajustes y los cierra.</translation>
     </message>
 </context>
 </TS>

@@ -13,7 +13,7 @@
     </message>
     <message>
         <source>A game for small children: wave at the webcam to wipe the ice off a photograph.</source>
-        <translation>Un jeu pour les petits enfants : fais signe à la webcam pour essuyer la glace d’une photo.</translation>
+        <translation>Un jeu pour les petits enfants&#xa0;: fais signe à la webcam pour essuyer la glace d’une photo.</translation>
     </message>
     <message>
         <source>Start in full screen.</source>
@@ -25,7 +25,7 @@
     </message>
     <message>
         <source>Unexpected argument: %1</source>
-        <translation>Argument inattendu : %1</translation>
+        <translation>Argument inattendu&#xa0;: %1</translation>
     </message>
 </context>
 <context>
@@ -56,17 +56,85 @@
         <translation>Pour jouer, il faut une caméra (une webcam, par exemple).</translation>
     </message>
     <message>
-        <source>Made by</source>
-        <extracomment>The next line says who.</extracomment>
-        <translation>Réalisé par</translation>
-    </message>
-    <message>
-        <source>the Frostpane developers. Photographs by Aitzol Berasategi (CC BY 4.0), Lukas Baubkus (CC BY-SA 3.0) and others: see CREDITS.</source>
-        <translation>les développeurs de Frostpane. Photos d’Aitzol Berasategi (CC BY 4.0), de Lukas Baubkus (CC BY-SA 3.0) et d’autres&#xa0;: voir CREDITS.</translation>
-    </message>
-    <message>
         <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
-        <translation>Vos propres photos : placez-les dans le dossier Frostpane de votre dossier Images.</translation>
+        <translation>Vos propres photos&#xa0;: placez-les dans le dossier Frostpane de votre dossier Images.</translation>
+    </message>
+    <message>
+        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
+        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
+        <translation>Réalisé par les développeurs de Frostpane. Photos d’Aitzol Berasategi (%1), de Lukas Baubkus (%2) et d’autres&#xa0;: voir %3.</translation>
+    </message>
+    <message>
+        <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
+        <translation>Un doigt ou la souris efface aussi la glace&#xa0;: faites-le glisser sur l’image.</translation>
+    </message>
+    <message>
+        <source>Camera</source>
+        <translation>Caméra</translation>
+    </message>
+    <message>
+        <source>Starts or stops the camera.</source>
+        <translation>Démarre ou arrête la caméra.</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Réglages</translation>
+    </message>
+    <message>
+        <source>Opens the settings: camera resolution, camera sensitivity, freezing speed and sound.</source>
+        <translation>Ouvre les réglages&#xa0;: résolution de la caméra, sensibilité de la caméra, vitesse de gel et son.</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>Vue</translation>
+    </message>
+    <message>
+        <source>Switches between the game picture and the plain camera picture.</source>
+        <translation>Passe de l’image du jeu à l’image brute de la caméra, et inversement.</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>À propos</translation>
+    </message>
+    <message>
+        <source>Tells what the game is and who made it.</source>
+        <translation>Explique ce qu’est le jeu et qui l’a fait.</translation>
+    </message>
+    <message>
+        <source>Switch camera</source>
+        <translation>Changer de caméra</translation>
+    </message>
+    <message>
+        <source>Switches between the front and the back camera.</source>
+        <translation>Passe de la caméra avant à la caméra arrière, et inversement.</translation>
+    </message>
+    <message>
+        <source>Next picture</source>
+        <translation>Image suivante</translation>
+    </message>
+    <message>
+        <source>Shows the next picture.</source>
+        <translation>Affiche l’image suivante.</translation>
+    </message>
+    <message>
+        <source>Previous picture</source>
+        <translation>Image précédente</translation>
+    </message>
+    <message>
+        <source>Shows the previous picture.</source>
+        <translation>Affiche l’image précédente.</translation>
+    </message>
+    <message>
+        <source>Picture</source>
+        <translation>Image</translation>
+    </message>
+    <message>
+        <source>The picture under the ice. Wave at the camera or drag a finger over it to wipe the ice; tap it to show the tools.</source>
+        <translation>L’image sous la glace. Faites signe à la caméra ou glissez un doigt dessus pour essuyer la glace&#xa0;; touchez-la pour afficher les outils.</translation>
+    </message>
+    <message>
+        <source>What the game is and who made it.</source>
+        <translation>Ce qu’est le jeu et qui l’a fait.</translation>
     </message>
 </context>
 <context>
@@ -100,15 +168,36 @@
         <translation>Son</translation>
     </message>
     <message>
-        <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
-        <translation>Un doigt ou la souris efface aussi la glace&#xa0;: faites-le glisser sur l’image.</translation>
-        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
-        <translation>Vos propres photos&#xa0;: placez-les dans le dossier Frostpane de votre dossier Images.</translation>
+        <source>Camera resolution</source>
+        <translation>Résolution de la caméra</translation>
     </message>
     <message>
-        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
-        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
-        <translation>Réalisé par les développeurs de Frostpane. Photos d’Aitzol Berasategi (%1), de Lukas Baubkus (%2) et d’autres&#xa0;: voir %3.</translation>
+        <source>The size of the camera&apos;s picture; it is taken when you press OK.</source>
+        <translation>La taille de l’image de la caméra&#xa0;; elle est prise en compte quand vous appuyez sur OK.</translation>
+    </message>
+    <message>
+        <source>Camera sensitivity</source>
+        <translation>Sensibilité de la caméra</translation>
+    </message>
+    <message>
+        <source>How much movement wipes the ice: to the right, smaller movements wipe too.</source>
+        <translation>Quel mouvement essuie la glace&#xa0;: vers la droite, de plus petits mouvements l’essuient aussi.</translation>
+    </message>
+    <message>
+        <source>Freezing speed</source>
+        <translation>Vitesse de gel</translation>
+    </message>
+    <message>
+        <source>How fast the ice grows back.</source>
+        <translation>La vitesse à laquelle la glace repousse.</translation>
+    </message>
+    <message>
+        <source>The game&apos;s sounds on or off.</source>
+        <translation>Les sons du jeu activés ou désactivés.</translation>
+    </message>
+    <message>
+        <source>Takes the settings and closes them.</source>
+        <translation>Applique les réglages et les ferme.</translation>
     </message>
 </context>
 </TS>

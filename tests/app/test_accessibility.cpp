@@ -67,7 +67,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<double>("minimum");
         QTest::addColumn<double>("maximum");
-        QTest::newRow("resolution") << QByteArray("resolutionSlider") << QStringLiteral("Camera resolution") << 0.0 << 2.0;
+        // Two sizes offered: 640 x 480 and 1280 x 720.
+        QTest::newRow("resolution") << QByteArray("resolutionSlider") << QStringLiteral("Camera resolution") << 0.0 << 1.0;
         QTest::newRow("sensitivity") << QByteArray("sensitivitySlider") << QStringLiteral("Camera sensitivity") << 0.0 << 765.0;
         QTest::newRow("freezing") << QByteArray("freezingSpeedSlider") << QStringLiteral("Freezing speed") << 0.0 << 100.0;
     }
@@ -106,11 +107,12 @@ private Q_SLOTS:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(order[i]));
         }
-        for (std::size_t i = std::size(order) - 1; i > 1; --i) {
+        for (std::size_t i = std::size(order) - 1; i > 2; --i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
             QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(order[i - 1]));
         }
-        // On the freezing speed: up by one, up by a page.
+        // Back on the freezing speed: up by one, up by a page.
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("freezingSpeedSlider"));
         auto *freezing = f.find<FloatSlider>("freezingSpeedSlider");
         const double before = freezing->value();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
