@@ -9,102 +9,23 @@
 # GStreamer must find the virtual camera (GST_PLUGIN_PATH, GST_REGISTRY).
 set -uo pipefail
 
-GAME=$1
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 DESKTOP_FILE=$2
-SHOTS=${3:-$(mktemp -d)}
-mkdir -p "$SHOTS"
 
-IM_COMPARE=/usr/bin/compare-im6.q16; [ -x "$IM_COMPARE" ] || IM_COMPARE=/usr/bin/compare
-IM_IMPORT=/usr/bin/import-im6.q16; [ -x "$IM_IMPORT" ] || IM_IMPORT=/usr/bin/import
-
-passed=0
-failed=0
-xvfb_pid=
-wm_pid=
-game_pid=
-
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  game_pid=
-  wm_pid=
-  xvfb_pid=
-}
-trap cleanup EXIT
-
-check() {
-  local name=$1
-  shift
-  if "$@"; then
-    echo "  ok: $name"
-    passed=$((passed + 1))
-  else
-    echo "  FAILED: $name"
-    failed=$((failed + 1))
-  fi
+# start_desktop_game VAR=VALUE...: start_game on a black camera, in the
+# language the arguments give (none of the desktop's own); `window` is the
+# game's window.
+start_desktop_game() {
+  start_game LANGUAGE= LC_ALL= LC_MESSAGES= FROSTPANE_VCAM0_PATTERN=black "$@" || return 1
+  window=$(game_window)
 }
 
-wait_until() {
-  local limit=$1
-  shift
-  local deadline=$((SECONDS + limit))
-  until "$@"; do
-    [ "$SECONDS" -ge "$deadline" ] && return 1
-    sleep 0.2
-  done
-}
-
-window_manager_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-
-# start_game VAR=VALUE...: a fresh X server (SCREEN_SIZE, default 640x480),
-# openbox when WINDOW_MANAGER=openbox, and the game on a black camera.
-start_game() {
-  cleanup
-  local display_file
-  display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-640x480}x24" -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
-  export DISPLAY=":$(cat "$display_file")"
-  rm -f "$display_file"
-  if [ -n "${WINDOW_MANAGER:-}" ]; then
-    "$WINDOW_MANAGER" --sm-disable >"$SHOTS/window_manager.log" 2>&1 &
-    wm_pid=$!
-    wait_until 10 window_manager_runs || { echo "  the window manager did not start"; return 1; }
-  fi
-  env -u QT_QPA_PLATFORM -u LANGUAGE -u LC_ALL -u LC_MESSAGES FROSTPANE_VCAM0_PATTERN=black "$@" "$GAME" \
-    >"$SHOTS/game.log" 2>&1 &
-  game_pid=$!
-  if ! timeout 10 xdotool search --sync --onlyvisible --name '^Frostpane$' >/dev/null; then
-    echo "  the window did not appear"
-    return 1
-  fi
-  window=$(xdotool search --onlyvisible --name '^Frostpane$' | head -1)
-  sleep 0.6 # the game accepts the first icon press half a second after start
-}
-
-tap() {
-  xdotool mousemove "$1" "$2" click 1
-  sleep 0.6 # the game accepts one press per half second
-}
-
-shot() { "$IM_IMPORT" -window root "$SHOTS/$1.png"; }
-rmse() { "$IM_COMPARE" -metric RMSE "$1" "$2" null: 2>&1 | sed -n 's/.*(\(.*\)).*/\1/p'; }
-different() { awk -v a="$(rmse "$1" "$2")" -v b="$3" 'BEGIN { exit !(a >= b) }'; }
-
-window_geometry() {
-  xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-    /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF } END { print w "x" h "+" x "+" y }'
-}
-window_is() { [ "$(window_geometry "$1")" = "$2" ]; }
 net_wm_state() { xprop -id "$1" _NET_WM_STATE 2>/dev/null; }
 maximized() { net_wm_state "$1" | grep -q _NET_WM_STATE_MAXIMIZED_VERT && net_wm_state "$1" | grep -q _NET_WM_STATE_MAXIMIZED_HORZ; }
 not_full_screen() { ! net_wm_state "$1" | grep -q _NET_WM_STATE_FULLSCREEN; }
 
 echo "the window's identity"
-start_game
+start_desktop_game
 wm_class=$(xprop -id "$window" WM_CLASS | sed -n 's/^WM_CLASS(STRING) = "\([^"]*\)", "\([^"]*\)"$/\2/p')
 startup_class=$(sed -n 's/^StartupWMClass=//p' "$DESKTOP_FILE")
 echo "  WM_CLASS class: $wm_class; the menu entry's StartupWMClass: $startup_class"
@@ -131,7 +52,7 @@ is_the_app_icon() {
 check "the window carries the application icon (48 x 48 among its sizes)" is_the_app_icon
 
 echo "full screen from a maximized window, under openbox"
-SCREEN_SIZE=1280x720 WINDOW_MANAGER=openbox start_game
+SCREEN_SIZE=1280x720 WINDOW_MANAGER=openbox start_desktop_game
 timeout 10 xdotool windowactivate --sync "$window"
 framed=$(window_geometry "$window")
 # A double click on the title bar maximizes, as a person would do it.
@@ -166,7 +87,7 @@ check "F11 again: the plain window ($framed)" wait_until 10 plain "$window"
 
 echo "the About panel at 640 x 480"
 for language in en_US de_DE fr_FR es_ES; do
-  start_game LANG="$language.UTF-8"
+  start_desktop_game LANG="$language.UTF-8"
   tap 600 440 # the picture: the tools come back
   shot "about_${language}_before"
   tap 192 192 # the About icon
@@ -175,6 +96,4 @@ for language in en_US de_DE fr_FR es_ES; do
     "$SHOTS/about_${language}_before.png[400x270+120+105]" 0.1
 done
 
-cleanup
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -10,65 +10,17 @@
 # Every server runs with its own XDG_RUNTIME_DIR and is stopped by its PID.
 set -uo pipefail
 
-GAME=$1
-IMAGES=$2
-SHOTS=${3:-$(mktemp -d)}
-mkdir -p "$SHOTS"
-
-IM_CONVERT=/usr/bin/convert-im6.q16; [ -x "$IM_CONVERT" ] || IM_CONVERT=/usr/bin/convert
-IM_COMPARE=/usr/bin/compare-im6.q16; [ -x "$IM_COMPARE" ] || IM_COMPARE=/usr/bin/compare
-IM_IMPORT=/usr/bin/import-im6.q16; [ -x "$IM_IMPORT" ] || IM_IMPORT=/usr/bin/import
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 for tool in Xvfb weston xdotool; do
   command -v "$tool" >/dev/null || { echo "missing $tool (see tools/ensure_packages.sh)"; exit 1; }
 done
 
-passed=0
-failed=0
-xvfb_pid=
-weston_pid=
-game_pid=
+# Weston is this screen's window manager: cleanup() stops it as one.
 work=$(mktemp -d)
 runtime=$work/runtime
 mkdir -m 700 "$runtime"
-
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null && wait "$game_pid" 2>/dev/null
-  [ -n "$weston_pid" ] && kill "$weston_pid" 2>/dev/null && wait "$weston_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  game_pid=
-  weston_pid=
-  xvfb_pid=
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-check() {
-  local name=$1
-  shift
-  if "$@"; then
-    echo "  ok: $name"
-    passed=$((passed + 1))
-  else
-    echo "  FAILED: $name"
-    failed=$((failed + 1))
-  fi
-}
-
-wait_until() {
-  local limit=$1
-  shift
-  local deadline=$((SECONDS + limit))
-  until "$@"; do
-    [ "$SECONDS" -ge "$deadline" ] && return 1
-    sleep 0.2
-  done
-}
-
-shot() { "$IM_IMPORT" -window root "$SHOTS/$1.png"; }
-rmse() { "$IM_COMPARE" -metric RMSE "$1" "$2" null: 2>&1 | sed -n 's/.*(\(.*\)).*/\1/p'; }
-less_than() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
-similar() { less_than "$(rmse "$1" "$2")" "$3"; }
+trap 'cleanup; rm -rf "$work"' EXIT
 
 # The output is 800 x 600 and the window 640 x 480, so full screen changes the
 # picture's size. Weston places a new window anywhere on the output: where it
@@ -122,7 +74,7 @@ background-color=0xff000000
 INI
 XDG_RUNTIME_DIR=$runtime weston --backend=x11-backend.so --use-pixman --width="${SCREEN%x*}" \
   --height="${SCREEN#*x}" --socket=wayland-frostpane --config="$work/weston.ini" >"$SHOTS/weston.log" 2>&1 &
-weston_pid=$!
+wm_pid=$!
 weston_ready() { [ -S "$runtime/wayland-frostpane" ] && xdotool search --class '^Weston Compositor$' >/dev/null 2>&1; }
 if ! wait_until 20 weston_ready; then
   echo "  weston did not start:"
@@ -171,7 +123,6 @@ check "F11 again: a 640 x 480 window" wait_until 10 back_to_window
 check "the next frames show the wiped picture again" wait_until 10 band_clean
 
 xdotool key Escape
-game_gone() { ! kill -0 "$game_pid" 2>/dev/null; }
 if wait_until 10 game_gone; then
   status=0
   wait "$game_pid" || status=$?
