@@ -63,9 +63,9 @@ SettingsPanel::SettingsPanel(VideoCamera &camera, QWidget *host)
         m_resolution.slider->setMaximum(1);
     }
 
-    // For screen readers, and the keyboard: Tab goes from the resolution to
-    // the sensitivity, the freezing speed, the sound and OK; the arrow and
-    // page keys move a slider, Space presses OK.
+    // For screen readers, and the keyboard: Tab goes top to bottom, from the
+    // resolution to the sensitivity, the sound, the freezing speed and OK;
+    // the arrow and page keys move a slider, Space presses OK.
     const auto describe = [](QWidget *control, const QString &name, const QString &description) {
         control->setAccessibleName(name);
         control->setAccessibleDescription(description);
@@ -79,9 +79,9 @@ SettingsPanel::SettingsPanel(VideoCamera &camera, QWidget *host)
     describe(m_okButton, tr("OK"), tr("Takes the settings and closes them."));
     m_okButton->setFocusPolicy(Qt::StrongFocus);
     QWidget::setTabOrder(m_resolution.slider, m_sensitivity.slider);
-    QWidget::setTabOrder(m_sensitivity.slider, m_freezing.slider);
-    QWidget::setTabOrder(m_freezing.slider, m_soundSwitch);
-    QWidget::setTabOrder(m_soundSwitch, m_okButton);
+    QWidget::setTabOrder(m_sensitivity.slider, m_soundSwitch);
+    QWidget::setTabOrder(m_soundSwitch, m_freezing.slider);
+    QWidget::setTabOrder(m_freezing.slider, m_okButton);
     m_freezing.slider->setSingleStep(1);
     m_freezing.slider->setPageStep(10);
     m_sensitivity.slider->setSingleStep(5);

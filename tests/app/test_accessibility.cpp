@@ -100,14 +100,15 @@ private Q_SLOTS:
         WindowFixture f(typicalWebcamSettings());
         openSettings(f);
         QWidget *window = f.window.get();
-        const char *const order[] = {"resolutionSlider", "sensitivitySlider", "freezingSpeedSlider",
-                                     "soundSwitch", "okButton"};
+        // Top to bottom, as they stand on the screen.
+        const char *const order[] = {"resolutionSlider", "sensitivitySlider", "soundSwitch",
+                                     "freezingSpeedSlider", "okButton"};
         QCOMPARE(QApplication::focusWidget(), f.find(order[0]));
         for (std::size_t i = 1; i < std::size(order); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(order[i]));
         }
-        for (std::size_t i = std::size(order) - 1; i > 2; --i) {
+        for (std::size_t i = std::size(order) - 1; i > 3; --i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
             QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(order[i - 1]));
         }
