@@ -301,7 +301,7 @@ void MainWindow::stepFrame()
     const QRect changed = m_game.step(m_takenFrame, m_frontCamera);
     tellSoundsAboutStep();
     if (!changed.isEmpty())
-        m_pictureView->update(logicalRect(changed)); // the black bars stay as they are
+        m_pictureView->updateOutput(changed); // the black bars stay as they are
     if (!measuring)
         return;
     const std::int64_t now = steadyMicroseconds();
@@ -372,9 +372,7 @@ void MainWindow::wipeAlong(QPointF from, QPointF to)
     // the camera view itself.
     if (m_openPanel != Panel::None)
         return;
-    // The view's logical units to the game's output pixels.
-    const double ratio = m_game.pixelRatio();
-    m_game.addStroke(m_game.toPicture(from * ratio), m_game.toPicture(to * ratio));
+    m_game.addStroke(m_game.toPicture(from), m_game.toPicture(to));
     if (m_game.hasPendingStrokes() && !m_stepTimer->isActive())
         m_stepTimer->start();
 }
@@ -396,7 +394,7 @@ void MainWindow::stepWithoutCamera()
     const QRect changed = m_game.stepWithoutFrame();
     tellSoundsAboutStep();
     if (!changed.isEmpty())
-        m_pictureView->update(logicalRect(changed));
+        m_pictureView->updateOutput(changed);
     // At rest nothing ticks.
     if (m_game.isSettled())
         m_stepTimer->stop();
@@ -677,15 +675,6 @@ void MainWindow::resizeEvent(QResizeEvent *event)
     // fully built window.
     if (m_constructed)
         placeControls();
-}
-
-QRect MainWindow::logicalRect(const QRect &output) const
-{
-    const double ratio = m_game.pixelRatio();
-    if (ratio == 1.0)
-        return output;
-    return QRectF(output.x() / ratio, output.y() / ratio, output.width() / ratio, output.height() / ratio)
-        .toAlignedRect();
 }
 
 void MainWindow::centerAboutText()

@@ -121,8 +121,6 @@ private:
 
     // Layout and shutdown
     void placeControls();
-    // Output pixels of the game's picture to the window's logical units.
-    QRect logicalRect(const QRect &output) const;
     void centerAboutText();
     void exitTick();
     void toggleFullScreen();

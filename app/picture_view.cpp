@@ -43,7 +43,8 @@ void PictureView::moveTo(Pointer &pointer, QPointF position)
         pointer.stroke = true;
         endHold();
     }
-    Q_EMIT stroked(pointer.last, position);
+    const double ratio = m_game.pixelRatio();
+    Q_EMIT stroked(pointer.last * ratio, position * ratio);
     pointer.last = position;
 }
 
@@ -144,18 +145,25 @@ void PictureView::touch(QTouchEvent *event)
 
 namespace {
 
+QRectF scaled(const QRect &rect, double factor)
+{
+    return {rect.x() * factor, rect.y() * factor, rect.width() * factor, rect.height() * factor};
+}
+
 // The output pixels that a logical rectangle covers at this pixel ratio,
 // partly covered ones included.
 QRect outputPixels(const QRect &logical, double ratio)
 {
-    if (ratio == 1.0)
-        return logical;
-    return QRectF(logical.x() * ratio, logical.y() * ratio, logical.width() * ratio,
-                  logical.height() * ratio)
-        .toAlignedRect();
+    return ratio == 1.0 ? logical : scaled(logical, ratio).toAlignedRect();
 }
 
 } // namespace
+
+void PictureView::updateOutput(const QRect &output)
+{
+    const double ratio = m_game.pixelRatio();
+    update(ratio == 1.0 ? output : scaled(output, 1.0 / ratio).toAlignedRect());
+}
 
 void PictureView::paintEvent(QPaintEvent *event)
 {
@@ -190,9 +198,7 @@ void PictureView::paintEvent(QPaintEvent *event)
     for (const QRect &rect : event->region()) {
         const QRect output = outputPixels(rect, ratio);
         m_game.render(m_buffer, QPoint(0, 0), output);
-        painter.drawImage(QRectF(output.x() / ratio, output.y() / ratio, output.width() / ratio,
-                                 output.height() / ratio),
-                          m_buffer, QRectF(output));
+        painter.drawImage(scaled(output, 1.0 / ratio), m_buffer, QRectF(output));
     }
     Q_EMIT painted();
 }

@@ -27,10 +27,14 @@ public:
 
     PictureView(const Game &game, QWidget *parent);
 
+    // Repaints the part of the view that shows these output pixels of the
+    // game (what a step reports as changed).
+    void updateOutput(const QRect &output);
+
 Q_SIGNALS:
     // A paint has just put the game's picture into the window.
     void painted();
-    // A stroke went from `from` to `to` (this view's coordinates).
+    // A stroke went from `from` to `to`, in the game's output pixels.
     void stroked(QPointF from, QPointF to);
     // The window's pixels are no longer what the game's output is made for
     // (the window went to a screen of another density): lay it out again.
