@@ -1,15 +1,13 @@
 #include "core/capture_resolutions.h"
 
-#include <QCoreApplication>
-
 #include <algorithm>
 #include <cmath>
 
-CaptureResolutions reduceCaptureSettings(const QList<VideoCaptureSetting> &available)
+CaptureResolutions reduceCaptureSettings(const std::vector<VideoCaptureSetting> &available)
 {
     CaptureResolutions result;
-    result.entries.fill(VideoCaptureSetting{}, available.size());
-    if (available.isEmpty())
+    result.entries.assign(available.size(), VideoCaptureSetting{});
+    if (available.empty())
         return result;
 
     result.entries[0] = available[0];
@@ -34,14 +32,6 @@ CaptureResolutions reduceCaptureSettings(const QList<VideoCaptureSetting> &avail
         }
     }
     return result;
-}
-
-QString resolutionLabel(const VideoCaptureSetting &setting)
-{
-    //: The size of the camera's picture in pixels: %1 is the width, %2 the height.
-    return QCoreApplication::translate("CaptureResolutions", "Camera width = %1, height = %2")
-        .arg(setting.width)
-        .arg(setting.height);
 }
 
 int resolutionIndexOfPosition(double position, int last)

@@ -2,15 +2,14 @@
 
 #include "core/video_capture_setting.h"
 
-#include <QList>
-#include <QString>
+#include <vector>
 
 // What the resolution chooser offers for one device: one entry per frame size,
 // in order of first appearance, and the default 640 x 480 setting.
 struct CaptureResolutions
 {
     // As many entries as the device reported; entries past `last` are zero.
-    QList<VideoCaptureSetting> entries;
+    std::vector<VideoCaptureSetting> entries;
     // Index of the last valid entry; 0 also when there is none.
     int last = 0;
     // 640 x 480 at the highest frame rate offered; FrameRate 0 when the device
@@ -21,10 +20,7 @@ struct CaptureResolutions
 // Reduces the settings a device reports to one entry per size, keeping the
 // fastest of each size. Settings taller than 1080 lines are left out, except
 // the first reported one, which always seeds the list.
-CaptureResolutions reduceCaptureSettings(const QList<VideoCaptureSetting> &available);
-
-// "Camera width = 640, height = 480", in the user's language.
-QString resolutionLabel(const VideoCaptureSetting &setting);
+CaptureResolutions reduceCaptureSettings(const std::vector<VideoCaptureSetting> &available);
 
 // The slider runs from 0 to `last` and is the mirror image of the list: the
 // leftmost position stands for the last entry. Fractions are cut toward zero;

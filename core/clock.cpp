@@ -1,17 +1,20 @@
 #include "core/clock.h"
 
-#include <QElapsedTimer>
+#include <chrono>
 
 namespace {
 
 class SteadyClock final : public Clock
 {
 public:
-    SteadyClock() { m_timer.start(); }
-    qint64 nowMilliseconds() const override { return m_timer.elapsed(); }
+    std::int64_t nowMilliseconds() const override
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_start)
+            .count();
+    }
 
 private:
-    QElapsedTimer m_timer;
+    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
 } // namespace
@@ -44,7 +47,7 @@ void Stopwatch::reset()
     m_running = false;
 }
 
-qint64 Stopwatch::elapsedMilliseconds() const
+std::int64_t Stopwatch::elapsedMilliseconds() const
 {
     if (!m_running)
         return m_heldMilliseconds;

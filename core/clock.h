@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <cstdint>
 
 // A source of monotonic milliseconds. The game reads time only through this,
 // so tests can drive every press and tap timing without sleeping.
@@ -8,7 +8,7 @@ class Clock
 {
 public:
     virtual ~Clock() = default;
-    virtual qint64 nowMilliseconds() const = 0;
+    virtual std::int64_t nowMilliseconds() const = 0;
 
     // The process-wide monotonic clock.
     static const Clock &system();
@@ -18,11 +18,11 @@ public:
 class ManualClock final : public Clock
 {
 public:
-    qint64 nowMilliseconds() const override { return m_now; }
-    void advance(qint64 milliseconds) { m_now += milliseconds; }
+    std::int64_t nowMilliseconds() const override { return m_now; }
+    void advance(std::int64_t milliseconds) { m_now += milliseconds; }
 
 private:
-    qint64 m_now = 0;
+    std::int64_t m_now = 0;
 };
 
 // Monotonic stopwatch: keeps its elapsed time while stopped; reset() stops it
@@ -37,11 +37,11 @@ public:
     void reset();
     void restart() { reset(); start(); }
     bool isRunning() const { return m_running; }
-    qint64 elapsedMilliseconds() const;
+    std::int64_t elapsedMilliseconds() const;
 
 private:
     const Clock *m_clock;
-    qint64 m_heldMilliseconds = 0;
-    qint64 m_startedAt = 0;
+    std::int64_t m_heldMilliseconds = 0;
+    std::int64_t m_startedAt = 0;
     bool m_running = false;
 };

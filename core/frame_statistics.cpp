@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string>
 
 namespace {
 
@@ -15,9 +16,22 @@ std::int64_t percentile(std::vector<std::int64_t> &samples, double share)
     return samples[rank];
 }
 
-QString milliseconds(std::int64_t microseconds)
+// "12.3": a count of `unit`s with one decimal, rounded half up, written
+// without the C library so that no locale can turn the point into a comma.
+std::string tenths(std::int64_t value, std::int64_t unit)
 {
-    return QString::number(double(microseconds) / 1000.0, 'f', 1) + QStringLiteral(" ms");
+    const std::int64_t sign = value < 0 ? -1 : 1;
+    const std::int64_t t = (sign * value * 10 + unit / 2) / unit;
+    std::string text = sign < 0 && t != 0 ? "-" : "";
+    text += std::to_string(t / 10);
+    text += '.';
+    text += std::to_string(t % 10);
+    return text;
+}
+
+std::string milliseconds(std::int64_t microseconds)
+{
+    return tenths(microseconds, 1000) + " ms";
 }
 
 } // namespace
@@ -46,21 +60,19 @@ void FrameStatistics::shown(std::int64_t latencyMicroseconds)
     m_latencies.push_back(latencyMicroseconds);
 }
 
-std::optional<QString> FrameStatistics::takeReport(std::int64_t now)
+std::optional<std::string> FrameStatistics::takeReport(std::int64_t now)
 {
     if (now - m_spellStart < kIntervalMicroseconds)
         return std::nullopt;
     const std::int64_t stepMax =
         m_stepTimes.empty() ? 0 : *std::max_element(m_stepTimes.begin(), m_stepTimes.end());
-    const QString report =
-        QStringLiteral("%1 s: frames received %2, stepped %3, replaced before taken %4; "
-                       "step median %5, max %6; capture to screen median %7, p99 %8")
-            .arg(QString::number(double(now - m_spellStart) / 1e6, 'f', 1))
-            .arg(m_received - m_receivedBefore)
-            .arg(m_stepped)
-            .arg(m_replaced - m_replacedBefore)
-            .arg(milliseconds(percentile(m_stepTimes, 0.5)), milliseconds(stepMax),
-                 milliseconds(percentile(m_latencies, 0.5)), milliseconds(percentile(m_latencies, 0.99)));
+    std::string report = tenths(now - m_spellStart, 1'000'000) + " s: frames received "
+                         + std::to_string(m_received - m_receivedBefore) + ", stepped "
+                         + std::to_string(m_stepped) + ", replaced before taken "
+                         + std::to_string(m_replaced - m_replacedBefore) + "; step median "
+                         + milliseconds(percentile(m_stepTimes, 0.5)) + ", max " + milliseconds(stepMax)
+                         + "; capture to screen median " + milliseconds(percentile(m_latencies, 0.5))
+                         + ", p99 " + milliseconds(percentile(m_latencies, 0.99));
     m_spellStart = now;
     m_receivedBefore = m_received;
     m_replacedBefore = m_replaced;

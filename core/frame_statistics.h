@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 // Microseconds of the monotonic clock the statistics are taken with.
@@ -28,7 +27,7 @@ public:
 
     // The report of the spell that ended, once an interval has passed since
     // it began; a new spell begins.
-    std::optional<QString> takeReport(std::int64_t now);
+    std::optional<std::string> takeReport(std::int64_t now);
 
 private:
     std::int64_t m_spellStart;

@@ -1,11 +1,5 @@
 #include "core/game.h"
 
-#include "core/geometry.h"
-#include "core/progress_bar.h"
-
-#include <libyuv/planar_functions.h>
-#include <libyuv/scale_argb.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -13,83 +7,27 @@
 
 namespace {
 
-// dst becomes a copy of src, reusing dst's pixels when the size and format
-// already match (the usual case), so a step allocates nothing.
-void copyPixels(QImage &dst, const QImage &src)
+// dst becomes a copy of src, reusing dst's pixels when the size already
+// matches (the usual case), so a step allocates nothing.
+void copyPixels(Image &dst, const Image &src)
 {
-    if (dst.size() != src.size() || dst.format() != src.format() || dst.isNull()) {
-        dst = src.copy();
+    dst.ensureSize(src.size());
+    if (dst.isNull())
         return;
-    }
-    libyuv::ARGBCopy(src.constBits(), int(src.bytesPerLine()), dst.bits(), int(dst.bytesPerLine()),
-                     src.width(), src.height());
-}
-
-bool isWordImage(const QImage &image)
-{
-    switch (image.format()) {
-    case QImage::Format_ARGB32_Premultiplied:
-    case QImage::Format_ARGB32:
-    case QImage::Format_RGB32:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Makes `image` a 32-bit image of that size, keeping its pixels when it is one.
-void fit(QImage &image, QSize size)
-{
-    if (image.size() != size || !isWordImage(image))
-        image = QImage(size, QImage::Format_ARGB32_Premultiplied);
-}
-
-// The middle part of a frame with the picture's aspect ratio: a frame of
-// another size is cropped to it, so the picture is never distorted.
-QRect middlePart(QSize frame, QSize picture)
-{
-    const qint64 fw = frame.width(), fh = frame.height();
-    const qint64 pw = picture.width(), ph = picture.height();
-    QRect crop(0, 0, int(fw), int(fh));
-    if (fw * ph > fh * pw) {
-        crop.setWidth(int(std::max<qint64>(1, fh * pw / ph)));
-        crop.moveLeft(int((fw - crop.width()) / 2));
-    } else {
-        crop.setHeight(int(std::max<qint64>(1, fw * ph / pw)));
-        crop.moveTop(int((fh - crop.height()) / 2));
-    }
-    return crop;
-}
-
-std::uint8_t *pixelAddress(QImage &image, QPoint p)
-{
-    return image.bits() + image.bytesPerLine() * p.y() + std::ptrdiff_t(p.x()) * 4;
-}
-
-const std::uint8_t *pixelAddress(const QImage &image, QPoint p)
-{
-    return image.constBits() + image.bytesPerLine() * p.y() + std::ptrdiff_t(p.x()) * 4;
-}
-
-// Fills the part of `area` inside `clip` (target coordinates).
-void fill(QImage &target, const QRect &area, const QRect &clip, QRgb color)
-{
-    const QRect part = area & clip;
-    if (!part.isEmpty())
-        libyuv::ARGBRect(pixelAddress(target, part.topLeft()), int(target.bytesPerLine()), 0, 0,
-                         part.width(), part.height(), color);
+    for (int y = 0; y < src.height(); ++y)
+        std::memcpy(dst.view().pixel(0, y), src.view().pixel(0, y), std::size_t(src.width()) * 4);
 }
 
 } // namespace
 
-Game::Game(int pictureCount, PictureLoader loadPicture, QImage banner, QSize outputSize)
+Game::Game(int pictureCount, PictureLoader loadPicture, Size bannerSize, Size outputSize)
     : m_loadPicture(std::move(loadPicture))
     , m_pictureCount(std::max(pictureCount, 1))
-    , m_banner(std::move(banner))
+    , m_bannerSize(bannerSize)
 {
     m_picture = m_loadPicture(m_pictureNumber);
     // The whole window starts frozen.
-    m_meltLevels.assign(std::size_t(m_picture.photo.width()) * std::size_t(m_picture.photo.height()), 0);
+    m_meltLevels.assign(std::size_t(m_picture.photo.size().area()), 0);
     m_wipeMask.resize(m_picture.photo.size());
     setOutputSize(outputSize);
 }
@@ -143,94 +81,70 @@ void Game::toggleView()
     m_iceView = !m_iceView;
 }
 
-void Game::setOutputSize(QSize size, double pixelRatio)
+void Game::setOutputSize(Size size, double pixelRatio)
 {
-    m_outputSize = size.expandedTo(QSize(0, 0));
+    m_outputSize = {std::max(size.width, 0), std::max(size.height, 0)};
     m_pixelRatio = pixelRatio > 0.0 && std::isfinite(pixelRatio) ? pixelRatio : 1.0;
-    m_pictureRect = fitRect(m_picture.photo.width(), m_picture.photo.height(), m_outputSize.width(),
-                            m_outputSize.height());
-    m_bannerRect = fitRect(m_banner.width(), m_banner.height(), m_outputSize.width(), m_outputSize.height());
-    scaleBanner();
+    m_pictureRect = fitRect(m_picture.photo.width(), m_picture.photo.height(), m_outputSize.width,
+                            m_outputSize.height);
+    m_bannerRect = m_bannerSize.isEmpty()
+                       ? Rect{}
+                       : fitRect(m_bannerSize.width, m_bannerSize.height, m_outputSize.width, m_outputSize.height);
     m_newReferencePending = true;
     m_scene = Scene::IceOnBlack;
 }
 
-void Game::scaleBanner()
+ConstImageView Game::shownPicture() const
 {
-    // The banner stays on screen frame after frame: scaled once per size.
-    const QSize size = m_bannerRect.size().toSize();
-    if (m_scaledBanner.size() != size && !m_banner.isNull() && !size.isEmpty())
-        m_scaledBanner = m_banner.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                             .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-}
-
-void Game::takeFrame(QImage &frame, bool mirrored)
-{
-    const QSize pictureSize = m_picture.photo.size();
-    if (frame.depth() != 32)
-        frame = frame.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    if (frame.size() == pictureSize || pictureSize.isEmpty()) {
-        if (!mirrored) {
-            std::swap(m_frame, frame); // no copy: the caller gets an old buffer back
-            return;
-        }
-        fit(m_frame, frame.size());
-        libyuv::ARGBMirror(frame.constBits(), int(frame.bytesPerLine()), m_frame.bits(),
-                           int(m_frame.bytesPerLine()), frame.width(), frame.height());
-        return;
+    switch (m_scene) {
+    case Scene::Play:
+        return m_composed.view();
+    case Scene::CameraFrame:
+        return m_previousFrame.view();
+    case Scene::IceOnBlack:
+        break;
     }
-    // Another size: its middle part, scaled to the picture's size.
-    const QRect crop = middlePart(frame.size(), pictureSize);
-    QImage &scaled = mirrored ? m_fitted : m_frame;
-    fit(scaled, pictureSize);
-    fit(m_frame, pictureSize);
-    libyuv::ARGBScale(pixelAddress(std::as_const(frame), crop.topLeft()), int(frame.bytesPerLine()),
-                      crop.width(), crop.height(), scaled.bits(), int(scaled.bytesPerLine()),
-                      pictureSize.width(), pictureSize.height(), libyuv::kFilterBox);
-    if (mirrored)
-        libyuv::ARGBMirror(scaled.constBits(), int(scaled.bytesPerLine()), m_frame.bits(),
-                           int(m_frame.bytesPerLine()), pictureSize.width(), pictureSize.height());
+    return m_picture.ice.view();
 }
 
-bool Game::runMeltPass(const QImage &camera, const QImage &previous, MeltRule rule)
+bool Game::runMeltPass(const Image &camera, const Image &previous, MeltRule rule)
 {
     m_iceWipedFraction = 0.0;
-    // The five images must share one grid of 32-bit pixels; anything else
-    // (a picture that failed to load) skips the pass.
-    const QSize grid = m_composed.size();
-    const QImage *images[] = {&camera, &previous, &m_composed, &m_picture.photo, &m_picture.ice};
-    const bool sameGrid = std::all_of(std::begin(images), std::end(images), [&](const QImage *image) {
-        return image->size() == grid && isWordImage(*image);
+    // The five images must share one grid; anything else (a picture that
+    // failed to load) skips the pass.
+    const Size grid = m_composed.size();
+    const Image *images[] = {&camera, &previous, &m_composed, &m_picture.photo, &m_picture.ice};
+    const bool sameGrid = std::all_of(std::begin(images), std::end(images), [&](const Image *image) {
+        return image->size() == grid && !image->isNull();
     });
-    const qint64 cells = qint64(grid.width()) * grid.height();
-    if (!sameGrid || cells <= 0 || qint64(m_meltLevels.size()) < cells)
+    const std::int64_t cells = grid.area();
+    if (!sameGrid || cells <= 0 || std::int64_t(m_meltLevels.size()) < cells)
         return false;
 
     // In three bands of rows, so that only the rows strokes went over read
     // the wipe mask.
     const bool masked = !m_wipeMask.isEmpty() && m_wipeMask.size() == grid;
-    const int bands[] = {0, masked ? m_wipeMask.top() : grid.height(),
-                         masked ? m_wipeMask.bottom() + 1 : grid.height(), grid.height()};
+    const int bands[] = {0, masked ? m_wipeMask.top() : grid.height, masked ? m_wipeMask.bottom() + 1 : grid.height,
+                         grid.height};
     MeltCounts counts;
     for (int band = 0; band < 3; ++band) {
         const int top = bands[band];
         const int rows = bands[band + 1] - top;
         if (rows <= 0)
             continue;
-        const QPoint origin(0, top);
-        const MeltImages pass{pixelAddress(camera, origin),
-                              pixelAddress(previous, origin),
-                              pixelAddress(std::as_const(m_picture.photo), origin),
-                              pixelAddress(std::as_const(m_picture.ice), origin),
-                              pixelAddress(m_composed, origin),
-                              camera.bytesPerLine(),
-                              previous.bytesPerLine(),
-                              m_picture.photo.bytesPerLine(),
-                              m_picture.ice.bytesPerLine(),
-                              m_composed.bytesPerLine(),
-                              band == 1 ? m_wipeMask.bits() + std::ptrdiff_t(top) * grid.width() : nullptr};
+        const MeltImages pass{camera.view().pixel(0, top),
+                              previous.view().pixel(0, top),
+                              std::as_const(m_picture.photo).view().pixel(0, top),
+                              std::as_const(m_picture.ice).view().pixel(0, top),
+                              m_composed.view().pixel(0, top),
+                              camera.stride(),
+                              previous.stride(),
+                              m_picture.photo.stride(),
+                              m_picture.ice.stride(),
+                              m_composed.stride(),
+                              band == 1 ? m_wipeMask.bits() + std::ptrdiff_t(top) * grid.width : nullptr};
         const MeltCounts bandCounts =
-            meltPass(pass, m_meltLevels.data() + std::ptrdiff_t(top) * grid.width(), grid.width(), rows, rule);
+            meltPass(pass, m_meltLevels.data() + std::ptrdiff_t(top) * grid.width, grid.width, rows, rule);
         counts.frozen += bandCounts.frozen;
         counts.wipedIce += bandCounts.wipedIce;
     }
@@ -239,7 +153,7 @@ bool Game::runMeltPass(const QImage &camera, const QImage &previous, MeltRule ru
     return true;
 }
 
-QRect Game::showPass(bool ran)
+Rect Game::showPass(bool ran)
 {
     // A pass that could not run shows nothing new and, above all, never
     // reads as a clean window: the cleaned fraction stays as it was.
@@ -248,9 +162,9 @@ QRect Game::showPass(bool ran)
     // What changes on screen: the picture and the bar, and the banner's
     // place when the banner comes or goes (it may reach over the black bars).
     const bool bannerBefore = m_bannerShown;
-    QRect changed = m_pictureRect.toRect() | m_progressBarRect.toRect();
+    Rect changed = m_pictureRect.united(m_progressBarRect);
     m_progressBarRect = ::progressBarRect(m_pictureRect, m_cleanedFraction, m_pixelRatio);
-    changed |= m_progressBarRect.toRect();
+    changed = changed.united(m_progressBarRect);
     m_gameHiddenByBanner = false;
     if (m_cleanedFraction > kWinThreshold) {
         m_bannerShown = true;
@@ -265,20 +179,21 @@ QRect Game::showPass(bool ran)
         m_scene = Scene::Play;
     }
     if (m_bannerShown != bannerBefore)
-        changed |= m_bannerRect.toRect();
+        changed = changed.united(m_bannerRect);
     return changed;
 }
 
-QRect Game::step(QImage &frame, bool mirrored)
+Rect Game::step(Image &frame, Size cameraSize)
 {
-    if (frame.isNull())
+    if (frame.isNull() || frame.size() != pictureSize())
         return {};
-    // A frame of another size comes from another stream: it is only a reference.
-    if (frame.size() != m_lastFrameSize) {
-        m_lastFrameSize = frame.size();
+    // Frames of another size come from another stream: only a reference.
+    if (cameraSize != m_lastCameraSize) {
+        m_lastCameraSize = cameraSize;
         m_newReferencePending = true;
     }
-    takeFrame(frame, mirrored);
+    std::swap(m_frame, frame); // no copy: the caller gets an old buffer back
+    frame.ensureSize(m_frame.size());
 
     // A new reference: the first difference is zero everywhere.
     if (m_newReferencePending) {
@@ -287,11 +202,11 @@ QRect Game::step(QImage &frame, bool mirrored)
         m_newReferencePending = false;
     }
 
-    QRect changed;
+    Rect changed;
     if (!m_iceView) {
         m_scene = Scene::CameraFrame;
         m_iceWipedFraction = 0.0;
-        changed = m_pictureRect.toRect() | m_progressBarRect.toRect();
+        changed = m_pictureRect.united(m_progressBarRect);
     } else {
         changed = showPass(runMeltPass(m_frame, m_previousFrame, m_rule));
     }
@@ -300,23 +215,23 @@ QRect Game::step(QImage &frame, bool mirrored)
     // The motion reference stays current in both views; in the camera view
     // it is also the picture shown.
     std::swap(m_previousFrame, m_frame);
-    return changed & QRect(QPoint(), m_outputSize);
+    return changed.intersected({0, 0, m_outputSize.width, m_outputSize.height});
 }
 
-QRect Game::stepWithoutFrame()
+Rect Game::stepWithoutFrame()
 {
     if (!m_iceView)
         return {};
     // Nothing moves: the photograph stands in for both frames (a difference
     // of zero everywhere), and no sensitivity lets the motion rule fire.
-    fit(m_composed, m_picture.photo.size());
+    m_composed.ensureSize(m_picture.photo.size());
     const MeltRule still{kMaxMeltRuleValue, m_rule.freezingSpeed};
-    const QRect changed = showPass(runMeltPass(m_picture.photo, m_picture.photo, still));
+    const Rect changed = showPass(runMeltPass(m_picture.photo, m_picture.photo, still));
     m_wipeMask.clear();
-    return changed & QRect(QPoint(), m_outputSize);
+    return changed.intersected({0, 0, m_outputSize.width, m_outputSize.height});
 }
 
-void Game::addStroke(QPointF from, QPointF to)
+void Game::addStroke(Point from, Point to)
 {
     if (!m_iceView)
         return;
@@ -330,13 +245,13 @@ double Game::brushRadius() const
     return 0.025 * m_picture.photo.height();
 }
 
-QPointF Game::toPicture(QPointF outputPoint) const
+Point Game::toPicture(Point outputPoint) const
 {
     if (m_pictureRect.isEmpty())
         return {-1.0, -1.0}; // no picture on show: off it
-    const QPointF inRect = outputPoint + QPointF(0.5, 0.5) - m_pictureRect.topLeft();
-    return {inRect.x() * m_picture.photo.width() / m_pictureRect.width(),
-            inRect.y() * m_picture.photo.height() / m_pictureRect.height()};
+    const double x = outputPoint.x + 0.5 - m_pictureRect.x;
+    const double y = outputPoint.y + 0.5 - m_pictureRect.y;
+    return {x * m_picture.photo.width() / m_pictureRect.width, y * m_picture.photo.height() / m_pictureRect.height};
 }
 
 bool Game::isSettled() const
@@ -349,52 +264,4 @@ bool Game::isSettled() const
     return std::none_of(m_meltLevels.begin(), m_meltLevels.end(), [speed](std::int32_t level) {
         return level > speed && std::min(level - speed, std::max(level, kMaxMeltLevel)) != level;
     });
-}
-
-void Game::render(QImage &target, QPoint origin, const QRect &clip) const
-{
-    if (!isWordImage(target))
-        return;
-    // Target coordinates from here on.
-    const QRect area = (clip & QRect(QPoint(), m_outputSize)).translated(origin) & target.rect();
-    if (area.isEmpty())
-        return;
-    const QRect picture = m_pictureRect.toRect().translated(origin);
-
-    // Black around the picture.
-    const QRect output(origin, m_outputSize);
-    fill(target, QRect(output.topLeft(), QPoint(output.right(), picture.top() - 1)), area, 0xFF000000u);
-    fill(target, QRect(QPoint(output.left(), picture.bottom() + 1), output.bottomRight()), area, 0xFF000000u);
-    fill(target, QRect(QPoint(output.left(), picture.top()), QPoint(picture.left() - 1, picture.bottom())),
-         area, 0xFF000000u);
-    fill(target, QRect(QPoint(picture.right() + 1, picture.top()), QPoint(output.right(), picture.bottom())),
-         area, 0xFF000000u);
-
-    const QImage &shown = m_scene == Scene::Play          ? m_composed
-                          : m_scene == Scene::CameraFrame ? m_previousFrame
-                                                          : m_picture.ice;
-    const QRect part = picture & area;
-    if (!part.isEmpty() && !shown.isNull() && isWordImage(shown))
-        libyuv::ARGBScaleClip(shown.constBits(), int(shown.bytesPerLine()), shown.width(), shown.height(),
-                              pixelAddress(target, picture.topLeft()), int(target.bytesPerLine()),
-                              picture.width(), picture.height(), part.x() - picture.x(),
-                              part.y() - picture.y(), part.width(), part.height(),
-                              libyuv::kFilterBilinear);
-    else
-        fill(target, part, area, 0xFF000000u);
-
-    if (m_scene != Scene::Play)
-        return;
-    fill(target, m_progressBarRect.toRect().translated(origin), area, progressBarColor(m_cleanedFraction));
-    if (m_bannerShown && !m_scaledBanner.isNull()) {
-        // Blended in place: the target may be a window that a painter holds.
-        const QRect banner(m_bannerRect.toRect().translated(origin).topLeft(), m_scaledBanner.size());
-        const QRect covered = banner & area;
-        if (!covered.isEmpty()) {
-            std::uint8_t *under = pixelAddress(target, covered.topLeft());
-            libyuv::ARGBBlend(pixelAddress(m_scaledBanner, covered.topLeft() - banner.topLeft()),
-                              int(m_scaledBanner.bytesPerLine()), under, int(target.bytesPerLine()), under,
-                              int(target.bytesPerLine()), covered.width(), covered.height());
-        }
-    }
 }

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "core/geometry.h"
+#include "core/image.h"
 #include "core/melt_pass.h"
+#include "core/progress_bar.h"
+#include "core/settings_mapping.h"
 #include "core/wipe_mask.h"
-
-#include <QImage>
-#include <QPointF>
-#include <QRectF>
-#include <QSize>
 
 #include <cstdint>
 #include <functional>
@@ -16,31 +15,32 @@
 // same size.
 struct Picture
 {
-    QImage photo;
-    QImage ice;
+    Image photo;
+    Image ice;
 };
 
 // The state of play and its rules, without any widget. Each camera frame
 // wipes the ice where something moved or a finger or the mouse went (the
 // strokes since the last step), lets the ice grow back everywhere and
 // composes the picture; without a camera, steps without a frame do the same
-// for the strokes alone; render() draws what the window shows: the picture
-// (or the plain camera frame in the camera view) fitted on black, the
-// progress bar and, while more than 95 % is clean, the banner.
+// for the strokes alone. What the output shows is told, not drawn: the
+// scene, the picture to show at pictureRect() (fitted on black), and in
+// play the progress bar and, while more than 95 % is clean, the banner; the
+// window or the page draws it with the means its platform has.
 //
 // The melt levels belong to the child's play, not to a picture: they carry
 // over when the picture changes.
 class Game
 {
 public:
-    static constexpr std::int32_t kDefaultCameraSensitivity = 20;
-    static constexpr std::int32_t kDefaultFreezingSpeed = 10;
     static constexpr double kWinThreshold = 0.95;
 
     // Pictures are numbered 1..pictureCount and fetched through `loadPicture`
     // when shown; the first is shown at once, as ice on black.
     using PictureLoader = std::function<Picture(int number)>;
-    Game(int pictureCount, PictureLoader loadPicture, QImage banner, QSize outputSize);
+    // The banner is drawn by whoever shows the game; the game places it by its
+    // size.
+    Game(int pictureCount, PictureLoader loadPicture, Size bannerSize, Size outputSize);
 
     // ---- Settings ----------------------------------------------------------
     // A pixel is wiped when its color changes by more than the sensitivity
@@ -76,30 +76,37 @@ public:
     // in the pixels it is drawn into (a high-density screen's device pixels);
     // `pixelRatio` is how many of them make one logical unit, for what has a
     // fixed logical size (the progress bar's margins and height).
-    void setOutputSize(QSize size, double pixelRatio = 1.0);
-    QSize outputSize() const { return m_outputSize; }
+    void setOutputSize(Size size, double pixelRatio = 1.0);
+    Size outputSize() const { return m_outputSize; }
     double pixelRatio() const { return m_pixelRatio; }
-    // Draws the part `clip` of the output (output coordinates) into a 32-bit
-    // image whose pixel `origin` is the output's top-left corner. Every pixel
-    // of the clip inside the output is written; nothing outside it. `target`
-    // must be RGB32, ARGB32 or ARGB32_Premultiplied (the output is opaque).
-    void render(QImage &target, QPoint origin, const QRect &clip) const;
-    // Where the picture sits in the output, and the banner.
-    QRectF pictureRect() const { return m_pictureRect; }
-    QRectF bannerRect() const { return m_bannerRect; }
+    // What the output shows: the ice of the picture on black (at the start,
+    // after a picture or size change, until the next step), the game (the
+    // composed picture, the progress bar and maybe the banner), or the plain
+    // camera frame (the camera view).
+    enum class Scene { IceOnBlack, Play, CameraFrame };
+    Scene scene() const { return m_scene; }
+    // The picture to draw at pictureRect(), scaled to it; black around it.
+    // Null when there is none (a picture that could not be loaded).
+    ConstImageView shownPicture() const;
+    // Where the picture sits in the output, and the banner. Only in play are
+    // the progress bar and the banner shown.
+    Rect pictureRect() const { return m_pictureRect; }
+    Rect bannerRect() const { return m_bannerRect; }
+    // The size pictures and frames have: every frame handed to step() must
+    // be of it.
+    Size pictureSize() const { return m_picture.photo.size(); }
 
     // ---- Frames ------------------------------------------------------------
-    // One camera frame, as 32-bit ARGB of any size: frames of another size are
-    // brought to the picture's size (their middle part with its shape). The
-    // first frame, and the first after the frames' size changed, is only the
-    // motion reference.
-    // `mirrored` flips it left to right first, as a front camera's picture
-    // should look. Returns the part of the output that changed (empty when
-    // nothing did).
-    // A frame of the picture's size is taken over without a copy when it
-    // needs no mirror; `frame` is then handed back holding a spare buffer to
-    // fill next time.
-    QRect step(QImage &frame, bool mirrored);
+    // One camera frame at pictureSize(), already brought to it (its middle
+    // part, middlePart(), scaled; mirrored for a front camera) in the byte
+    // order of the pictures. `cameraSize` is the size the camera delivered
+    // it at: the first frame, and the first after that size changed, is only
+    // the motion reference. A frame of another size than the picture's
+    // changes nothing. Returns the part of the output that changed (empty
+    // when nothing did).
+    // The frame is taken over without a copy: `frame` is handed back holding
+    // a spare buffer of the same size to fill next time.
+    Rect step(Image &frame, Size cameraSize);
     // The next frame becomes the motion reference instead of being compared
     // with the last one (its source changed).
     void requestNewReference() { m_newReferencePending = true; }
@@ -111,22 +118,22 @@ public:
     // within brushRadius() of it as the largest color change would (d = 765,
     // whatever the sensitivity). The part of a segment off the picture wipes
     // nothing. Strokes in the camera view are dropped: the game is paused.
-    void addStroke(QPointF from, QPointF to);
+    void addStroke(Point from, Point to);
     bool hasPendingStrokes() const { return !m_wipeMask.isEmpty(); }
     // 2.5 % of the picture's height, in picture pixels.
     double brushRadius() const;
-    // A point of the output, as Qt reports pointer positions (a whole number
-    // names a pixel, whose centre is taken), in picture coordinates. Points
-    // on the black bars map outside 0..width x 0..height, where strokes wipe
-    // nothing.
-    QPointF toPicture(QPointF outputPoint) const;
+    // A point of the output, as pointer positions are reported (a whole
+    // number names a pixel, whose centre is taken), in picture coordinates.
+    // Points on the black bars map outside 0..width x 0..height, where
+    // strokes wipe nothing.
+    Point toPicture(Point outputPoint) const;
 
     // One step with no camera frame, for when no camera delivers: nothing
     // moves, the strokes wipe and the ice grows back. The first one shows
     // the game's picture in place of the ice on black, as the first frame
     // does. Returns the part of the output that changed; in the camera view
     // nothing happens.
-    QRect stepWithoutFrame();
+    Rect stepWithoutFrame();
     // Steps without a frame would change nothing: no stroke is waiting, no
     // level would grow back, and the step that puts the game's picture back
     // after the banner went has run.
@@ -139,19 +146,15 @@ public:
     // picture's pixels; 0 after a step that wiped no ice or ran no pass.
     double iceWipedFraction() const { return m_iceWipedFraction; }
     bool bannerShown() const { return m_bannerShown; }
-    QRectF progressBarRect() const { return m_progressBarRect; }
+    Rect progressBarRect() const { return m_progressBarRect; }
+    Color progressBarColor() const { return ::progressBarColor(m_cleanedFraction); }
     // One level per picture pixel, row by row: 0 frozen, 300 and more clean.
     const std::vector<std::int32_t> &meltLevels() const { return m_meltLevels; }
 
 private:
-    // What the output shows.
-    enum class Scene { IceOnBlack, Play, CameraFrame };
-
     void showPicture();
-    void takeFrame(QImage &frame, bool mirrored);
-    void scaleBanner();
-    bool runMeltPass(const QImage &camera, const QImage &previous, MeltRule rule);
-    QRect showPass(bool ran);
+    bool runMeltPass(const Image &camera, const Image &previous, MeltRule rule);
+    Rect showPass(bool ran);
 
     PictureLoader m_loadPicture;
     int m_pictureCount = 0;
@@ -160,20 +163,18 @@ private:
     MeltRule m_rule{kDefaultCameraSensitivity, kDefaultFreezingSpeed};
 
     Picture m_picture;
-    QImage m_banner;
-    QImage m_scaledBanner;  // at the banner's place in the output
-    QImage m_frame;         // the current frame at the picture's size
-    QImage m_previousFrame; // the motion reference, and the camera view's picture
-    QImage m_fitted;        // a frame of another size, fitted before its mirror
-    QImage m_composed;      // picture and ice, composed by the melt pass
-    QSize m_lastFrameSize;
+    Size m_bannerSize;
+    Image m_frame;         // the current frame at the picture's size
+    Image m_previousFrame; // the motion reference, and the camera view's picture
+    Image m_composed;      // picture and ice, composed by the melt pass
+    Size m_lastCameraSize;
     Scene m_scene = Scene::IceOnBlack;
 
-    QSize m_outputSize;
+    Size m_outputSize;
     double m_pixelRatio = 1.0;
-    QRectF m_pictureRect;
-    QRectF m_bannerRect;
-    QRectF m_progressBarRect;
+    Rect m_pictureRect;
+    Rect m_bannerRect;
+    Rect m_progressBarRect;
 
     std::vector<std::int32_t> m_meltLevels;
     double m_cleanedFraction = 0.0;

@@ -15,3 +15,7 @@ inline constexpr std::int32_t kMinimumCameraSensitivity = -1530;
 inline constexpr std::int32_t kMaximumCameraSensitivity = 765;
 inline constexpr std::int32_t kMinimumFreezingSpeed = 0;
 inline constexpr std::int32_t kMaximumFreezingSpeed = 100;
+
+// The values of a first start.
+inline constexpr std::int32_t kDefaultCameraSensitivity = 20;
+inline constexpr std::int32_t kDefaultFreezingSpeed = 10;

@@ -1,199 +1,349 @@
 #include "core/stored_settings.h"
 
-#include "core/settings_mapping.h"
-
-#include <QLocale>
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
+#include <locale>
+#include <sstream>
 
-std::optional<VideoCaptureSetting> StoredSettings::resolutionFor(const QString &cameraId) const
+std::optional<VideoCaptureSetting> StoredSettings::resolutionFor(const std::string &cameraId) const
 {
-    const auto own = resolutions.constFind(cameraId);
-    if (own != resolutions.cend())
-        return *own;
-    return resolutions.value(QString(), std::nullopt);
+    if (const auto own = resolutions.find(cameraId); own != resolutions.end())
+        return own->second;
+    if (const auto every = resolutions.find(std::string()); every != resolutions.end())
+        return every->second;
+    return std::nullopt;
 }
 
 namespace {
 
-QString shown(const QVariant &value)
+constexpr std::string_view kSpace = " \t\r\n\f\v";
+
+std::string_view trimmed(std::string_view text)
 {
-    if (value.typeId() == QMetaType::QString)
-        return QString(QLatin1Char('"') + value.toString() + QLatin1Char('"'));
-    return QString(QStringLiteral("a value of type ") + QString::fromLatin1(value.typeName()));
+    const auto first = text.find_first_not_of(kSpace);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
 }
 
-std::optional<qint64> wholeNumber(const QVariant &value)
+std::string lowered(std::string_view text)
 {
-    bool ok = false;
-    switch (value.typeId()) {
-    case QMetaType::QString: {
-        const qint64 number = value.toString().trimmed().toLongLong(&ok);
-        return ok ? std::optional(number) : std::nullopt;
-    }
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-        return value.toLongLong();
-    case QMetaType::ULongLong:
-        return qint64(std::min<qulonglong>(value.toULongLong(), qulonglong(INT64_MAX)));
-    default:
-        return std::nullopt;
-    }
+    std::string result(text);
+    for (char &c : result)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return result;
 }
 
-std::optional<bool> truthValue(const QVariant &value)
+// A decimal number in the C locale's spelling ("-12", "1e23", "20.5"),
+// whatever the user's locale; nullopt for anything else, infinities and
+// NaN included.
+std::optional<double> number(std::string_view text)
 {
-    if (value.typeId() == QMetaType::Bool)
-        return value.toBool();
-    if (value.typeId() != QMetaType::QString)
+    if (text.empty() || text.size() > 400)
         return std::nullopt;
-    const QString text = value.toString().trimmed().toLower();
-    for (const char *word : {"true", "1", "yes", "on"}) {
-        if (text == QLatin1String(word))
-            return true;
+    std::istringstream in{std::string(text)};
+    in.imbue(std::locale::classic());
+    double value = 0.0;
+    in >> std::noskipws >> value;
+    if (in.fail() || !in.eof() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// Digits with an optional sign, as a whole number; nullopt when it does not
+// fit 64 bits.
+std::optional<std::int64_t> wholeNumber(std::string_view text)
+{
+    std::size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+        i = 1;
+    if (i == text.size() || text.size() - i > 18)
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+        value = value * 10 + (text[i] - '0');
     }
-    for (const char *word : {"false", "0", "no", "off"}) {
-        if (text == QLatin1String(word))
-            return false;
+    return negative ? -value : value;
+}
+
+std::string shown(const StoredValue &value)
+{
+    switch (value.kind) {
+    case StoredValue::Kind::Text:
+        return '"' + value.data + '"';
+    case StoredValue::Kind::Bytes:
+        return "a byte array";
+    case StoredValue::Kind::Other:
+        break;
     }
-    return std::nullopt;
+    return "a value of type " + value.typeName;
 }
 
 class Reader
 {
 public:
-    explicit Reader(const QVariantMap &values) : m_values(values) {}
+    explicit Reader(const StoredValues &values) : m_values(values) {}
 
-    void readWhole(const QString &key, int &target, int minimum, int maximum)
+    void readWhole(const StoredKey &key, int &target)
     {
-        const auto found = m_values.constFind(key);
-        if (found == m_values.cend())
+        const StoredValue *value = find(key.path);
+        if (!value)
             return;
-        const std::optional<qint64> number = wholeNumber(*found);
-        if (!number) {
-            warn(key, shown(*found) + QStringLiteral(" is not a whole number; %1 is used").arg(target));
+        const std::string_view text = value->kind == StoredValue::Kind::Text ? trimmed(value->data) : "";
+        if (const std::optional<std::int64_t> whole = wholeNumber(text)) {
+            take(key, target, double(*whole), std::to_string(*whole));
             return;
         }
-        target = int(std::clamp<qint64>(*number, minimum, maximum));
-        if (target != *number)
-            warn(key, QStringLiteral("%1 is outside %2..%3; %4 is used").arg(*number).arg(minimum).arg(maximum).arg(target));
-    }
-
-    void readTruth(const QString &key, bool &target)
-    {
-        const auto found = m_values.constFind(key);
-        if (found == m_values.cend())
+        // Longer digit strings and other spellings of a number: far out of
+        // range is still out of range, and comes to its nearer end.
+        const std::optional<double> n = number(text);
+        if (n && (*n < key.minimum || *n > key.maximum || *n == std::trunc(*n))) {
+            take(key, target, *n, std::string(text));
             return;
-        if (const std::optional<bool> truth = truthValue(*found))
-            target = *truth;
-        else
-            warn(key, shown(*found) + QStringLiteral(" is neither true nor false; %1 is used")
-                          .arg(target ? QStringLiteral("true") : QStringLiteral("false")));
+        }
+        warn(key.path, shown(*value) + " is not a whole number; " + std::to_string(target) + " is used");
     }
 
-    void readResolutions(QHash<QString, std::optional<VideoCaptureSetting>> &target)
+    void readTruth(const StoredKey &key, bool &target)
     {
-        const QString prefix = StoredSettingsKey::resolution + QLatin1Char('/');
-        for (auto it = m_values.cbegin(); it != m_values.cend(); ++it) {
-            QString id;
-            if (it.key() == StoredSettingsKey::resolution)
-                id = QString();
-            else if (it.key().startsWith(prefix))
-                id = QString::fromUtf8(QByteArray::fromPercentEncoding(it.key().mid(prefix.size()).toUtf8()));
+        const StoredValue *value = find(key.path);
+        if (!value)
+            return;
+        if (value->kind == StoredValue::Kind::Text) {
+            const std::string word = lowered(trimmed(value->data));
+            for (const char *yes : {"true", "1", "yes", "on"}) {
+                if (word == yes) {
+                    target = true;
+                    return;
+                }
+            }
+            for (const char *no : {"false", "0", "no", "off"}) {
+                if (word == no) {
+                    target = false;
+                    return;
+                }
+            }
+        }
+        warn(key.path, shown(*value) + " is neither true nor false; " + (target ? "true" : "false") + " is used");
+    }
+
+    void readResolutions(std::map<std::string, std::optional<VideoCaptureSetting>> &target)
+    {
+        const std::string prefix = std::string(StoredSettingsKey::resolution) + '/';
+        for (const auto &[path, value] : m_values) {
+            std::string id;
+            if (path == StoredSettingsKey::resolution)
+                id.clear();
+            else if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0)
+                id = percentDecoded(std::string_view(path).substr(prefix.size()));
             else
                 continue;
-            const QString text = it->typeId() == QMetaType::QString ? it->toString().trimmed() : QString();
-            if (text == QLatin1String("default")) {
-                target.insert(id, std::nullopt);
+            const std::string_view text = value.kind == StoredValue::Kind::Text ? trimmed(value.data) : "";
+            if (text == "default") {
+                target[id] = std::nullopt;
             } else if (const std::optional<VideoCaptureSetting> setting = parseCaptureSetting(text)) {
-                target.insert(id, setting);
+                target[id] = setting;
             } else {
-                warn(it.key(), shown(*it) + QStringLiteral(" is neither \"default\" nor WxH@fps; the default is used"));
+                warn(path, shown(value) + " is neither \"default\" nor WxH@fps; the default is used");
             }
         }
     }
 
-    void readBytes(const QString &key, QByteArray &target)
+    void readBytes(const StoredKey &key, std::string &target)
     {
-        const auto found = m_values.constFind(key);
-        if (found == m_values.cend())
+        const StoredValue *value = find(key.path);
+        if (!value)
             return;
-        if (found->typeId() == QMetaType::QByteArray)
-            target = found->toByteArray();
+        if (value->kind == StoredValue::Kind::Bytes)
+            target = value->data;
         else
-            warn(key, shown(*found) + QStringLiteral(" is not a saved window geometry; it is left out"));
+            warn(key.path, shown(*value) + " is not a saved window geometry; it is left out");
     }
 
-    QStringList warnings;
+    std::vector<std::string> warnings;
 
 private:
-    void warn(const QString &key, const QString &what) { warnings.append(key + QStringLiteral(": ") + what); }
+    const StoredValue *find(std::string_view path) const
+    {
+        const auto found = m_values.find(std::string(path));
+        return found == m_values.end() ? nullptr : &found->second;
+    }
 
-    const QVariantMap &m_values;
+    void take(const StoredKey &key, int &target, double value, const std::string &written)
+    {
+        target = int(std::clamp(value, double(key.minimum), double(key.maximum)));
+        if (double(target) != value)
+            warn(key.path, written + " is outside " + std::to_string(key.minimum) + ".."
+                               + std::to_string(key.maximum) + "; " + std::to_string(target) + " is used");
+    }
+
+    void warn(std::string_view path, const std::string &what) { warnings.push_back(std::string(path) + ": " + what); }
+
+    const StoredValues &m_values;
 };
+
+bool isUnreserved(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.'
+           || c == '_' || c == '~';
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
 
 } // namespace
 
-StoredSettingsReading readStoredSettings(const QVariantMap &values, const StoredSettings &base)
+bool isStoredKey(std::string_view path)
+{
+    const std::string_view resolution = StoredSettingsKey::resolution;
+    if (path.size() > resolution.size() + 1 && path.substr(0, resolution.size()) == resolution
+        && path[resolution.size()] == '/')
+        return true;
+    return std::any_of(kStoredKeys.begin(), kStoredKeys.end(), [path](const StoredKey &key) { return key.path == path; });
+}
+
+StoredSettingsReading readStoredSettings(const StoredValues &values, const StoredSettings &base)
 {
     StoredSettingsReading reading{base, {}};
     StoredSettings &s = reading.settings;
     Reader reader(values);
-    reader.readWhole(StoredSettingsKey::cameraSensitivity, s.cameraSensitivity, kMinimumCameraSensitivity,
-                     kMaximumCameraSensitivity);
-    reader.readWhole(StoredSettingsKey::freezingSpeed, s.freezingSpeed, kMinimumFreezingSpeed,
-                     kMaximumFreezingSpeed);
-    reader.readTruth(StoredSettingsKey::sound, s.sound);
-    reader.readTruth(StoredSettingsKey::backCamera, s.backCamera);
-    reader.readResolutions(s.resolutions);
-    reader.readTruth(StoredSettingsKey::fullScreen, s.fullScreen);
-    reader.readBytes(StoredSettingsKey::geometry, s.geometry);
-    reading.warnings = reader.warnings;
+    for (const StoredKey &key : kStoredKeys) {
+        if (key.path == StoredSettingsKey::cameraSensitivity)
+            reader.readWhole(key, s.cameraSensitivity);
+        else if (key.path == StoredSettingsKey::freezingSpeed)
+            reader.readWhole(key, s.freezingSpeed);
+        else if (key.path == StoredSettingsKey::sound)
+            reader.readTruth(key, s.sound);
+        else if (key.path == StoredSettingsKey::backCamera)
+            reader.readTruth(key, s.backCamera);
+        else if (key.path == StoredSettingsKey::resolution)
+            reader.readResolutions(s.resolutions);
+        else if (key.path == StoredSettingsKey::fullScreen)
+            reader.readTruth(key, s.fullScreen);
+        else if (key.path == StoredSettingsKey::geometry)
+            reader.readBytes(key, s.geometry);
+    }
+    reading.warnings = std::move(reader.warnings);
     return reading;
 }
 
-QVariantMap storedSettingsValues(const StoredSettings &settings)
+StoredValues storedSettingsValues(const StoredSettings &settings)
 {
-    QVariantMap values{
-        {StoredSettingsKey::cameraSensitivity, settings.cameraSensitivity},
-        {StoredSettingsKey::freezingSpeed, settings.freezingSpeed},
-        {StoredSettingsKey::sound, settings.sound},
-        {StoredSettingsKey::backCamera, settings.backCamera},
-        {StoredSettingsKey::fullScreen, settings.fullScreen},
+    const auto truth = [](bool value) { return StoredValue::text(value ? "true" : "false"); };
+    StoredValues values{
+        {std::string(StoredSettingsKey::cameraSensitivity), StoredValue::text(std::to_string(settings.cameraSensitivity))},
+        {std::string(StoredSettingsKey::freezingSpeed), StoredValue::text(std::to_string(settings.freezingSpeed))},
+        {std::string(StoredSettingsKey::sound), truth(settings.sound)},
+        {std::string(StoredSettingsKey::backCamera), truth(settings.backCamera)},
+        {std::string(StoredSettingsKey::fullScreen), truth(settings.fullScreen)},
     };
-    if (!settings.geometry.isEmpty())
-        values.insert(StoredSettingsKey::geometry, settings.geometry);
-    for (auto it = settings.resolutions.cbegin(); it != settings.resolutions.cend(); ++it) {
-        QString key = StoredSettingsKey::resolution;
-        if (!it.key().isEmpty())
-            key += QLatin1Char('/') + QString::fromLatin1(it.key().toUtf8().toPercentEncoding());
-        values.insert(key, it->has_value() ? captureSettingText(**it) : QStringLiteral("default"));
+    if (!settings.geometry.empty())
+        values.emplace(StoredSettingsKey::geometry, StoredValue::bytes(settings.geometry));
+    for (const auto &[id, setting] : settings.resolutions) {
+        std::string key(StoredSettingsKey::resolution);
+        if (!id.empty())
+            key += '/' + percentEncoded(id);
+        values[key] = StoredValue::text(setting ? captureSettingText(*setting) : "default");
     }
     return values;
 }
 
-QString captureSettingText(const VideoCaptureSetting &setting)
+std::string captureSettingText(const VideoCaptureSetting &setting)
 {
-    return QStringLiteral("%1x%2@%3")
-        .arg(setting.width)
-        .arg(setting.height)
-        .arg(QString::number(setting.frameRate, 'g', QLocale::FloatingPointShortest));
+    // The shortest spelling that reads back as the same number.
+    std::string rate;
+    for (int digits = 1; digits <= 17; ++digits) {
+        std::ostringstream out;
+        out.imbue(std::locale::classic());
+        out.precision(digits);
+        out << setting.frameRate;
+        rate = out.str();
+        if (number(rate) == setting.frameRate)
+            break;
+    }
+    return std::to_string(setting.width) + 'x' + std::to_string(setting.height) + '@' + rate;
 }
 
-std::optional<VideoCaptureSetting> parseCaptureSetting(const QString &text)
+std::optional<VideoCaptureSetting> parseCaptureSetting(std::string_view text)
 {
-    static const QRegularExpression format(QStringLiteral(R"(^(\d{1,5})x(\d{1,5})@(\d{1,4}(?:\.\d{1,17})?)$)"));
-    const QRegularExpressionMatch match = format.match(text);
-    if (!match.hasMatch())
+    // WxH@fps: 1-5 digits, 'x', 1-5 digits, '@', 1-4 digits with an optional
+    // fraction of 1-17 digits.
+    const auto digits = [&text](std::size_t &i, std::size_t most) {
+        const std::size_t start = i;
+        while (i < text.size() && i - start < most + 1 && text[i] >= '0' && text[i] <= '9')
+            ++i;
+        return i > start && i - start <= most;
+    };
+    std::size_t i = 0;
+    const std::size_t widthEnd = (digits(i, 5), i);
+    if (widthEnd == 0 || widthEnd > 5 || i >= text.size() || text[i] != 'x')
         return std::nullopt;
-    const VideoCaptureSetting setting{match.captured(1).toInt(), match.captured(2).toInt(),
-                                      match.captured(3).toDouble()};
+    const std::size_t heightStart = ++i;
+    if (!digits(i, 5) || i >= text.size() || text[i] != '@')
+        return std::nullopt;
+    const std::size_t heightEnd = i;
+    const std::size_t rateStart = ++i;
+    if (!digits(i, 4))
+        return std::nullopt;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        if (!digits(i, 17))
+            return std::nullopt;
+    }
+    if (i != text.size())
+        return std::nullopt;
+    const std::optional<double> rate = number(text.substr(rateStart));
+    if (!rate)
+        return std::nullopt;
+    const VideoCaptureSetting setting{int(*wholeNumber(text.substr(0, widthEnd))),
+                                      int(*wholeNumber(text.substr(heightStart, heightEnd - heightStart))), *rate};
     const auto sideOk = [](int side) { return side >= 1 && side <= 16384; };
-    if (!sideOk(setting.width) || !sideOk(setting.height) || !(setting.frameRate > 0.0)
-        || setting.frameRate > 1000.0)
+    if (!sideOk(setting.width) || !sideOk(setting.height) || !(setting.frameRate > 0.0) || setting.frameRate > 1000.0)
         return std::nullopt;
     return setting;
+}
+
+std::string percentEncoded(std::string_view text)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string result;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (isUnreserved(byte)) {
+            result += c;
+        } else {
+            result += '%';
+            result += kHex[byte >> 4];
+            result += kHex[byte & 15];
+        }
+    }
+    return result;
+}
+
+std::string percentDecoded(std::string_view text)
+{
+    std::string result;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
+            result += char(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+            i += 2;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
 }

@@ -11,7 +11,7 @@
 class TapGate
 {
 public:
-    static constexpr qint64 kLimitMilliseconds = 500;
+    static constexpr std::int64_t kLimitMilliseconds = 500;
 
     explicit TapGate(const Clock &clock);
 

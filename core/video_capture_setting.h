@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QMetaType>
-
 // One capture mode of a camera. Copied whole; two settings are the same size
 // when width and height are both equal.
 struct VideoCaptureSetting
@@ -23,5 +21,3 @@ struct VideoCaptureSetting
         return !(a == b);
     }
 };
-
-Q_DECLARE_METATYPE(VideoCaptureSetting)

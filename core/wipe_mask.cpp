@@ -8,14 +8,14 @@ namespace {
 
 // The part of the segment a..b inside 0..w x 0..h (Liang-Barsky); false when
 // none is.
-bool clipToRect(QPointF &a, QPointF &b, double w, double h)
+bool clipToRect(Point &a, Point &b, double w, double h)
 {
-    const double dx = b.x() - a.x();
-    const double dy = b.y() - a.y();
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
     double t0 = 0.0, t1 = 1.0;
     // p * t <= q for each edge.
     const double p[] = {-dx, dx, -dy, dy};
-    const double q[] = {a.x(), w - a.x(), a.y(), h - a.y()};
+    const double q[] = {a.x, w - a.x, a.y, h - a.y};
     for (int i = 0; i < 4; ++i) {
         if (p[i] == 0.0) {
             if (q[i] < 0.0)
@@ -30,56 +30,56 @@ bool clipToRect(QPointF &a, QPointF &b, double w, double h)
     }
     if (t0 > t1 || !std::isfinite(t0) || !std::isfinite(t1))
         return false;
-    const QPointF start = a;
-    a = QPointF(start.x() + t0 * dx, start.y() + t0 * dy);
-    b = QPointF(start.x() + t1 * dx, start.y() + t1 * dy);
+    const Point start = a;
+    a = Point{start.x + t0 * dx, start.y + t0 * dy};
+    b = Point{start.x + t1 * dx, start.y + t1 * dy};
     return true;
 }
 
 // Squared distance of (px, py) from the segment a..b.
-double distanceSquared(double px, double py, QPointF a, QPointF b)
+double distanceSquared(double px, double py, Point a, Point b)
 {
-    const double dx = b.x() - a.x();
-    const double dy = b.y() - a.y();
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
     const double length2 = dx * dx + dy * dy;
     double t = 0.0;
     if (length2 > 0.0)
-        t = std::clamp(((px - a.x()) * dx + (py - a.y()) * dy) / length2, 0.0, 1.0);
-    const double ex = px - (a.x() + t * dx);
-    const double ey = py - (a.y() + t * dy);
+        t = std::clamp(((px - a.x) * dx + (py - a.y) * dy) / length2, 0.0, 1.0);
+    const double ex = px - (a.x + t * dx);
+    const double ey = py - (a.y + t * dy);
     return ex * ex + ey * ey;
 }
 
 } // namespace
 
-void WipeMask::resize(QSize size)
+void WipeMask::resize(Size size)
 {
-    m_size = size.expandedTo(QSize(0, 0));
-    m_bits.assign(std::size_t(m_size.width()) * std::size_t(m_size.height()), 0);
+    m_size = {std::max(size.width, 0), std::max(size.height, 0)};
+    m_bits.assign(std::size_t(m_size.width) * std::size_t(m_size.height), 0);
     m_top = 0;
     m_bottom = -1;
 }
 
-void WipeMask::addSegment(QPointF from, QPointF to, double radius)
+void WipeMask::addSegment(Point from, Point to, double radius)
 {
-    const int width = m_size.width();
-    const int height = m_size.height();
+    const int width = m_size.width;
+    const int height = m_size.height;
     if (width <= 0 || height <= 0 || !(radius >= 0.0))
         return;
-    if (!std::isfinite(from.x()) || !std::isfinite(from.y()) || !std::isfinite(to.x())
-        || !std::isfinite(to.y()))
+    if (!std::isfinite(from.x) || !std::isfinite(from.y) || !std::isfinite(to.x)
+        || !std::isfinite(to.y))
         return;
-    QPointF a = from, b = to;
+    Point a = from, b = to;
     if (!clipToRect(a, b, width, height))
         return;
 
     const double r2 = radius * radius;
-    const double minY = std::min(a.y(), b.y()) - radius;
-    const double maxY = std::max(a.y(), b.y()) + radius;
+    const double minY = std::min(a.y, b.y) - radius;
+    const double maxY = std::max(a.y, b.y) + radius;
     // Rows whose centre y + 0.5 can lie within the radius.
     const int firstRow = std::max(0, int(std::floor(minY - 0.5)));
     const int lastRow = std::min(height - 1, int(std::ceil(maxY - 0.5)));
-    const double dy = b.y() - a.y();
+    const double dy = b.y - a.y;
     bool marked = false;
     for (int y = firstRow; y <= lastRow; ++y) {
         const double cy = y + 0.5;
@@ -88,17 +88,17 @@ void WipeMask::addSegment(QPointF from, QPointF to, double radius)
         // wider than the capsule's chord, never narrower.
         double t0 = 0.0, t1 = 1.0;
         if (dy != 0.0) {
-            const double ta = (cy - radius - a.y()) / dy;
-            const double tb = (cy + radius - a.y()) / dy;
+            const double ta = (cy - radius - a.y) / dy;
+            const double tb = (cy + radius - a.y) / dy;
             t0 = std::max(t0, std::min(ta, tb));
             t1 = std::min(t1, std::max(ta, tb));
             if (t0 > t1)
                 continue;
-        } else if (std::abs(cy - a.y()) > radius) {
+        } else if (std::abs(cy - a.y) > radius) {
             continue;
         }
-        const double x0 = a.x() + t0 * (b.x() - a.x());
-        const double x1 = a.x() + t1 * (b.x() - a.x());
+        const double x0 = a.x + t0 * (b.x - a.x);
+        const double x1 = a.x + t1 * (b.x - a.x);
         int left = std::max(0, int(std::floor(std::min(x0, x1) - radius - 0.5)));
         int right = std::min(width - 1, int(std::ceil(std::max(x0, x1) + radius - 0.5)));
         // The chord of a convex shape is one run: find its ends exactly.
@@ -122,7 +122,7 @@ void WipeMask::clear()
 {
     if (isEmpty())
         return;
-    const std::size_t rowBytes = std::size_t(m_size.width());
+    const std::size_t rowBytes = std::size_t(m_size.width);
     std::memset(m_bits.data() + std::size_t(m_top) * rowBytes, 0,
                 std::size_t(m_bottom - m_top + 1) * rowBytes);
     m_top = 0;

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QPointF>
-#include <QSize>
+#include "core/geometry.h"
 
 #include <cstdint>
 #include <vector>
@@ -15,15 +14,15 @@ class WipeMask
 {
 public:
     // Every pixel unmarked, at that size.
-    void resize(QSize size);
-    QSize size() const { return m_size; }
+    void resize(Size size);
+    Size size() const { return m_size; }
 
     // Marks the capsule of the part of the segment from..to that lies on the
     // picture (0..width, 0..height): the part beyond the picture's edges
     // marks nothing, however close to the edge it runs. A zero-length
     // segment on the picture marks a disc. Costs about one test per pixel on
     // the capsule's rows plus a few at each row's ends; allocates nothing.
-    void addSegment(QPointF from, QPointF to, double radius);
+    void addSegment(Point from, Point to, double radius);
 
     bool isEmpty() const { return m_top > m_bottom; }
     // The first and last rows with a marked pixel (top() > bottom() when
@@ -36,7 +35,7 @@ public:
     void clear();
 
 private:
-    QSize m_size;
+    Size m_size;
     std::vector<std::uint8_t> m_bits;
     int m_top = 0;
     int m_bottom = -1;
