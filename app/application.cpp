@@ -145,8 +145,9 @@ void runWindow(const Options &options, SingleInstance &instance)
     instance.listen();
 
     // No saved place: 640 x 480 in the middle of the screen.
-    if (settings.geometry.isEmpty() || !window.restoreGeometry(settings.geometry)) {
-        if (!settings.geometry.isEmpty())
+    const QByteArray geometry = QByteArray::fromStdString(settings.geometry);
+    if (geometry.isEmpty() || !window.restoreGeometry(geometry)) {
+        if (!geometry.isEmpty())
             qCWarning(lcApplication) << "window/geometry: not a saved window geometry; it is left out";
         if (const QScreen *display = window.screen()) {
             QRect frame = window.frameGeometry();

@@ -2,6 +2,7 @@
 
 #include "app/picture_view.h"
 #include "assets/user_photos.h"
+#include "bridge/qt_bridge.h"
 #include "widgets/bitmap_rectangle.h"
 
 #include <QCloseEvent>
@@ -64,6 +65,11 @@ QStringList aboutLines()
     };
 }
 
+Picture picture(const PhotoWithIce &photo)
+{
+    return {imageFromQImage(photo.photo), imageFromQImage(photo.ice)};
+}
+
 // Every built-in picture, by number, then the user's photos; the photos
 // around the one asked for are made ready ahead.
 Game::PictureLoader pictureLoader(const ImageCatalogue &catalogue,
@@ -73,9 +79,9 @@ Game::PictureLoader pictureLoader(const ImageCatalogue &catalogue,
         if (userPhotos)
             userPhotos->keepAround(number);
         if (number > ImageCatalogue::kPictureCount)
-            return userPhotos ? userPhotos->picture(number) : Picture();
-        return Picture{catalogue.image(ImageCatalogue::photoName(number)),
-                       catalogue.image(ImageCatalogue::iceName(number))};
+            return userPhotos ? picture(userPhotos->picture(number)) : Picture();
+        return Picture{imageFromQImage(catalogue.image(ImageCatalogue::photoName(number))),
+                       imageFromQImage(catalogue.image(ImageCatalogue::iceName(number)))};
     };
 }
 
@@ -90,7 +96,7 @@ MainWindow::MainWindow(std::unique_ptr<VideoCamera> camera, const Clock &clock, 
                        QWidget *parent)
     : QWidget(parent)
     , m_game(ImageCatalogue::kPictureCount, pictureLoader(m_catalogue, m_userPhotos),
-             m_catalogue.image(QStringLiteral("congratulations")), kStartSize)
+             toSize(m_catalogue.image(QStringLiteral("congratulations")).size()), toSize(kStartSize))
     , m_camera(camera.release())
     , m_sinceFrame(clock)
     , m_tapGate(clock)
@@ -202,7 +208,7 @@ void MainWindow::createControls()
     setAutoFillBackground(true);
 
     // Created bottom to top: Qt stacks children in creation order.
-    m_pictureView = new PictureView(m_game, this);
+    m_pictureView = new PictureView(m_game, m_catalogue.image(QStringLiteral("congratulations")), this);
     m_pictureView->setObjectName(QStringLiteral("pictureView"));
     m_pictureView->setGeometryF(0, 0, float(kStartSize.width()), float(kStartSize.height()));
 
@@ -298,7 +304,8 @@ void MainWindow::stepFrame()
     if (!m_camera->takeFrame(m_takenFrame))
         return;
     m_sinceFrame.restart();
-    const QRect changed = m_game.step(m_takenFrame, m_frontCamera);
+    const QRect changed = toQRect(m_game.step(m_frameFitter.fit(m_takenFrame, m_game.pictureSize(), m_frontCamera),
+                                              m_takenFrame.size()));
     tellSoundsAboutStep();
     if (!changed.isEmpty())
         m_pictureView->updateOutput(changed); // the black bars stay as they are
@@ -312,8 +319,8 @@ void MainWindow::stepFrame()
     m_statistics->countFrames(counts.received, counts.replaced);
     if (!changed.isEmpty())
         m_unshownArrival = m_camera->takenFrameArrival();
-    if (const std::optional<QString> report = m_statistics->takeReport(now))
-        qCInfo(lcStats).noquote() << *report;
+    if (const std::optional<std::string> report = m_statistics->takeReport(now))
+        qCInfo(lcStats).noquote() << toQString(*report);
 }
 
 void MainWindow::measureShownFrame()
@@ -372,7 +379,7 @@ void MainWindow::wipeAlong(QPointF from, QPointF to)
     // the camera view itself.
     if (m_openPanel != Panel::None)
         return;
-    m_game.addStroke(m_game.toPicture(from), m_game.toPicture(to));
+    m_game.addStroke(m_game.toPicture(toPoint(from)), m_game.toPicture(toPoint(to)));
     if (m_game.hasPendingStrokes() && !m_stepTimer->isActive())
         m_stepTimer->start();
 }
@@ -391,7 +398,7 @@ void MainWindow::stepWithoutCamera()
         m_stepTimer->stop();
         return;
     }
-    const QRect changed = m_game.stepWithoutFrame();
+    const QRect changed = toQRect(m_game.stepWithoutFrame());
     tellSoundsAboutStep();
     if (!changed.isEmpty())
         m_pictureView->updateOutput(changed);
@@ -546,10 +553,10 @@ void MainWindow::useCamera(CameraKind kind)
 
 std::optional<VideoCaptureSetting> MainWindow::rememberedResolution() const
 {
-    const std::optional<VideoCaptureSetting> remembered = m_stored.resolutionFor(m_camera->deviceId());
+    const std::optional<VideoCaptureSetting> remembered = m_stored.resolutionFor(m_camera->deviceId().toStdString());
     // A camera that no longer offers it gets the default.
     if (remembered && !m_camera->availableCaptureSettings().contains(*remembered)) {
-        qCInfo(lcWindow).noquote() << "the camera does not offer" << captureSettingText(*remembered)
+        qCInfo(lcWindow).noquote() << "the camera does not offer" << toQString(captureSettingText(*remembered))
                                    << "; the default resolution is used";
         return std::nullopt;
     }
@@ -613,10 +620,10 @@ void MainWindow::takeSettings(const SettingsPanel::Values &values)
     showCameraState();
 
     // A resolution the user chose is remembered for this camera only.
-    const QString cameraId = m_camera->deviceId();
+    const std::string cameraId = m_camera->deviceId().toStdString();
     const std::optional<VideoCaptureSetting> chosen = m_settingsPanel->chosenResolution();
-    if (!cameraId.isEmpty() && m_settingsPanel->hasCaptureSettings() && chosen != m_stored.resolutionFor(cameraId))
-        m_stored.resolutions.insert(cameraId, chosen);
+    if (!cameraId.empty() && m_settingsPanel->hasCaptureSettings() && chosen != m_stored.resolutionFor(cameraId))
+        m_stored.resolutions[cameraId] = chosen;
     const bool soundChanged = values.sound != m_soundEnabled;
     m_soundEnabled = values.sound;
     if (soundChanged) {
@@ -635,7 +642,7 @@ StoredSettings MainWindow::storedSettings() const
     settings.sound = m_soundEnabled;
     settings.backCamera = !m_frontCamera;
     settings.fullScreen = isFullScreen();
-    settings.geometry = saveGeometry();
+    settings.geometry = saveGeometry().toStdString();
     return settings;
 }
 
@@ -688,7 +695,7 @@ void MainWindow::placeControls()
     const double screenHeight = height();
     // The game draws at the screen's own pixels.
     const double ratio = devicePixelRatioF();
-    m_game.setOutputSize((QSizeF(size()) * ratio).toSize(), ratio);
+    m_game.setOutputSize(toSize((QSizeF(size()) * ratio).toSize()), ratio);
     m_pictureView->update();
 
     m_settingsPanel->place(screenWidth, screenHeight);

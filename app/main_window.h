@@ -11,6 +11,7 @@
 #include "core/tap_gate.h"
 #include "core/tool_fade.h"
 #include "core/window_layout.h"
+#include "render/frame_fitter.h"
 #include "sound/game_sounds.h"
 
 #include <QImage>
@@ -131,7 +132,8 @@ private:
     std::unique_ptr<UserPhotoLoader> m_userPhotos;
     Game m_game;
     VideoCamera *m_camera = nullptr; // owned as a child
-    QImage m_takenFrame;             // reused from frame to frame
+    Image m_takenFrame;              // reused from frame to frame
+    FrameFitter m_frameFitter;
 
     PictureView *m_pictureView = nullptr;
     std::array<ToolButton, 7> m_tools{};

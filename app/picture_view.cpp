@@ -1,5 +1,6 @@
 #include "app/picture_view.h"
 
+#include "bridge/qt_bridge.h"
 #include "core/game.h"
 
 #include <QLineF>
@@ -22,9 +23,10 @@ bool madeUpFromTouch(const QMouseEvent *event)
 
 } // namespace
 
-PictureView::PictureView(const Game &game, QWidget *parent)
+PictureView::PictureView(const Game &game, const QImage &banner, QWidget *parent)
     : BitmapRectangle(parent)
     , m_game(game)
+    , m_renderer(imageFromQImage(banner))
 {
     setFillKind(Brush::None);
     setStrokeKind(Brush::None);
@@ -157,6 +159,12 @@ QRect outputPixels(const QRect &logical, double ratio)
     return ratio == 1.0 ? logical : scaled(logical, ratio).toAlignedRect();
 }
 
+// The pixels of a 32-bit image (checked by the caller), for drawing into.
+ImageView imageViewOf(QImage &image)
+{
+    return {image.bits(), image.width(), image.height(), std::ptrdiff_t(image.bytesPerLine())};
+}
+
 } // namespace
 
 void PictureView::updateOutput(const QRect &output)
@@ -187,17 +195,17 @@ void PictureView::paintEvent(QPaintEvent *event)
     if (direct) {
         const QPoint origin = toDevice.map(QPointF(0, 0)).toPoint();
         for (const QRect &rect : event->region())
-            m_game.render(*pixels, origin, outputPixels(rect, ratio));
+            m_renderer.render(m_game, imageViewOf(*pixels), origin.x(), origin.y(), toRect(outputPixels(rect, ratio)));
         Q_EMIT painted();
         return;
     }
-    if (m_buffer.size() != m_game.outputSize()) {
-        m_buffer = QImage(m_game.outputSize(), QImage::Format_ARGB32_Premultiplied);
+    if (m_buffer.size() != toQSize(m_game.outputSize())) {
+        m_buffer = QImage(toQSize(m_game.outputSize()), QImage::Format_ARGB32_Premultiplied);
         m_buffer.setDevicePixelRatio(ratio);
     }
     for (const QRect &rect : event->region()) {
         const QRect output = outputPixels(rect, ratio);
-        m_game.render(m_buffer, QPoint(0, 0), output);
+        m_renderer.render(m_game, imageViewOf(m_buffer), 0, 0, toRect(output));
         painter.drawImage(scaled(output, 1.0 / ratio), m_buffer, QRectF(output));
     }
     Q_EMIT painted();

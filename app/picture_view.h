@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/scene_renderer.h"
 #include "widgets/bitmap_rectangle.h"
 
 #include <QHash>
@@ -8,7 +9,6 @@
 
 #include <optional>
 
-class Game;
 class QTouchEvent;
 
 // The game's picture, filling the window: it shows what the game renders and
@@ -25,7 +25,8 @@ class PictureView final : public BitmapRectangle
 public:
     static constexpr double kTapDistance = 10.0;
 
-    PictureView(const Game &game, QWidget *parent);
+    // `banner` is drawn over the picture while the game shows it.
+    PictureView(const Game &game, const QImage &banner, QWidget *parent);
 
     // Repaints the part of the view that shows these output pixels of the
     // game (what a step reports as changed).
@@ -59,6 +60,7 @@ private:
     void touch(QTouchEvent *event);
 
     const Game &m_game;
+    SceneRenderer m_renderer;
     QImage m_buffer; // only where the window's own pixels cannot be reached
     std::optional<Pointer> m_mouse;
     QHash<int, Pointer> m_fingers; // by touch point id

@@ -6,10 +6,19 @@
 #include "widgets/float_slider.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QSignalBlocker>
 
 #include <algorithm>
+
+QString resolutionLabel(const VideoCaptureSetting &setting)
+{
+    //: The size of the camera's picture in pixels: %1 is the width, %2 the height.
+    return QCoreApplication::translate("CaptureResolutions", "Camera width = %1, height = %2")
+        .arg(setting.width)
+        .arg(setting.height);
+}
 
 SettingsPanel::SettingsPanel(VideoCamera &camera, QWidget *host)
     : QObject(host)
@@ -225,7 +234,7 @@ void SettingsPanel::setChosenResolution(std::optional<VideoCaptureSetting> setti
 void SettingsPanel::readCaptureSettings()
 {
     m_captureSettings = m_camera.availableCaptureSettings();
-    m_resolutions = reduceCaptureSettings(m_captureSettings);
+    m_resolutions = reduceCaptureSettings({m_captureSettings.cbegin(), m_captureSettings.cend()});
     // With no device the old label texts stay.
     if (!m_captureSettings.isEmpty()) {
         m_resolutionLabels.clear();
@@ -297,11 +306,11 @@ void SettingsPanel::place(double windowWidth, double windowHeight)
         group.box->setPositionF(p.boxX, p.boxY);
     }
 
-    const Point ok = placeOkBox(windowWidth, m_okBox->widthF(), m_freezing.slider->yF(),
+    const ControlPlace ok = placeOkBox(windowWidth, m_okBox->widthF(), m_freezing.slider->yF(),
                                 m_freezing.slider->heightF());
     m_okBox->setPositionF(ok.x, ok.y);
 
-    const Point sound = placeSwitchBox(windowWidth, windowHeight, kSoundSwitchCenterY, m_soundBox->widthF(),
+    const ControlPlace sound = placeSwitchBox(windowWidth, windowHeight, kSoundSwitchCenterY, m_soundBox->widthF(),
                                        m_soundBox->heightF());
     m_soundBox->setPositionF(sound.x, sound.y);
 }

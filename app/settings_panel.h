@@ -23,6 +23,9 @@ class QWidget;
 // the default or the user's own choice) and what cancel returns to; the game
 // values it only shows and hands back on OK. Everything runs on the GUI
 // thread.
+// "Camera width = 640, height = 480", in the user's language.
+QString resolutionLabel(const VideoCaptureSetting &setting);
+
 class SettingsPanel final : public QObject
 {
     Q_OBJECT

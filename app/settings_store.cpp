@@ -39,11 +39,46 @@ QVariantMap readFile(const QString &path)
     return values;
 }
 
+// What the file gave, as the settings table takes it: plain values as text,
+// byte arrays as bytes, anything else by its type's name.
+StoredValues storedValues(const QVariantMap &values)
+{
+    StoredValues result;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        StoredValue value;
+        switch (it->typeId()) {
+        case QMetaType::QString:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Bool:
+            value = StoredValue::text(it->toString().toStdString());
+            break;
+        case QMetaType::QByteArray:
+            value = StoredValue::bytes(it->toByteArray().toStdString());
+            break;
+        default:
+            value = StoredValue::other(it->typeName() ? it->typeName() : "nothing");
+            break;
+        }
+        result.emplace(it.key().toStdString(), std::move(value));
+    }
+    return result;
+}
+
+QVariant variant(const StoredValue &value)
+{
+    if (value.kind == StoredValue::Kind::Bytes)
+        return QByteArray::fromStdString(value.data);
+    return QString::fromStdString(value.data);
+}
+
 StoredSettings readOver(const StoredSettings &base, const QString &path)
 {
-    StoredSettingsReading reading = readStoredSettings(readFile(path), base);
-    for (const QString &warning : reading.warnings)
-        qCWarning(lcSettings).noquote() << path + QStringLiteral(": ") + warning;
+    StoredSettingsReading reading = readStoredSettings(storedValues(readFile(path)), base);
+    for (const std::string &warning : reading.warnings)
+        qCWarning(lcSettings).noquote() << path + QStringLiteral(": ") + QString::fromStdString(warning);
     return reading.settings;
 }
 
@@ -105,9 +140,8 @@ bool SettingsStore::save(const StoredSettings &settings) const
                     out.setValue(key, old.value(key));
             }
         }
-        const QVariantMap values = storedSettingsValues(settings);
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            out.setValue(it.key(), *it);
+        for (const auto &[key, value] : storedSettingsValues(settings))
+            out.setValue(QString::fromStdString(key), variant(value));
         out.sync();
         if (out.status() != QSettings::NoError)
             return fail("cannot write");

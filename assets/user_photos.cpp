@@ -384,7 +384,7 @@ struct UserPhotoLoader::State
     bool listed = false;             // the whole folder has been checked
     int shown = 1;                   // the picture on show, of all pictures
     std::vector<int> wanted;         // photo indexes to keep, most wanted first
-    std::map<int, Picture> ready;    // by photo index
+    std::map<int, PhotoWithIce> ready;    // by photo index
     std::set<int> failed;            // photo indexes that could not be made again
     int busy = 0;                    // threads inside Qt's image code
 
@@ -532,7 +532,7 @@ void makeWanted(const std::shared_ptr<State> &state)
         if (!state->enter())
             return;
         lock.unlock();
-        Picture picture;
+        PhotoWithIce picture;
         if (bytes && !bytes->isEmpty())
             picture.photo = UserPhotos::decode(*bytes, &whyNot);
         else if (!bytes)
@@ -598,11 +598,11 @@ int UserPhotoLoader::count() const
     return int(m_state->photos.size());
 }
 
-Picture UserPhotoLoader::picture(int number) const
+PhotoWithIce UserPhotoLoader::picture(int number) const
 {
     std::lock_guard lock(m_state->mutex);
     const auto found = m_state->ready.find(number - m_state->firstNumber);
-    return found == m_state->ready.end() ? Picture() : found->second;
+    return found == m_state->ready.end() ? PhotoWithIce() : found->second;
 }
 
 void UserPhotoLoader::keepAround(int number)

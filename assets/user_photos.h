@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/game.h"
-
 #include <QByteArray>
 #include <QImage>
 #include <QList>
@@ -16,6 +14,14 @@ Q_DECLARE_LOGGING_CATEGORY(lcPhotos)
 // A parent's own photographs: every image in the folder "Frostpane" inside
 // the user's pictures folder joins the built-in pictures. The folder is only
 // read, never created or changed.
+
+// A photo of the user's, decoded, and its ice, of the same size.
+struct PhotoWithIce
+{
+    QImage photo;
+    QImage ice;
+};
+
 namespace UserPhotos {
 
 // At most this many photos are used; the files after them are ignored.
@@ -108,7 +114,7 @@ public:
     int count() const;
     // Picture `number` with its ice when it is decoded; otherwise a null
     // picture, and pictureReady(number) follows once it is.
-    Picture picture(int number) const;
+    PhotoWithIce picture(int number) const;
     // Picture `number` (of all pictures, built-in ones first) is on show:
     // it and its neighbours, wrapping around at both ends, are made ready;
     // every other photo is let go.

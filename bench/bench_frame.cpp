@@ -3,8 +3,11 @@
 #include "bench/benchmarks.h"
 
 #include "assets/image_catalogue.h"
+#include "bridge/qt_bridge.h"
 #include "camera/frame_conversion.h"
 #include "core/game.h"
+#include "render/frame_fitter.h"
+#include "render/scene_renderer.h"
 
 #include <QRandomGenerator>
 
@@ -39,13 +42,16 @@ void frameConversionBenchmark(benchmark::State &state, int w, int h)
 void frameStepBenchmark(benchmark::State &state, int frameWidth, int frameHeight)
 {
     const ImageCatalogue catalogue;
+    const QImage banner = catalogue.image(QStringLiteral("congratulations"));
     Game game(
         ImageCatalogue::kPictureCount,
         [&catalogue](int number) {
-            return Picture{catalogue.image(ImageCatalogue::photoName(number)),
-                           catalogue.image(ImageCatalogue::iceName(number))};
+            return Picture{imageFromQImage(catalogue.image(ImageCatalogue::photoName(number))),
+                           imageFromQImage(catalogue.image(ImageCatalogue::iceName(number)))};
         },
-        catalogue.image(QStringLiteral("congratulations")), QSize(1920, 1080));
+        toSize(banner.size()), Size{1920, 1080});
+    SceneRenderer renderer(imageFromQImage(banner));
+    FrameFitter fitter;
 
     std::vector<std::uint8_t> yuyv(std::size_t(frameWidth) * std::size_t(frameHeight) * 2);
     FramePlanes planes;
@@ -57,19 +63,22 @@ void frameStepBenchmark(benchmark::State &state, int frameWidth, int frameHeight
         for (auto &byte : yuyv)
             byte = std::uint8_t(random.generate());
     };
-    QImage frame;
+    Image frame;
+    const Size frameSize{frameWidth, frameHeight};
     const auto takeFrame = [&] {
-        if (frame.size() != QSize(frameWidth, frameHeight))
-            frame = QImage(frameWidth, frameHeight, QImage::Format_ARGB32_Premultiplied);
+        frame.ensureSize(frameSize);
         return convertFrame(FramePixelFormat::YUYV, planes, frameWidth, frameHeight, {}, frame.bits(),
-                            frame.bytesPerLine());
+                            frame.stride());
     };
+    // As the window does: fitted to the picture, mirrored for a front camera.
+    const auto step = [&] { return game.step(fitter.fit(frame, game.pictureSize(), true), frameSize); };
 
     QImage window(1920, 1080, QImage::Format_RGB32);
+    const ImageView windowPixels{window.bits(), window.width(), window.height(), window.bytesPerLine()};
     reseed(1);
     takeFrame();
-    game.step(frame, true); // the first frame after a reset
-    game.render(window, QPoint(0, 0), window.rect());
+    step(); // the first frame after a reset
+    renderer.render(game, windowPixels, 0, 0, {0, 0, 1920, 1080});
     quint32 seed = 2;
     for (auto _ : state) {
         state.PauseTiming();
@@ -77,8 +86,8 @@ void frameStepBenchmark(benchmark::State &state, int frameWidth, int frameHeight
         state.ResumeTiming();
         takeFrame();
         // As the window does: only what the frame changed is painted again.
-        const QRect changed = game.step(frame, true);
-        game.render(window, QPoint(0, 0), changed);
+        const Rect changed = step();
+        renderer.render(game, windowPixels, 0, 0, changed);
         benchmark::ClobberMemory();
     }
 }

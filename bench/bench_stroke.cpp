@@ -5,6 +5,7 @@
 #include "bench/benchmarks.h"
 
 #include "assets/image_catalogue.h"
+#include "bridge/qt_bridge.h"
 #include "core/game.h"
 #include "core/wipe_mask.h"
 
@@ -19,7 +20,7 @@ namespace {
 struct Segment
 {
     const char *name;
-    QPointF from, to;
+    Point from, to;
 };
 constexpr Segment kShort{"short", {300, 200}, {320, 212}};
 constexpr Segment kLong{"long", {0, 0}, {640, 480}};
@@ -29,10 +30,10 @@ Game makeGame(const ImageCatalogue &catalogue)
     return Game(
         ImageCatalogue::kPictureCount,
         [&catalogue](int number) {
-            return Picture{catalogue.image(ImageCatalogue::photoName(number)),
-                           catalogue.image(ImageCatalogue::iceName(number))};
+            return Picture{imageFromQImage(catalogue.image(ImageCatalogue::photoName(number))),
+                           imageFromQImage(catalogue.image(ImageCatalogue::iceName(number)))};
         },
-        catalogue.image(QStringLiteral("congratulations")), QSize(640, 480));
+        toSize(catalogue.image(QStringLiteral("congratulations")).size()), Size{640, 480});
 }
 
 // The step a timer runs when no camera delivers, with no stroke: the floor.

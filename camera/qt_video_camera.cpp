@@ -46,8 +46,8 @@ struct QtVideoCamera::Private
     bool restartTried = false;
     CameraPresence presence;
     // Buffers for frames that must be turned upright, reused frame to frame.
-    QImage unturned;
-    QImage mirrored;
+    Image unturned;
+    Image mirrored;
     QVideoFrameFormat::PixelFormat reportedFormat = QVideoFrameFormat::Format_Invalid;
 };
 
@@ -396,16 +396,14 @@ FrameRotation frameRotation(QVideoFrame::RotationAngle angle)
     }
 }
 
-void fitImage(QImage &image, QSize size)
+Size sizeOf(QSize size)
 {
-    // Reuse the pixels when they fit: no allocation per frame.
-    if (image.size() != size || image.format() != QImage::Format_ARGB32_Premultiplied)
-        image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    return {size.width(), size.height()};
 }
 
 } // namespace
 
-bool QtVideoCamera::takeFrame(QImage &target)
+bool QtVideoCamera::takeFrame(Image &target)
 {
     QVideoFrame frame = std::exchange(d->newestFrame, QVideoFrame());
     if (!frame.isValid())
@@ -436,22 +434,23 @@ bool QtVideoCamera::takeFrame(QImage &target)
     const bool turned = rotation != FrameRotation::None || mirrored;
     // An upright frame is converted straight into the target; a turned one
     // first into a buffer of its own.
-    QImage &converted = turned ? d->unturned : target;
-    fitImage(converted, size);
+    // Reuses the pixels when they fit: no allocation per frame.
+    Image &converted = turned ? d->unturned : target;
+    converted.ensureSize(sizeOf(size));
     bool ok = !converted.isNull()
               && convertFrame(format, planes, size.width(), size.height(),
                               yuvColors(frame.surfaceFormat(), format), converted.bits(),
-                              converted.bytesPerLine());
+                              converted.stride());
     frame.unmap();
     if (ok && turned) {
         const bool quarterTurn = rotation == FrameRotation::Clockwise90 || rotation == FrameRotation::Clockwise270;
-        fitImage(target, quarterTurn ? size.transposed() : size);
+        target.ensureSize(sizeOf(quarterTurn ? size.transposed() : size));
         if (mirrored && rotation != FrameRotation::None)
-            fitImage(d->mirrored, size);
+            d->mirrored.ensureSize(sizeOf(size));
         ok = !target.isNull()
-             && orientFrame(converted.constBits(), converted.bytesPerLine(), size.width(), size.height(),
-                            mirrored, rotation, d->mirrored.bits(), d->mirrored.bytesPerLine(),
-                            target.bits(), target.bytesPerLine());
+             && orientFrame(std::as_const(converted).bits(), converted.stride(), size.width(), size.height(),
+                            mirrored, rotation, d->mirrored.bits(), d->mirrored.stride(), target.bits(),
+                            target.stride());
     }
     if (!ok) {
         qCDebug(lcCamera) << "frame skipped: incomplete planes" << frame.pixelFormat() << size;

@@ -32,7 +32,7 @@ public:
     QList<VideoCaptureSetting> availableCaptureSettings() const override;
     VideoCaptureSetting captureSetting() const override;
     void requestCaptureSetting(const VideoCaptureSetting &setting) override;
-    bool takeFrame(QImage &target) override;
+    bool takeFrame(Image &target) override;
     FrameCounts frameCounts() const override { return m_counts; }
     std::int64_t takenFrameArrival() const override { return m_takenArrival; }
 

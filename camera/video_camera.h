@@ -1,8 +1,9 @@
 #pragma once
 
+#include "core/image.h"
 #include "core/video_capture_setting.h"
 
-#include <QImage>
+#include <QMetaType>
 #include <QList>
 #include <QObject>
 
@@ -42,11 +43,12 @@ public:
     // does not offer; read captureSetting() back to find out.
     virtual void requestCaptureSetting(const VideoCaptureSetting &setting) = 0;
 
-    // Converts the newest frame into `target` as 32-bit premultiplied ARGB,
+    // Converts the newest frame into `target` as 32-bit premultiplied ARGB
+    // words (bytes B, G, R, A),
     // resizing it to the frame (its pixels are reused when the size fits).
     // Returns false, leaving `target` alone, when no frame is waiting or it
     // cannot be converted.
-    virtual bool takeFrame(QImage &target) = 0;
+    virtual bool takeFrame(Image &target) = 0;
 
     // For the frame statistics: totals since the camera was made, and when
     // the frame last taken arrived (steadyMicroseconds(); 0 when unknown).
@@ -72,3 +74,5 @@ Q_SIGNALS:
     // capture settings may have changed.
     void camerasChanged();
 };
+
+Q_DECLARE_METATYPE(VideoCaptureSetting)

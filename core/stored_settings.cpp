@@ -265,8 +265,13 @@ StoredValues storedSettingsValues(const StoredSettings &settings)
 std::string captureSettingText(const VideoCaptureSetting &setting)
 {
     // The shortest spelling that reads back as the same number.
+    // At least as many digits as the whole part has, so that no exponent
+    // appears ("30", not "3e+01").
+    int wholeDigits = 1;
+    for (double whole = std::trunc(std::fabs(setting.frameRate)); whole >= 10.0 && wholeDigits < 17; whole /= 10.0)
+        ++wholeDigits;
     std::string rate;
-    for (int digits = 1; digits <= 17; ++digits) {
+    for (int digits = wholeDigits; digits <= 17; ++digits) {
         std::ostringstream out;
         out.imbue(std::locale::classic());
         out.precision(digits);

@@ -15,13 +15,13 @@ SliderGroupPlace placeSliderGroup(double screenWidth, double screenHeight, doubl
     return p;
 }
 
-Point placeOkBox(double screenWidth, float boxWidth, float lowestTrackY, float lowestTrackHeight)
+ControlPlace placeOkBox(double screenWidth, float boxWidth, float lowestTrackY, float lowestTrackHeight)
 {
     return {float(screenWidth * 0.5 - double(boxWidth) * 0.5),
             float(double(lowestTrackY) + double(lowestTrackHeight) + 10.0)};
 }
 
-Point placeSwitchBox(double screenWidth, double screenHeight, double centerY, float boxWidth, float boxHeight)
+ControlPlace placeSwitchBox(double screenWidth, double screenHeight, double centerY, float boxWidth, float boxHeight)
 {
     return {float(screenWidth * 0.5 - double(boxWidth) * 0.5), float(screenHeight * centerY - double(boxHeight) * 0.5)};
 }

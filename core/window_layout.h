@@ -55,14 +55,16 @@ SliderGroupPlace placeSliderGroup(double screenWidth, double screenHeight, doubl
                                   float trackWidth, float trackHeight, float labelX, float labelY,
                                   float labelHeight);
 
+// A control's top-left corner, in the controls' single precision.
+struct ControlPlace { float x, y; };
+
 // The OK box, centered, 10 below the lowest track bar.
-struct Point { float x, y; };
-Point placeOkBox(double screenWidth, float boxWidth, float lowestTrackY, float lowestTrackHeight);
+ControlPlace placeOkBox(double screenWidth, float boxWidth, float lowestTrackY, float lowestTrackHeight);
 
 // The settings panel's on/off switches sit in a box centered across the
 // window, between the sensitivity and freezing-speed sliders.
 inline constexpr double kSoundSwitchCenterY = 0.4;
-Point placeSwitchBox(double screenWidth, double screenHeight, double centerY, float boxWidth, float boxHeight);
+ControlPlace placeSwitchBox(double screenWidth, double screenHeight, double centerY, float boxWidth, float boxHeight);
 
 // Rest place of one tool icon, in whole logical pixels; the center is taken
 // from the cut corner.

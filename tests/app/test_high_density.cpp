@@ -1,5 +1,8 @@
 #include "assets/image_catalogue.h"
+#include "bridge/qt_bridge.h"
 #include "core/game.h"
+#include "render/frame_fitter.h"
+#include "render/scene_renderer.h"
 #include "support/test_images.h"
 #include "support/window_fixture.h"
 
@@ -19,8 +22,8 @@ class TestHighDensity : public QObject
 
     static Picture picture(int number)
     {
-        return {WindowFixture::catalogueImage(qPrintable(ImageCatalogue::photoName(number))),
-                WindowFixture::catalogueImage(qPrintable(ImageCatalogue::iceName(number)))};
+        return {imageFromQImage(WindowFixture::catalogueImage(qPrintable(ImageCatalogue::photoName(number)))),
+                imageFromQImage(WindowFixture::catalogueImage(qPrintable(ImageCatalogue::iceName(number))))};
     }
 
     // The window's own drawing at its pixel ratio, on magenta so that a pixel
@@ -81,12 +84,14 @@ private Q_SLOTS:
         const QList<QImage> sequence = {flatImage({640, 480}, qRgb(0, 0, 0)), halfWhite,
                                         flatImage({640, 480}, qRgb(255, 255, 255))};
 
-        Game reference(ImageCatalogue::kPictureCount, &picture, f.catalogueImage("congratulations"), pixels);
-        reference.setOutputSize(pixels, ratio);
+        const QImage banner = f.catalogueImage("congratulations");
+        Game reference(ImageCatalogue::kPictureCount, &picture, toSize(banner.size()), toSize(pixels));
+        reference.setOutputSize(toSize(pixels), ratio);
+        FrameFitter fitter;
         for (int i = 0; i < frames; ++i) {
             f.deliver(sequence[i]);
-            QImage frame = sequence[i];
-            reference.step(frame, true);
+            Image frame = imageFromQImage(sequence[i]).copy();
+            reference.step(fitter.fit(frame, reference.pictureSize(), true), frame.size());
         }
         QApplication::processEvents();
         QCOMPARE(reference.bannerShown(), frames == 3);
@@ -94,7 +99,9 @@ private Q_SLOTS:
         // Into the same kind of pixels as the window's.
         QImage expected(pixels, QImage::Format_ARGB32_Premultiplied);
         expected.fill(Qt::magenta);
-        reference.render(expected, QPoint(0, 0), expected.rect());
+        SceneRenderer(imageFromQImage(banner))
+            .render(reference, {expected.bits(), expected.width(), expected.height(), expected.bytesPerLine()}, 0, 0,
+                    toRect(expected.rect()));
         expected = expected.convertToFormat(QImage::Format_RGB32);
 
         const QImage direct = drawnAtDensity(f.window.get());
@@ -112,8 +119,7 @@ private Q_SLOTS:
         // The picture sits where the fit in output pixels puts it, black
         // right up to its edges (looked at near its top, where the banner
         // never reaches).
-        const QRect picture = reference.pictureRect().toRect();
-        QCOMPARE(QRectF(picture), reference.pictureRect());
+        const QRect picture = toQRect(reference.pictureRect());
         const int midY = picture.top() + 2;
         const int midX = picture.center().x();
         if (picture.left() > 0) {
@@ -125,8 +131,7 @@ private Q_SLOTS:
             QVERIFY(direct.pixel(midX, picture.top()) != qRgb(0, 0, 0));
         }
         // The bar keeps its logical height at any density.
-        const QRectF bar = reference.progressBarRect();
-        QCOMPARE(bar.height(), std::round(20.0 * ratio));
+        QCOMPARE(reference.progressBarRect().height, std::lround(20.0 * ratio));
     }
 };
 

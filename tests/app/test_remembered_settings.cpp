@@ -115,15 +115,15 @@ private Q_SLOTS:
         QTest::newRow("the back camera is gone: the front one")
             << back << CameraKind::Front << VideoCaptureSetting{640, 480, 30};
         StoredSettings gone;
-        gone.resolutions.insert(u"front"_s, VideoCaptureSetting{1920, 1080, 30});
+        gone.resolutions["front"] = VideoCaptureSetting{1920, 1080, 30};
         QTest::newRow("a resolution the camera no longer offers: the default")
             << gone << CameraKind::Front << VideoCaptureSetting{640, 480, 30};
         StoredSettings school;
-        school.resolutions.insert(QString(), VideoCaptureSetting{1280, 720, 30});
+        school.resolutions[""] = VideoCaptureSetting{1280, 720, 30};
         QTest::newRow("a resolution for every camera") << school << CameraKind::Front
                                                        << VideoCaptureSetting{1280, 720, 30};
         StoredSettings own = school;
-        own.resolutions.insert(u"front"_s, std::nullopt);
+        own.resolutions["front"] = std::nullopt;
         QTest::newRow("this camera's own default over the one for every camera")
             << own << CameraKind::Front << VideoCaptureSetting{640, 480, 30};
     }

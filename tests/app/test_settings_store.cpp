@@ -123,7 +123,7 @@ private Q_SLOTS:
             s.sound = false;
             s.backCamera = true;
             s.fullScreen = true;
-            s.resolutions.insert(QString(), VideoCaptureSetting{1280, 720, 30.0});
+            s.resolutions[""] = VideoCaptureSetting{1280, 720, 30.0};
         });
         QTest::newRow("missing: the defaults") << missing() << missing() << StoredSettings{} << QStringList{};
         QTest::newRow("good") << bytes(kGoodFile) << missing() << good << QStringList{};
@@ -160,7 +160,7 @@ private Q_SLOTS:
             << with([&good](StoredSettings &s) {
                    s = good;
                    s.freezingSpeed = 2;
-                   s.resolutions.insert(QString(), std::nullopt);
+                   s.resolutions[""] = std::nullopt;
                })
             << QStringList{};
         QTest::newRow("both: a bad user value keeps the system's")
@@ -225,10 +225,10 @@ private Q_SLOTS:
             s.freezingSpeed = 0;
             s.sound = false;
             s.backCamera = false;
-            s.geometry = randomBytes(66, 3);
-            s.resolutions = {{u"/dev/video0"_s, VideoCaptureSetting{1280, 720, 29.97}},
-                             {u"/dev/video2"_s, std::nullopt},
-                             {QString(), VideoCaptureSetting{640, 480, 15.0}}};
+            s.geometry = randomBytes(66, 3).toStdString();
+            s.resolutions = {{"/dev/video0", VideoCaptureSetting{1280, 720, 29.97}},
+                             {"/dev/video2", std::nullopt},
+                             {"", VideoCaptureSetting{640, 480, 15.0}}};
         });
         const SettingsStore store(m_user, {m_system});
         QVERIFY(store.save(saved));

@@ -83,7 +83,7 @@ bool near(QRgb a, QRgb b, int tolerance = 24)
 }
 
 // Makes picture `number` the one on show and waits until it is ready.
-Picture pictureOnShow(UserPhotoLoader &loader, QSignalSpy &ready, int number)
+PhotoWithIce pictureOnShow(UserPhotoLoader &loader, QSignalSpy &ready, int number)
 {
     loader.keepAround(number);
     QDeadlineTimer deadline(60000);
@@ -97,7 +97,7 @@ Picture pictureOnShow(UserPhotoLoader &loader, QSignalSpy &ready, int number)
 
 // The pictures a loader has for `folder` (as pictures 7, 8, ...), each
 // fetched in turn as if it were on show.
-QList<Picture> loadAll(const QString &folder, int maxPhotos = UserPhotos::kMaxPhotos)
+QList<PhotoWithIce> loadAll(const QString &folder, int maxPhotos = UserPhotos::kMaxPhotos)
 {
     UserPhotoLoader loader;
     QSignalSpy finished(&loader, &UserPhotoLoader::finished);
@@ -105,7 +105,7 @@ QList<Picture> loadAll(const QString &folder, int maxPhotos = UserPhotos::kMaxPh
     loader.start(folder, 7, maxPhotos);
     if (!finished.wait(60000))
         qFatal("the loader never finished");
-    QList<Picture> pictures;
+    QList<PhotoWithIce> pictures;
     for (int i = 0; i < loader.count(); ++i)
         pictures.append(pictureOnShow(loader, ready, 7 + i));
     return pictures;
@@ -136,11 +136,11 @@ private Q_SLOTS:
         writeFile(dir.filePath(QStringLiteral("photo 2.png")), encoded(flat({800, 600}, qRgb(200, 0, 0)), "png"));
         writeFile(dir.filePath(QStringLiteral("a.bmp")), encoded(flat({400, 300}, qRgb(0, 0, 200)), "bmp"));
 
-        const QList<Picture> pictures = loadAll(dir.path());
+        const QList<PhotoWithIce> pictures = loadAll(dir.path());
         QCOMPARE(pictures.size(), 3);
         const QRgb expected[] = {qRgb(0, 0, 200), qRgb(200, 0, 0), qRgb(0, 200, 0)};
         for (int i = 0; i < 3; ++i) {
-            const Picture &p = pictures[i];
+            const PhotoWithIce &p = pictures[i];
             QCOMPARE(p.photo.size(), kPicture);
             QCOMPARE(p.ice.size(), kPicture);
             QVERIFY2(near(centre(p.photo), expected[i]), qPrintable(QString::number(centre(p.photo), 16)));
@@ -230,7 +230,7 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral("^skipping .*/") + QRegularExpression::escape(name)
                                                 + QStringLiteral(": (") + reason + QStringLiteral(")")));
-        const QList<Picture> pictures = loadAll(dir.path());
+        const QList<PhotoWithIce> pictures = loadAll(dir.path());
         QCOMPARE(pictures.size(), 1);
         QVERIFY(near(centre(pictures[0].photo), qRgb(10, 120, 200)));
     }
@@ -342,7 +342,7 @@ private Q_SLOTS:
         for (int i = 1; i <= 4; ++i)
             writeFile(dir.filePath(QStringLiteral("%1.png").arg(i)), encoded(flat({64, 48}, qRgb(i * 50, 0, 0)), "png"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^only the first 2 photos are used: 2 more entries")));
-        const QList<Picture> pictures = loadAll(dir.path(), 2);
+        const QList<PhotoWithIce> pictures = loadAll(dir.path(), 2);
         QCOMPARE(pictures.size(), 2);
         QVERIFY(near(centre(pictures[1].photo), qRgb(100, 0, 0)));
     }
@@ -424,7 +424,7 @@ private Q_SLOTS:
         writeRawFile(folder + "/Garden.png", encoded(flat({640, 480}, qRgb(0, 0, 200)), "png"));
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("^picture 7 is .*/F\\\\xEAte\\.jpg$")));
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("^picture 8 is .*/Garden\\.png$")));
-        const QList<Picture> pictures = loadAll(dir.path());
+        const QList<PhotoWithIce> pictures = loadAll(dir.path());
         QCOMPARE(pictures.size(), 2);
         QVERIFY(near(centre(pictures[0].photo), qRgb(200, 0, 0)));
         QVERIFY(near(centre(pictures[1].photo), qRgb(0, 0, 200)));

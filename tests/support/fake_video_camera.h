@@ -3,6 +3,8 @@
 #include "camera/video_camera.h"
 
 #include <QImage>
+
+#include <cstring>
 #include <QList>
 
 // A scripted camera for tests: it reports the settings it is given, starts or
@@ -88,12 +90,15 @@ public:
         if (availableCaptureSettings().contains(setting))
             m_setting = setting;
     }
-    bool takeFrame(QImage &target) override
+    bool takeFrame(Image &target) override
     {
         if (m_pending.isNull())
             return false;
-        target = m_pending.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QImage frame = m_pending.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         m_pending = QImage();
+        target.ensureSize({frame.width(), frame.height()});
+        for (int y = 0; y < frame.height(); ++y)
+            std::memcpy(target.view().pixel(0, y), frame.constScanLine(y), std::size_t(frame.width()) * 4);
         return true;
     }
 
