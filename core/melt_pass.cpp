@@ -83,17 +83,29 @@ bool enrolMeltTarget(std::int64_t target, const char *name, MeltPassFunction pas
     return true;
 }
 
+// Called inside the namespace: where a build has a single target (the
+// browser's), the dispatch names the function within it directly.
+MeltCounts dispatchMeltPass(const MeltImages &images, std::int32_t *levels, int width, int height, MeltRule rule)
+{
+    return HWY_DYNAMIC_DISPATCH(MeltPassImpl)(images, levels, width, height, rule);
+}
+
+const char *dispatchTargetName()
+{
+    return HWY_DYNAMIC_DISPATCH(TargetNameImpl)();
+}
+
 } // namespace frostpane
 
 MeltCounts meltPass(const MeltImages &images, std::int32_t *levels, int width, int height,
                     MeltRule rule)
 {
-    return HWY_DYNAMIC_DISPATCH(frostpane::MeltPassImpl)(images, levels, width, height, rule);
+    return frostpane::dispatchMeltPass(images, levels, width, height, rule);
 }
 
 const char *meltPassTargetName()
 {
-    return HWY_DYNAMIC_DISPATCH(frostpane::TargetNameImpl)();
+    return frostpane::dispatchTargetName();
 }
 
 std::vector<MeltTarget> meltTargets()
