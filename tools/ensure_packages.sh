@@ -13,6 +13,9 @@ FROSTPANE_PACKAGES=(
   gstreamer1.0-x
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   libbenchmark-dev libyuv-dev libhwy-dev
+  # GoogleTest for the core's and the drawing's tests; googletest holds its
+  # sources, to build it for WebAssembly.
+  libgtest-dev googletest
   # The frame-conversion fuzzer: clang with its libFuzzer runtime.
   clang libclang-rt-dev
   # Headless window tests and screenshots; a window manager and xprop for the

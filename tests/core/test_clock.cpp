@@ -1,60 +1,55 @@
 #include "core/clock.h"
 
-#include <QtTest>
+#include <gtest/gtest.h>
 
-class TestStopwatch : public QObject
+namespace {
+
+TEST(Stopwatch, holdsTimeWhileStoppedAndResumes)
 {
-    Q_OBJECT
+    ManualClock clock;
+    Stopwatch watch(clock);
+    EXPECT_EQ(watch.elapsedMilliseconds(), 0);
+    clock.advance(100); // not running: nothing counts
+    EXPECT_EQ(watch.elapsedMilliseconds(), 0);
 
-private Q_SLOTS:
-    void holdsTimeWhileStoppedAndResumes()
-    {
-        ManualClock clock;
-        Stopwatch watch(clock);
-        QCOMPARE(watch.elapsedMilliseconds(), 0);
-        clock.advance(100); // not running: nothing counts
-        QCOMPARE(watch.elapsedMilliseconds(), 0);
+    watch.start();
+    clock.advance(250);
+    EXPECT_EQ(watch.elapsedMilliseconds(), 250);
+    watch.stop();
+    clock.advance(1000);
+    EXPECT_EQ(watch.elapsedMilliseconds(), 250);
+    EXPECT_FALSE(watch.isRunning());
 
-        watch.start();
-        clock.advance(250);
-        QCOMPARE(watch.elapsedMilliseconds(), 250);
-        watch.stop();
-        clock.advance(1000);
-        QCOMPARE(watch.elapsedMilliseconds(), 250);
-        QVERIFY(!watch.isRunning());
+    watch.start(); // continues from the time held
+    clock.advance(50);
+    EXPECT_EQ(watch.elapsedMilliseconds(), 300);
+    watch.start(); // a second start does not restart the count
+    clock.advance(10);
+    EXPECT_EQ(watch.elapsedMilliseconds(), 310);
+}
 
-        watch.start(); // continues from the time held
-        clock.advance(50);
-        QCOMPARE(watch.elapsedMilliseconds(), 300);
-        watch.start(); // a second start does not restart the count
-        clock.advance(10);
-        QCOMPARE(watch.elapsedMilliseconds(), 310);
-    }
+TEST(Stopwatch, resetStopsAndClears)
+{
+    ManualClock clock;
+    Stopwatch watch(clock);
+    watch.start();
+    clock.advance(400);
+    watch.reset();
+    EXPECT_FALSE(watch.isRunning());
+    clock.advance(400);
+    EXPECT_EQ(watch.elapsedMilliseconds(), 0);
 
-    void resetStopsAndClears()
-    {
-        ManualClock clock;
-        Stopwatch watch(clock);
-        watch.start();
-        clock.advance(400);
-        watch.reset();
-        QVERIFY(!watch.isRunning());
-        clock.advance(400);
-        QCOMPARE(watch.elapsedMilliseconds(), 0);
+    watch.restart();
+    clock.advance(7);
+    EXPECT_TRUE(watch.isRunning());
+    EXPECT_EQ(watch.elapsedMilliseconds(), 7);
+}
 
-        watch.restart();
-        clock.advance(7);
-        QVERIFY(watch.isRunning());
-        QCOMPARE(watch.elapsedMilliseconds(), 7);
-    }
+TEST(Stopwatch, systemClockIsMonotonic)
+{
+    const std::int64_t first = Clock::system().nowMilliseconds();
+    const std::int64_t second = Clock::system().nowMilliseconds();
+    EXPECT_GE(second, first);
+}
 
-    void systemClockIsMonotonic()
-    {
-        const qint64 first = Clock::system().nowMilliseconds();
-        const qint64 second = Clock::system().nowMilliseconds();
-        QVERIFY(second >= first);
-    }
-};
-
-QTEST_APPLESS_MAIN(TestStopwatch)
-#include "test_clock.moc"
+} // namespace

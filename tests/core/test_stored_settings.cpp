@@ -1,23 +1,28 @@
+// From the values of a settings file (or a browser's storage) to the values
+// the game takes, and back.
+
 #include "core/stored_settings.h"
+#include "tests/core/core_fixture.h"
 
-#include <QtTest>
+#include <gtest/gtest.h>
 
-using namespace Qt::StringLiterals;
+#include <algorithm>
+#include <functional>
+#include <sstream>
 
-namespace QTest {
-template <>
-char *toString(const StoredSettings &s)
+inline void PrintTo(const VideoCaptureSetting &s, std::ostream *os)
 {
-    QByteArray text = "sensitivity " + QByteArray::number(s.cameraSensitivity) + ", freezing "
-                      + QByteArray::number(s.freezingSpeed) + ", sound " + QByteArray::number(s.sound)
-                      + ", back " + QByteArray::number(s.backCamera) + ", fullScreen "
-                      + QByteArray::number(s.fullScreen) + ", geometry " + s.geometry.toHex() + ", resolutions";
-    for (auto it = s.resolutions.cbegin(); it != s.resolutions.cend(); ++it)
-        text += " [" + it.key().toUtf8() + "]="
-                + (it->has_value() ? captureSettingText(**it).toUtf8() : QByteArray("default"));
-    return qstrdup(text.constData());
+    *os << captureSettingText(s);
 }
-} // namespace QTest
+
+inline void PrintTo(const StoredSettings &s, std::ostream *os)
+{
+    *os << "sensitivity " << s.cameraSensitivity << ", freezing " << s.freezingSpeed << ", sound " << s.sound
+        << ", back " << s.backCamera << ", fullScreen " << s.fullScreen << ", geometry of " << s.geometry.size()
+        << " bytes, resolutions";
+    for (const auto &[id, setting] : s.resolutions)
+        *os << " [" << id << "]=" << (setting ? captureSettingText(*setting) : "default");
+}
 
 namespace {
 
@@ -28,183 +33,405 @@ StoredSettings with(const std::function<void(StoredSettings &)> &change)
     return s;
 }
 
-// The keys the warnings name, in order.
-QStringList keysOf(const QStringList &warnings)
+StoredValue text(const char *t)
 {
-    QStringList keys;
-    for (const QString &warning : warnings)
-        keys.append(warning.section(QLatin1Char(':'), 0, 0));
+    return StoredValue::text(t);
+}
+
+// The keys the warnings name, sorted.
+std::vector<std::string> keysOf(const std::vector<std::string> &warnings)
+{
+    std::vector<std::string> keys;
+    for (const std::string &warning : warnings)
+        keys.push_back(warning.substr(0, warning.find(':')));
+    std::sort(keys.begin(), keys.end());
     return keys;
 }
 
-} // namespace
-
-// From the values of a settings file to the values the game takes.
-class TestStoredSettings : public QObject
+struct ReadCase
 {
-    Q_OBJECT
-
-private Q_SLOTS:
-    void read_data()
-    {
-        QTest::addColumn<QVariantMap>("values");
-        QTest::addColumn<StoredSettings>("expected");
-        QTest::addColumn<QStringList>("warnedKeys");
-
-        QTest::newRow("no keys: the defaults") << QVariantMap{} << StoredSettings{} << QStringList{};
-        QTest::newRow("every key as the game writes it")
-            << QVariantMap{{u"game/cameraSensitivity"_s, u"-135"_s}, {u"game/freezingSpeed"_s, u"3"_s},
-                           {u"game/sound"_s, u"false"_s}, {u"camera/back"_s, u"true"_s}, {u"window/fullScreen"_s, u"true"_s},
-                           {u"window/geometry"_s, QByteArray("\x01\xd9\xd0\xcb", 4)},
-                           {u"camera/resolution"_s, u"default"_s},
-                           {u"camera/resolution/%2Fdev%2Fvideo0"_s, u"1280x720@30"_s},
-                           {u"camera/resolution/usb%20cam"_s, u"default"_s}}
-            << with([](StoredSettings &s) {
-                   s.cameraSensitivity = -135;
-                   s.freezingSpeed = 3;
-                   s.sound = false;
-                   s.backCamera = true;
-                   s.fullScreen = true;
-                   s.geometry = QByteArray("\x01\xd9\xd0\xcb", 4);
-                   s.resolutions = {{QString(), std::nullopt},
-                                    {u"/dev/video0"_s, VideoCaptureSetting{1280, 720, 30.0}},
-                                    {u"usb cam"_s, std::nullopt}};
-               })
-            << QStringList{};
-        QTest::newRow("written by hand: spaces, other truth words, typed values")
-            << QVariantMap{{u"game/cameraSensitivity"_s, u" 765 "_s}, {u"game/freezingSpeed"_s, 1},
-                           {u"game/sound"_s, u"Off"_s}, {u"camera/back"_s, u"yes"_s}, {u"window/fullScreen"_s, false}}
-            << with([](StoredSettings &s) {
-                   s.cameraSensitivity = 765;
-                   s.freezingSpeed = 1;
-                   s.sound = false;
-                   s.backCamera = true;
-               })
-            << QStringList{};
-        QTest::newRow("out of range: the nearest value in range")
-            << QVariantMap{{u"game/cameraSensitivity"_s, u"-99999999999"_s}, {u"game/freezingSpeed"_s, u"101"_s}}
-            << with([](StoredSettings &s) {
-                   s.cameraSensitivity = -1530;
-                   s.freezingSpeed = 100;
-               })
-            << QStringList{u"game/cameraSensitivity"_s, u"game/freezingSpeed"_s};
-        QTest::newRow("just inside the range")
-            << QVariantMap{{u"game/cameraSensitivity"_s, u"-1530"_s}, {u"game/freezingSpeed"_s, u"0"_s}}
-            << with([](StoredSettings &s) {
-                   s.cameraSensitivity = -1530;
-                   s.freezingSpeed = 0;
-               })
-            << QStringList{};
-        QTest::newRow("wrong kinds: the defaults, one warning each")
-            << QVariantMap{{u"game/cameraSensitivity"_s, u"20.5"_s}, {u"game/freezingSpeed"_s, u"fast"_s},
-                           {u"game/sound"_s, u"loud"_s}, {u"camera/back"_s, QStringList{u"a"_s, u"b"_s}},
-                           {u"window/fullScreen"_s, u""_s}, {u"window/geometry"_s, u"1,2,3,4"_s},
-                           {u"camera/resolution"_s, u"1280x720"_s},
-                           {u"camera/resolution/x"_s, u"0x480@30"_s},
-                           {u"camera/resolution/y"_s, u"640x480@0"_s},
-                           {u"camera/resolution/z"_s, u"99999x480@30"_s}}
-            << StoredSettings{}
-            << QStringList{u"camera/back"_s,
-                           u"camera/resolution"_s,
-                           u"camera/resolution/x"_s,
-                           u"camera/resolution/y"_s,
-                           u"camera/resolution/z"_s,
-                           u"game/cameraSensitivity"_s,
-                           u"game/freezingSpeed"_s,
-                           u"game/sound"_s,
-                           u"window/fullScreen"_s,
-                           u"window/geometry"_s};
-        QTest::newRow("a number too long for any integer")
-            << QVariantMap{{u"game/freezingSpeed"_s, u"123456789012345678901234567890"_s}} << StoredSettings{}
-            << QStringList{u"game/freezingSpeed"_s};
-        QTest::newRow("unknown keys are left alone")
-            << QVariantMap{{u"game/colour"_s, u"blue"_s}, {u"other/cameraSensitivity"_s, u"1"_s}} << StoredSettings{}
-            << QStringList{};
-    }
-
-    void read()
-    {
-        QFETCH(QVariantMap, values);
-        QFETCH(StoredSettings, expected);
-        QFETCH(QStringList, warnedKeys);
-        const StoredSettingsReading reading = readStoredSettings(values);
-        QCOMPARE(reading.settings, expected);
-        QStringList keys = keysOf(reading.warnings);
-        keys.sort();
-        QCOMPARE(keys, warnedKeys);
-    }
-
-    void aBadValueKeepsTheBaseValue()
-    {
-        // A school's value stands when the user's own one is unusable.
-        StoredSettings school;
-        school.freezingSpeed = 4;
-        school.resolutions.insert(QString(), VideoCaptureSetting{320, 240, 30.0});
-        const StoredSettingsReading reading = readStoredSettings(
-            {{u"game/freezingSpeed"_s, u"slow"_s}, {u"game/cameraSensitivity"_s, u"60"_s}}, school);
-        QCOMPARE(reading.settings.freezingSpeed, 4);
-        QCOMPARE(reading.settings.cameraSensitivity, 60);
-        QCOMPARE(reading.settings.resolutionFor(u"any camera"_s), std::make_optional(VideoCaptureSetting{320, 240, 30.0}));
-        QCOMPARE(reading.warnings.size(), 1);
-    }
-
-    void whatIsWrittenReadsBackTheSame()
-    {
-        const StoredSettings s = with([](StoredSettings &t) {
-            t.cameraSensitivity = -1000;
-            t.freezingSpeed = 77;
-            t.sound = false;
-            t.backCamera = true;
-            t.fullScreen = true;
-            t.geometry = QByteArray(300, '\xff');
-            t.resolutions = {{u"/dev/video0"_s, VideoCaptureSetting{1280, 720, 29.97}},
-                             {u"usb:0c45/6366"_s, VideoCaptureSetting{320, 240, 1.0 / 3.0}},
-                             {u"cam=é"_s, std::nullopt}};
-        });
-        const StoredSettingsReading reading = readStoredSettings(storedSettingsValues(s));
-        QCOMPARE(reading.settings, s);
-        QVERIFY(reading.warnings.isEmpty());
-        // Per-camera keys hold no slash of their own: it would make a group.
-        for (const QString &key : storedSettingsValues(s).keys())
-            QVERIFY2(key.count(QLatin1Char('/')) <= 2, qPrintable(key));
-    }
-
-    void resolutionForACamera()
-    {
-        StoredSettings s;
-        QCOMPARE(s.resolutionFor(u"a"_s), std::nullopt);
-        s.resolutions.insert(QString(), VideoCaptureSetting{1280, 720, 30.0});
-        s.resolutions.insert(u"b"_s, std::nullopt);
-        QCOMPARE(s.resolutionFor(u"a"_s), std::make_optional(VideoCaptureSetting{1280, 720, 30.0}));
-        QCOMPARE(s.resolutionFor(u"b"_s), std::nullopt); // its own "default" wins
-    }
-
-    void captureSettingText_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<std::optional<VideoCaptureSetting>>("setting");
-        QTest::newRow("whole rate") << QStringLiteral("640x480@30") << std::make_optional(VideoCaptureSetting{640, 480, 30.0});
-        QTest::newRow("fractional rate") << QStringLiteral("1920x1080@29.97")
-                                         << std::make_optional(VideoCaptureSetting{1920, 1080, 29.97});
-        QTest::newRow("smallest") << QStringLiteral("1x1@0.5") << std::make_optional(VideoCaptureSetting{1, 1, 0.5});
-        QTest::newRow("largest") << QStringLiteral("16384x16384@1000")
-                                 << std::make_optional(VideoCaptureSetting{16384, 16384, 1000.0});
-        for (const char *bad : {"", "default", "640x480", "640x480@", "640*480@30", "-640x480@30", "640x480@30fps",
-                                "0x480@30", "640x0@30", "16385x480@30", "640x480@0", "640x480@1000.5",
-                                "640x480@1e3", " 640x480@30"})
-            QTest::newRow(qPrintable(QStringLiteral("rejected: \"%1\"").arg(QLatin1String(bad))))
-                << QString::fromLatin1(bad) << std::optional<VideoCaptureSetting>();
-    }
-
-    void captureSettingText()
-    {
-        QFETCH(QString, text);
-        QFETCH(std::optional<VideoCaptureSetting>, setting);
-        QCOMPARE(parseCaptureSetting(text), setting);
-        if (setting)
-            QCOMPARE(::captureSettingText(*setting), text);
-    }
+    const char *name;
+    StoredValues values;
+    StoredSettings expected;
+    std::vector<std::string> warnedKeys; // sorted
+    friend void PrintTo(const ReadCase &c, std::ostream *os) { *os << c.name; }
 };
 
-QTEST_APPLESS_MAIN(TestStoredSettings)
-#include "test_stored_settings.moc"
+class StoredSettingsRead : public testing::TestWithParam<ReadCase>
+{
+};
+
+TEST_P(StoredSettingsRead, read)
+{
+    const ReadCase &c = GetParam();
+    const StoredSettingsReading reading = readStoredSettings(c.values);
+    EXPECT_EQ(reading.settings, c.expected);
+    EXPECT_EQ(keysOf(reading.warnings), c.warnedKeys) << testing::PrintToString(reading.warnings);
+}
+
+const std::string kGeometry("\x01\xd9\xd0\xcb", 4);
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, StoredSettingsRead,
+    testing::Values(
+        ReadCase{"no keys: the defaults", {}, StoredSettings{}, {}},
+        ReadCase{"every key as the game writes it",
+                 {{"game/cameraSensitivity", text("-135")},
+                  {"game/freezingSpeed", text("3")},
+                  {"game/sound", text("false")},
+                  {"camera/back", text("true")},
+                  {"window/fullScreen", text("true")},
+                  {"window/geometry", StoredValue::bytes(kGeometry)},
+                  {"camera/resolution", text("default")},
+                  {"camera/resolution/%2Fdev%2Fvideo0", text("1280x720@30")},
+                  {"camera/resolution/usb%20cam", text("default")}},
+                 with([](StoredSettings &s) {
+                     s.cameraSensitivity = -135;
+                     s.freezingSpeed = 3;
+                     s.sound = false;
+                     s.backCamera = true;
+                     s.fullScreen = true;
+                     s.geometry = kGeometry;
+                     s.resolutions = {{std::string(), std::nullopt},
+                                      {"/dev/video0", VideoCaptureSetting{1280, 720, 30.0}},
+                                      {"usb cam", std::nullopt}};
+                 }),
+                 {}},
+        // Typed values of the desktop's settings file (an int, a bool) reach
+        // the table as their text.
+        ReadCase{"written by hand: spaces, other truth words, typed values",
+                 {{"game/cameraSensitivity", text(" 765 ")},
+                  {"game/freezingSpeed", text("1")},
+                  {"game/sound", text("Off")},
+                  {"camera/back", text("yes")},
+                  {"window/fullScreen", text("false")}},
+                 with([](StoredSettings &s) {
+                     s.cameraSensitivity = 765;
+                     s.freezingSpeed = 1;
+                     s.sound = false;
+                     s.backCamera = true;
+                 }),
+                 {}},
+        ReadCase{"out of range: the nearest value in range",
+                 {{"game/cameraSensitivity", text("-99999999999")}, {"game/freezingSpeed", text("101")}},
+                 with([](StoredSettings &s) {
+                     s.cameraSensitivity = -1530;
+                     s.freezingSpeed = 100;
+                 }),
+                 {"game/cameraSensitivity", "game/freezingSpeed"}},
+        ReadCase{"just inside the range",
+                 {{"game/cameraSensitivity", text("-1530")}, {"game/freezingSpeed", text("0")}},
+                 with([](StoredSettings &s) {
+                     s.cameraSensitivity = -1530;
+                     s.freezingSpeed = 0;
+                 }),
+                 {}},
+        ReadCase{"wrong kinds: the defaults, one warning each",
+                 {{"game/cameraSensitivity", text("20.5")},
+                  {"game/freezingSpeed", text("fast")},
+                  {"game/sound", text("loud")},
+                  {"camera/back", StoredValue::other("QStringList")},
+                  {"window/fullScreen", text("")},
+                  {"window/geometry", text("1,2,3,4")},
+                  {"camera/resolution", text("1280x720")},
+                  {"camera/resolution/x", text("0x480@30")},
+                  {"camera/resolution/y", text("640x480@0")},
+                  {"camera/resolution/z", text("99999x480@30")}},
+                 StoredSettings{},
+                 {"camera/back", "camera/resolution", "camera/resolution/x", "camera/resolution/y",
+                  "camera/resolution/z", "game/cameraSensitivity", "game/freezingSpeed", "game/sound",
+                  "window/fullScreen", "window/geometry"}},
+        ReadCase{"bytes where text belongs, text where bytes belong",
+                 {{"game/freezingSpeed", StoredValue::bytes("5")},
+                  {"game/sound", StoredValue::bytes("false")},
+                  {"camera/resolution", StoredValue::bytes("640x480@30")}},
+                 StoredSettings{},
+                 {"camera/resolution", "game/freezingSpeed", "game/sound"}},
+        ReadCase{"a number too long for any integer: the nearest end",
+                 {{"game/freezingSpeed", text("123456789012345678901234567890")}},
+                 with([](StoredSettings &s) { s.freezingSpeed = 100; }),
+                 {"game/freezingSpeed"}},
+        ReadCase{"unknown keys are left alone",
+                 {{"game/colour", text("blue")}, {"other/cameraSensitivity", text("1")}},
+                 StoredSettings{},
+                 {}}),
+    testnames::ByName());
+
+// A number out of range, however large or however written, comes to the
+// nearer end of the range with one warning; a number that is not whole keeps
+// the value there was.
+struct NumberCase
+{
+    const char *name;
+    const char *text;
+    int freezingSpeed;    // the range is 0..100, the base value 10
+    const char *warning;  // the warning's text after the key, or empty
+    friend void PrintTo(const NumberCase &c, std::ostream *os) { *os << c.name; }
+};
+
+class StoredSettingsNumbers : public testing::TestWithParam<NumberCase>
+{
+};
+
+TEST_P(StoredSettingsNumbers, numbersComeIntoTheRange)
+{
+    const NumberCase &c = GetParam();
+    const StoredSettingsReading reading = readStoredSettings({{"game/freezingSpeed", text(c.text)}});
+    EXPECT_EQ(reading.settings.freezingSpeed, c.freezingSpeed);
+    if (*c.warning) {
+        ASSERT_EQ(reading.warnings.size(), 1u);
+        EXPECT_EQ(reading.warnings[0], std::string("game/freezingSpeed: ") + c.warning);
+    } else {
+        EXPECT_EQ(reading.warnings, std::vector<std::string>{});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, StoredSettingsNumbers,
+    testing::Values(
+        NumberCase{"in range", "42", 42, ""},
+        NumberCase{"a plus sign", "+7", 7, ""},
+        NumberCase{"1e23: the top", "1e23", 100, "1e23 is outside 0..100; 100 is used"},
+        NumberCase{"-1e20: the bottom", "-1e20", 0, "-1e20 is outside 0..100; 0 is used"},
+        NumberCase{"30 digits: the top", "123456789012345678901234567890", 100,
+                   "123456789012345678901234567890 is outside 0..100; 100 is used"},
+        NumberCase{"30 digits below zero: the bottom", "-123456789012345678901234567890", 0,
+                   "-123456789012345678901234567890 is outside 0..100; 0 is used"},
+        NumberCase{"18 digits, the longest plain whole number", "999999999999999999", 100,
+                   "999999999999999999 is outside 0..100; 100 is used"},
+        NumberCase{"one past the top", "101", 100, "101 is outside 0..100; 100 is used"},
+        NumberCase{"one below the bottom", "-1", 0, "-1 is outside 0..100; 0 is used"},
+        NumberCase{"out of range with a fraction: the nearest end", "-0.5", 0, "-0.5 is outside 0..100; 0 is used"},
+        NumberCase{"20.5 is not a whole number", "20.5", 10, "\"20.5\" is not a whole number; 10 is used"},
+        NumberCase{"a comma is no decimal point", "20,5", 10, "\"20,5\" is not a whole number; 10 is used"},
+        NumberCase{"infinity is no number", "inf", 10, "\"inf\" is not a whole number; 10 is used"},
+        NumberCase{"nan is no number", "nan", 10, "\"nan\" is not a whole number; 10 is used"},
+        NumberCase{"hex is no number", "0x10", 10, "\"0x10\" is not a whole number; 10 is used"},
+        NumberCase{"two numbers", "1 2", 10, "\"1 2\" is not a whole number; 10 is used"}),
+    testnames::ByName());
+
+TEST(StoredSettings, aBadValueKeepsTheBaseValue)
+{
+    // A school's value stands when the user's own one is unusable.
+    StoredSettings school;
+    school.freezingSpeed = 4;
+    school.resolutions.emplace(std::string(), VideoCaptureSetting{320, 240, 30.0});
+    const StoredSettingsReading reading =
+        readStoredSettings({{"game/freezingSpeed", text("slow")}, {"game/cameraSensitivity", text("60")}}, school);
+    EXPECT_EQ(reading.settings.freezingSpeed, 4);
+    EXPECT_EQ(reading.settings.cameraSensitivity, 60);
+    EXPECT_EQ(reading.settings.resolutionFor("any camera"), std::make_optional(VideoCaptureSetting{320, 240, 30.0}));
+    EXPECT_EQ(reading.warnings.size(), 1u);
+}
+
+TEST(StoredSettings, whatIsWrittenReadsBackTheSame)
+{
+    const StoredSettings s = with([](StoredSettings &t) {
+        t.cameraSensitivity = -1000;
+        t.freezingSpeed = 77;
+        t.sound = false;
+        t.backCamera = true;
+        t.fullScreen = true;
+        t.geometry = std::string(300, '\xff');
+        t.resolutions = {{"/dev/video0", VideoCaptureSetting{1280, 720, 29.97}},
+                         {"usb:0c45/6366", VideoCaptureSetting{320, 240, 1.0 / 3.0}},
+                         {"cam=\xc3\xa9", std::nullopt},
+                         {std::string(), VideoCaptureSetting{640, 480, 30.0}}};
+    });
+    const StoredValues values = storedSettingsValues(s);
+    const StoredSettingsReading reading = readStoredSettings(values);
+    EXPECT_EQ(reading.settings, s);
+    EXPECT_EQ(reading.warnings, std::vector<std::string>{});
+    for (const auto &[key, value] : values) {
+        // Per-camera keys hold no slash of their own: it would make a group.
+        EXPECT_LE(std::count(key.begin(), key.end(), '/'), 2) << key;
+        EXPECT_TRUE(isStoredKey(key)) << key;
+        // Only the geometry is bytes.
+        EXPECT_EQ(value.kind, key == "window/geometry" ? StoredValue::Kind::Bytes : StoredValue::Kind::Text) << key;
+    }
+    EXPECT_EQ(values.at("camera/resolution/%2Fdev%2Fvideo0"), text("1280x720@29.97"));
+    EXPECT_EQ(values.at("camera/resolution"), text("640x480@30"));
+}
+
+TEST(StoredSettings, theDefaultsWriteNoGeometryAndReadBackAsTheDefaults)
+{
+    const StoredValues values = storedSettingsValues(StoredSettings{});
+    EXPECT_EQ(values.count("window/geometry"), 0u);
+    EXPECT_EQ(values.at("game/cameraSensitivity"), text("20"));
+    EXPECT_EQ(values.at("game/freezingSpeed"), text("10"));
+    const StoredSettingsReading reading = readStoredSettings(values);
+    EXPECT_EQ(reading.settings, StoredSettings{});
+    EXPECT_TRUE(reading.warnings.empty());
+}
+
+TEST(StoredSettings, resolutionForACamera)
+{
+    StoredSettings s;
+    EXPECT_EQ(s.resolutionFor("a"), std::nullopt);
+    s.resolutions.emplace(std::string(), VideoCaptureSetting{1280, 720, 30.0});
+    s.resolutions.emplace("b", std::nullopt);
+    EXPECT_EQ(s.resolutionFor("a"), std::make_optional(VideoCaptureSetting{1280, 720, 30.0}));
+    EXPECT_EQ(s.resolutionFor("b"), std::nullopt); // its own "default" wins
+}
+
+struct KeyCase
+{
+    const char *name;
+    const char *path;
+    bool stored;
+    friend void PrintTo(const KeyCase &c, std::ostream *os) { *os << c.name; }
+};
+
+class StoredSettingsKeys : public testing::TestWithParam<KeyCase>
+{
+};
+
+TEST_P(StoredSettingsKeys, isStoredKey)
+{
+    EXPECT_EQ(isStoredKey(GetParam().path), GetParam().stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, StoredSettingsKeys,
+    testing::Values(KeyCase{"sensitivity", "game/cameraSensitivity", true},
+                    KeyCase{"freezing speed", "game/freezingSpeed", true}, KeyCase{"sound", "game/sound", true},
+                    KeyCase{"back camera", "camera/back", true},
+                    KeyCase{"resolution of every camera", "camera/resolution", true},
+                    KeyCase{"resolution of one camera", "camera/resolution/%2Fdev%2Fvideo0", true},
+                    KeyCase{"full screen", "window/fullScreen", true}, KeyCase{"geometry", "window/geometry", true},
+                    KeyCase{"a resolution with an empty id", "camera/resolution/", false},
+                    KeyCase{"a key that only begins like one", "camera/resolutions", false},
+                    KeyCase{"another group", "other/cameraSensitivity", false},
+                    KeyCase{"no group", "cameraSensitivity", false}, KeyCase{"case matters", "Game/Sound", false},
+                    KeyCase{"empty", "", false}),
+    testnames::ByName());
+
+TEST(StoredSettings, everyKeyOfTheTableIsAStoredKey)
+{
+    for (const StoredKey &key : kStoredKeys)
+        EXPECT_TRUE(isStoredKey(key.path)) << key.path;
+    // Whole numbers carry their range: the sliders' ends.
+    const auto whole = [](std::string_view path) {
+        return *std::find_if(kStoredKeys.begin(), kStoredKeys.end(), [&](const StoredKey &k) { return k.path == path; });
+    };
+    EXPECT_EQ(whole(StoredSettingsKey::cameraSensitivity).minimum, kMinimumCameraSensitivity);
+    EXPECT_EQ(whole(StoredSettingsKey::cameraSensitivity).maximum, kMaximumCameraSensitivity);
+    EXPECT_EQ(whole(StoredSettingsKey::freezingSpeed).minimum, kMinimumFreezingSpeed);
+    EXPECT_EQ(whole(StoredSettingsKey::freezingSpeed).maximum, kMaximumFreezingSpeed);
+}
+
+struct EncodingCase
+{
+    const char *name;
+    std::string id;
+    std::string encoded;
+    friend void PrintTo(const EncodingCase &c, std::ostream *os) { *os << c.name; }
+};
+
+class CameraIdEncoding : public testing::TestWithParam<EncodingCase>
+{
+};
+
+TEST_P(CameraIdEncoding, roundTrip)
+{
+    const EncodingCase &c = GetParam();
+    EXPECT_EQ(percentEncoded(c.id), c.encoded);
+    EXPECT_EQ(percentDecoded(c.encoded), c.id);
+    // As a key of its own, read back to the same camera.
+    StoredSettings s;
+    s.resolutions.emplace(c.id, VideoCaptureSetting{320, 240, 15.0});
+    const StoredSettingsReading reading = readStoredSettings(storedSettingsValues(s));
+    EXPECT_EQ(reading.settings.resolutions, s.resolutions);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ids, CameraIdEncoding,
+    testing::Values(EncodingCase{"plain", "video0", "video0"},
+                    EncodingCase{"unreserved marks stay", "a-b.c_d~e", "a-b.c_d~e"},
+                    EncodingCase{"a device path", "/dev/video0", "%2Fdev%2Fvideo0"},
+                    EncodingCase{"space and colon", "usb cam:1", "usb%20cam%3A1"},
+                    EncodingCase{"a percent sign itself", "100%", "100%25"},
+                    EncodingCase{"UTF-8 bytes", "cam=\xc3\xa9", "cam%3D%C3%A9"},
+                    EncodingCase{"a zero byte", std::string("a\0b", 3), "a%00b"},
+                    EncodingCase{"the highest byte", "\xff", "%FF"}),
+    testnames::ByName());
+
+struct DecodingCase
+{
+    const char *name;
+    const char *text;
+    const char *decoded;
+    friend void PrintTo(const DecodingCase &c, std::ostream *os) { *os << c.name; }
+};
+
+class CameraIdDecoding : public testing::TestWithParam<DecodingCase>
+{
+};
+
+TEST_P(CameraIdDecoding, aPercentWithoutTwoHexDigitsStays)
+{
+    EXPECT_EQ(percentDecoded(GetParam().text), GetParam().decoded);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, CameraIdDecoding,
+                         testing::Values(DecodingCase{"lower-case hex", "%2fdev", "/dev"},
+                                         DecodingCase{"a percent at the end", "abc%", "abc%"},
+                                         DecodingCase{"one digit at the end", "abc%2", "abc%2"},
+                                         DecodingCase{"two digits at the very end", "abc%2F", "abc/"},
+                                         DecodingCase{"not hex", "%zz%2G", "%zz%2G"},
+                                         DecodingCase{"decoded once only", "%2541", "%41"}),
+                         testnames::ByName());
+
+struct CaptureTextCase
+{
+    const char *name;
+    const char *text;
+    std::optional<VideoCaptureSetting> setting;
+    friend void PrintTo(const CaptureTextCase &c, std::ostream *os) { *os << c.name; }
+};
+
+class CaptureSettingText : public testing::TestWithParam<CaptureTextCase>
+{
+};
+
+TEST_P(CaptureSettingText, captureSettingText)
+{
+    const CaptureTextCase &c = GetParam();
+    EXPECT_EQ(parseCaptureSetting(c.text), c.setting);
+    if (c.setting) {
+        EXPECT_EQ(captureSettingText(*c.setting), c.text);
+    }
+}
+
+std::vector<CaptureTextCase> captureTextCases()
+{
+    std::vector<CaptureTextCase> cases{
+        {"whole rate", "640x480@30", VideoCaptureSetting{640, 480, 30.0}},
+        {"fractional rate", "1920x1080@29.97", VideoCaptureSetting{1920, 1080, 29.97}},
+        {"smallest", "1x1@0.5", VideoCaptureSetting{1, 1, 0.5}},
+        {"largest", "16384x16384@1000", VideoCaptureSetting{16384, 16384, 1000.0}},
+        {"a rate of 100 without an exponent", "640x480@100", VideoCaptureSetting{640, 480, 100.0}},
+    };
+    const CaptureTextCase rejected[] = {
+        {"rejected: empty", "", std::nullopt},
+        {"rejected: default is no setting", "default", std::nullopt},
+        {"rejected: no rate", "640x480", std::nullopt},
+        {"rejected: an empty rate", "640x480@", std::nullopt},
+        {"rejected: a star for the x", "640*480@30", std::nullopt},
+        {"rejected: a sign", "-640x480@30", std::nullopt},
+        {"rejected: a unit after the rate", "640x480@30fps", std::nullopt},
+        {"rejected: width 0", "0x480@30", std::nullopt},
+        {"rejected: height 0", "640x0@30", std::nullopt},
+        {"rejected: width 16385", "16385x480@30", std::nullopt},
+        {"rejected: rate 0", "640x480@0", std::nullopt},
+        {"rejected: rate above 1000", "640x480@1000.5", std::nullopt},
+        {"rejected: an exponent", "640x480@1e3", std::nullopt},
+        {"rejected: a leading space", " 640x480@30", std::nullopt},
+    };
+    cases.insert(cases.end(), std::begin(rejected), std::end(rejected));
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, CaptureSettingText, testing::ValuesIn(captureTextCases()), testnames::ByName());
+
+} // namespace

@@ -1,108 +1,128 @@
-#include "core/tap_gate.h"
-
-#include <QtTest>
-
 // The pointer timing shared by every tool icon: one accepted press per half
 // second, clicks count only after a short press, and a repeated camera toggle
 // is ignored.
-class TestTapGate : public QObject
+
+#include "core/tap_gate.h"
+#include "tests/core/core_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct PressCase
 {
-    Q_OBJECT
-
-private Q_SLOTS:
-    void pressesAreAcceptedAtMostOncePerLimit_data()
-    {
-        QTest::addColumn<qint64>("firstPressAt"); // since the gate was made
-        QTest::addColumn<qint64>("secondPressAfter");
-        QTest::addColumn<bool>("firstAccepted");
-        QTest::addColumn<bool>("secondAccepted");
-        QTest::newRow("first press at 499 ms: too early") << qint64(499) << qint64(1) << false << true;
-        QTest::newRow("first press at 500 ms: accepted") << qint64(500) << qint64(499) << true << false;
-        QTest::newRow("second press exactly 500 ms later") << qint64(500) << qint64(500) << true << true;
-    }
-
-    void pressesAreAcceptedAtMostOncePerLimit()
-    {
-        QFETCH(qint64, firstPressAt);
-        QFETCH(qint64, secondPressAfter);
-        QFETCH(bool, firstAccepted);
-        QFETCH(bool, secondAccepted);
-        ManualClock clock;
-        TapGate gate(clock);
-        clock.advance(firstPressAt);
-        QCOMPARE(gate.acceptPress(), firstAccepted);
-        clock.advance(secondPressAfter);
-        QCOMPARE(gate.acceptPress(), secondAccepted);
-    }
-
-    void aClickCountsOnlyAfterAShortPress_data()
-    {
-        QTest::addColumn<qint64>("held");
-        QTest::addColumn<bool>("tap");
-        QTest::newRow("120 ms") << qint64(120) << true;
-        QTest::newRow("exactly 500 ms still counts") << qint64(500) << true;
-        QTest::newRow("501 ms is a long press") << qint64(501) << false;
-    }
-
-    void aClickCountsOnlyAfterAShortPress()
-    {
-        QFETCH(qint64, held);
-        QFETCH(bool, tap);
-        ManualClock clock;
-        TapGate gate(clock);
-        QVERIFY(gate.isTap()); // nothing pressed yet
-        clock.advance(500);
-        QVERIFY(gate.acceptPress());
-        clock.advance(held);
-        gate.endPress();
-        clock.advance(10000); // the time after the release does not count
-        QCOMPARE(gate.isTap(), tap);
-    }
-
-    void anIgnoredPressKeepsTheEarlierPressTiming()
-    {
-        // A second finger lands while the first still holds its icon: the
-        // first press goes on being timed.
-        ManualClock clock;
-        TapGate gate(clock);
-        clock.advance(500);
-        QVERIFY(gate.acceptPress());
-        clock.advance(200);
-        QVERIFY(!gate.acceptPress());
-        clock.advance(400);
-        gate.endPress();
-        QVERIFY(!gate.isTap()); // held 600 ms, not 400
-    }
-
-    void repeatedTogglesWithinTheLimitAreIgnored_data()
-    {
-        QTest::addColumn<QList<qint64>>("tapTimes");
-        QTest::addColumn<QList<bool>>("accepted");
-        QTest::newRow("taps at 0, 300, 600: the window restarts on each ignored tap")
-            << QList<qint64>{0, 300, 600} << QList<bool>{true, false, false};
-        QTest::newRow("taps at 0, 500: exactly the limit acts")
-            << QList<qint64>{0, 500} << QList<bool>{true, true};
-        QTest::newRow("taps at 0, 499, 998: the ignored tap restarts the window")
-            << QList<qint64>{0, 499, 998} << QList<bool>{true, false, false};
-        QTest::newRow("taps at 0, 300, 800: 500 after the ignored tap acts")
-            << QList<qint64>{0, 300, 800} << QList<bool>{true, false, true};
-    }
-
-    void repeatedTogglesWithinTheLimitAreIgnored()
-    {
-        QFETCH(QList<qint64>, tapTimes);
-        QFETCH(QList<bool>, accepted);
-        ManualClock clock;
-        clock.advance(5000);
-        RepeatGuard guard(clock);
-        qint64 now = 0;
-        for (int i = 0; i < tapTimes.size(); ++i) {
-            clock.advance(tapTimes[i] - now);
-            now = tapTimes[i];
-            QVERIFY2(guard.accept() == accepted[i], qPrintable(QStringLiteral("tap %1").arg(i)));
-        }
-    }
+    const char *name;
+    std::int64_t firstPressAt; // since the gate was made
+    std::int64_t secondPressAfter;
+    bool firstAccepted, secondAccepted;
+    friend void PrintTo(const PressCase &c, std::ostream *os) { *os << c.name; }
 };
 
-QTEST_APPLESS_MAIN(TestTapGate)
-#include "test_tap_gate.moc"
+class TapGatePresses : public testing::TestWithParam<PressCase>
+{
+};
+
+TEST_P(TapGatePresses, pressesAreAcceptedAtMostOncePerLimit)
+{
+    const PressCase &c = GetParam();
+    ManualClock clock;
+    TapGate gate(clock);
+    clock.advance(c.firstPressAt);
+    EXPECT_EQ(gate.acceptPress(), c.firstAccepted);
+    clock.advance(c.secondPressAfter);
+    EXPECT_EQ(gate.acceptPress(), c.secondAccepted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Timings, TapGatePresses,
+                         testing::Values(PressCase{"first press at 499 ms: too early", 499, 1, false, true},
+                                         PressCase{"first press at 500 ms: accepted", 500, 499, true, false},
+                                         PressCase{"second press exactly 500 ms later", 500, 500, true, true}),
+                         testnames::ByName());
+
+struct HoldCase
+{
+    const char *name;
+    std::int64_t held;
+    bool tap;
+    friend void PrintTo(const HoldCase &c, std::ostream *os) { *os << c.name; }
+};
+
+class TapGateHolds : public testing::TestWithParam<HoldCase>
+{
+};
+
+TEST_P(TapGateHolds, aClickCountsOnlyAfterAShortPress)
+{
+    ManualClock clock;
+    TapGate gate(clock);
+    EXPECT_TRUE(gate.isTap()); // nothing pressed yet
+    clock.advance(500);
+    ASSERT_TRUE(gate.acceptPress());
+    clock.advance(GetParam().held);
+    gate.endPress();
+    clock.advance(10000); // the time after the release does not count
+    EXPECT_EQ(gate.isTap(), GetParam().tap);
+}
+
+INSTANTIATE_TEST_SUITE_P(Durations, TapGateHolds,
+                         testing::Values(HoldCase{"120 ms", 120, true},
+                                         HoldCase{"exactly 500 ms still counts", 500, true},
+                                         HoldCase{"501 ms is a long press", 501, false}),
+                         testnames::ByName());
+
+TEST(TapGate, anIgnoredPressKeepsTheEarlierPressTiming)
+{
+    // A second finger lands while the first still holds its icon: the first
+    // press goes on being timed.
+    ManualClock clock;
+    TapGate gate(clock);
+    clock.advance(500);
+    ASSERT_TRUE(gate.acceptPress());
+    clock.advance(200);
+    EXPECT_FALSE(gate.acceptPress());
+    clock.advance(400);
+    gate.endPress();
+    EXPECT_FALSE(gate.isTap()); // held 600 ms, not 400
+}
+
+struct RepeatCase
+{
+    const char *name;
+    std::vector<std::int64_t> tapTimes;
+    std::vector<bool> accepted;
+    friend void PrintTo(const RepeatCase &c, std::ostream *os) { *os << c.name; }
+};
+
+class RepeatGuardTaps : public testing::TestWithParam<RepeatCase>
+{
+};
+
+TEST_P(RepeatGuardTaps, repeatedTogglesWithinTheLimitAreIgnored)
+{
+    const RepeatCase &c = GetParam();
+    ASSERT_EQ(c.tapTimes.size(), c.accepted.size());
+    ManualClock clock;
+    clock.advance(5000);
+    RepeatGuard guard(clock);
+    std::int64_t now = 0;
+    for (std::size_t i = 0; i < c.tapTimes.size(); ++i) {
+        clock.advance(c.tapTimes[i] - now);
+        now = c.tapTimes[i];
+        EXPECT_EQ(guard.accept(), c.accepted[i]) << "tap " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Taps, RepeatGuardTaps,
+    testing::Values(RepeatCase{"taps at 0, 300, 600: the window restarts on each ignored tap", {0, 300, 600},
+                               {true, false, false}},
+                    RepeatCase{"taps at 0, 500: exactly the limit acts", {0, 500}, {true, true}},
+                    RepeatCase{"taps at 0, 499, 998: the ignored tap restarts the window", {0, 499, 998},
+                               {true, false, false}},
+                    RepeatCase{"taps at 0, 300, 800: 500 after the ignored tap acts", {0, 300, 800},
+                               {true, false, true}}),
+    testnames::ByName());
+
+} // namespace

@@ -1,98 +1,65 @@
-#include "core/exit_sequence.h"
+// The tool icons fading out after a spell without use.
+
 #include "core/tool_fade.h"
+#include "tests/core/core_fixture.h"
 
-#include <QtTest>
+#include <gtest/gtest.h>
 
-Q_DECLARE_METATYPE(ExitSequence::Action)
+namespace {
 
-// The two tick-driven rules of the window: the tool icons fading out, and the
-// exit sequence that stops a running camera before the window closes.
-class TestToolFade : public QObject
+struct FadeCase
 {
-    Q_OBJECT
-
-private Q_SLOTS:
-    void fadeTimeline_data()
-    {
-        QTest::addColumn<int>("ticks");
-        QTest::addColumn<float>("opacity");
-        QTest::addColumn<bool>("hiddenOnLastTick");
-        QTest::newRow("200 idle ticks: still whole") << 200 << 1.0f << false;
-        QTest::newRow("tick 201: the first step") << 201 << 0.9f << false;
-        QTest::newRow("tick 208: the last visible step") << 208 << 0.19999993f << false;
-        QTest::newRow("tick 209: under 0.1, hidden") << 209 << 0.099999927f << true;
-    }
-
-    void fadeTimeline()
-    {
-        QFETCH(int, ticks);
-        QFETCH(float, opacity);
-        QFETCH(bool, hiddenOnLastTick);
-        ToolFade fade;
-        fade.show();
-        bool hidden = false;
-        for (int i = 0; i < ticks; ++i) {
-            QVERIFY2(!hidden, "hidden too early");
-            hidden = fade.tick();
-        }
-        QCOMPARE(fade.opacity(), opacity);
-        QCOMPARE(hidden, hiddenOnLastTick);
-        QCOMPARE(fade.idleTicks(), hidden ? 0 : ticks);
-    }
-
-    void useFreezesTheFadeForAnotherIdleSpell()
-    {
-        ToolFade fade;
-        fade.show();
-        for (int i = 0; i < 205; ++i)
-            fade.tick();
-        fade.stayAwake();
-        QCOMPARE(fade.opacity(), 0.49999991f);
-        for (int i = 0; i < 200; ++i)
-            QVERIFY(!fade.tick());
-        QCOMPARE(fade.opacity(), 0.49999991f);
-        QVERIFY(!fade.tick() && !fade.tick() && !fade.tick());
-        QVERIFY(fade.tick()); // 204 ticks after the click
-        fade.show();
-        QCOMPARE(fade.opacity(), 1.0f);
-    }
-
-    void exitSequence_data()
-    {
-        using A = ExitSequence::Action;
-        QTest::addColumn<QList<bool>>("cameraActive"); // per tick, before the tick's action
-        QTest::addColumn<QList<ExitSequence::Action>>("actions");
-        QTest::newRow("camera stops at once: closed on the fourth tick")
-            << QList<bool>{true, false, false, false}
-            << QList<A>{A::StopCamera, A::None, A::None, A::Close};
-        QTest::newRow("slow camera: icon off on the second tick, closed once stopped")
-            << QList<bool>{true, true, true, true, false}
-            << QList<A>{A::StopCamera, A::ShowCameraOff, A::None, A::None, A::Close};
-        QTest::newRow("camera already stopped by itself: not told again")
-            << QList<bool>{false, false, false, false}
-            << QList<A>{A::None, A::None, A::None, A::Close};
-    }
-
-    void exitSequence()
-    {
-        QFETCH(QList<bool>, cameraActive);
-        QFETCH(QList<ExitSequence::Action>, actions);
-        ExitSequence sequence;
-        sequence.restart();
-        for (int i = 0; i < cameraActive.size(); ++i)
-            QVERIFY2(sequence.tick(cameraActive[i]) == actions[i], qPrintable(QStringLiteral("tick %1").arg(i)));
-    }
-
-    void restartCountsFromTheFirstTickAgain()
-    {
-        using A = ExitSequence::Action;
-        ExitSequence sequence;
-        QCOMPARE(sequence.tick(true), A::StopCamera);
-        QCOMPARE(sequence.tick(true), A::ShowCameraOff);
-        sequence.restart();
-        QCOMPARE(sequence.tick(true), A::StopCamera);
-    }
+    const char *name;
+    int ticks;
+    float opacity;
+    bool hiddenOnLastTick;
+    friend void PrintTo(const FadeCase &c, std::ostream *os) { *os << c.name; }
 };
 
-QTEST_APPLESS_MAIN(TestToolFade)
-#include "test_tool_fade.moc"
+class ToolFadeTimeline : public testing::TestWithParam<FadeCase>
+{
+};
+
+TEST_P(ToolFadeTimeline, fadeTimeline)
+{
+    const FadeCase &c = GetParam();
+    ToolFade fade;
+    fade.show();
+    bool hidden = false;
+    for (int i = 0; i < c.ticks; ++i) {
+        ASSERT_FALSE(hidden) << "hidden too early, at tick " << i;
+        hidden = fade.tick();
+    }
+    // The opacities are exactly what ten float steps of 0.1 give.
+    EXPECT_EQ(fade.opacity(), c.opacity);
+    EXPECT_EQ(hidden, c.hiddenOnLastTick);
+    EXPECT_EQ(fade.idleTicks(), hidden ? 0 : c.ticks);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ticks, ToolFadeTimeline,
+                         testing::Values(FadeCase{"200 idle ticks: still whole", 200, 1.0f, false},
+                                         FadeCase{"tick 201: the first step", 201, 0.9f, false},
+                                         FadeCase{"tick 208: the last visible step", 208, 0.19999993f, false},
+                                         FadeCase{"tick 209: under 0.1, hidden", 209, 0.099999927f, true}),
+                         testnames::ByName());
+
+TEST(ToolFade, useFreezesTheFadeForAnotherIdleSpell)
+{
+    ToolFade fade;
+    fade.show();
+    for (int i = 0; i < 205; ++i)
+        fade.tick();
+    fade.stayAwake();
+    EXPECT_EQ(fade.opacity(), 0.49999991f);
+    for (int i = 0; i < 200; ++i)
+        ASSERT_FALSE(fade.tick()) << "tick " << i;
+    EXPECT_EQ(fade.opacity(), 0.49999991f);
+    EXPECT_FALSE(fade.tick());
+    EXPECT_FALSE(fade.tick());
+    EXPECT_FALSE(fade.tick());
+    EXPECT_TRUE(fade.tick()); // 204 ticks after the click
+    fade.show();
+    EXPECT_EQ(fade.opacity(), 1.0f);
+}
+
+} // namespace
