@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 // Pixels of four bytes each, rows top to bottom, row y starting `stride`
 // bytes after row y - 1. The rules never look at the byte order of a pixel
@@ -52,6 +53,17 @@ public:
     explicit Image(Size size);
     // Pixels that live elsewhere: `owner` keeps them alive.
     Image(ImageView pixels, std::shared_ptr<void> owner) : m_view(pixels), m_owner(std::move(owner)) {}
+    Image(const Image &) = default;
+    Image &operator=(const Image &) = default;
+    // A moved-from image is null: it must not go on viewing pixels that it
+    // no longer keeps alive.
+    Image(Image &&other) noexcept : m_view(std::exchange(other.m_view, {})), m_owner(std::move(other.m_owner)) {}
+    Image &operator=(Image &&other) noexcept
+    {
+        m_view = std::exchange(other.m_view, {});
+        m_owner = std::move(other.m_owner);
+        return *this;
+    }
 
     bool isNull() const { return m_view.isNull(); }
     Size size() const { return m_view.size(); }
