@@ -39,16 +39,28 @@ std::string lowered(std::string_view text)
 
 // A decimal number in the C locale's spelling ("-12", "1e23", "20.5"),
 // whatever the user's locale; nullopt for anything else, infinities and
-// NaN included.
+// NaN included. A number beyond a double's range, however long its digits or
+// large its exponent, is that signed infinity; one too close to zero for a
+// double is no number here (it is not whole, and neither C++ library reads
+// it the same way).
 std::optional<double> number(std::string_view text)
 {
-    if (text.empty() || text.size() > 400)
+    if (text.empty())
         return std::nullopt;
     std::istringstream in{std::string(text)};
     in.imbue(std::locale::classic());
     double value = 0.0;
     in >> std::noskipws >> value;
-    if (in.fail() || !in.eof() || !std::isfinite(value))
+    if (!in.eof())
+        return std::nullopt;
+    // A range error still reads the whole text: libstdc++ gives +-max,
+    // libc++ +-infinity; a text that is no number gives 0.
+    if (in.fail())
+        return std::abs(value) >= std::numeric_limits<double>::max()
+                   ? std::optional<double>(std::copysign(std::numeric_limits<double>::infinity(), value))
+                   : std::nullopt;
+    const std::string_view mantissa = text.substr(0, text.find_first_of("eE"));
+    if (!std::isfinite(value) || (value == 0.0 && mantissa.find_first_of("123456789") != std::string_view::npos))
         return std::nullopt;
     return value;
 }

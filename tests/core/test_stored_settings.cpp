@@ -197,6 +197,12 @@ INSTANTIATE_TEST_SUITE_P(
                    "123456789012345678901234567890 is outside 0..100; 100 is used"},
         NumberCase{"30 digits below zero: the bottom", "-123456789012345678901234567890", 0,
                    "-123456789012345678901234567890 is outside 0..100; 0 is used"},
+        NumberCase{"1e400, past any double: the top", "1e400", 100, "1e400 is outside 0..100; 100 is used"},
+        NumberCase{"-1e400: the bottom", "-1e400", 0, "-1e400 is outside 0..100; 0 is used"},
+        NumberCase{"1e-400, too close to zero for a double, is not a whole number", "1e-400", 10,
+                   "\"1e-400\" is not a whole number; 10 is used"},
+        NumberCase{"0e5 is zero", "0e5", 0, ""},
+        NumberCase{"a lone sign is no number", "-", 10, "\"-\" is not a whole number; 10 is used"},
         NumberCase{"18 digits, the longest plain whole number", "999999999999999999", 100,
                    "999999999999999999 is outside 0..100; 100 is used"},
         NumberCase{"one past the top", "101", 100, "101 is outside 0..100; 100 is used"},
@@ -209,6 +215,18 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"hex is no number", "0x10", 10, "\"0x10\" is not a whole number; 10 is used"},
         NumberCase{"two numbers", "1 2", 10, "\"1 2\" is not a whole number; 10 is used"}),
     testnames::ByName());
+
+TEST(StoredSettingsNumbers, fiveHundredDigitsComeToTheNearerEnd)
+{
+    for (const std::string sign : {"", "-"}) {
+        const std::string digits = sign + std::string(500, '9');
+        const StoredSettingsReading reading = readStoredSettings({{"game/freezingSpeed", StoredValue::text(digits)}});
+        EXPECT_EQ(reading.settings.freezingSpeed, sign.empty() ? 100 : 0);
+        ASSERT_EQ(reading.warnings.size(), 1u);
+        EXPECT_EQ(reading.warnings[0], "game/freezingSpeed: " + digits + " is outside 0..100; "
+                                           + (sign.empty() ? "100" : "0") + " is used");
+    }
+}
 
 TEST(StoredSettings, aBadValueKeepsTheBaseValue)
 {
