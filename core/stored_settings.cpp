@@ -45,7 +45,9 @@ std::string lowered(std::string_view text)
 // it the same way).
 std::optional<double> number(std::string_view text)
 {
-    if (text.empty())
+    // Only these characters: libc++ (the browser's build) would also read
+    // hexadecimal ("0x10") where libstdc++ reads nothing.
+    if (text.empty() || text.find_first_not_of("0123456789+-.eE") != std::string_view::npos)
         return std::nullopt;
     std::istringstream in{std::string(text)};
     in.imbue(std::locale::classic());

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <random>
 #include <string>
 #include <tuple>

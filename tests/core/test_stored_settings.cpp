@@ -213,6 +213,8 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"infinity is no number", "inf", 10, "\"inf\" is not a whole number; 10 is used"},
         NumberCase{"nan is no number", "nan", 10, "\"nan\" is not a whole number; 10 is used"},
         NumberCase{"hex is no number", "0x10", 10, "\"0x10\" is not a whole number; 10 is used"},
+        NumberCase{"hex with an exponent is no number", "0x1p4", 10, "\"0x1p4\" is not a whole number; 10 is used"},
+        NumberCase{"an upper-case exponent", "1E2", 100, ""},
         NumberCase{"two numbers", "1 2", 10, "\"1 2\" is not a whole number; 10 is used"}),
     testnames::ByName());
 
