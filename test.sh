@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Frostpane and runs every test headless. Installs what is missing.
-#   ./test.sh             build (Release) and run all tests
+#   ./test.sh             build (Release) and run all tests, the core also as WebAssembly
 #   ./test.sh --sanitize  the same under AddressSanitizer + UBSan (build-sanitize/)
 #   ./test.sh --bench     build and run the benchmarks
 set -euo pipefail
@@ -18,12 +18,22 @@ source tools/ensure_packages.sh
 ensure_packages
 
 jobs=$(nproc)
+
+# Emscripten's optimizer needs Debian's node modules; node from elsewhere
+# does not look there by itself.
+build_wasm() {
+  NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B build-wasm -DCMAKE_BUILD_TYPE=Release >/dev/null
+  NODE_PATH=/usr/share/nodejs cmake --build build-wasm -j"$jobs"
+}
 export QT_QPA_PLATFORM=offscreen
 
 case "$mode" in
   test)
     cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build build -j"$jobs"
+    # The core again as WebAssembly, its tests under node.
+    build_wasm
+    ctest --test-dir build-wasm --output-on-failure
     ctest --test-dir build --output-on-failure -j"$jobs"
     ;;
   sanitize)

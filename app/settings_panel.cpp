@@ -193,7 +193,7 @@ void SettingsPanel::confirm()
         m_camera.setActive(false);
         if (!m_captureSettings.isEmpty()) {
             const int j = resolutionIndexOfPosition(m_resolution.slider->value(), m_resolutions.last);
-            if (j < m_resolutions.entries.size())
+            if (std::size_t(j) < m_resolutions.entries.size())
                 m_camera.requestCaptureSetting(m_resolutions.entries[j]);
             if (j < m_resolutionLabels.size())
                 m_resolution.label->setText(m_resolutionLabels[j]);
@@ -269,7 +269,7 @@ void SettingsPanel::syncResolutionSlider()
     // whole, frame rate included.
     const VideoCaptureSetting inUse = m_useDefaultResolution ? VideoCaptureSetting{640, 480, 0.0}
                                                              : m_camera.captureSetting();
-    for (int j = 0; j <= m_resolutions.last && j < m_resolutions.entries.size(); ++j) {
+    for (int j = 0; j <= m_resolutions.last && std::size_t(j) < m_resolutions.entries.size(); ++j) {
         const VideoCaptureSetting &entry = m_resolutions.entries[j];
         if (m_useDefaultResolution ? !entry.sameSize(inUse) : entry != inUse)
             continue;

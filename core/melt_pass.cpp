@@ -110,7 +110,12 @@ const char *meltPassTargetName()
 
 std::vector<MeltTarget> meltTargets()
 {
+#if defined(__EMSCRIPTEN__)
+    // A browser's module is built for one target and dispatches statically.
+    const std::int64_t supported = HWY_STATIC_TARGET;
+#else
     const std::int64_t supported = hwy::SupportedTargets();
+#endif
     std::vector<MeltTarget> result;
     for (const MeltTarget &target : frostpane::enrolledTargets())
         if ((target.target & supported) != 0)

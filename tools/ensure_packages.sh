@@ -16,6 +16,9 @@ FROSTPANE_PACKAGES=(
   # GoogleTest for the core's and the drawing's tests; googletest holds its
   # sources, to build it for WebAssembly.
   libgtest-dev googletest
+  # The core compiled to WebAssembly (its tests run under node); Debian's
+  # emscripten brings its own clang, binaryen and node.
+  emscripten
   # The frame-conversion fuzzer: clang with its libFuzzer runtime.
   clang libclang-rt-dev
   # Headless window tests and screenshots; a window manager and xprop for the
