@@ -67,8 +67,7 @@ void frameStepBenchmark(benchmark::State &state, int frameWidth, int frameHeight
     const Size frameSize{frameWidth, frameHeight};
     const auto takeFrame = [&] {
         frame.ensureSize(frameSize);
-        return convertFrame(FramePixelFormat::YUYV, planes, frameWidth, frameHeight, {}, frame.bits(),
-                            frame.stride());
+        return convertFrame(FramePixelFormat::YUYV, planes, frameWidth, frameHeight, {}, frame.bits(), frame.stride());
     };
     // As the window does: fitted to the picture, mirrored for a front camera.
     const auto step = [&] { return game.step(fitter.fit(frame, game.pictureSize(), true), frameSize); };
@@ -100,8 +99,8 @@ void bareLibyuvBenchmark(benchmark::State &state, int w, int h)
         byte = std::uint8_t(random.generate());
     std::vector<std::uint32_t> out(std::size_t(w) * std::size_t(h));
     for (auto _ : state) {
-        benchmark::DoNotOptimize(libyuv::YUY2ToARGB(yuyv.data(), w * 2,
-                                                    reinterpret_cast<std::uint8_t *>(out.data()), w * 4, w, h));
+        benchmark::DoNotOptimize(
+            libyuv::YUY2ToARGB(yuyv.data(), w * 2, reinterpret_cast<std::uint8_t *>(out.data()), w * 4, w, h));
         benchmark::ClobberMemory();
     }
 }

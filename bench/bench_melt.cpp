@@ -18,11 +18,9 @@ namespace hn = hwy::HWY_NAMESPACE;
 
 // Reads the four images and the levels, writes the levels and the window:
 // the same bytes as the melt pass with next to no arithmetic.
-void StreamSameBytes(const std::uint32_t *HWY_RESTRICT camera,
-                     const std::uint32_t *HWY_RESTRICT previous,
+void StreamSameBytes(const std::uint32_t *HWY_RESTRICT camera, const std::uint32_t *HWY_RESTRICT previous,
                      const std::uint32_t *HWY_RESTRICT photo, const std::uint32_t *HWY_RESTRICT ice,
-                     std::uint32_t *HWY_RESTRICT window, std::int32_t *HWY_RESTRICT levels,
-                     std::size_t count)
+                     std::uint32_t *HWY_RESTRICT window, std::int32_t *HWY_RESTRICT levels, std::size_t count)
 {
     const hn::ScalableTag<std::uint32_t> du;
     const hn::RebindToSigned<decltype(du)> di;
@@ -33,8 +31,7 @@ void StreamSameBytes(const std::uint32_t *HWY_RESTRICT camera,
         const auto s = hn::Xor(hn::Xor(hn::LoadU(du, camera + i), hn::LoadU(du, previous + i)),
                                hn::Xor(hn::LoadU(du, photo + i), hn::LoadU(du, ice + i)));
         hn::StoreU(s, du, window + i);
-        hn::StoreU(hn::Add(hn::LoadU(di, levels + i), hn::BitCast(di, hn::And(s, one))), di,
-                   levels + i);
+        hn::StoreU(hn::Add(hn::LoadU(di, levels + i), hn::BitCast(di, hn::And(s, one))), di, levels + i);
     }
     for (; i < count; ++i) {
         const std::uint32_t s = camera[i] ^ previous[i] ^ photo[i] ^ ice[i];
@@ -66,7 +63,9 @@ namespace {
 
 struct Planes
 {
-    Planes(int w, int h) : width(w), height(h)
+    Planes(int w, int h)
+        : width(w)
+        , height(h)
     {
         std::mt19937 random(42);
         for (auto *plane : {&camera, &previous, &photo, &ice, &window}) {
@@ -85,9 +84,9 @@ struct Planes
         const auto bytes = [](const std::vector<std::uint32_t> &v) {
             return reinterpret_cast<const std::uint8_t *>(v.data());
         };
-        return {bytes(camera), bytes(previous), bytes(photo), bytes(ice),
-                reinterpret_cast<std::uint8_t *>(window.data()), stride, stride, stride, stride,
-                stride};
+        return {
+            bytes(camera), bytes(previous), bytes(photo), bytes(ice), reinterpret_cast<std::uint8_t *>(window.data()),
+            stride,        stride,          stride,       stride,     stride};
     }
     int width, height;
     std::vector<std::uint32_t> camera, previous, photo, ice, window;
@@ -109,9 +108,9 @@ void bandwidthFloorBenchmark(benchmark::State &state, int w, int h)
 {
     Planes p(w, h);
     for (auto _ : state) {
-        HWY_DYNAMIC_DISPATCH(frostpane_bench::StreamSameBytes)(
-            p.camera.data(), p.previous.data(), p.photo.data(), p.ice.data(), p.window.data(),
-            p.levels.data(), p.levels.size());
+        HWY_DYNAMIC_DISPATCH(frostpane_bench::StreamSameBytes)
+        (p.camera.data(), p.previous.data(), p.photo.data(), p.ice.data(), p.window.data(), p.levels.data(),
+         p.levels.size());
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(state.iterations() * std::int64_t(w) * h * 4 * 7);
@@ -127,8 +126,7 @@ void registerMeltBenchmarks()
         const std::string size = std::to_string(w) + "x" + std::to_string(h);
         benchmark::RegisterBenchmark(("MeltPass/" + size).c_str(), meltPassBenchmark, w, h)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("BandwidthFloor/" + size).c_str(), bandwidthFloorBenchmark,
-                                     w, h)
+        benchmark::RegisterBenchmark(("BandwidthFloor/" + size).c_str(), bandwidthFloorBenchmark, w, h)
             ->Unit(benchmark::kMicrosecond);
     }
 }

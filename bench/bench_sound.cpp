@@ -14,8 +14,7 @@ constexpr int kRate = 48000;
 constexpr int kChannels = 2;
 constexpr int kPeriod = kRate / 100;
 
-template <typename Sink>
-void renderOneSecond(benchmark::State &state, Sink sink)
+template <typename Sink> void renderOneSecond(benchmark::State &state, Sink sink)
 {
     SoundMixer mixer(kRate, kChannels, 42);
     std::uint32_t random = 1;
@@ -56,8 +55,6 @@ void SoundSecondInt16(benchmark::State &state)
 
 void registerSoundBenchmarks()
 {
-    benchmark::RegisterBenchmark("SoundSecond/Float", SoundSecondFloat)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("SoundSecond/Int16", SoundSecondInt16)
-        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("SoundSecond/Float", SoundSecondFloat)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("SoundSecond/Int16", SoundSecondInt16)->Unit(benchmark::kMillisecond);
 }

@@ -76,11 +76,10 @@ void wipeMaskBenchmark(benchmark::State &state, Segment segment)
 
 void registerStrokeBenchmarks()
 {
-    benchmark::RegisterBenchmark("StepWithoutFrame/640x480", stepWithoutFrameBenchmark)
-        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("StepWithoutFrame/640x480", stepWithoutFrameBenchmark)->Unit(benchmark::kMicrosecond);
     for (const Segment &segment : {kShort, kLong}) {
-        benchmark::RegisterBenchmark((std::string("StrokeStep/640x480/") + segment.name).c_str(),
-                                     strokeStepBenchmark, segment)
+        benchmark::RegisterBenchmark((std::string("StrokeStep/640x480/") + segment.name).c_str(), strokeStepBenchmark,
+                                     segment)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark((std::string("WipeMaskSegment/640x480/") + segment.name).c_str(),
                                      wipeMaskBenchmark, segment)

@@ -74,22 +74,24 @@ int main(int argc, char **argv)
         std::mt19937 random(5);
         for (auto &level : levels)
             level = std::int32_t(random() % (kMaxMeltLevel + 1));
-        report("MeltPass/640x480", timed(
-                                       [&] {
-                                           const MeltImages images{camera.bits(), previous.bits(), photo.bits(),
-                                                                   ice.bits(),    window.bits(),   camera.stride(),
-                                                                   camera.stride(), camera.stride(), camera.stride(),
-                                                                   camera.stride()};
-                                           volatile auto counts =
-                                               meltPass(images, levels.data(), size.width, size.height, {20, 10});
-                                           (void)counts;
-                                           std::swap(camera, previous);
-                                       },
-                                       seconds));
+        report("MeltPass/640x480",
+               timed(
+                   [&] {
+                       const MeltImages images{camera.bits(),   previous.bits(), photo.bits(),    ice.bits(),
+                                               window.bits(),   camera.stride(), camera.stride(), camera.stride(),
+                                               camera.stride(), camera.stride()};
+                       volatile auto counts = meltPass(images, levels.data(), size.width, size.height, {20, 10});
+                       (void)counts;
+                       std::swap(camera, previous);
+                   },
+                   seconds));
     }
 
     const Picture picture{noise(size, 6), noise(size, 7)};
-    const auto makeGame = [&] { return Game(6, [&picture](int) { return picture; }, Size{1024, 280}, size); };
+    const auto makeGame = [&] {
+        return Game(
+            6, [&picture](int) { return picture; }, Size{1024, 280}, size);
+    };
 
     // A game step on a fitted camera frame: a new noisy frame each time.
     {

@@ -23,11 +23,35 @@ Image imageFromQImage(const QImage &image);
 // A QImage over the pixels of `view` (no copy), valid while they are.
 QImage qImageOver(ImageView view);
 
-inline Size toSize(QSize size) { return {size.width(), size.height()}; }
-inline QSize toQSize(Size size) { return {size.width, size.height}; }
-inline Point toPoint(QPointF point) { return {point.x(), point.y()}; }
-inline QPointF toQPointF(Point point) { return {point.x, point.y}; }
-inline Rect toRect(const QRect &rect) { return {rect.x(), rect.y(), rect.width(), rect.height()}; }
-inline QRect toQRect(const Rect &rect) { return {rect.x, rect.y, rect.width, rect.height}; }
-inline QRectF toQRectF(const Rect &rect) { return QRectF(toQRect(rect)); }
-inline QString toQString(const std::string &text) { return QString::fromStdString(text); }
+inline Size toSize(QSize size)
+{
+    return {size.width(), size.height()};
+}
+inline QSize toQSize(Size size)
+{
+    return {size.width, size.height};
+}
+inline Point toPoint(QPointF point)
+{
+    return {point.x(), point.y()};
+}
+inline QPointF toQPointF(Point point)
+{
+    return {point.x, point.y};
+}
+inline Rect toRect(const QRect &rect)
+{
+    return {rect.x(), rect.y(), rect.width(), rect.height()};
+}
+inline QRect toQRect(const Rect &rect)
+{
+    return {rect.x, rect.y, rect.width, rect.height};
+}
+inline QRectF toQRectF(const Rect &rect)
+{
+    return QRectF(toQRect(rect));
+}
+inline QString toQString(const std::string &text)
+{
+    return QString::fromStdString(text);
+}

@@ -14,15 +14,13 @@ CaptureResolutions reduceCaptureSettings(const std::vector<VideoCaptureSetting> 
     for (const VideoCaptureSetting &setting : available) {
         if (setting.height > 1080)
             continue;
-        if (setting.width == 640 && setting.height == 480
-            && setting.frameRate > result.defaultSetting.frameRate)
+        if (setting.width == 640 && setting.height == 480 && setting.frameRate > result.defaultSetting.frameRate)
             result.defaultSetting = setting;
 
         const auto begin = result.entries.begin();
         const auto end = begin + result.last + 1;
-        const auto same = std::find_if(begin, end, [&](const VideoCaptureSetting &entry) {
-            return entry.sameSize(setting);
-        });
+        const auto same = std::find_if(begin, end,
+                                       [&](const VideoCaptureSetting &entry) { return entry.sameSize(setting); });
         if (same != end) {
             if (setting.frameRate > same->frameRate)
                 *same = setting;

@@ -30,12 +30,18 @@ private:
 class Stopwatch
 {
 public:
-    explicit Stopwatch(const Clock &clock = Clock::system()) : m_clock(&clock) {}
+    explicit Stopwatch(const Clock &clock = Clock::system())
+        : m_clock(&clock)
+    { }
 
     void start();
     void stop();
     void reset();
-    void restart() { reset(); start(); }
+    void restart()
+    {
+        reset();
+        start();
+    }
     bool isRunning() const { return m_running; }
     std::int64_t elapsedMilliseconds() const;
 

@@ -38,8 +38,7 @@ std::string milliseconds(std::int64_t microseconds)
 
 std::int64_t steadyMicroseconds()
 {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -64,15 +63,13 @@ std::optional<std::string> FrameStatistics::takeReport(std::int64_t now)
 {
     if (now - m_spellStart < kIntervalMicroseconds)
         return std::nullopt;
-    const std::int64_t stepMax =
-        m_stepTimes.empty() ? 0 : *std::max_element(m_stepTimes.begin(), m_stepTimes.end());
+    const std::int64_t stepMax = m_stepTimes.empty() ? 0 : *std::max_element(m_stepTimes.begin(), m_stepTimes.end());
     std::string report = tenths(now - m_spellStart, 1'000'000) + " s: frames received "
-                         + std::to_string(m_received - m_receivedBefore) + ", stepped "
-                         + std::to_string(m_stepped) + ", replaced before taken "
-                         + std::to_string(m_replaced - m_replacedBefore) + "; step median "
+                         + std::to_string(m_received - m_receivedBefore) + ", stepped " + std::to_string(m_stepped)
+                         + ", replaced before taken " + std::to_string(m_replaced - m_replacedBefore) + "; step median "
                          + milliseconds(percentile(m_stepTimes, 0.5)) + ", max " + milliseconds(stepMax)
-                         + "; capture to screen median " + milliseconds(percentile(m_latencies, 0.5))
-                         + ", p99 " + milliseconds(percentile(m_latencies, 0.99));
+                         + "; capture to screen median " + milliseconds(percentile(m_latencies, 0.5)) + ", p99 "
+                         + milliseconds(percentile(m_latencies, 0.99));
     m_spellStart = now;
     m_receivedBefore = m_received;
     m_replacedBefore = m_replaced;

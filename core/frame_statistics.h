@@ -18,7 +18,9 @@ class FrameStatistics
 public:
     static constexpr std::int64_t kIntervalMicroseconds = 5'000'000;
 
-    explicit FrameStatistics(std::int64_t now) : m_spellStart(now) {}
+    explicit FrameStatistics(std::int64_t now)
+        : m_spellStart(now)
+    { }
 
     // The camera's running totals since it was made.
     void countFrames(std::int64_t received, std::int64_t replaced);
@@ -31,7 +33,7 @@ public:
 
 private:
     std::int64_t m_spellStart;
-    std::int64_t m_received = 0, m_replaced = 0;         // totals at the spell's end so far
+    std::int64_t m_received = 0, m_replaced = 0;             // totals at the spell's end so far
     std::int64_t m_receivedBefore = 0, m_replacedBefore = 0; // totals when it began
     std::int64_t m_stepped = 0;
     std::vector<std::int64_t> m_stepTimes;

@@ -85,8 +85,7 @@ void Game::setOutputSize(Size size, double pixelRatio)
 {
     m_outputSize = {std::max(size.width, 0), std::max(size.height, 0)};
     m_pixelRatio = pixelRatio > 0.0 && std::isfinite(pixelRatio) ? pixelRatio : 1.0;
-    m_pictureRect = fitRect(m_picture.photo.width(), m_picture.photo.height(), m_outputSize.width,
-                            m_outputSize.height);
+    m_pictureRect = fitRect(m_picture.photo.width(), m_picture.photo.height(), m_outputSize.width, m_outputSize.height);
     m_bannerRect = m_bannerSize.isEmpty()
                        ? Rect{}
                        : fitRect(m_bannerSize.width, m_bannerSize.height, m_outputSize.width, m_outputSize.height);
@@ -114,9 +113,8 @@ bool Game::runMeltPass(const Image &camera, const Image &previous, MeltRule rule
     // failed to load) skips the pass.
     const Size grid = m_composed.size();
     const Image *images[] = {&camera, &previous, &m_composed, &m_picture.photo, &m_picture.ice};
-    const bool sameGrid = std::all_of(std::begin(images), std::end(images), [&](const Image *image) {
-        return image->size() == grid && !image->isNull();
-    });
+    const bool sameGrid = std::all_of(std::begin(images), std::end(images),
+                                      [&](const Image *image) { return image->size() == grid && !image->isNull(); });
     const std::int64_t cells = grid.area();
     if (!sameGrid || cells <= 0 || std::int64_t(m_meltLevels.size()) < cells)
         return false;
@@ -143,8 +141,8 @@ bool Game::runMeltPass(const Image &camera, const Image &previous, MeltRule rule
                               m_picture.ice.stride(),
                               m_composed.stride(),
                               band == 1 ? m_wipeMask.bits() + std::ptrdiff_t(top) * grid.width : nullptr};
-        const MeltCounts bandCounts =
-            meltPass(pass, m_meltLevels.data() + std::ptrdiff_t(top) * grid.width, grid.width, rows, rule);
+        const MeltCounts bandCounts = meltPass(pass, m_meltLevels.data() + std::ptrdiff_t(top) * grid.width, grid.width,
+                                               rows, rule);
         counts.frozen += bandCounts.frozen;
         counts.wipedIce += bandCounts.wipedIce;
     }

@@ -42,10 +42,7 @@ struct Rect
     constexpr Size size() const { return {width, height}; }
     constexpr bool isEmpty() const { return width <= 0 || height <= 0; }
     constexpr Rect translated(int dx, int dy) const { return {x + dx, y + dy, width, height}; }
-    constexpr bool contains(int px, int py) const
-    {
-        return px >= x && px < right() && py >= y && py < bottom();
-    }
+    constexpr bool contains(int px, int py) const { return px >= x && px < right() && py >= y && py < bottom(); }
 
     // The common part; empty (0, 0, 0, 0) when there is none.
     constexpr Rect intersected(const Rect &o) const

@@ -32,8 +32,18 @@ struct ConstImageView
     std::ptrdiff_t stride = 0;
 
     ConstImageView() = default;
-    ConstImageView(const std::uint8_t *b, int w, int h, std::ptrdiff_t s) : bits(b), width(w), height(h), stride(s) {}
-    ConstImageView(const ImageView &v) : bits(v.bits), width(v.width), height(v.height), stride(v.stride) {}
+    ConstImageView(const std::uint8_t *b, int w, int h, std::ptrdiff_t s)
+        : bits(b)
+        , width(w)
+        , height(h)
+        , stride(s)
+    { }
+    ConstImageView(const ImageView &v)
+        : bits(v.bits)
+        , width(v.width)
+        , height(v.height)
+        , stride(v.stride)
+    { }
 
     Size size() const { return {width, height}; }
     bool isNull() const { return bits == nullptr || width <= 0 || height <= 0; }
@@ -52,12 +62,18 @@ public:
     // or absurd size (more than 2^31 bytes) gives a null image.
     explicit Image(Size size);
     // Pixels that live elsewhere: `owner` keeps them alive.
-    Image(ImageView pixels, std::shared_ptr<void> owner) : m_view(pixels), m_owner(std::move(owner)) {}
+    Image(ImageView pixels, std::shared_ptr<void> owner)
+        : m_view(pixels)
+        , m_owner(std::move(owner))
+    { }
     Image(const Image &) = default;
     Image &operator=(const Image &) = default;
     // A moved-from image is null: it must not go on viewing pixels that it
     // no longer keeps alive.
-    Image(Image &&other) noexcept : m_view(std::exchange(other.m_view, {})), m_owner(std::move(other.m_owner)) {}
+    Image(Image &&other) noexcept
+        : m_view(std::exchange(other.m_view, {}))
+        , m_owner(std::move(other.m_owner))
+    { }
     Image &operator=(Image &&other) noexcept
     {
         m_view = std::exchange(other.m_view, {});

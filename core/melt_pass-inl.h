@@ -42,23 +42,20 @@ struct MeltRowPointers
 // The scalar target has one 32-bit lane and no byte view of it: pixels go
 // through memcpy and the channels are taken apart with shifts, as in the
 // reference.
-template <class D>
-HWY_INLINE hn::Vec<D> LoadPixels(D di, const std::uint8_t *pixels)
+template <class D> HWY_INLINE hn::Vec<D> LoadPixels(D di, const std::uint8_t *pixels)
 {
     std::uint32_t word;
     std::memcpy(&word, pixels, sizeof word);
     return hn::Set(di, std::int32_t(word));
 }
 
-template <class D>
-HWY_INLINE void StorePixels(hn::Vec<D> v, D /* di */, std::uint8_t *pixels)
+template <class D> HWY_INLINE void StorePixels(hn::Vec<D> v, D /* di */, std::uint8_t *pixels)
 {
     const std::uint32_t word = std::uint32_t(hn::GetLane(v));
     std::memcpy(pixels, &word, sizeof word);
 }
 
-template <class D>
-HWY_INLINE hn::Vec<D> ColorChange(D di, const std::uint8_t *camera, const std::uint8_t *previous)
+template <class D> HWY_INLINE hn::Vec<D> ColorChange(D di, const std::uint8_t *camera, const std::uint8_t *previous)
 {
     std::uint32_t c, p;
     std::memcpy(&c, camera, sizeof c);
@@ -69,8 +66,7 @@ HWY_INLINE hn::Vec<D> ColorChange(D di, const std::uint8_t *camera, const std::u
     return hn::Set(di, change);
 }
 
-template <class D>
-HWY_INLINE hn::Vec<D> LoadWipe(D di, const std::uint8_t *wipe)
+template <class D> HWY_INLINE hn::Vec<D> LoadWipe(D di, const std::uint8_t *wipe)
 {
     return hn::Set(di, std::int32_t(*wipe));
 }
@@ -78,23 +74,20 @@ HWY_INLINE hn::Vec<D> LoadWipe(D di, const std::uint8_t *wipe)
 // Pixels are loaded and stored as bytes, so no pointer is ever cast to a
 // wider type; BitCast then reinterprets the register. (Highway's SIMD targets
 // are little-endian: bytes blue, green, red, alpha within each 32-bit lane.)
-template <class D>
-HWY_INLINE hn::Vec<D> LoadPixels(D di, const std::uint8_t *pixels)
+template <class D> HWY_INLINE hn::Vec<D> LoadPixels(D di, const std::uint8_t *pixels)
 {
     const hn::Repartition<std::uint8_t, D> du8;
     return hn::BitCast(di, hn::LoadU(du8, pixels));
 }
 
-template <class D>
-HWY_INLINE void StorePixels(hn::Vec<D> v, D /* di */, std::uint8_t *pixels)
+template <class D> HWY_INLINE void StorePixels(hn::Vec<D> v, D /* di */, std::uint8_t *pixels)
 {
     const hn::Repartition<std::uint8_t, D> du8;
     hn::StoreU(hn::BitCast(du8, v), du8, pixels);
 }
 
 // |red change| + |green change| + |blue change| per pixel.
-template <class D>
-HWY_INLINE hn::Vec<D> ColorChange(D di, const std::uint8_t *camera, const std::uint8_t *previous)
+template <class D> HWY_INLINE hn::Vec<D> ColorChange(D di, const std::uint8_t *camera, const std::uint8_t *previous)
 {
     const hn::Repartition<std::uint8_t, D> du8;
     const hn::RebindToUnsigned<D> du32;
@@ -102,17 +95,14 @@ HWY_INLINE hn::Vec<D> ColorChange(D di, const std::uint8_t *camera, const std::u
     // is zero. Then blue + green + red, leaving out alpha (the top byte).
     const auto c = hn::LoadU(du8, camera);
     const auto p = hn::LoadU(du8, previous);
-    const auto diff =
-        hn::BitCast(du32, hn::Or(hn::SaturatedSub(c, p), hn::SaturatedSub(p, c)));
+    const auto diff = hn::BitCast(du32, hn::Or(hn::SaturatedSub(c, p), hn::SaturatedSub(p, c)));
     const auto lowByte = hn::Set(du32, 0xFFu);
-    const auto blueGreen =
-        hn::Add(hn::And(diff, lowByte), hn::And(hn::ShiftRight<8>(diff), lowByte));
+    const auto blueGreen = hn::Add(hn::And(diff, lowByte), hn::And(hn::ShiftRight<8>(diff), lowByte));
     return hn::BitCast(di, hn::Add(blueGreen, hn::And(hn::ShiftRight<16>(diff), lowByte)));
 }
 
 // The mask's bytes of Lanes(di) pixels, one lane each.
-template <class D>
-HWY_INLINE hn::Vec<D> LoadWipe(D di, const std::uint8_t *wipe)
+template <class D> HWY_INLINE hn::Vec<D> LoadWipe(D di, const std::uint8_t *wipe)
 {
     const hn::Rebind<std::uint8_t, D> du8;
     return hn::PromoteTo(di, hn::LoadU(du8, wipe));
@@ -121,8 +111,7 @@ HWY_INLINE hn::Vec<D> LoadWipe(D di, const std::uint8_t *wipe)
 
 // Per-lane counters of a row: frozen pixels and pixels wiped while ice. Each
 // lane counts at most width / lanes pixels: no overflow for int widths.
-template <class D>
-struct MeltLaneCounts
+template <class D> struct MeltLaneCounts
 {
     hn::Vec<D> frozen;
     hn::Vec<D> wipedIce;
@@ -133,8 +122,8 @@ struct MeltLaneCounts
 // same code serves both and never touches a pixel past the row's end.
 // kMasked: the row has a wipe mask.
 template <bool kMasked, class D>
-HWY_INLINE void MeltPixels(D di, const MeltRowPointers &row, std::size_t x, hn::Vec<D> sensitivity,
-                           hn::Vec<D> speed, MeltLaneCounts<D> &counts)
+HWY_INLINE void MeltPixels(D di, const MeltRowPointers &row, std::size_t x, hn::Vec<D> sensitivity, hn::Vec<D> speed,
+                           MeltLaneCounts<D> &counts)
 {
     const std::size_t byteOffset = x * 4;
     const auto maxLevel = hn::Set(di, kMaxMeltLevel);
@@ -163,8 +152,7 @@ HWY_INLINE void MeltPixels(D di, const MeltRowPointers &row, std::size_t x, hn::
     counts.wipedIce = hn::Sub(counts.wipedIce, hn::VecFromMask(di, wipedIce));
 }
 
-template <bool kMasked>
-HWY_INLINE MeltCounts MeltRowWith(const MeltRowPointers &row, std::size_t width, MeltRule rule)
+template <bool kMasked> HWY_INLINE MeltCounts MeltRowWith(const MeltRowPointers &row, std::size_t width, MeltRule rule)
 {
     const hn::ScalableTag<std::int32_t> di;
     const std::size_t lanes = hn::Lanes(di);
@@ -178,12 +166,10 @@ HWY_INLINE MeltCounts MeltRowWith(const MeltRowPointers &row, std::size_t width,
     const hn::CappedTag<std::int32_t, 1> d1;
     MeltLaneCounts<hn::CappedTag<std::int32_t, 1>> tail{hn::Zero(d1), hn::Zero(d1)};
     for (; x < width; ++x)
-        MeltPixels<kMasked>(d1, row, x, hn::Set(d1, rule.cameraSensitivity),
-                            hn::Set(d1, rule.freezingSpeed), tail);
+        MeltPixels<kMasked>(d1, row, x, hn::Set(d1, rule.cameraSensitivity), hn::Set(d1, rule.freezingSpeed), tail);
     MeltCounts result;
     result.frozen = std::int64_t(hn::GetLane(hn::SumOfLanes(di, counts.frozen))) + hn::GetLane(tail.frozen);
-    result.wipedIce =
-        std::int64_t(hn::GetLane(hn::SumOfLanes(di, counts.wipedIce))) + hn::GetLane(tail.wipedIce);
+    result.wipedIce = std::int64_t(hn::GetLane(hn::SumOfLanes(di, counts.wipedIce))) + hn::GetLane(tail.wipedIce);
     return result;
 }
 

@@ -24,21 +24,18 @@ HWY_BEFORE_NAMESPACE();
 namespace frostpane {
 namespace HWY_NAMESPACE {
 
-MeltCounts MeltPassImpl(const MeltImages &images, std::int32_t *levels, int width, int height,
-                        MeltRule rule)
+MeltCounts MeltPassImpl(const MeltImages &images, std::int32_t *levels, int width, int height, MeltRule rule)
 {
     MeltCounts counts;
     if (width <= 0 || height <= 0)
         return counts;
     for (int y = 0; y < height; ++y) {
         const std::ptrdiff_t cells = std::ptrdiff_t(y) * width;
-        const MeltRowPointers row{images.camera + images.cameraStride * y,
-                                  images.previous + images.previousStride * y,
-                                  images.photo + images.photoStride * y,
-                                  images.ice + images.iceStride * y,
-                                  images.window + images.windowStride * y,
-                                  levels + cells,
-                                  images.wipe ? images.wipe + cells : nullptr};
+        const MeltRowPointers row{
+            images.camera + images.cameraStride * y,    images.previous + images.previousStride * y,
+            images.photo + images.photoStride * y,      images.ice + images.iceStride * y,
+            images.window + images.windowStride * y,    levels + cells,
+            images.wipe ? images.wipe + cells : nullptr};
         const MeltCounts rowCounts = MeltRow(row, std::size_t(width), rule);
         counts.frozen += rowCounts.frozen;
         counts.wipedIce += rowCounts.wipedIce;
@@ -53,8 +50,7 @@ const char *TargetNameImpl()
 
 // Static initialisation: makes this target's pass reachable by meltTargets()
 // without going through the dispatcher.
-[[maybe_unused]] const bool kEnrolled =
-    enrolMeltTarget(HWY_TARGET, hwy::TargetName(HWY_TARGET), &MeltPassImpl);
+[[maybe_unused]] const bool kEnrolled = enrolMeltTarget(HWY_TARGET, hwy::TargetName(HWY_TARGET), &MeltPassImpl);
 
 } // namespace HWY_NAMESPACE
 } // namespace frostpane
@@ -97,8 +93,7 @@ const char *dispatchTargetName()
 
 } // namespace frostpane
 
-MeltCounts meltPass(const MeltImages &images, std::int32_t *levels, int width, int height,
-                    MeltRule rule)
+MeltCounts meltPass(const MeltImages &images, std::int32_t *levels, int width, int height, MeltRule rule)
 {
     return frostpane::dispatchMeltPass(images, levels, width, height, rule);
 }
@@ -142,8 +137,7 @@ inline std::int32_t channel(std::uint32_t pixel, int shift)
 
 } // namespace
 
-MeltCounts meltPassReference(const MeltImages &images, std::int32_t *levels, int width,
-                             int height, MeltRule rule)
+MeltCounts meltPassReference(const MeltImages &images, std::int32_t *levels, int width, int height, MeltRule rule)
 {
     MeltCounts counts;
     if (width <= 0 || height <= 0)

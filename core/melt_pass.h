@@ -91,21 +91,19 @@ struct MeltCounts
 
 // Applies the rule to every pixel with the best SIMD target this processor
 // runs (chosen once, at the first call).
-MeltCounts meltPass(const MeltImages &images, std::int32_t *levels, int width, int height,
-                    MeltRule rule);
+MeltCounts meltPass(const MeltImages &images, std::int32_t *levels, int width, int height, MeltRule rule);
 
 // The rule written plainly, one pixel at a time; the reference every SIMD
 // target must match bit for bit.
-MeltCounts meltPassReference(const MeltImages &images, std::int32_t *levels, int width,
-                             int height, MeltRule rule);
+MeltCounts meltPassReference(const MeltImages &images, std::int32_t *levels, int width, int height, MeltRule rule);
 
-using MeltPassFunction = MeltCounts (*)(const MeltImages &images, std::int32_t *levels,
-                                        int width, int height, MeltRule rule);
+using MeltPassFunction = MeltCounts (*)(const MeltImages &images, std::int32_t *levels, int width, int height,
+                                        MeltRule rule);
 
 // One compiled instance of the SIMD pass, with the meltPass contract.
 struct MeltTarget
 {
-    const char *name; // Highway's target name, e.g. "AVX2"
+    const char *name;    // Highway's target name, e.g. "AVX2"
     std::int64_t target; // Highway's target bit
     MeltPassFunction pass;
 };

@@ -102,7 +102,9 @@ std::string shown(const StoredValue &value)
 class Reader
 {
 public:
-    explicit Reader(const StoredValues &values) : m_values(values) {}
+    explicit Reader(const StoredValues &values)
+        : m_values(values)
+    { }
 
     void readWhole(const StoredKey &key, int &target)
     {
@@ -193,8 +195,8 @@ private:
     {
         target = int(std::clamp(value, double(key.minimum), double(key.maximum)));
         if (double(target) != value)
-            warn(key.path, written + " is outside " + std::to_string(key.minimum) + ".."
-                               + std::to_string(key.maximum) + "; " + std::to_string(target) + " is used");
+            warn(key.path, written + " is outside " + std::to_string(key.minimum) + ".." + std::to_string(key.maximum)
+                               + "; " + std::to_string(target) + " is used");
     }
 
     void warn(std::string_view path, const std::string &what) { warnings.push_back(std::string(path) + ": " + what); }
@@ -227,7 +229,8 @@ bool isStoredKey(std::string_view path)
     if (path.size() > resolution.size() + 1 && path.substr(0, resolution.size()) == resolution
         && path[resolution.size()] == '/')
         return true;
-    return std::any_of(kStoredKeys.begin(), kStoredKeys.end(), [path](const StoredKey &key) { return key.path == path; });
+    return std::any_of(kStoredKeys.begin(), kStoredKeys.end(),
+                       [path](const StoredKey &key) { return key.path == path; });
 }
 
 StoredSettingsReading readStoredSettings(const StoredValues &values, const StoredSettings &base)
@@ -259,7 +262,8 @@ StoredValues storedSettingsValues(const StoredSettings &settings)
 {
     const auto truth = [](bool value) { return StoredValue::text(value ? "true" : "false"); };
     StoredValues values{
-        {std::string(StoredSettingsKey::cameraSensitivity), StoredValue::text(std::to_string(settings.cameraSensitivity))},
+        {std::string(StoredSettingsKey::cameraSensitivity),
+         StoredValue::text(std::to_string(settings.cameraSensitivity))},
         {std::string(StoredSettingsKey::freezingSpeed), StoredValue::text(std::to_string(settings.freezingSpeed))},
         {std::string(StoredSettingsKey::sound), truth(settings.sound)},
         {std::string(StoredSettingsKey::backCamera), truth(settings.backCamera)},

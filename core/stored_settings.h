@@ -31,9 +31,9 @@ struct StoredSettings
 
     friend bool operator==(const StoredSettings &a, const StoredSettings &b)
     {
-        return a.cameraSensitivity == b.cameraSensitivity && a.freezingSpeed == b.freezingSpeed
-               && a.sound == b.sound && a.backCamera == b.backCamera && a.resolutions == b.resolutions
-               && a.fullScreen == b.fullScreen && a.geometry == b.geometry;
+        return a.cameraSensitivity == b.cameraSensitivity && a.freezingSpeed == b.freezingSpeed && a.sound == b.sound
+               && a.backCamera == b.backCamera && a.resolutions == b.resolutions && a.fullScreen == b.fullScreen
+               && a.geometry == b.geometry;
     }
     friend bool operator!=(const StoredSettings &a, const StoredSettings &b) { return !(a == b); }
 };
@@ -87,7 +87,7 @@ struct StoredValue
 {
     enum class Kind { Text, Bytes, Other };
     Kind kind = Kind::Text;
-    std::string data; // the text (UTF-8) or the bytes; empty for Other
+    std::string data;     // the text (UTF-8) or the bytes; empty for Other
     std::string typeName; // for Other
 
     static StoredValue text(std::string t) { return {Kind::Text, std::move(t), {}}; }

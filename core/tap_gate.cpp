@@ -28,13 +28,11 @@ bool TapGate::isTap() const
 
 RepeatGuard::RepeatGuard(const Clock &clock)
     : m_sinceLast(clock)
-{
-}
+{ }
 
 bool RepeatGuard::accept()
 {
-    const bool repeat =
-        m_acceptedBefore && m_sinceLast.elapsedMilliseconds() < TapGate::kLimitMilliseconds;
+    const bool repeat = m_acceptedBefore && m_sinceLast.elapsedMilliseconds() < TapGate::kLimitMilliseconds;
     m_sinceLast.restart();
     if (repeat)
         return false;

@@ -8,16 +8,10 @@ struct VideoCaptureSetting
     int height = 0;
     double frameRate = 0.0;
 
-    bool sameSize(const VideoCaptureSetting &other) const
-    {
-        return width == other.width && height == other.height;
-    }
+    bool sameSize(const VideoCaptureSetting &other) const { return width == other.width && height == other.height; }
     friend bool operator==(const VideoCaptureSetting &a, const VideoCaptureSetting &b)
     {
         return a.width == b.width && a.height == b.height && a.frameRate == b.frameRate;
     }
-    friend bool operator!=(const VideoCaptureSetting &a, const VideoCaptureSetting &b)
-    {
-        return !(a == b);
-    }
+    friend bool operator!=(const VideoCaptureSetting &a, const VideoCaptureSetting &b) { return !(a == b); }
 };

@@ -1,8 +1,7 @@
 #include "core/window_layout.h"
 
-SliderGroupPlace placeSliderGroup(double screenWidth, double screenHeight, double centerY,
-                                  float trackWidth, float trackHeight, float labelX, float labelY,
-                                  float labelHeight)
+SliderGroupPlace placeSliderGroup(double screenWidth, double screenHeight, double centerY, float trackWidth,
+                                  float trackHeight, float labelX, float labelY, float labelHeight)
 {
     SliderGroupPlace p{};
     p.trackX = float(screenWidth * 0.5 - double(trackWidth) * 0.5);
@@ -26,8 +25,8 @@ ControlPlace placeSwitchBox(double screenWidth, double screenHeight, double cent
     return {float(screenWidth * 0.5 - double(boxWidth) * 0.5), float(screenHeight * centerY - double(boxHeight) * 0.5)};
 }
 
-IconPlace placeIcon(double screenWidth, double screenHeight, double longSide, double sizeFactor,
-                    int pictureWidth, int pictureHeight, double centerX, double centerY)
+IconPlace placeIcon(double screenWidth, double screenHeight, double longSide, double sizeFactor, int pictureWidth,
+                    int pictureHeight, double centerX, double centerY)
 {
     IconPlace p{};
     p.height = float(longSide * sizeFactor);

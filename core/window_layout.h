@@ -51,12 +51,14 @@ struct SliderGroupPlace
     float labelWidth;
 };
 
-SliderGroupPlace placeSliderGroup(double screenWidth, double screenHeight, double centerY,
-                                  float trackWidth, float trackHeight, float labelX, float labelY,
-                                  float labelHeight);
+SliderGroupPlace placeSliderGroup(double screenWidth, double screenHeight, double centerY, float trackWidth,
+                                  float trackHeight, float labelX, float labelY, float labelHeight);
 
 // A control's top-left corner, in the controls' single precision.
-struct ControlPlace { float x, y; };
+struct ControlPlace
+{
+    float x, y;
+};
 
 // The OK box, centered, 10 below the lowest track bar.
 ControlPlace placeOkBox(double screenWidth, float boxWidth, float lowestTrackY, float lowestTrackHeight);
@@ -86,8 +88,8 @@ struct IconPlace
 
 inline constexpr double kIconSizeFactor = 0.08;
 
-IconPlace placeIcon(double screenWidth, double screenHeight, double longSide, double sizeFactor,
-                    int pictureWidth, int pictureHeight, double centerX, double centerY);
+IconPlace placeIcon(double screenWidth, double screenHeight, double longSide, double sizeFactor, int pictureWidth,
+                    int pictureHeight, double centerX, double centerY);
 
 // A pressed icon grows by this factor about its center; its rest place is
 // where it stood, cut to whole pixels.

@@ -66,8 +66,7 @@ void WipeMask::addSegment(Point from, Point to, double radius)
     const int height = m_size.height;
     if (width <= 0 || height <= 0 || !(radius >= 0.0))
         return;
-    if (!std::isfinite(from.x) || !std::isfinite(from.y) || !std::isfinite(to.x)
-        || !std::isfinite(to.y))
+    if (!std::isfinite(from.x) || !std::isfinite(from.y) || !std::isfinite(to.x) || !std::isfinite(to.y))
         return;
     Point a = from, b = to;
     if (!clipToRect(a, b, width, height))
@@ -123,8 +122,7 @@ void WipeMask::clear()
     if (isEmpty())
         return;
     const std::size_t rowBytes = std::size_t(m_size.width);
-    std::memset(m_bits.data() + std::size_t(m_top) * rowBytes, 0,
-                std::size_t(m_bottom - m_top + 1) * rowBytes);
+    std::memset(m_bits.data() + std::size_t(m_top) * rowBytes, 0, std::size_t(m_bottom - m_top + 1) * rowBytes);
     m_top = 0;
     m_bottom = -1;
 }

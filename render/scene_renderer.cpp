@@ -36,8 +36,8 @@ void SceneRenderer::render(const Game &game, ImageView target, int originX, int 
     const Size outputSize = game.outputSize();
     // Target coordinates from here on.
     const Rect output{originX, originY, outputSize.width, outputSize.height};
-    const Rect area = clip.translated(originX, originY).intersected(output).intersected(
-        {0, 0, target.width, target.height});
+    const Rect area =
+        clip.translated(originX, originY).intersected(output).intersected({0, 0, target.width, target.height});
     if (area.isEmpty())
         return;
     const Rect picture = game.pictureRect().translated(originX, originY);
@@ -52,9 +52,8 @@ void SceneRenderer::render(const Game &game, ImageView target, int originX, int 
     const Rect part = picture.intersected(area);
     if (!part.isEmpty() && !shown.isNull())
         libyuv::ARGBScaleClip(shown.bits, int(shown.stride), shown.width, shown.height,
-                              target.pixel(picture.x, picture.y), int(target.stride), picture.width,
-                              picture.height, part.x - picture.x, part.y - picture.y, part.width, part.height,
-                              libyuv::kFilterBilinear);
+                              target.pixel(picture.x, picture.y), int(target.stride), picture.width, picture.height,
+                              part.x - picture.x, part.y - picture.y, part.width, part.height, libyuv::kFilterBilinear);
     else
         fill(target, part, area, kBlack);
 
@@ -71,8 +70,7 @@ void SceneRenderer::render(const Game &game, ImageView target, int originX, int 
     const Rect covered = Rect{bannerRect.x, bannerRect.y, banner.width(), banner.height()}.intersected(area);
     if (!covered.isEmpty()) {
         std::uint8_t *under = target.pixel(covered.x, covered.y);
-        libyuv::ARGBBlend(banner.view().pixel(covered.x - bannerRect.x, covered.y - bannerRect.y),
-                          int(banner.stride()), under, int(target.stride), under, int(target.stride),
-                          covered.width, covered.height);
+        libyuv::ARGBBlend(banner.view().pixel(covered.x - bannerRect.x, covered.y - bannerRect.y), int(banner.stride()),
+                          under, int(target.stride), under, int(target.stride), covered.width, covered.height);
     }
 }

@@ -13,7 +13,9 @@ class SceneRenderer
 public:
     // The banner in premultiplied 0xAARRGGBB words; scaled to its place
     // once per size.
-    explicit SceneRenderer(Image banner) : m_banner(std::move(banner)) {}
+    explicit SceneRenderer(Image banner)
+        : m_banner(std::move(banner))
+    { }
 
     // Draws the part `clip` of the output (output coordinates) into `target`,
     // whose pixel (originX, originY) is the output's top-left corner. Every

@@ -22,12 +22,20 @@ namespace testimages {
 // 0xAARRGGBB, stored as bytes blue, green, red, alpha.
 constexpr std::uint32_t argb(int red, int green, int blue, int alpha = 255)
 {
-    return std::uint32_t(alpha) << 24 | std::uint32_t(red) << 16 | std::uint32_t(green) << 8
-           | std::uint32_t(blue);
+    return std::uint32_t(alpha) << 24 | std::uint32_t(red) << 16 | std::uint32_t(green) << 8 | std::uint32_t(blue);
 }
-constexpr int redOf(std::uint32_t pixel) { return int(pixel >> 16 & 0xFF); }
-constexpr int greenOf(std::uint32_t pixel) { return int(pixel >> 8 & 0xFF); }
-constexpr int blueOf(std::uint32_t pixel) { return int(pixel & 0xFF); }
+constexpr int redOf(std::uint32_t pixel)
+{
+    return int(pixel >> 16 & 0xFF);
+}
+constexpr int greenOf(std::uint32_t pixel)
+{
+    return int(pixel >> 8 & 0xFF);
+}
+constexpr int blueOf(std::uint32_t pixel)
+{
+    return int(pixel & 0xFF);
+}
 
 inline std::uint32_t pixelAt(ConstImageView image, int x, int y)
 {
@@ -119,8 +127,7 @@ inline std::string identifier(const std::string &name)
 // The name generator for rows that carry a `name`.
 struct ByName
 {
-    template <class Case>
-    std::string operator()(const testing::TestParamInfo<Case> &info) const
+    template <class Case> std::string operator()(const testing::TestParamInfo<Case> &info) const
     {
         return identifier(info.param.name);
     }

@@ -48,14 +48,14 @@ struct Fixture
 {
     explicit Fixture(Size output = kPicture, bool brokenIce = false)
         : game(
-              6,
-              [brokenIce](int number) {
-                  const Size iceSize = brokenIce && number == 2 ? Size{10, 10} : kPicture;
-                  return Picture{testimages::flatImage(kPicture, photoColor(number)), testimages::flatImage(iceSize, kIce)};
-              },
-              kBanner, output)
-    {
-    }
+            6,
+            [brokenIce](int number) {
+                const Size iceSize = brokenIce && number == 2 ? Size{10, 10} : kPicture;
+                return Picture{testimages::flatImage(kPicture, photoColor(number)),
+                               testimages::flatImage(iceSize, kIce)};
+            },
+            kBanner, output)
+    { }
     // Feeds a frame as the desktop hands it over, fitted to the picture;
     // something must change.
     void step(Image frame, Size cameraSize = kPicture) { EXPECT_FALSE(game.step(frame, cameraSize).isEmpty()); }

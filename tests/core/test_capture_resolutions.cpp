@@ -25,8 +25,7 @@ struct ReduceCase
 };
 
 class CaptureResolutionsReduce : public testing::TestWithParam<ReduceCase>
-{
-};
+{ };
 
 TEST_P(CaptureResolutionsReduce, reduce)
 {
@@ -45,37 +44,36 @@ constexpr VideoCaptureSetting kNone{640, 480, 0.0};
 
 INSTANTIATE_TEST_SUITE_P(
     Devices, CaptureResolutionsReduce,
-    testing::Values(
-        ReduceCase{"typical webcam: fastest 640x480 wins, sizes in order of appearance",
-                   {{1280, 720, 30}, {640, 480, 15}, {640, 480, 30}, {1920, 1080, 30}},
-                   {{1280, 720, 30}, {640, 480, 30}, {1920, 1080, 30}},
-                   {640, 480, 30}},
-        ReduceCase{"2560x1440 not first is left out, 1080 lines pass",
-                   {{640, 480, 30}, {2560, 1440, 30}, {1920, 1080, 30}},
-                   {{640, 480, 30}, {1920, 1080, 30}},
-                   {640, 480, 30}},
-        ReduceCase{"2560x1440 first seeds the list and stays",
-                   {{2560, 1440, 30}, {640, 480, 30}},
-                   {{2560, 1440, 30}, {640, 480, 30}},
-                   {640, 480, 30}},
-        ReduceCase{"no 640x480: default has frame rate 0",
-                   {{1280, 720, 30}, {320, 240, 30}},
-                   {{1280, 720, 30}, {320, 240, 30}},
-                   kNone},
-        ReduceCase{"one setting", {{640, 480, 25}}, {{640, 480, 25}}, {640, 480, 25}},
-        ReduceCase{"equal rates: the earlier stays",
-                   {{800, 600, 20}, {800, 600, 20}, {640, 480, 10}, {640, 480, 10}},
-                   {{800, 600, 20}, {640, 480, 10}},
-                   {640, 480, 10}},
-        ReduceCase{"640x480 last in the list",
-                   {{1280, 720, 30}, {800, 600, 30}, {640, 480, 30}},
-                   {{1280, 720, 30}, {800, 600, 30}, {640, 480, 30}},
-                   {640, 480, 30}},
-        ReduceCase{"a slower duplicate does not replace a faster entry",
-                   {{1280, 720, 30}, {1280, 720, 10}},
-                   {{1280, 720, 30}},
-                   kNone},
-        ReduceCase{"no device", {}, {}, kNone}),
+    testing::Values(ReduceCase{"typical webcam: fastest 640x480 wins, sizes in order of appearance",
+                               {{1280, 720, 30}, {640, 480, 15}, {640, 480, 30}, {1920, 1080, 30}},
+                               {{1280, 720, 30}, {640, 480, 30}, {1920, 1080, 30}},
+                               {640, 480, 30}},
+                    ReduceCase{"2560x1440 not first is left out, 1080 lines pass",
+                               {{640, 480, 30}, {2560, 1440, 30}, {1920, 1080, 30}},
+                               {{640, 480, 30}, {1920, 1080, 30}},
+                               {640, 480, 30}},
+                    ReduceCase{"2560x1440 first seeds the list and stays",
+                               {{2560, 1440, 30}, {640, 480, 30}},
+                               {{2560, 1440, 30}, {640, 480, 30}},
+                               {640, 480, 30}},
+                    ReduceCase{"no 640x480: default has frame rate 0",
+                               {{1280, 720, 30}, {320, 240, 30}},
+                               {{1280, 720, 30}, {320, 240, 30}},
+                               kNone},
+                    ReduceCase{"one setting", {{640, 480, 25}}, {{640, 480, 25}}, {640, 480, 25}},
+                    ReduceCase{"equal rates: the earlier stays",
+                               {{800, 600, 20}, {800, 600, 20}, {640, 480, 10}, {640, 480, 10}},
+                               {{800, 600, 20}, {640, 480, 10}},
+                               {640, 480, 10}},
+                    ReduceCase{"640x480 last in the list",
+                               {{1280, 720, 30}, {800, 600, 30}, {640, 480, 30}},
+                               {{1280, 720, 30}, {800, 600, 30}, {640, 480, 30}},
+                               {640, 480, 30}},
+                    ReduceCase{"a slower duplicate does not replace a faster entry",
+                               {{1280, 720, 30}, {1280, 720, 10}},
+                               {{1280, 720, 30}},
+                               kNone},
+                    ReduceCase{"no device", {}, {}, kNone}),
     testnames::ByName());
 
 struct SliderCase
@@ -87,8 +85,7 @@ struct SliderCase
 };
 
 class CaptureResolutionsSlider : public testing::TestWithParam<SliderCase>
-{
-};
+{ };
 
 TEST_P(CaptureResolutionsSlider, sliderMapping)
 {
@@ -127,8 +124,7 @@ struct SensitivityCase
 };
 
 class SensitivitySlider : public testing::TestWithParam<SensitivityCase>
-{
-};
+{ };
 
 TEST_P(SensitivitySlider, sensitivityMapping)
 {

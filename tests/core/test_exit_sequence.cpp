@@ -40,8 +40,7 @@ struct ExitCase
 };
 
 class ExitSequenceTicks : public testing::TestWithParam<ExitCase>
-{
-};
+{ };
 
 TEST_P(ExitSequenceTicks, actionsTickByTick)
 {
@@ -80,11 +79,18 @@ INSTANTIATE_TEST_SUITE_P(
                   {on, Action::None},
                   {off, Action::Close}}},
         ExitCase{"camera back on during the wait: not stopped twice",
-                 {{on, Action::StopCamera}, {off, Action::None}, {on, Action::None}, {on, Action::None},
+                 {{on, Action::StopCamera},
+                  {off, Action::None},
+                  {on, Action::None},
+                  {on, Action::None},
                   {off, Action::Close}}},
         ExitCase{"after the close the count starts over",
-                 {{off, Action::None}, {off, Action::None}, {off, Action::None}, {off, Action::Close},
-                  {on, Action::StopCamera}, {on, Action::ShowCameraOff}}}),
+                 {{off, Action::None},
+                  {off, Action::None},
+                  {off, Action::None},
+                  {off, Action::Close},
+                  {on, Action::StopCamera},
+                  {on, Action::ShowCameraOff}}}),
     testnames::ByName());
 
 TEST(ExitSequence, restartCountsFromTheFirstTickAgain)

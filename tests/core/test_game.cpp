@@ -23,8 +23,7 @@ double distanceSquared(double px, double py, Point a, Point b)
 {
     const double abx = b.x - a.x, aby = b.y - a.y;
     const double length2 = abx * abx + aby * aby;
-    const double t =
-        length2 > 0.0 ? std::clamp(((px - a.x) * abx + (py - a.y) * aby) / length2, 0.0, 1.0) : 0.0;
+    const double t = length2 > 0.0 ? std::clamp(((px - a.x) * abx + (py - a.y) * aby) / length2, 0.0, 1.0) : 0.0;
     const double nx = a.x + t * abx, ny = a.y + t * aby;
     return (px - nx) * (px - nx) + (py - ny) * (py - ny);
 }
@@ -82,8 +81,7 @@ struct StartCase
 };
 
 class GameStart : public testing::TestWithParam<StartCase>
-{
-};
+{ };
 
 TEST_P(GameStart, startsWithTheIceOfPictureOneOnBlack)
 {
@@ -159,8 +157,7 @@ struct BannerCase
 };
 
 class GameBanner : public testing::TestWithParam<BannerCase>
-{
-};
+{ };
 
 TEST_P(GameBanner, bannerAndBar)
 {
@@ -182,13 +179,12 @@ TEST_P(GameBanner, bannerAndBar)
     EXPECT_EQ(f.game.bannerRect(), (Rect{0, 152, 640, 175}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Thresholds, GameBanner,
-    testing::Values(BannerCase{"15,359 frozen: the banner shows", 15359, true, kBlue},
-                    BannerCase{"15,360 frozen is exactly 0.95: no banner", 15360, false, kBlue},
-                    BannerCase{"153,599 frozen: just past half, blue", 153599, false, kBlue},
-                    BannerCase{"153,600 frozen is half: red", 153600, false, kRed}),
-    testnames::ByName());
+INSTANTIATE_TEST_SUITE_P(Thresholds, GameBanner,
+                         testing::Values(BannerCase{"15,359 frozen: the banner shows", 15359, true, kBlue},
+                                         BannerCase{"15,360 frozen is exactly 0.95: no banner", 15360, false, kBlue},
+                                         BannerCase{"153,599 frozen: just past half, blue", 153599, false, kBlue},
+                                         BannerCase{"153,600 frozen is half: red", 153600, false, kRed}),
+                         testnames::ByName());
 
 TEST(Game, theBannerGoesWithOneFrameOfPlainIce)
 {
@@ -240,8 +236,7 @@ struct SkippedFrameCase
 };
 
 class GameSkippedFrame : public testing::TestWithParam<SkippedFrameCase>
-{
-};
+{ };
 
 TEST_P(GameSkippedFrame, aFrameNotOfThePicturesSizeChangesNothing)
 {
@@ -287,8 +282,7 @@ struct TinyOutputCase
 };
 
 class GameTinyOutput : public testing::TestWithParam<TinyOutputCase>
-{
-};
+{ };
 
 TEST_P(GameTinyOutput, aTinyOutputStillPlays)
 {
@@ -323,7 +317,7 @@ TEST(Game, aStepChangesThePictureAndWhereTheBannerComesOrGoes)
     EXPECT_EQ(f.game.step(frame, kPicture), picture.united(banner));
     frame = frameWithChangedPixels(kPixels);
     EXPECT_EQ(f.game.step(frame, kPicture), picture); // it stays
-    f.game.setFreezingSpeed(500); // everything refreezes: the banner goes
+    f.game.setFreezingSpeed(500);                     // everything refreezes: the banner goes
     frame = frameWithChangedPixels(kPixels);
     EXPECT_EQ(f.game.step(frame, kPicture), picture.united(banner));
 }
@@ -395,8 +389,7 @@ struct CycleCase
 };
 
 class GameCycle : public testing::TestWithParam<CycleCase>
-{
-};
+{ };
 
 TEST_P(GameCycle, picturesCycleBothWays)
 {
@@ -431,8 +424,7 @@ struct JoinCase
 };
 
 class GameJoin : public testing::TestWithParam<JoinCase>
-{
-};
+{ };
 
 TEST_P(GameJoin, morePicturesJoinTheCycle)
 {
@@ -458,13 +450,12 @@ TEST_P(GameJoin, morePicturesJoinTheCycle)
     EXPECT_EQ(shownAt(f.game, 10, 0), photoColor(c.afterPrevious));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Counts, GameJoin,
-    testing::Values(JoinCase{"grown to 8 at picture 1: previous wraps to 8", 8, 1, 8, 8, 2, 8},
-                    JoinCase{"grown to 8 at picture 6: next goes on to 7", 8, 6, 8, 8, 7, 5},
-                    JoinCase{"fewer than the picture on show is refused", 8, 8, 3, 8, 1, 7},
-                    JoinCase{"none at all is refused", 6, 1, 0, 1, 1, 1}),
-    testnames::ByName());
+INSTANTIATE_TEST_SUITE_P(Counts, GameJoin,
+                         testing::Values(JoinCase{"grown to 8 at picture 1: previous wraps to 8", 8, 1, 8, 8, 2, 8},
+                                         JoinCase{"grown to 8 at picture 6: next goes on to 7", 8, 6, 8, 8, 7, 5},
+                                         JoinCase{"fewer than the picture on show is refused", 8, 8, 3, 8, 1, 7},
+                                         JoinCase{"none at all is refused", 6, 1, 0, 1, 1, 1}),
+                         testnames::ByName());
 
 // A picture that could not be had when stepped to (a photo still being made)
 // keeps the one on screen; once it arrives it is shown, and one that arrives
@@ -531,8 +522,7 @@ BrushCase onPicture(const char *name, Point from, Point to)
 }
 
 class GameBrush : public testing::TestWithParam<BrushCase>
-{
-};
+{ };
 
 TEST_P(GameBrush, aStrokeWipesExactlyTheBrushsPixels)
 {
@@ -563,7 +553,8 @@ INSTANTIATE_TEST_SUITE_P(
         onPicture("along the left edge: half the brush is off the picture", {0.5, 100}, {0.5, 300}),
         BrushCase{"from the black bar onto the picture", {-40, 240}, {40, 240}, true, {0, 240}, {40, 240}},
         BrushCase{"across the whole picture and beyond", {-100, 400}, {740, 400}, true, {0, 400}, {640, 400}},
-        BrushCase{"out over the bottom right corner", {630, 470}, {660, 490}, true, {630, 470}, {640, 476.6666666666667}},
+        BrushCase{
+            "out over the bottom right corner", {630, 470}, {660, 490}, true, {630, 470}, {640, 476.6666666666667}},
         BrushCase{"beside the picture, within a brush of its edge: nothing", {-2, 100}, {-2, 300}, false, {}, {}},
         BrushCase{"off the picture entirely: nothing", {-100, -100}, {-50, -20}, false, {}, {}},
         BrushCase{"a dot below the picture: nothing", {320, 481}, {320, 481}, false, {}, {}}),
@@ -581,8 +572,7 @@ struct StrokeAsMotionCase
 };
 
 class GameStrokeAsMotion : public testing::TestWithParam<StrokeAsMotionCase>
-{
-};
+{ };
 
 TEST_P(GameStrokeAsMotion, aStrokeWipesExactlyAsMotionWould)
 {
@@ -696,8 +686,7 @@ struct SettleCase
 };
 
 class GameSettle : public testing::TestWithParam<SettleCase>
-{
-};
+{ };
 
 TEST_P(GameSettle, theIceGrowsBackWithoutFramesUntilSettled)
 {
@@ -775,7 +764,7 @@ TEST(Game, theFirstStrokeShowsTheGameInPlaceOfTheIceOnBlack)
     Fixture f({1280, 720});
     const Rect picture{160, 0, 960, 720};
     EXPECT_EQ(f.game.scene(), Game::Scene::IceOnBlack); // before: the plain ice, no bar
-    EXPECT_EQ(f.game.stepWithoutFrame(), picture); // nothing wiped, yet the game is on show
+    EXPECT_EQ(f.game.stepWithoutFrame(), picture);      // nothing wiped, yet the game is on show
     EXPECT_EQ(f.game.scene(), Game::Scene::Play);
     EXPECT_TRUE(f.game.isSettled());
     f.game.addStroke(f.game.toPicture({640, 360}), f.game.toPicture({700, 360}));
@@ -800,8 +789,7 @@ struct MapCase
 };
 
 class GameMap : public testing::TestWithParam<MapCase>
-{
-};
+{ };
 
 TEST_P(GameMap, outputPointsMapOntoThePicture)
 {
@@ -814,16 +802,15 @@ TEST_P(GameMap, outputPointsMapOntoThePicture)
 
 INSTANTIATE_TEST_SUITE_P(
     Points, GameMap,
-    testing::Values(
-        MapCase{"640x480: a pixel's centre", {640, 480}, {10, 20}, {10.5, 20.5}},
-        MapCase{"640x480: the last pixel", {640, 480}, {639, 479}, {639.5, 479.5}},
-        MapCase{"1280x720: the picture's first pixel", {1280, 720}, {160, 0}, {1.0 / 3, 1.0 / 3}},
-        MapCase{"1280x720: its last", {1280, 720}, {1119, 719}, {959.5 * 2 / 3, 719.5 * 2 / 3}},
-        MapCase{"1280x720: the left bar", {1280, 720}, {159, 360}, {-0.5 * 2 / 3, 360.5 * 2 / 3}},
-        MapCase{"1280x720: the right bar", {1280, 720}, {1120, 0}, {960.5 * 2 / 3, 0.5 * 2 / 3}},
-        MapCase{"600x1000: the bar above", {600, 1000}, {300, 274}, {300.5 * 16 / 15, -0.5 * 16 / 15}},
-        MapCase{"600x1000: the picture's top", {600, 1000}, {300, 275}, {300.5 * 16 / 15, 0.5 * 16 / 15}},
-        MapCase{"0x0: off any picture", {0, 0}, {0, 0}, {-1, -1}}),
+    testing::Values(MapCase{"640x480: a pixel's centre", {640, 480}, {10, 20}, {10.5, 20.5}},
+                    MapCase{"640x480: the last pixel", {640, 480}, {639, 479}, {639.5, 479.5}},
+                    MapCase{"1280x720: the picture's first pixel", {1280, 720}, {160, 0}, {1.0 / 3, 1.0 / 3}},
+                    MapCase{"1280x720: its last", {1280, 720}, {1119, 719}, {959.5 * 2 / 3, 719.5 * 2 / 3}},
+                    MapCase{"1280x720: the left bar", {1280, 720}, {159, 360}, {-0.5 * 2 / 3, 360.5 * 2 / 3}},
+                    MapCase{"1280x720: the right bar", {1280, 720}, {1120, 0}, {960.5 * 2 / 3, 0.5 * 2 / 3}},
+                    MapCase{"600x1000: the bar above", {600, 1000}, {300, 274}, {300.5 * 16 / 15, -0.5 * 16 / 15}},
+                    MapCase{"600x1000: the picture's top", {600, 1000}, {300, 275}, {300.5 * 16 / 15, 0.5 * 16 / 15}},
+                    MapCase{"0x0: off any picture", {0, 0}, {0, 0}, {-1, -1}}),
     testnames::ByName());
 
 TEST(Game, strokesOnTheBlackBarsWipeNothing)
@@ -868,8 +855,7 @@ struct BoundsCase
 };
 
 class GameBounds : public testing::TestWithParam<BoundsCase>
-{
-};
+{ };
 
 TEST_P(GameBounds, settingsAreHeldWithinTheRulesBounds)
 {

@@ -16,8 +16,7 @@ struct FitCase
 };
 
 class FitRect : public testing::TestWithParam<FitCase>
-{
-};
+{ };
 
 TEST_P(FitRect, fitsWholeCentredInWholePixels)
 {
@@ -57,8 +56,7 @@ struct MiddleCase
 };
 
 class MiddlePart : public testing::TestWithParam<MiddleCase>
-{
-};
+{ };
 
 TEST_P(MiddlePart, cutsTheFrameToThePicturesShape)
 {
@@ -73,22 +71,21 @@ constexpr Size k43{640, 480};
 
 INSTANTIATE_TEST_SUITE_P(
     Frames, MiddlePart,
-    testing::Values(
-        MiddleCase{"same size: all of it", {640, 480}, k43, {0, 0, 640, 480}},
-        MiddleCase{"1280x720: the middle 960 columns", {1280, 720}, k43, {160, 0, 960, 720}},
-        MiddleCase{"1920x1080: the middle 1440 columns", {1920, 1080}, k43, {240, 0, 1440, 1080}},
-        MiddleCase{"320x240: the same shape, all of it", {320, 240}, k43, {0, 0, 320, 240}},
-        MiddleCase{"portrait 480x640: the middle 360 rows", {480, 640}, k43, {0, 140, 480, 360}},
-        // 3 x 480 / 640 = 2.25 rows, cut to 2, centred in 7 (odd margin below).
-        MiddleCase{"odd 3x7: two rows in the middle", {3, 7}, k43, {0, 2, 3, 2}},
-        MiddleCase{"one pixel: that pixel", {1, 1}, k43, {0, 0, 1, 1}},
-        MiddleCase{"one row: at least one column", {1000, 1}, k43, {499, 0, 1, 1}},
-        MiddleCase{"one column: at least one row", {1, 1000}, k43, {0, 499, 1, 1}},
-        MiddleCase{"odd margin: the extra column on the right", {5, 3}, k43, {0, 0, 4, 3}},
-        MiddleCase{"a square picture from a wide frame", {1280, 720}, {100, 100}, {280, 0, 720, 720}},
-        MiddleCase{"16384x16384 does not overflow", {16384, 16384}, {16384, 9216}, {0, 3584, 16384, 9216}},
-        MiddleCase{"empty frame: nothing", {0, 0}, k43, {0, 0, 0, 0}},
-        MiddleCase{"empty picture: the whole frame", {640, 480}, {0, 0}, {0, 0, 640, 480}}),
+    testing::Values(MiddleCase{"same size: all of it", {640, 480}, k43, {0, 0, 640, 480}},
+                    MiddleCase{"1280x720: the middle 960 columns", {1280, 720}, k43, {160, 0, 960, 720}},
+                    MiddleCase{"1920x1080: the middle 1440 columns", {1920, 1080}, k43, {240, 0, 1440, 1080}},
+                    MiddleCase{"320x240: the same shape, all of it", {320, 240}, k43, {0, 0, 320, 240}},
+                    MiddleCase{"portrait 480x640: the middle 360 rows", {480, 640}, k43, {0, 140, 480, 360}},
+                    // 3 x 480 / 640 = 2.25 rows, cut to 2, centred in 7 (odd margin below).
+                    MiddleCase{"odd 3x7: two rows in the middle", {3, 7}, k43, {0, 2, 3, 2}},
+                    MiddleCase{"one pixel: that pixel", {1, 1}, k43, {0, 0, 1, 1}},
+                    MiddleCase{"one row: at least one column", {1000, 1}, k43, {499, 0, 1, 1}},
+                    MiddleCase{"one column: at least one row", {1, 1000}, k43, {0, 499, 1, 1}},
+                    MiddleCase{"odd margin: the extra column on the right", {5, 3}, k43, {0, 0, 4, 3}},
+                    MiddleCase{"a square picture from a wide frame", {1280, 720}, {100, 100}, {280, 0, 720, 720}},
+                    MiddleCase{"16384x16384 does not overflow", {16384, 16384}, {16384, 9216}, {0, 3584, 16384, 9216}},
+                    MiddleCase{"empty frame: nothing", {0, 0}, k43, {0, 0, 0, 0}},
+                    MiddleCase{"empty picture: the whole frame", {640, 480}, {0, 0}, {0, 0, 640, 480}}),
     testnames::ByName());
 
 struct BarCase
@@ -103,8 +100,7 @@ struct BarCase
 };
 
 class ProgressBar : public testing::TestWithParam<BarCase>
-{
-};
+{ };
 
 TEST_P(ProgressBar, placeAndColor)
 {
@@ -123,15 +119,18 @@ INSTANTIATE_TEST_SUITE_P(
         BarCase{"nothing clean: no width, red", {0, 0, 640, 480}, 0.0, {20, 432, 0, 20}, kRed, 1.0},
         BarCase{"exactly half: red", {0, 0, 640, 480}, 0.5, {20, 432, 300, 20}, kRed, 1.0},
         BarCase{"just past half: blue", {0, 0, 640, 480}, 0.5000001, {20, 432, 300, 20}, kBlue, 1.0},
-        BarCase{"bars above and below: 90 % below the picture's top", {0, 200, 600, 450}, 0.5, {20, 605, 280, 20},
-                kRed, 1.0},
-        BarCase{"bars left and right: from the picture's left", {160, 0, 960, 720}, 0.25, {180, 648, 230, 20}, kRed,
+        BarCase{"bars above and below: 90 % below the picture's top",
+                {0, 200, 600, 450},
+                0.5,
+                {20, 605, 280, 20},
+                kRed,
                 1.0},
+        BarCase{
+            "bars left and right: from the picture's left", {160, 0, 960, 720}, 0.25, {180, 648, 230, 20}, kRed, 1.0},
         BarCase{"a fraction of a pixel is cut", {0, 0, 640, 480}, 0.999, {20, 432, 599, 20}, kBlue, 1.0},
         // On denser screens the margins and the height keep their logical size.
         BarCase{"twice the density", {0, 0, 1280, 960}, 1.0, {40, 864, 1200, 40}, kBlue, 2.0},
-        BarCase{"one and a half times, bars left and right", {240, 0, 1440, 1080}, 0.5, {270, 972, 690, 30}, kRed,
-                1.5},
+        BarCase{"one and a half times, bars left and right", {240, 0, 1440, 1080}, 0.5, {270, 972, 690, 30}, kRed, 1.5},
         BarCase{"a ratio of 1.25 rounds the 25 pixels", {0, 0, 800, 600}, 1.0, {25, 540, 750, 25}, kBlue, 1.25}),
     testnames::ByName());
 
@@ -153,7 +152,7 @@ TEST(Rect, rectanglesOfWholePixels)
     EXPECT_EQ(r.intersected({35, 55, 100, 100}), (Rect{35, 55, 5, 5}));
     EXPECT_EQ(r.intersected({40, 20, 10, 10}), Rect{}); // touching is not overlapping
     EXPECT_EQ(r.united({0, 0, 5, 5}), (Rect{0, 0, 40, 60}));
-    EXPECT_EQ(r.united({}), r);          // an empty one adds nothing
+    EXPECT_EQ(r.united({}), r); // an empty one adds nothing
     EXPECT_EQ(Rect{}.united(r), r);
     EXPECT_EQ(Rect::fromEdges(10, 20, 40, 60), r);
     EXPECT_EQ(r.translated(-10, 5), (Rect{0, 25, 30, 40}));

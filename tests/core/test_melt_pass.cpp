@@ -71,8 +71,7 @@ std::vector<int> runnerIndices(int first)
 // "AVX2_d_300_at_level_0_cleans_at_once"
 struct ByRunnerAndName
 {
-    template <class Case>
-    std::string operator()(const testing::TestParamInfo<std::tuple<int, Case>> &info) const
+    template <class Case> std::string operator()(const testing::TestParamInfo<std::tuple<int, Case>> &info) const
     {
         return testnames::identifier(runners()[std::size_t(std::get<0>(info.param))].name + ' '
                                      + std::get<1>(info.param).name);
@@ -85,10 +84,11 @@ struct ByRunnerAndName
 struct Buffer
 {
     Buffer(int w, int h, int padBytes, bool bottomUp)
-        : width(w), height(h), stride((bottomUp ? -1 : 1) * (std::ptrdiff_t(w) * 4 + padBytes)),
-          bytes(std::size_t(std::abs(stride)) * std::size_t(h - 1) + std::size_t(w) * 4)
-    {
-    }
+        : width(w)
+        , height(h)
+        , stride((bottomUp ? -1 : 1) * (std::ptrdiff_t(w) * 4 + padBytes))
+        , bytes(std::size_t(std::abs(stride)) * std::size_t(h - 1) + std::size_t(w) * 4)
+    { }
 
     std::uint8_t *row(int y)
     {
@@ -103,8 +103,7 @@ struct Buffer
     }
     void setPixel(int x, int y, std::uint32_t word) { std::memcpy(row(y) + std::ptrdiff_t(x) * 4, &word, sizeof word); }
     // The padding after each row but the last, in memory order.
-    template <class F>
-    void forEachGap(F f)
+    template <class F> void forEachGap(F f)
     {
         const std::size_t rowBytes = std::size_t(width) * 4;
         const std::size_t gap = std::size_t(std::abs(stride)) - rowBytes;
@@ -136,12 +135,15 @@ constexpr Layout padded(int bytes)
 struct Frame
 {
     Frame(int w, int h, const Layout &layout)
-        : width(w), height(h), camera(w, h, layout.padBytes[0], layout.bottomUp[0]),
-          previous(w, h, layout.padBytes[1], layout.bottomUp[1]), photo(w, h, layout.padBytes[2], layout.bottomUp[2]),
-          ice(w, h, layout.padBytes[3], layout.bottomUp[3]), window(w, h, layout.padBytes[4], layout.bottomUp[4]),
-          levels(std::size_t(w) * std::size_t(h), 0)
-    {
-    }
+        : width(w)
+        , height(h)
+        , camera(w, h, layout.padBytes[0], layout.bottomUp[0])
+        , previous(w, h, layout.padBytes[1], layout.bottomUp[1])
+        , photo(w, h, layout.padBytes[2], layout.bottomUp[2])
+        , ice(w, h, layout.padBytes[3], layout.bottomUp[3])
+        , window(w, h, layout.padBytes[4], layout.bottomUp[4])
+        , levels(std::size_t(w) * std::size_t(h), 0)
+    { }
 
     // The wipe mask, exactly width * height bytes, or none.
     void useMask(bool on) { wipe.assign(on ? levels.size() : 0, 0); }
@@ -149,8 +151,16 @@ struct Frame
 
     MeltImages images()
     {
-        return {camera.row(0), previous.row(0), photo.row(0), ice.row(0), window.row(0),
-                camera.stride, previous.stride, photo.stride, ice.stride, window.stride,
+        return {camera.row(0),
+                previous.row(0),
+                photo.row(0),
+                ice.row(0),
+                window.row(0),
+                camera.stride,
+                previous.stride,
+                photo.stride,
+                ice.stride,
+                window.stride,
                 wipe.empty() ? nullptr : wipe.data()};
     }
     MeltCounts run(MeltPassFunction pass, MeltRule rule);
@@ -167,7 +177,11 @@ struct Frame
 class GapsOffLimits
 {
 public:
-    explicit GapsOffLimits(Frame &frame) : m_frame(frame) { forAll(true); }
+    explicit GapsOffLimits(Frame &frame)
+        : m_frame(frame)
+    {
+        forAll(true);
+    }
     ~GapsOffLimits() { forAll(false); }
     GapsOffLimits(const GapsOffLimits &) = delete;
     GapsOffLimits &operator=(const GapsOffLimits &) = delete;
@@ -306,8 +320,7 @@ const RuleCase kRuleCases[] = {
 };
 
 class MeltPassRule : public testing::TestWithParam<std::tuple<int, RuleCase>>
-{
-};
+{ };
 
 TEST_P(MeltPassRule, everyPixelFollowsTheRule)
 {
@@ -344,8 +357,7 @@ INSTANTIATE_TEST_SUITE_P(Runners, MeltPassRule,
                          ByRunnerAndName());
 
 class MeltPassRunner : public testing::TestWithParam<int>
-{
-};
+{ };
 
 TEST_P(MeltPassRunner, wipedPixelRefreezesAfter46Frames)
 {
@@ -381,8 +393,7 @@ struct EmptyCase
 };
 
 class MeltPassEmpty : public testing::TestWithParam<std::tuple<int, EmptyCase>>
-{
-};
+{ };
 
 TEST_P(MeltPassEmpty, emptySizesTouchNothing)
 {
@@ -432,16 +443,21 @@ const RandomCase kRandomCases[] = {
     {"mask on half, odd 31x7 padded", 31, 7, padded(4), 20, 10, LS::Edges, 50},
     {"mask everywhere, width 3", 3, 5, padded(4), 765, 10, LS::Random, 100},
     {"empty mask, 641x3", 641, 3, kPacked, 20, 10, LS::Edges, 0},
-    {"mask, bottom-up window, negative speed", 23, 5, {{3, 0, 1, 6, 9}, {false, false, false, false, true}}, 20, -7,
-     LS::Random, 30},
+    {"mask, bottom-up window, negative speed",
+     23,
+     5,
+     {{3, 0, 1, 6, 9}, {false, false, false, false, true}},
+     20,
+     -7,
+     LS::Random,
+     30},
     {"levels at the bound, most negative speed", 45, 6, padded(4), -kBound, -kBound, LS::Bounds, 20},
     {"levels at the bound, top speed", 45, 6, padded(4), kBound, kBound, LS::Bounds, 20},
     {"levels at the bound, speed 1", 37, 4, kPacked, 20, 1, LS::Bounds, 20},
 };
 
 class MeltPassRandom : public testing::TestWithParam<std::tuple<int, RandomCase>>
-{
-};
+{ };
 
 TEST_P(MeltPassRandom, matchesReferenceOnRandomFrames)
 {

@@ -58,8 +58,7 @@ struct ReadCase
 };
 
 class StoredSettingsRead : public testing::TestWithParam<ReadCase>
-{
-};
+{ };
 
 TEST_P(StoredSettingsRead, read)
 {
@@ -73,88 +72,87 @@ const std::string kGeometry("\x01\xd9\xd0\xcb", 4);
 
 INSTANTIATE_TEST_SUITE_P(
     Files, StoredSettingsRead,
-    testing::Values(
-        ReadCase{"no keys: the defaults", {}, StoredSettings{}, {}},
-        ReadCase{"every key as the game writes it",
-                 {{"game/cameraSensitivity", text("-135")},
-                  {"game/freezingSpeed", text("3")},
-                  {"game/sound", text("false")},
-                  {"camera/back", text("true")},
-                  {"window/fullScreen", text("true")},
-                  {"window/geometry", StoredValue::bytes(kGeometry)},
-                  {"camera/resolution", text("default")},
-                  {"camera/resolution/%2Fdev%2Fvideo0", text("1280x720@30")},
-                  {"camera/resolution/usb%20cam", text("default")}},
-                 with([](StoredSettings &s) {
-                     s.cameraSensitivity = -135;
-                     s.freezingSpeed = 3;
-                     s.sound = false;
-                     s.backCamera = true;
-                     s.fullScreen = true;
-                     s.geometry = kGeometry;
-                     s.resolutions = {{std::string(), std::nullopt},
-                                      {"/dev/video0", VideoCaptureSetting{1280, 720, 30.0}},
-                                      {"usb cam", std::nullopt}};
-                 }),
-                 {}},
-        // Typed values of the desktop's settings file (an int, a bool) reach
-        // the table as their text.
-        ReadCase{"written by hand: spaces, other truth words, typed values",
-                 {{"game/cameraSensitivity", text(" 765 ")},
-                  {"game/freezingSpeed", text("1")},
-                  {"game/sound", text("Off")},
-                  {"camera/back", text("yes")},
-                  {"window/fullScreen", text("false")}},
-                 with([](StoredSettings &s) {
-                     s.cameraSensitivity = 765;
-                     s.freezingSpeed = 1;
-                     s.sound = false;
-                     s.backCamera = true;
-                 }),
-                 {}},
-        ReadCase{"out of range: the nearest value in range",
-                 {{"game/cameraSensitivity", text("-99999999999")}, {"game/freezingSpeed", text("101")}},
-                 with([](StoredSettings &s) {
-                     s.cameraSensitivity = -1530;
-                     s.freezingSpeed = 100;
-                 }),
-                 {"game/cameraSensitivity", "game/freezingSpeed"}},
-        ReadCase{"just inside the range",
-                 {{"game/cameraSensitivity", text("-1530")}, {"game/freezingSpeed", text("0")}},
-                 with([](StoredSettings &s) {
-                     s.cameraSensitivity = -1530;
-                     s.freezingSpeed = 0;
-                 }),
-                 {}},
-        ReadCase{"wrong kinds: the defaults, one warning each",
-                 {{"game/cameraSensitivity", text("20.5")},
-                  {"game/freezingSpeed", text("fast")},
-                  {"game/sound", text("loud")},
-                  {"camera/back", StoredValue::other("QStringList")},
-                  {"window/fullScreen", text("")},
-                  {"window/geometry", text("1,2,3,4")},
-                  {"camera/resolution", text("1280x720")},
-                  {"camera/resolution/x", text("0x480@30")},
-                  {"camera/resolution/y", text("640x480@0")},
-                  {"camera/resolution/z", text("99999x480@30")}},
-                 StoredSettings{},
-                 {"camera/back", "camera/resolution", "camera/resolution/x", "camera/resolution/y",
-                  "camera/resolution/z", "game/cameraSensitivity", "game/freezingSpeed", "game/sound",
-                  "window/fullScreen", "window/geometry"}},
-        ReadCase{"bytes where text belongs, text where bytes belong",
-                 {{"game/freezingSpeed", StoredValue::bytes("5")},
-                  {"game/sound", StoredValue::bytes("false")},
-                  {"camera/resolution", StoredValue::bytes("640x480@30")}},
-                 StoredSettings{},
-                 {"camera/resolution", "game/freezingSpeed", "game/sound"}},
-        ReadCase{"a number too long for any integer: the nearest end",
-                 {{"game/freezingSpeed", text("123456789012345678901234567890")}},
-                 with([](StoredSettings &s) { s.freezingSpeed = 100; }),
-                 {"game/freezingSpeed"}},
-        ReadCase{"unknown keys are left alone",
-                 {{"game/colour", text("blue")}, {"other/cameraSensitivity", text("1")}},
-                 StoredSettings{},
-                 {}}),
+    testing::Values(ReadCase{"no keys: the defaults", {}, StoredSettings{}, {}},
+                    ReadCase{"every key as the game writes it",
+                             {{"game/cameraSensitivity", text("-135")},
+                              {"game/freezingSpeed", text("3")},
+                              {"game/sound", text("false")},
+                              {"camera/back", text("true")},
+                              {"window/fullScreen", text("true")},
+                              {"window/geometry", StoredValue::bytes(kGeometry)},
+                              {"camera/resolution", text("default")},
+                              {"camera/resolution/%2Fdev%2Fvideo0", text("1280x720@30")},
+                              {"camera/resolution/usb%20cam", text("default")}},
+                             with([](StoredSettings &s) {
+                                 s.cameraSensitivity = -135;
+                                 s.freezingSpeed = 3;
+                                 s.sound = false;
+                                 s.backCamera = true;
+                                 s.fullScreen = true;
+                                 s.geometry = kGeometry;
+                                 s.resolutions = {{std::string(), std::nullopt},
+                                                  {"/dev/video0", VideoCaptureSetting{1280, 720, 30.0}},
+                                                  {"usb cam", std::nullopt}};
+                             }),
+                             {}},
+                    // Typed values of the desktop's settings file (an int, a bool) reach
+                    // the table as their text.
+                    ReadCase{"written by hand: spaces, other truth words, typed values",
+                             {{"game/cameraSensitivity", text(" 765 ")},
+                              {"game/freezingSpeed", text("1")},
+                              {"game/sound", text("Off")},
+                              {"camera/back", text("yes")},
+                              {"window/fullScreen", text("false")}},
+                             with([](StoredSettings &s) {
+                                 s.cameraSensitivity = 765;
+                                 s.freezingSpeed = 1;
+                                 s.sound = false;
+                                 s.backCamera = true;
+                             }),
+                             {}},
+                    ReadCase{"out of range: the nearest value in range",
+                             {{"game/cameraSensitivity", text("-99999999999")}, {"game/freezingSpeed", text("101")}},
+                             with([](StoredSettings &s) {
+                                 s.cameraSensitivity = -1530;
+                                 s.freezingSpeed = 100;
+                             }),
+                             {"game/cameraSensitivity", "game/freezingSpeed"}},
+                    ReadCase{"just inside the range",
+                             {{"game/cameraSensitivity", text("-1530")}, {"game/freezingSpeed", text("0")}},
+                             with([](StoredSettings &s) {
+                                 s.cameraSensitivity = -1530;
+                                 s.freezingSpeed = 0;
+                             }),
+                             {}},
+                    ReadCase{"wrong kinds: the defaults, one warning each",
+                             {{"game/cameraSensitivity", text("20.5")},
+                              {"game/freezingSpeed", text("fast")},
+                              {"game/sound", text("loud")},
+                              {"camera/back", StoredValue::other("QStringList")},
+                              {"window/fullScreen", text("")},
+                              {"window/geometry", text("1,2,3,4")},
+                              {"camera/resolution", text("1280x720")},
+                              {"camera/resolution/x", text("0x480@30")},
+                              {"camera/resolution/y", text("640x480@0")},
+                              {"camera/resolution/z", text("99999x480@30")}},
+                             StoredSettings{},
+                             {"camera/back", "camera/resolution", "camera/resolution/x", "camera/resolution/y",
+                              "camera/resolution/z", "game/cameraSensitivity", "game/freezingSpeed", "game/sound",
+                              "window/fullScreen", "window/geometry"}},
+                    ReadCase{"bytes where text belongs, text where bytes belong",
+                             {{"game/freezingSpeed", StoredValue::bytes("5")},
+                              {"game/sound", StoredValue::bytes("false")},
+                              {"camera/resolution", StoredValue::bytes("640x480@30")}},
+                             StoredSettings{},
+                             {"camera/resolution", "game/freezingSpeed", "game/sound"}},
+                    ReadCase{"a number too long for any integer: the nearest end",
+                             {{"game/freezingSpeed", text("123456789012345678901234567890")}},
+                             with([](StoredSettings &s) { s.freezingSpeed = 100; }),
+                             {"game/freezingSpeed"}},
+                    ReadCase{"unknown keys are left alone",
+                             {{"game/colour", text("blue")}, {"other/cameraSensitivity", text("1")}},
+                             StoredSettings{},
+                             {}}),
     testnames::ByName());
 
 // A number out of range, however large or however written, comes to the
@@ -164,14 +162,13 @@ struct NumberCase
 {
     const char *name;
     const char *text;
-    int freezingSpeed;    // the range is 0..100, the base value 10
-    const char *warning;  // the warning's text after the key, or empty
+    int freezingSpeed;   // the range is 0..100, the base value 10
+    const char *warning; // the warning's text after the key, or empty
     friend void PrintTo(const NumberCase &c, std::ostream *os) { *os << c.name; }
 };
 
 class StoredSettingsNumbers : public testing::TestWithParam<NumberCase>
-{
-};
+{ };
 
 TEST_P(StoredSettingsNumbers, numbersComeIntoTheRange)
 {
@@ -189,8 +186,7 @@ TEST_P(StoredSettingsNumbers, numbersComeIntoTheRange)
 INSTANTIATE_TEST_SUITE_P(
     Texts, StoredSettingsNumbers,
     testing::Values(
-        NumberCase{"in range", "42", 42, ""},
-        NumberCase{"a plus sign", "+7", 7, ""},
+        NumberCase{"in range", "42", 42, ""}, NumberCase{"a plus sign", "+7", 7, ""},
         NumberCase{"1e23: the top", "1e23", 100, "1e23 is outside 0..100; 100 is used"},
         NumberCase{"-1e20: the bottom", "-1e20", 0, "-1e20 is outside 0..100; 0 is used"},
         NumberCase{"30 digits: the top", "123456789012345678901234567890", 100,
@@ -225,8 +221,8 @@ TEST(StoredSettingsNumbers, fiveHundredDigitsComeToTheNearerEnd)
         const StoredSettingsReading reading = readStoredSettings({{"game/freezingSpeed", StoredValue::text(digits)}});
         EXPECT_EQ(reading.settings.freezingSpeed, sign.empty() ? 100 : 0);
         ASSERT_EQ(reading.warnings.size(), 1u);
-        EXPECT_EQ(reading.warnings[0], "game/freezingSpeed: " + digits + " is outside 0..100; "
-                                           + (sign.empty() ? "100" : "0") + " is used");
+        EXPECT_EQ(reading.warnings[0],
+                  "game/freezingSpeed: " + digits + " is outside 0..100; " + (sign.empty() ? "100" : "0") + " is used");
     }
 }
 
@@ -236,8 +232,8 @@ TEST(StoredSettings, aBadValueKeepsTheBaseValue)
     StoredSettings school;
     school.freezingSpeed = 4;
     school.resolutions.emplace(std::string(), VideoCaptureSetting{320, 240, 30.0});
-    const StoredSettingsReading reading =
-        readStoredSettings({{"game/freezingSpeed", text("slow")}, {"game/cameraSensitivity", text("60")}}, school);
+    const StoredSettingsReading reading = readStoredSettings(
+        {{"game/freezingSpeed", text("slow")}, {"game/cameraSensitivity", text("60")}}, school);
     EXPECT_EQ(reading.settings.freezingSpeed, 4);
     EXPECT_EQ(reading.settings.cameraSensitivity, 60);
     EXPECT_EQ(reading.settings.resolutionFor("any camera"), std::make_optional(VideoCaptureSetting{320, 240, 30.0}));
@@ -303,28 +299,28 @@ struct KeyCase
 };
 
 class StoredSettingsKeys : public testing::TestWithParam<KeyCase>
-{
-};
+{ };
 
 TEST_P(StoredSettingsKeys, isStoredKey)
 {
     EXPECT_EQ(isStoredKey(GetParam().path), GetParam().stored);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, StoredSettingsKeys,
-    testing::Values(KeyCase{"sensitivity", "game/cameraSensitivity", true},
-                    KeyCase{"freezing speed", "game/freezingSpeed", true}, KeyCase{"sound", "game/sound", true},
-                    KeyCase{"back camera", "camera/back", true},
-                    KeyCase{"resolution of every camera", "camera/resolution", true},
-                    KeyCase{"resolution of one camera", "camera/resolution/%2Fdev%2Fvideo0", true},
-                    KeyCase{"full screen", "window/fullScreen", true}, KeyCase{"geometry", "window/geometry", true},
-                    KeyCase{"a resolution with an empty id", "camera/resolution/", false},
-                    KeyCase{"a key that only begins like one", "camera/resolutions", false},
-                    KeyCase{"another group", "other/cameraSensitivity", false},
-                    KeyCase{"no group", "cameraSensitivity", false}, KeyCase{"case matters", "Game/Sound", false},
-                    KeyCase{"empty", "", false}),
-    testnames::ByName());
+INSTANTIATE_TEST_SUITE_P(Paths, StoredSettingsKeys,
+                         testing::Values(KeyCase{"sensitivity", "game/cameraSensitivity", true},
+                                         KeyCase{"freezing speed", "game/freezingSpeed", true},
+                                         KeyCase{"sound", "game/sound", true},
+                                         KeyCase{"back camera", "camera/back", true},
+                                         KeyCase{"resolution of every camera", "camera/resolution", true},
+                                         KeyCase{"resolution of one camera", "camera/resolution/%2Fdev%2Fvideo0", true},
+                                         KeyCase{"full screen", "window/fullScreen", true},
+                                         KeyCase{"geometry", "window/geometry", true},
+                                         KeyCase{"a resolution with an empty id", "camera/resolution/", false},
+                                         KeyCase{"a key that only begins like one", "camera/resolutions", false},
+                                         KeyCase{"another group", "other/cameraSensitivity", false},
+                                         KeyCase{"no group", "cameraSensitivity", false},
+                                         KeyCase{"case matters", "Game/Sound", false}, KeyCase{"empty", "", false}),
+                         testnames::ByName());
 
 TEST(StoredSettings, everyKeyOfTheTableIsAStoredKey)
 {
@@ -332,7 +328,8 @@ TEST(StoredSettings, everyKeyOfTheTableIsAStoredKey)
         EXPECT_TRUE(isStoredKey(key.path)) << key.path;
     // Whole numbers carry their range: the sliders' ends.
     const auto whole = [](std::string_view path) {
-        return *std::find_if(kStoredKeys.begin(), kStoredKeys.end(), [&](const StoredKey &k) { return k.path == path; });
+        return *std::find_if(kStoredKeys.begin(), kStoredKeys.end(),
+                             [&](const StoredKey &k) { return k.path == path; });
     };
     EXPECT_EQ(whole(StoredSettingsKey::cameraSensitivity).minimum, kMinimumCameraSensitivity);
     EXPECT_EQ(whole(StoredSettingsKey::cameraSensitivity).maximum, kMaximumCameraSensitivity);
@@ -349,8 +346,7 @@ struct EncodingCase
 };
 
 class CameraIdEncoding : public testing::TestWithParam<EncodingCase>
-{
-};
+{ };
 
 TEST_P(CameraIdEncoding, roundTrip)
 {
@@ -364,17 +360,16 @@ TEST_P(CameraIdEncoding, roundTrip)
     EXPECT_EQ(reading.settings.resolutions, s.resolutions);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ids, CameraIdEncoding,
-    testing::Values(EncodingCase{"plain", "video0", "video0"},
-                    EncodingCase{"unreserved marks stay", "a-b.c_d~e", "a-b.c_d~e"},
-                    EncodingCase{"a device path", "/dev/video0", "%2Fdev%2Fvideo0"},
-                    EncodingCase{"space and colon", "usb cam:1", "usb%20cam%3A1"},
-                    EncodingCase{"a percent sign itself", "100%", "100%25"},
-                    EncodingCase{"UTF-8 bytes", "cam=\xc3\xa9", "cam%3D%C3%A9"},
-                    EncodingCase{"a zero byte", std::string("a\0b", 3), "a%00b"},
-                    EncodingCase{"the highest byte", "\xff", "%FF"}),
-    testnames::ByName());
+INSTANTIATE_TEST_SUITE_P(Ids, CameraIdEncoding,
+                         testing::Values(EncodingCase{"plain", "video0", "video0"},
+                                         EncodingCase{"unreserved marks stay", "a-b.c_d~e", "a-b.c_d~e"},
+                                         EncodingCase{"a device path", "/dev/video0", "%2Fdev%2Fvideo0"},
+                                         EncodingCase{"space and colon", "usb cam:1", "usb%20cam%3A1"},
+                                         EncodingCase{"a percent sign itself", "100%", "100%25"},
+                                         EncodingCase{"UTF-8 bytes", "cam=\xc3\xa9", "cam%3D%C3%A9"},
+                                         EncodingCase{"a zero byte", std::string("a\0b", 3), "a%00b"},
+                                         EncodingCase{"the highest byte", "\xff", "%FF"}),
+                         testnames::ByName());
 
 struct DecodingCase
 {
@@ -385,8 +380,7 @@ struct DecodingCase
 };
 
 class CameraIdDecoding : public testing::TestWithParam<DecodingCase>
-{
-};
+{ };
 
 TEST_P(CameraIdDecoding, aPercentWithoutTwoHexDigitsStays)
 {
@@ -411,8 +405,7 @@ struct CaptureTextCase
 };
 
 class CaptureSettingText : public testing::TestWithParam<CaptureTextCase>
-{
-};
+{ };
 
 TEST_P(CaptureSettingText, captureSettingText)
 {

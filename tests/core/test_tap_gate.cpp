@@ -21,8 +21,7 @@ struct PressCase
 };
 
 class TapGatePresses : public testing::TestWithParam<PressCase>
-{
-};
+{ };
 
 TEST_P(TapGatePresses, pressesAreAcceptedAtMostOncePerLimit)
 {
@@ -50,8 +49,7 @@ struct HoldCase
 };
 
 class TapGateHolds : public testing::TestWithParam<HoldCase>
-{
-};
+{ };
 
 TEST_P(TapGateHolds, aClickCountsOnlyAfterAShortPress)
 {
@@ -96,8 +94,7 @@ struct RepeatCase
 };
 
 class RepeatGuardTaps : public testing::TestWithParam<RepeatCase>
-{
-};
+{ };
 
 TEST_P(RepeatGuardTaps, repeatedTogglesWithinTheLimitAreIgnored)
 {
@@ -116,13 +113,11 @@ TEST_P(RepeatGuardTaps, repeatedTogglesWithinTheLimitAreIgnored)
 
 INSTANTIATE_TEST_SUITE_P(
     Taps, RepeatGuardTaps,
-    testing::Values(RepeatCase{"taps at 0, 300, 600: the window restarts on each ignored tap", {0, 300, 600},
-                               {true, false, false}},
-                    RepeatCase{"taps at 0, 500: exactly the limit acts", {0, 500}, {true, true}},
-                    RepeatCase{"taps at 0, 499, 998: the ignored tap restarts the window", {0, 499, 998},
-                               {true, false, false}},
-                    RepeatCase{"taps at 0, 300, 800: 500 after the ignored tap acts", {0, 300, 800},
-                               {true, false, true}}),
+    testing::Values(
+        RepeatCase{"taps at 0, 300, 600: the window restarts on each ignored tap", {0, 300, 600}, {true, false, false}},
+        RepeatCase{"taps at 0, 500: exactly the limit acts", {0, 500}, {true, true}},
+        RepeatCase{"taps at 0, 499, 998: the ignored tap restarts the window", {0, 499, 998}, {true, false, false}},
+        RepeatCase{"taps at 0, 300, 800: 500 after the ignored tap acts", {0, 300, 800}, {true, false, true}}),
     testnames::ByName());
 
 } // namespace

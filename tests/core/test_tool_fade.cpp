@@ -17,8 +17,7 @@ struct FadeCase
 };
 
 class ToolFadeTimeline : public testing::TestWithParam<FadeCase>
-{
-};
+{ };
 
 TEST_P(ToolFadeTimeline, fadeTimeline)
 {

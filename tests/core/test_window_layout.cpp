@@ -23,8 +23,7 @@ struct IconCase
 };
 
 class WindowLayoutIcons : public testing::TestWithParam<IconCase>
-{
-};
+{ };
 
 TEST_P(WindowLayoutIcons, icons)
 {
@@ -92,15 +91,14 @@ struct SliderCase
 };
 
 class WindowLayoutSliders : public testing::TestWithParam<SliderCase>
-{
-};
+{ };
 
 TEST_P(WindowLayoutSliders, sliderGroups)
 {
     const SliderCase &c = GetParam();
     // 1000 x 600, 280 x 20 track bars, 20 high labels at Y 0.
-    const SliderGroupPlace p =
-        placeSliderGroup(1000.0, 600.0, kSliderSlots[std::size_t(c.slot)].centerY, 280.0f, 20.0f, c.labelX, 0.0f, 20.0f);
+    const SliderGroupPlace p = placeSliderGroup(1000.0, 600.0, kSliderSlots[std::size_t(c.slot)].centerY, 280.0f, 20.0f,
+                                                c.labelX, 0.0f, 20.0f);
     EXPECT_FLOAT_EQ(p.trackX, c.trackX);
     EXPECT_FLOAT_EQ(p.trackY, c.trackY);
     EXPECT_FLOAT_EQ(p.boxX, c.box.x);
@@ -140,14 +138,13 @@ struct PressCase
 };
 
 class WindowLayoutPressed : public testing::TestWithParam<PressCase>
-{
-};
+{ };
 
 TEST_P(WindowLayoutPressed, pressedIconGrowsAboutItsCenter)
 {
     const PressCase &c = GetParam();
-    const PressedIconPlace p =
-        placePressedIcon(c.icon.x, c.icon.y, c.icon.width, c.icon.height, float(kIconPressScale));
+    const PressedIconPlace p = placePressedIcon(c.icon.x, c.icon.y, c.icon.width, c.icon.height,
+                                                float(kIconPressScale));
     EXPECT_FLOAT_EQ(p.x, float(c.pressedX));
     EXPECT_FLOAT_EQ(p.y, float(c.pressedY));
     EXPECT_EQ(p.home.left, c.home.left);

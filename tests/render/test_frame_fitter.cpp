@@ -37,8 +37,7 @@ struct CropCase
 };
 
 class FrameFitterCrop : public testing::TestWithParam<CropCase>
-{
-};
+{ };
 
 TEST_P(FrameFitterCrop, framesOfOtherSizesAreCroppedToThePicturesShape)
 {
@@ -95,8 +94,7 @@ struct MirrorCase
 };
 
 class FrameFitterMirror : public testing::TestWithParam<MirrorCase>
-{
-};
+{ };
 
 TEST_P(FrameFitterMirror, aFrontCameraIsMirroredLeftToRight)
 {
@@ -131,8 +129,7 @@ struct MotionCase
 };
 
 class FrameFitterMotion : public testing::TestWithParam<MotionCase>
-{
-};
+{ };
 
 TEST_P(FrameFitterMotion, motionWipesExactlyTheMovingPixels)
 {

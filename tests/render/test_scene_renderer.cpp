@@ -50,8 +50,7 @@ struct StartCase
 };
 
 class SceneRendererStart : public testing::TestWithParam<StartCase>
-{
-};
+{ };
 
 TEST_P(SceneRendererStart, theIceOfPictureOneOnBlack)
 {
@@ -92,8 +91,7 @@ struct BannerCase
 };
 
 class SceneRendererBanner : public testing::TestWithParam<BannerCase>
-{
-};
+{ };
 
 TEST_P(SceneRendererBanner, bannerAndBar)
 {
@@ -113,13 +111,13 @@ TEST_P(SceneRendererBanner, bannerAndBar)
     EXPECT_EQ(near(at(320, 240), kBannerColor), c.banner);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Thresholds, SceneRendererBanner,
-    testing::Values(BannerCase{"15,359 frozen: the banner shows", 15359, true, 0xFF0D0A57u},
-                    BannerCase{"15,360 frozen is exactly 0.95: no banner", 15360, false, 0xFF0D0A57u},
-                    BannerCase{"153,599 frozen: just past half, blue", 153599, false, 0xFF0D0A57u},
-                    BannerCase{"153,600 frozen is half: red", 153600, false, 0xFF6A0817u}),
-    testnames::ByName());
+INSTANTIATE_TEST_SUITE_P(Thresholds, SceneRendererBanner,
+                         testing::Values(BannerCase{"15,359 frozen: the banner shows", 15359, true, 0xFF0D0A57u},
+                                         BannerCase{"15,360 frozen is exactly 0.95: no banner", 15360, false,
+                                                    0xFF0D0A57u},
+                                         BannerCase{"153,599 frozen: just past half, blue", 153599, false, 0xFF0D0A57u},
+                                         BannerCase{"153,600 frozen is half: red", 153600, false, 0xFF6A0817u}),
+                         testnames::ByName());
 
 TEST(SceneRenderer, theBannerGoesWithOneFrameOfPlainIce)
 {
