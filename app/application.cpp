@@ -26,6 +26,8 @@ namespace {
 
 // A second start hands its request over within this time or gives up.
 constexpr int kShowRequestMilliseconds = 800;
+// The longest the exit waits for the settings still being written.
+constexpr int kLastWriteMilliseconds = 1000;
 
 struct Options
 {
@@ -162,6 +164,9 @@ void runWindow(const Options &options, SingleInstance &instance)
     else
         window.show();
     QApplication::exec();
+    // The last save may still be on its way to a slow disk: it gets a moment,
+    // never more (a hung network home would keep the game from ending).
+    store.waitForWrites(kLastWriteMilliseconds);
 }
 
 } // namespace
