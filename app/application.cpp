@@ -24,8 +24,12 @@ Q_LOGGING_CATEGORY(lcApplication, "frostpane.application")
 
 namespace {
 
-// A second start hands its request over within this time or gives up.
-constexpr int kShowRequestMilliseconds = 800;
+// A second start waits this long for the running game's answer; one that
+// does not answer is left to itself.
+constexpr int kAnswerMilliseconds = 1000;
+// A start waits this long for a game that is closing (or starting) to end
+// (or to listen) before it starts alone.
+constexpr int kClosingGameMilliseconds = 10000;
 // The longest the exit waits for the settings still being written.
 constexpr int kLastWriteMilliseconds = 1000;
 
@@ -144,6 +148,9 @@ void runWindow(const Options &options, SingleInstance &instance)
     window.setSounds(std::make_unique<SoundOutput>());
     keepSettings(window, store);
     QObject::connect(&instance, &SingleInstance::showRequested, &window, [&window] { bringToFront(window); });
+    // From the moment the window closes, a new start waits for this game to
+    // end instead of asking it to come to the front.
+    QObject::connect(qApp, &QGuiApplication::lastWindowClosed, &instance, &SingleInstance::stopListening);
     instance.listen();
 
     // No saved place: 640 x 480 in the middle of the screen.
@@ -164,6 +171,7 @@ void runWindow(const Options &options, SingleInstance &instance)
     else
         window.show();
     QApplication::exec();
+    instance.stopListening();
     // The last save may still be on its way to a slow disk: it gets a moment,
     // never more (a hung network home would keep the game from ending).
     store.waitForWrites(kLastWriteMilliseconds);
@@ -192,13 +200,15 @@ int runFrostpane(int argc, char *argv[])
         if (const std::optional<int> status = parseCommandLine(QCoreApplication::arguments(), options))
             return *status;
         instance.emplace();
-        if (!instance->claim()) {
-            QElapsedTimer asked;
-            asked.start();
-            const bool shown = instance->askRunningGameToShow(kShowRequestMilliseconds);
-            qCInfo(lcApplication) << "a game runs already; asked it to come to the front:" << shown << "after"
-                                  << asked.elapsed() << "ms";
+        QElapsedTimer asked;
+        asked.start();
+        switch (instance->start(kAnswerMilliseconds, kClosingGameMilliseconds)) {
+        case SingleInstance::Start::RaisedRunningGame:
+            qCInfo(lcApplication) << "a game runs already; it came to the front after" << asked.elapsed() << "ms";
             return 0;
+        case SingleInstance::Start::Claimed:
+        case SingleInstance::Start::Alone: // said why
+            break;
         }
     }
 
