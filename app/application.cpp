@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/settings_store.h"
 #include "app/single_instance.h"
+#include "app/window_geometry.h"
 #include "camera/qt_video_camera.h"
 #include "sound/sound_output.h"
 #include "translations/translations.h"
@@ -153,11 +154,23 @@ void runWindow(const Options &options, SingleInstance &instance)
     QObject::connect(qApp, &QGuiApplication::lastWindowClosed, &instance, &SingleInstance::stopListening);
     instance.listen();
 
-    // No saved place: 640 x 480 in the middle of the screen.
-    const QByteArray geometry = QByteArray::fromStdString(settings.geometry);
-    if (geometry.isEmpty() || !window.restoreGeometry(geometry)) {
-        if (!geometry.isEmpty())
-            qCWarning(lcApplication) << "window/geometry: not a saved window geometry; it is left out";
+    // No saved place (or one that cannot be played in): 640 x 480 in the
+    // middle of the screen.
+    window.setMinimumSize(kMinimumWindowSize);
+    QByteArray geometry = QByteArray::fromStdString(settings.geometry);
+    if (!geometry.isEmpty()) {
+        QList<QRect> screens;
+        for (const QScreen *screen : QGuiApplication::screens())
+            screens.append(screen->availableGeometry());
+        QString problem = savedGeometryProblem(geometry, screens);
+        if (problem.isEmpty() && !window.restoreGeometry(geometry))
+            problem = QStringLiteral("not a saved window geometry");
+        if (!problem.isEmpty()) {
+            qCWarning(lcApplication).noquote() << "window/geometry:" << problem + QStringLiteral("; it is left out");
+            geometry.clear();
+        }
+    }
+    if (geometry.isEmpty()) {
         if (const QScreen *display = window.screen()) {
             QRect frame = window.frameGeometry();
             frame.moveCenter(display->availableGeometry().center());
