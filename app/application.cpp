@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/settings_store.h"
 #include "app/single_instance.h"
+#include "app/termination_signals.h"
 #include "app/window_geometry.h"
 #include "camera/qt_video_camera.h"
 #include "sound/sound_output.h"
@@ -18,6 +19,7 @@
 #include <QScreen>
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <optional>
 
@@ -101,6 +103,54 @@ std::optional<int> parseCommandLine(const QStringList &arguments, Options &optio
     return std::nullopt;
 }
 
+// While the application object connects to the display: Qt's complaints
+// about it are held back, and a display that cannot be opened (none named,
+// none answering) ends the game with one line and status 1 instead of
+// Qt's abort.
+class DisplayConnection
+{
+public:
+    DisplayConnection() { s_previous = qInstallMessageHandler(&handle); }
+    ~DisplayConnection() { release(); }
+    // Connected: what was held back is said after all.
+    void release()
+    {
+        if (!s_previous)
+            return;
+        qInstallMessageHandler(s_previous);
+        const QtMessageHandler previous = std::exchange(s_previous, nullptr);
+        for (const Held &held : std::as_const(s_held)) {
+            const QMessageLogContext context(nullptr, 0, nullptr, held.category.constData());
+            previous(held.type, context, held.message);
+        }
+        s_held.clear();
+    }
+
+private:
+    struct Held
+    {
+        QtMsgType type;
+        QByteArray category;
+        QString message;
+    };
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        if (type == QtFatalMsg) {
+            const QByteArray display = qgetenv("WAYLAND_DISPLAY").isEmpty() ? qgetenv("DISPLAY")
+                                                                             : qgetenv("WAYLAND_DISPLAY");
+            print(stderr, display.isEmpty()
+                              ? QStringLiteral("frostpane: no display to open (neither DISPLAY nor "
+                                               "WAYLAND_DISPLAY is set)\n")
+                              : QStringLiteral("frostpane: cannot open the display %1\n")
+                                    .arg(QString::fromLocal8Bit(display)));
+            std::_Exit(1);
+        }
+        s_held.append({type, QByteArray(context.category ? context.category : "default"), message});
+    }
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline QList<Held> s_held;
+};
+
 void showException(const QString &message)
 {
     qCritical("Frostpane stopped: %s", qPrintable(message));
@@ -153,6 +203,10 @@ void runWindow(const Options &options, SingleInstance &instance)
     // end instead of asking it to come to the front.
     QObject::connect(qApp, &QGuiApplication::lastWindowClosed, &instance, &SingleInstance::stopListening);
     instance.listen();
+    // A desktop logging out or a closed terminal ends the game as Escape
+    // does: the camera stops, the settings are saved, the status is 0.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);
 
     // No saved place (or one that cannot be played in): 640 x 480 in the
     // middle of the screen.
@@ -234,7 +288,9 @@ int runFrostpane(int argc, char *argv[])
         showException(message);
     };
     try {
+        std::optional<DisplayConnection> connecting(std::in_place);
         QApplication application(argc, argv);
+        connecting.reset();
         QApplication::setApplicationName(QStringLiteral("Frostpane"));
         QApplication::setApplicationVersion(QStringLiteral(FROSTPANE_VERSION));
         QGuiApplication::setDesktopFileName(QStringLiteral(FROSTPANE_APP_ID));
