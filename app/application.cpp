@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <functional>
 #include <optional>
 
 Q_LOGGING_CATEGORY(lcApplication, "frostpane.application")
@@ -177,6 +178,26 @@ QIcon applicationIcon()
     return QIcon::fromTheme(QStringLiteral(FROSTPANE_APP_ID), builtIn);
 }
 
+// Calls `onClose` when the watched window is asked to close; the close
+// itself goes on. The window's close is never refused for good, only put off
+// while the camera stops.
+class CloseWatcher final : public QObject
+{
+public:
+    explicit CloseWatcher(std::function<void()> onClose) : m_onClose(std::move(onClose)) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Close)
+            m_onClose();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onClose;
+};
+
 void bringToFront(QWidget &window)
 {
     window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
@@ -199,8 +220,11 @@ void runWindow(const Options &options, SingleInstance &instance)
     window.setSounds(std::make_unique<SoundOutput>());
     keepSettings(window, store);
     QObject::connect(&instance, &SingleInstance::showRequested, &window, [&window] { bringToFront(window); });
-    // From the moment the window closes, a new start waits for this game to
-    // end instead of asking it to come to the front.
+    // From the moment the window is asked to close (its camera may take a
+    // while to stop), a new start waits for this game to end instead of
+    // asking it to come to the front.
+    CloseWatcher closing([&instance] { instance.stopListening(); });
+    window.installEventFilter(&closing);
     QObject::connect(qApp, &QGuiApplication::lastWindowClosed, &instance, &SingleInstance::stopListening);
     instance.listen();
     // A desktop logging out or a closed terminal ends the game as Escape
