@@ -63,6 +63,13 @@ wait_until() {
 windows() { xdotool search --onlyvisible --name '^Frostpane$' 2>/dev/null | wc -l; }
 has_window() { [ "$(windows)" -ge 1 ]; }
 gone() { ! kill -0 "$1" 2>/dev/null; }
+# ended PID SECONDS: whether PID ends within SECONDS; its status in `status`.
+ended() {
+  status=
+  wait_until "$2" gone "$1" || return 1
+  wait "$1"
+  status=$?
+}
 
 # A fresh X server and fresh folders for the game.
 fresh() {
@@ -115,26 +122,26 @@ escape_and_wait() {
 echo "A FIFO in place of the settings file"
 fresh
 mkfifo "$home/config/frostpane/frostpane.conf"
-check "the game starts" start_measured fifo
-game=$launched
-echo "  start: ${start_ms} ms"
-check "it closes on Escape (settings saved or refused, never waited for)" escape_and_wait "$game"
-echo "  exit: ${exit_ms:-?} ms, status ${status:-?}"
-check "with status 0" [ "${status:-1}" -eq 0 ]
+if check "the game starts" start_measured fifo; then
+  game=$launched
+  echo "  start: ${start_ms} ms"
+  check "it closes on Escape (settings saved or refused, never waited for)" escape_and_wait "$game"
+  echo "  exit: ${exit_ms:-?} ms, status ${status:-?}"
+  check "with status 0" [ "${status:-1}" -eq 0 ]
+fi
 check "the FIFO is left in place" [ -p "$home/config/frostpane/frostpane.conf" ]
 check "the log says the file could not be read" grep -q "cannot read" "$LOGS/fifo.log"
 
 echo "SIGTERM closes the game as Escape does"
 fresh
-check "the game starts" start_measured sigterm
-game=$launched
-kill -TERM "$game"
-check "it ends" wait_until 15 gone "$game"
-wait "$game"
-status=$?
-echo "  status after SIGTERM: $status"
-check "with status 0" [ "$status" -eq 0 ]
-check "having saved its window" grep -q "geometry" "$home/config/frostpane/frostpane.conf"
+if check "the game starts" start_measured sigterm; then
+  game=$launched
+  kill -TERM "$game"
+  check "it ends" ended "$game" 15
+  echo "  status after SIGTERM: ${status:-none}"
+  check "with status 0" [ "${status:-1}" -eq 0 ]
+  check "having saved its window" grep -q "geometry" "$home/config/frostpane/frostpane.conf"
+fi
 
 for leftover in empty junk another-host folder; do
   echo "A lock file in place: $leftover"
@@ -146,11 +153,15 @@ for leftover in empty junk another-host folder; do
   another-host) printf '1\nfrostpane\nsomeone-elses-laptop\n' >"$lock" ;;
   folder) mkdir -p "$lock/inside" ;;
   esac
-  check "the game starts" start_measured "lock-$leftover"
-  game=$launched
-  echo "  start: ${start_ms:-?} ms"
-  check "and closes with status 0" escape_and_wait "$game"
-  check "status 0" [ "${status:-1}" -eq 0 ]
+  if check "the game starts" start_measured "lock-$leftover"; then
+    game=$launched
+    echo "  start: ${start_ms} ms"
+    check "and closes" escape_and_wait "$game"
+    check "with status 0" [ "${status:-1}" -eq 0 ]
+  else
+    ended "$launched" 1
+    echo "  the start ended with status ${status:-none}, no window"
+  fi
 done
 
 echo "A start while the running game closes"
@@ -161,19 +172,23 @@ first=$launched
 xdotool mousemove 320 192 click 1
 sleep 1 # the camera starts
 xdotool search --onlyvisible --name '^Frostpane$' windowactivate --sync key Escape 2>/dev/null || xdotool key Escape
-# The game stops listening as soon as it takes the Escape, while its camera
-# still stops and its window still shows.
-check "the closing game stops listening" wait_until 15 bash -c "[ ! -e '$home/runtime/frostpane-$display_number.socket' ]"
-closing_still_shown=$(windows)
+sleep 0.3 # the case: a start 0.3 s after Escape, the first game still closing
+closing_still_running=no
+kill -0 "$first" 2>/dev/null && closing_still_running=yes
 launch closing-second
 second=$launched
-echo "  windows shown when the second start came: $closing_still_shown"
+echo "  the first game still ran when the second start came: $closing_still_running"
 check "the first game ends" wait_until 15 gone "$first"
 check "the second start shows a window" wait_until 15 has_window
 check "which is the second game's" kill -0 "$second"
-check "one window" [ "$(windows)" -eq 1 ]
-check "the second game closes with status 0" escape_and_wait "$second"
-check "status 0" [ "${status:-1}" -eq 0 ]
+if kill -0 "$second" 2>/dev/null; then
+  check "one window" [ "$(windows)" -eq 1 ]
+  check "the second game closes" escape_and_wait "$second"
+  check "with status 0" [ "${status:-1}" -eq 0 ]
+else
+  ended "$second" 1
+  echo "  the second start ended with status ${status:-none}"
+fi
 
 echo "One display named three ways"
 fresh
@@ -182,9 +197,8 @@ game=$launched
 for name in ":$display_number.0" "unix:$display_number"; do
   launch "display-$name" "$name"
   later=$launched
-  check "a start on $name ends" wait_until 15 gone "$later"
-  wait "$later"
-  check "with status 0 (the game came to the front)" [ $? -eq 0 ]
+  check "a start on $name ends" ended "$later" 15
+  check "with status 0 (the game came to the front)" [ "${status:-1}" -eq 0 ]
 done
 check "one window" [ "$(windows)" -eq 1 ]
 
@@ -221,10 +235,9 @@ during_fds=$(descriptors)
 during_kb=$(resident_kb)
 launch flood-second
 later=$launched
-check "a second start during the flood ends" wait_until 30 gone "$later"
-wait "$later"
-later_status=$?
-check "with status 0" [ "$later_status" -eq 0 ]
+check "a second start during the flood ends" ended "$later" 30
+check "with status 0" [ "${status:-1}" -eq 0 ]
+check "having raised the game" grep -q "came to the front" "$LOGS/flood-second.log"
 check "the game still has its socket" test -S "$socket"
 touch "$LOGS/flood.stop"
 wait "$flood"
