@@ -3,6 +3,8 @@
 #include "app/main_window.h"
 #include "app/settings_store.h"
 #include "app/single_instance.h"
+#include "app/termination_signals.h"
+#include "app/window_geometry.h"
 #include "camera/qt_video_camera.h"
 #include "sound/sound_output.h"
 #include "translations/translations.h"
@@ -17,15 +19,23 @@
 #include <QScreen>
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <functional>
 #include <optional>
 
 Q_LOGGING_CATEGORY(lcApplication, "frostpane.application")
 
 namespace {
 
-// A second start hands its request over within this time or gives up.
-constexpr int kShowRequestMilliseconds = 800;
+// A second start waits this long for the running game's answer; one that
+// does not answer is left to itself.
+constexpr int kAnswerMilliseconds = 1000;
+// A start waits this long for a game that is closing (or starting) to end
+// (or to listen) before it starts alone.
+constexpr int kClosingGameMilliseconds = 10000;
+// The longest the exit waits for the settings still being written.
+constexpr int kLastWriteMilliseconds = 1000;
 
 struct Options
 {
@@ -94,6 +104,54 @@ std::optional<int> parseCommandLine(const QStringList &arguments, Options &optio
     return std::nullopt;
 }
 
+// While the application object connects to the display: Qt's complaints
+// about it are held back, and a display that cannot be opened (none named,
+// none answering) ends the game with one line and status 1 instead of
+// Qt's abort.
+class DisplayConnection
+{
+public:
+    DisplayConnection() { s_previous = qInstallMessageHandler(&handle); }
+    ~DisplayConnection() { release(); }
+    // Connected: what was held back is said after all.
+    void release()
+    {
+        if (!s_previous)
+            return;
+        qInstallMessageHandler(s_previous);
+        const QtMessageHandler previous = std::exchange(s_previous, nullptr);
+        for (const Held &held : std::as_const(s_held)) {
+            const QMessageLogContext context(nullptr, 0, nullptr, held.category.constData());
+            previous(held.type, context, held.message);
+        }
+        s_held.clear();
+    }
+
+private:
+    struct Held
+    {
+        QtMsgType type;
+        QByteArray category;
+        QString message;
+    };
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        if (type == QtFatalMsg) {
+            const QByteArray display = qgetenv("WAYLAND_DISPLAY").isEmpty() ? qgetenv("DISPLAY")
+                                                                             : qgetenv("WAYLAND_DISPLAY");
+            print(stderr, display.isEmpty()
+                              ? QStringLiteral("frostpane: no display to open (neither DISPLAY nor "
+                                               "WAYLAND_DISPLAY is set)\n")
+                              : QStringLiteral("frostpane: cannot open the display %1\n")
+                                    .arg(QString::fromLocal8Bit(display)));
+            std::_Exit(1);
+        }
+        s_held.append({type, QByteArray(context.category ? context.category : "default"), message});
+    }
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline QList<Held> s_held;
+};
+
 void showException(const QString &message)
 {
     qCritical("Frostpane stopped: %s", qPrintable(message));
@@ -120,6 +178,26 @@ QIcon applicationIcon()
     return QIcon::fromTheme(QStringLiteral(FROSTPANE_APP_ID), builtIn);
 }
 
+// Calls `onClose` when the watched window is asked to close; the close
+// itself goes on. The window's close is never refused for good, only put off
+// while the camera stops.
+class CloseWatcher final : public QObject
+{
+public:
+    explicit CloseWatcher(std::function<void()> onClose) : m_onClose(std::move(onClose)) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Close)
+            m_onClose();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onClose;
+};
+
 void bringToFront(QWidget &window)
 {
     window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
@@ -142,13 +220,35 @@ void runWindow(const Options &options, SingleInstance &instance)
     window.setSounds(std::make_unique<SoundOutput>());
     keepSettings(window, store);
     QObject::connect(&instance, &SingleInstance::showRequested, &window, [&window] { bringToFront(window); });
+    // From the moment the window is asked to close (its camera may take a
+    // while to stop), a new start waits for this game to end instead of
+    // asking it to come to the front.
+    CloseWatcher closing([&instance] { instance.stopListening(); });
+    window.installEventFilter(&closing);
+    QObject::connect(qApp, &QGuiApplication::lastWindowClosed, &instance, &SingleInstance::stopListening);
     instance.listen();
+    // A desktop logging out or a closed terminal ends the game as Escape
+    // does: the camera stops, the settings are saved, the status is 0.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);
 
-    // No saved place: 640 x 480 in the middle of the screen.
-    const QByteArray geometry = QByteArray::fromStdString(settings.geometry);
-    if (geometry.isEmpty() || !window.restoreGeometry(geometry)) {
-        if (!geometry.isEmpty())
-            qCWarning(lcApplication) << "window/geometry: not a saved window geometry; it is left out";
+    // No saved place (or one that cannot be played in): 640 x 480 in the
+    // middle of the screen.
+    window.setMinimumSize(kMinimumWindowSize);
+    QByteArray geometry = QByteArray::fromStdString(settings.geometry);
+    if (!geometry.isEmpty()) {
+        QList<QRect> screens;
+        for (const QScreen *screen : QGuiApplication::screens())
+            screens.append(screen->availableGeometry());
+        QString problem = savedGeometryProblem(geometry, screens);
+        if (problem.isEmpty() && !window.restoreGeometry(geometry))
+            problem = QStringLiteral("not a saved window geometry");
+        if (!problem.isEmpty()) {
+            qCWarning(lcApplication).noquote() << "window/geometry:" << problem + QStringLiteral("; it is left out");
+            geometry.clear();
+        }
+    }
+    if (geometry.isEmpty()) {
         if (const QScreen *display = window.screen()) {
             QRect frame = window.frameGeometry();
             frame.moveCenter(display->availableGeometry().center());
@@ -162,6 +262,10 @@ void runWindow(const Options &options, SingleInstance &instance)
     else
         window.show();
     QApplication::exec();
+    instance.stopListening();
+    // The last save may still be on its way to a slow disk: it gets a moment,
+    // never more (a hung network home would keep the game from ending).
+    store.waitForWrites(kLastWriteMilliseconds);
 }
 
 } // namespace
@@ -187,13 +291,15 @@ int runFrostpane(int argc, char *argv[])
         if (const std::optional<int> status = parseCommandLine(QCoreApplication::arguments(), options))
             return *status;
         instance.emplace();
-        if (!instance->claim()) {
-            QElapsedTimer asked;
-            asked.start();
-            const bool shown = instance->askRunningGameToShow(kShowRequestMilliseconds);
-            qCInfo(lcApplication) << "a game runs already; asked it to come to the front:" << shown << "after"
-                                  << asked.elapsed() << "ms";
+        QElapsedTimer asked;
+        asked.start();
+        switch (instance->start(kAnswerMilliseconds, kClosingGameMilliseconds)) {
+        case SingleInstance::Start::RaisedRunningGame:
+            qCInfo(lcApplication) << "a game runs already; it came to the front after" << asked.elapsed() << "ms";
             return 0;
+        case SingleInstance::Start::Claimed:
+        case SingleInstance::Start::Alone: // said why
+            break;
         }
     }
 
@@ -206,7 +312,9 @@ int runFrostpane(int argc, char *argv[])
         showException(message);
     };
     try {
+        std::optional<DisplayConnection> connecting(std::in_place);
         QApplication application(argc, argv);
+        connecting.reset();
         QApplication::setApplicationName(QStringLiteral("Frostpane"));
         QApplication::setApplicationVersion(QStringLiteral(FROSTPANE_VERSION));
         QGuiApplication::setDesktopFileName(QStringLiteral(FROSTPANE_APP_ID));

@@ -8,9 +8,21 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
 
 Q_LOGGING_CATEGORY(lcSettings, "frostpane.settings")
 
@@ -18,18 +30,106 @@ namespace {
 
 const QString kFileInFolder = QStringLiteral("frostpane/frostpane.conf");
 
-// Every key of one file, or nothing when there is no such file.
-QVariantMap readFile(const QString &path)
+// What reading one file gave. The workers below use the C library only: one
+// may still be stuck in a system call when the game ends.
+struct FileBytes
+{
+    enum class Outcome { Missing, Read, Unreadable } outcome = Outcome::Missing;
+    std::string bytes;
+    std::string reason; // why it could not be read
+};
+
+std::string errorText(int error)
+{
+    return std::strerror(error);
+}
+
+// Reads a whole plain file of at most kMaximumFileSize bytes. The open does
+// not wait (a FIFO, a device), and the descriptor, not the name, is checked
+// for a plain file, so nothing can be swapped in between.
+FileBytes readNow(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return {};
+        return {FileBytes::Outcome::Unreadable, {}, errorText(errno)};
+    }
+    FileBytes result{FileBytes::Outcome::Read, {}, {}};
+    struct stat status{};
+    if (::fstat(fd, &status) != 0) {
+        result = {FileBytes::Outcome::Unreadable, {}, errorText(errno)};
+    } else if (!S_ISREG(status.st_mode)) {
+        result = {FileBytes::Outcome::Unreadable, {}, "not a plain file"};
+    } else {
+        const size_t limit = size_t(SettingsStore::kMaximumFileSize);
+        std::string bytes(limit + 1, '\0');
+        size_t total = 0;
+        while (total < bytes.size()) {
+            const ssize_t got = ::read(fd, bytes.data() + total, bytes.size() - total);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0) {
+                result = {FileBytes::Outcome::Unreadable, {}, errorText(errno)};
+                break;
+            }
+            if (got == 0)
+                break;
+            total += size_t(got);
+        }
+        if (result.outcome == FileBytes::Outcome::Read) {
+            if (total > limit) {
+                result = {FileBytes::Outcome::Unreadable, {}, "larger than 64 KB, which no settings file is"};
+            } else {
+                bytes.resize(total);
+                result.bytes = std::move(bytes);
+            }
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
+// readNow on a worker, waited for at most `timeoutMs`: a file on a hung
+// network home leaves the worker stuck, never the caller.
+FileBytes readWithin(const QString &path, int timeoutMs)
+{
+    struct Shared
+    {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        FileBytes result;
+    };
+    const auto shared = std::make_shared<Shared>();
+    std::thread([shared, name = QFile::encodeName(path).toStdString()] {
+        FileBytes result = readNow(name);
+        const std::lock_guard lock(shared->mutex);
+        shared->result = std::move(result);
+        shared->finished = true;
+        shared->done.notify_all();
+    }).detach();
+    std::unique_lock lock(shared->mutex);
+    if (!shared->done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&shared] { return shared->finished; }))
+        return {FileBytes::Outcome::Unreadable, {}, "no answer within " + std::to_string(timeoutMs) + " ms"};
+    return std::move(shared->result);
+}
+
+// Every key of the bytes of one settings file. QSettings reads only files
+// named by path, so it parses a private copy: the bytes already read, in a
+// plain file of our own that nothing else can replace, block or make larger.
+QVariantMap parse(const std::string &bytes, const QString &path)
 {
     QVariantMap values;
-    const QFileInfo info(path);
-    if (!info.exists())
+    if (bytes.empty())
         return values;
-    if (!info.isFile() || !info.isReadable()) {
-        qCWarning(lcSettings).noquote() << "cannot read" << path << "; its values are left out";
+    QTemporaryFile copy(QDir::tempPath() + QStringLiteral("/frostpane-settings-XXXXXX.conf"));
+    if (!copy.open() || copy.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !copy.flush()) {
+        qCWarning(lcSettings).noquote() << "cannot copy" << path << "to read it; its values are left out";
         return values;
     }
-    const QSettings file(path, QSettings::IniFormat);
+    copy.close();
+    const QSettings file(copy.fileName(), QSettings::IniFormat);
     if (file.status() != QSettings::NoError)
         qCWarning(lcSettings).noquote() << path << "is not a valid settings file; what could be read of it counts";
     for (const QString &key : file.allKeys()) {
@@ -74,17 +174,124 @@ QVariant variant(const StoredValue &value)
     return QString::fromStdString(value.data);
 }
 
-StoredSettings readOver(const StoredSettings &base, const QString &path)
+// The settings file's bytes for `values`, as QSettings writes them (it
+// writes only to a named file: a private one, read back).
+std::optional<std::string> compose(const StoredValues &values)
 {
-    StoredSettingsReading reading = readStoredSettings(storedValues(readFile(path)), base);
-    for (const std::string &warning : reading.warnings)
-        qCWarning(lcSettings).noquote() << path + QStringLiteral(": ") + QString::fromStdString(warning);
-    return reading.settings;
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/frostpane-settings-XXXXXX.conf"));
+    if (!file.open())
+        return std::nullopt;
+    file.close();
+    {
+        QSettings out(file.fileName(), QSettings::IniFormat);
+        for (const auto &[key, value] : values)
+            out.setValue(QString::fromStdString(key), variant(value));
+        out.sync();
+        if (out.status() != QSettings::NoError)
+            return std::nullopt;
+    }
+    QFile written(file.fileName());
+    if (!written.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return written.readAll().toStdString();
+}
+
+struct WriteJob
+{
+    std::string path;
+    std::string bytes;
+    quint64 number = 0;
+};
+
+// Writes `bytes` beside `path` and renames the new file over it, which
+// replaces it at once: a crash or a full disk leaves the old file as it was,
+// never half of each. Something other than a plain file in its place is
+// left alone. Returns why it failed, or nothing.
+std::string writeNow(const WriteJob &job)
+{
+    const std::filesystem::path target(job.path);
+    std::error_code error;
+    std::filesystem::create_directories(target.parent_path(), error);
+    if (error)
+        return "cannot create the folder of";
+    struct stat status{};
+    if (::lstat(job.path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+        return "something other than a plain file is in the place of";
+    std::string fresh = (target.parent_path() / ".frostpane.conf.XXXXXX").string();
+    const int fd = ::mkostemp(fresh.data(), O_CLOEXEC);
+    if (fd < 0)
+        return "cannot write beside";
+    size_t total = 0;
+    bool written = true;
+    while (total < job.bytes.size()) {
+        const ssize_t put = ::write(fd, job.bytes.data() + total, job.bytes.size() - total);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0) {
+            written = false;
+            break;
+        }
+        total += size_t(put);
+    }
+    if (::close(fd) != 0)
+        written = false;
+    if (!written) {
+        ::unlink(fresh.c_str());
+        return "cannot write";
+    }
+    if (::rename(fresh.c_str(), job.path.c_str()) != 0) {
+        ::unlink(fresh.c_str());
+        return "cannot replace";
+    }
+    return {};
 }
 
 } // namespace
 
+// The write worker's state. One thread writes, the latest settings first:
+// a save that comes while an older one still waits replaces it.
+struct SettingsStore::Writer
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::optional<WriteJob> pending;
+    bool writing = false;
+    bool started = false;
+    bool stopping = false;
+    quint64 lastNumber = 0;
+    quint64 doneNumber = 0; // the last job written or given up
+    std::string doneError;
+    // A write took longer than a caller waits: later callers do not wait
+    // until one is done.
+    bool stuck = false;
+    // The user's file could not be read: it is never replaced.
+    bool userFileUnreadable = false;
+    bool warnedUnreadable = false;
+
+    static void run(const std::shared_ptr<Writer> &writer)
+    {
+        std::unique_lock lock(writer->mutex);
+        for (;;) {
+            writer->changed.wait(lock, [&writer] { return writer->pending || writer->stopping; });
+            if (!writer->pending)
+                return;
+            const WriteJob job = std::move(*writer->pending);
+            writer->pending.reset();
+            writer->writing = true;
+            lock.unlock();
+            std::string error = writeNow(job);
+            lock.lock();
+            writer->writing = false;
+            writer->stuck = false;
+            writer->doneNumber = job.number;
+            writer->doneError = std::move(error);
+            writer->changed.notify_all();
+        }
+    }
+};
+
 SettingsStore::SettingsStore()
+    : m_writer(std::make_shared<Writer>())
 {
     // The first of the generic config folders is the user's, the others are
     // $XDG_CONFIG_DIRS (/etc/xdg when unset).
@@ -99,63 +306,108 @@ SettingsStore::SettingsStore()
 SettingsStore::SettingsStore(QString userFile, QStringList systemFiles)
     : m_userFile(std::move(userFile))
     , m_systemFiles(std::move(systemFiles))
+    , m_writer(std::make_shared<Writer>())
 {
+}
+
+SettingsStore::~SettingsStore()
+{
+    // The worker ends after the write it holds; a stuck one keeps its state.
+    const std::lock_guard lock(m_writer->mutex);
+    m_writer->stopping = true;
+    m_writer->changed.notify_all();
 }
 
 StoredSettings SettingsStore::load() const
 {
+    const auto readOver = [](const StoredSettings &base, const QString &path, bool *unreadable) {
+        const FileBytes file = readWithin(path, kReadWaitMilliseconds);
+        if (file.outcome == FileBytes::Outcome::Unreadable) {
+            qCWarning(lcSettings).noquote() << "cannot read" << path
+                                            << QStringLiteral("(%1); its values are left out")
+                                                   .arg(QString::fromStdString(file.reason));
+            if (unreadable)
+                *unreadable = true;
+            return base;
+        }
+        StoredSettingsReading reading = readStoredSettings(storedValues(parse(file.bytes, path)), base);
+        for (const std::string &warning : reading.warnings)
+            qCWarning(lcSettings).noquote() << path + QStringLiteral(": ") + QString::fromStdString(warning);
+        return reading.settings;
+    };
     StoredSettings settings;
     // The most important system file is read last, so its values win.
     for (auto file = m_systemFiles.crbegin(); file != m_systemFiles.crend(); ++file)
-        settings = readOver(settings, *file);
-    return readOver(settings, m_userFile);
+        settings = readOver(settings, *file, nullptr);
+    bool unreadable = false;
+    settings = readOver(settings, m_userFile, &unreadable);
+    const std::lock_guard lock(m_writer->mutex);
+    m_writer->userFileUnreadable = unreadable;
+    return settings;
 }
 
 bool SettingsStore::save(const StoredSettings &settings) const
 {
-    const QString folder = QFileInfo(m_userFile).absolutePath();
-    const auto fail = [this](const char *what) {
+    const auto fail = [this](const QString &what) {
         qCWarning(lcSettings).noquote() << what << m_userFile << "; settings not saved";
         return false;
     };
-    if (!QDir().mkpath(folder))
-        return fail("cannot create the folder of");
-
-    // The new file is written whole beside the old one and then renamed over
-    // it, which replaces it at once: a crash or a full disk leaves the old
-    // file as it was, never half of each. (QSettings alone also writes
-    // through a temporary file on Qt 6.4, but it merges into whatever it
-    // parsed of the old file, junk of a broken one included.)
-    QTemporaryFile fresh(folder + QStringLiteral("/.frostpane.conf.XXXXXX"));
-    if (!fresh.open())
-        return fail("cannot write beside");
-    fresh.close();
     {
-        QSettings out(fresh.fileName(), QSettings::IniFormat);
-        // Keys of other versions in a sound old file are kept.
-        const QSettings old(m_userFile, QSettings::IniFormat);
-        if (old.status() == QSettings::NoError) {
-            for (const QString &key : old.allKeys()) {
-                if (!key.isEmpty())
-                    out.setValue(key, old.value(key));
-            }
+        const std::lock_guard lock(m_writer->mutex);
+        if (m_writer->userFileUnreadable) {
+            // The parent's values may be in it: it stays as it is.
+            if (!std::exchange(m_writer->warnedUnreadable, true))
+                return fail(QStringLiteral("the game could not read"));
+            return false;
         }
-        for (const auto &[key, value] : storedSettingsValues(settings))
-            out.setValue(QString::fromStdString(key), variant(value));
-        out.sync();
-        if (out.status() != QSettings::NoError)
-            return fail("cannot write");
     }
-    if (::rename(QFile::encodeName(fresh.fileName()).constData(), QFile::encodeName(m_userFile).constData()) != 0)
-        return fail("cannot replace");
-    fresh.setAutoRemove(false);
+    // Only the game's own keys: junk and keys of other versions go.
+    std::optional<std::string> bytes = compose(storedSettingsValues(settings));
+    if (!bytes)
+        return fail(QStringLiteral("cannot prepare the values for"));
+
+    std::unique_lock lock(m_writer->mutex);
+    const quint64 number = ++m_writer->lastNumber;
+    m_writer->pending = WriteJob{QFile::encodeName(m_userFile).toStdString(), std::move(*bytes), number};
+    if (!std::exchange(m_writer->started, true))
+        std::thread(&Writer::run, m_writer).detach();
+    m_writer->changed.notify_all();
+    const auto writer = m_writer;
+    if (writer->stuck)
+        return false; // said when it got stuck
+    if (!writer->changed.wait_for(lock, std::chrono::milliseconds(kWriteWaitMilliseconds),
+                                  [&writer, number] { return writer->doneNumber >= number; })) {
+        writer->stuck = true;
+        lock.unlock();
+        return fail(QStringLiteral("no answer yet (the latest values are written when it answers) from the "
+                                   "folder of"));
+    }
+    if (writer->doneNumber == number && !writer->doneError.empty()) {
+        const QString error = QString::fromStdString(writer->doneError);
+        lock.unlock();
+        return fail(error);
+    }
     return true;
+}
+
+bool SettingsStore::waitForWrites(int timeoutMs) const
+{
+    std::unique_lock lock(m_writer->mutex);
+    const auto writer = m_writer;
+    const auto idle = [&writer] { return !writer->pending && !writer->writing; };
+    if (writer->stuck)
+        return idle();
+    return writer->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), idle);
 }
 
 bool SettingsStore::forgetUserValues() const
 {
-    if (!QFileInfo::exists(m_userFile) || QFile::remove(m_userFile))
+    // Removing a name opens nothing, so a FIFO or a hung file goes too.
+    if (!QFileInfo::exists(m_userFile) || QFile::remove(m_userFile)) {
+        const std::lock_guard lock(m_writer->mutex);
+        m_writer->userFileUnreadable = false;
         return true;
+    }
     qCWarning(lcSettings).noquote() << "cannot remove" << m_userFile;
     return false;
 }

@@ -2,17 +2,33 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLoggingCategory>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 Q_LOGGING_CATEGORY(lcInstance, "frostpane.instance")
 
 namespace {
 
 const QByteArray kShowRequest = QByteArrayLiteral("show\n");
+const QByteArray kShownAnswer = QByteArrayLiteral("shown\n");
+// How often a stopped server is noticed and listens again.
+constexpr int kWatchMilliseconds = 2000;
+// How often a start looks at the lock again while the game that holds it
+// is starting or closing.
+constexpr int kPollMilliseconds = 50;
 
 QString runtimeFolder()
 {
@@ -22,21 +38,21 @@ QString runtimeFolder()
     return folder;
 }
 
-// "frostpane-wayland-0", "frostpane-0" for ":0": one name per display.
-QString baseName()
+QString safe(const QByteArray &text)
 {
-    QByteArray display = qgetenv("WAYLAND_DISPLAY");
-    if (display.isEmpty())
-        display = qgetenv("DISPLAY");
-    QString name = QStringLiteral("frostpane");
     QString tag;
-    for (const char c : display) {
+    for (const char c : text) {
         if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.')
             tag += QLatin1Char(c);
     }
-    if (!tag.isEmpty())
-        name += QLatin1Char('-') + tag;
-    return name;
+    return tag;
+}
+
+// "frostpane-wayland-0", "frostpane-1" for ":1": one name per display.
+QString baseName()
+{
+    const QString tag = SingleInstance::displayTag(qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY"));
+    return tag.isEmpty() ? QStringLiteral("frostpane") : QStringLiteral("frostpane-") + tag;
 }
 
 QString pathIn(const QString &folder, const QString &name)
@@ -44,58 +60,180 @@ QString pathIn(const QString &folder, const QString &name)
     return QDir(folder.isEmpty() ? runtimeFolder() : folder).filePath(name);
 }
 
+// Moves what is not a lock file out of the lock's place: an empty folder is
+// removed, anything else renamed beside it.
+bool clearAway(const QByteArray &path)
+{
+    if (::unlink(path.constData()) == 0 || ::rmdir(path.constData()) == 0)
+        return true;
+    const QByteArray aside = path + ".broken-" + QByteArray::number(qint64(::getpid()));
+    return ::rename(path.constData(), aside.constData()) == 0;
+}
+
 } // namespace
+
+QString SingleInstance::displayTag(const QByteArray &waylandDisplay, const QByteArray &x11Display)
+{
+    if (!waylandDisplay.isEmpty())
+        return safe(waylandDisplay);
+    // [host]:display[.screen]; no host and "unix" are the local display.
+    const qsizetype colon = x11Display.lastIndexOf(':');
+    if (colon < 0)
+        return safe(x11Display);
+    const QByteArray host = x11Display.left(colon);
+    QByteArray number = x11Display.mid(colon + 1);
+    if (const qsizetype dot = number.indexOf('.'); dot >= 0)
+        number.truncate(dot);
+    const QString display = safe(number);
+    if (host.isEmpty() || host == "unix")
+        return display;
+    return safe(host) + QLatin1Char('-') + display;
+}
 
 SingleInstance::SingleInstance(const QString &folder, QObject *parent)
     : QObject(parent)
     , m_lockPath(pathIn(folder, baseName() + QStringLiteral(".lock")))
     , m_socketPath(pathIn(folder, baseName() + QStringLiteral(".socket")))
-    , m_lock(m_lockPath)
 {
-    // A running game holds the lock for as long as it plays: only a lock
-    // whose process is gone counts as stale, never an old one.
-    m_lock.setStaleLockTime(0);
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    // The file stays: removing it would let a start that opened it already
+    // lock a name no later start finds. Closing ends the lock.
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
+
+SingleInstance::LockAttempt SingleInstance::tryLock()
+{
+    const QByteArray path = QFile::encodeName(m_lockPath);
+    // Never waits: not for a FIFO, not for a device.
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (fd < 0) {
+        if (errno == EISDIR || errno == ELOOP || errno == EACCES || errno == EPERM || errno == ENXIO) {
+            // Something else in its place: no game's lock.
+            if (clearAway(path))
+                return LockAttempt::Retry;
+        }
+        return LockAttempt::Impossible;
+    }
+    struct stat status{};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return clearAway(path) ? LockAttempt::Retry : LockAttempt::Impossible;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return error == EWOULDBLOCK ? LockAttempt::Held : LockAttempt::Impossible;
+    }
+    // The file locked must still be the one under the name.
+    struct stat named{};
+    if (::stat(path.constData(), &named) != 0 || named.st_ino != status.st_ino || named.st_dev != status.st_dev) {
+        ::close(fd);
+        return LockAttempt::Retry;
+    }
+    // For whoever looks: the process that plays. The game itself reads only
+    // the kernel's lock.
+    const QByteArray owner = QByteArray::number(qint64(::getpid())) + '\n';
+    if (::ftruncate(fd, 0) != 0 || ::write(fd, owner.constData(), size_t(owner.size())) != owner.size())
+        qCInfo(lcInstance).noquote() << "cannot write the process id into" << m_lockPath;
+    m_lockFd = fd;
+    return LockAttempt::Taken;
+}
 
 bool SingleInstance::claim()
 {
-    if (m_lock.tryLock(0))
+    if (m_lockFd >= 0 || m_noLock)
         return true;
-    if (m_lock.error() != QLockFile::LockFailedError)
-        // No lock can be made here (no such folder, no right to write): the
-        // game plays all the same.
-        qCWarning(lcInstance).noquote() << "cannot create" << m_lockPath << "; a second start is not detected";
-    return m_lock.error() != QLockFile::LockFailedError;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        switch (tryLock()) {
+        case LockAttempt::Taken:
+            return true;
+        case LockAttempt::Held:
+            return false;
+        case LockAttempt::Retry:
+            continue;
+        case LockAttempt::Impossible:
+            break;
+        }
+        break;
+    }
+    // No lock can be made here (no such folder, no right to write): the
+    // game plays all the same.
+    qCWarning(lcInstance).noquote() << "cannot lock" << m_lockPath << "; a second start is not detected";
+    m_noLock = true;
+    return true;
 }
 
-bool SingleInstance::askRunningGameToShow(int timeoutMs)
+SingleInstance::Start SingleInstance::start(int answerMs, int waitMs)
 {
-    // The running game may be starting and not listen yet: try again until
-    // the time is up.
-    const QDeadlineTimer deadline(timeoutMs);
-    do {
-        QLocalSocket socket;
-        socket.connectToServer(m_socketPath);
-        if (socket.waitForConnected(int(std::max<qint64>(deadline.remainingTime(), 1)))) {
-            socket.write(kShowRequest);
-            // The running game closes the connection once it has the request.
-            if (socket.waitForBytesWritten(int(std::max<qint64>(deadline.remainingTime(), 1)))
-                && (socket.state() == QLocalSocket::UnconnectedState
-                    || socket.waitForDisconnected(int(std::max<qint64>(deadline.remainingTime(), 1)))))
-                return true;
+    const QDeadlineTimer deadline(waitMs);
+    for (;;) {
+        if (claim())
+            return Start::Claimed;
+        switch (askRunningGameToShow(answerMs)) {
+        case Answer::Shown:
+            return Start::RaisedRunningGame;
+        case Answer::NoAnswer:
+            qCWarning(lcInstance) << "the running game does not answer; this one starts alone";
+            return Start::Alone;
+        case Answer::NotListening:
+            break;
         }
-        QThread::msleep(20);
-    } while (!deadline.hasExpired());
-    qCWarning(lcInstance) << "the running game did not answer";
-    return false;
+        if (deadline.hasExpired()) {
+            qCWarning(lcInstance) << "the game that holds" << m_lockPath
+                                  << "neither answers nor ends; this one starts alone";
+            return Start::Alone;
+        }
+        // It is starting (not listening yet) or closing (listening no more).
+        QThread::msleep(kPollMilliseconds);
+    }
+}
+
+SingleInstance::Answer SingleInstance::askRunningGameToShow(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    const auto left = [&deadline] { return int(std::max<qint64>(deadline.remainingTime(), 1)); };
+    QLocalSocket socket;
+    socket.connectToServer(m_socketPath);
+    if (!socket.waitForConnected(left()))
+        return Answer::NotListening;
+    socket.write(kShowRequest);
+    QByteArray answer;
+    while (!answer.endsWith('\n') && answer.size() < kShownAnswer.size()) {
+        if (!socket.bytesAvailable() && !socket.waitForReadyRead(left()))
+            break;
+        answer += socket.read(kShownAnswer.size() - answer.size());
+    }
+    if (answer == kShownAnswer)
+        return Answer::Shown;
+    // Closed without an answer: the game is closing.
+    if (socket.state() == QLocalSocket::UnconnectedState && !deadline.hasExpired())
+        return Answer::NotListening;
+    return Answer::NoAnswer;
 }
 
 bool SingleInstance::listen()
 {
-    if (!m_lock.isLocked())
+    if (m_lockFd < 0)
         return false;
+    m_closing = false;
+    if (!m_watch) {
+        // Qt closes a server whose accept fails (too many open files) and
+        // says nothing; someone may remove the socket's file.
+        m_watch = new QTimer(this);
+        m_watch->setInterval(kWatchMilliseconds);
+        connect(m_watch, &QTimer::timeout, this, &SingleInstance::keepListening);
+        m_watch->start();
+    }
+    return listenNow();
+}
+
+bool SingleInstance::listenNow()
+{
+    delete m_server;
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     // A socket file left by a game that crashed; ours now, as the lock is.
@@ -108,17 +246,64 @@ bool SingleInstance::listen()
     return true;
 }
 
+void SingleInstance::keepListening()
+{
+    if (m_closing || m_lockFd < 0 || !m_server)
+        return;
+    if (m_server->isListening() && QFileInfo::exists(m_socketPath))
+        return;
+    qCWarning(lcInstance).noquote() << "the socket" << m_socketPath << "stopped; listening again";
+    listenNow();
+}
+
+void SingleInstance::stopListening()
+{
+    m_closing = true;
+    if (m_watch)
+        m_watch->stop();
+    if (m_server)
+        m_server->close(); // removes the socket's file
+}
+
 void SingleInstance::takeConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine())
-                return;
-            const QByteArray request = socket->readLine();
-            socket->disconnectFromServer();
-            if (request == kShowRequest)
-                Q_EMIT showRequested();
-        });
+        if (m_openConnections >= kMaximumConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        serve(socket);
     }
+    if (!m_server->isListening())
+        QTimer::singleShot(0, this, &SingleInstance::keepListening);
+}
+
+void SingleInstance::serve(QLocalSocket *socket)
+{
+    ++m_openConnections;
+    connect(socket, &QObject::destroyed, this, [this] { --m_openConnections; });
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    socket->setReadBufferSize(kMaximumRequestBytes);
+    // One request per connection, within a second, or it is dropped.
+    QTimer::singleShot(kConnectionMilliseconds, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+        if (!socket->canReadLine()) {
+            if (socket->bytesAvailable() >= kMaximumRequestBytes) {
+                socket->abort();
+                socket->deleteLater();
+            }
+            return;
+        }
+        const QByteArray request = socket->readLine(kMaximumRequestBytes + 1);
+        if (request == kShowRequest && !m_closing) {
+            Q_EMIT showRequested();
+            socket->write(kShownAnswer);
+            socket->flush();
+        }
+        socket->disconnectFromServer(); // deleted once disconnected
+    });
 }

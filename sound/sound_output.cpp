@@ -15,11 +15,20 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <mutex>
 #include <vector>
 
 #include <optional>
 
 Q_LOGGING_CATEGORY(lcSound, "frostpane.sound")
+
+// Where the audio thread reports its attempts: the output while it lives.
+// The thread may outlive it (see the destructor).
+struct AttemptRelay
+{
+    std::mutex mutex;
+    SoundOutput *output = nullptr;
+};
 
 namespace {
 
@@ -47,8 +56,14 @@ std::optional<SampleFormat> sampleFormatOf(QAudioFormat::SampleFormat format)
 class SinkWorker final : public QObject
 {
 public:
-    explicit SinkWorker(std::shared_ptr<SoundEvents> events) : m_events(std::move(events))
+    SinkWorker(std::shared_ptr<SoundEvents> events, int retryMilliseconds, std::shared_ptr<AttemptRelay> relay)
+        : m_events(std::move(events)), m_relay(std::move(relay))
     {
+        // A child, so that it moves to the audio thread with the worker.
+        m_retryTimer = new QTimer(this);
+        m_retryTimer->setSingleShot(true);
+        m_retryTimer->setInterval(retryMilliseconds);
+        connect(m_retryTimer, &QTimer::timeout, this, &SinkWorker::open);
     }
 
     ~SinkWorker() override
@@ -59,12 +74,46 @@ public:
         }
     }
 
+    // Opens the default output; when it cannot, tries again a few seconds
+    // later, for as long as the game runs (the sound server may come back).
     void open()
+    {
+        closeSink();
+        const bool opened = tryOpen();
+        if (opened && m_failing)
+            qCInfo(lcSound, "The sound output is back");
+        m_failing = !opened;
+        if (!opened)
+            m_retryTimer->start();
+        // Queued: SoundOutput lives on the window's thread.
+        const std::lock_guard lock(m_relay->mutex);
+        if (SoundOutput *output = m_relay->output)
+            QMetaObject::invokeMethod(output, [output, opened] { Q_EMIT output->openAttempted(opened); },
+                                      Qt::QueuedConnection);
+    }
+
+private:
+    void closeSink()
+    {
+        if (m_feedTimer) {
+            delete m_feedTimer;
+            m_feedTimer = nullptr;
+        }
+        if (m_sink) {
+            m_sink->disconnect(this);
+            m_sink->stop();
+            delete m_sink;
+            m_sink = nullptr;
+            m_stream = nullptr;
+        }
+    }
+
+    bool tryOpen()
     {
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         if (device.isNull()) {
-            qCWarning(lcSound, "No audio output device (no sound server?): playing without sound");
-            return;
+            report("No audio output device (no sound server?): playing without sound");
+            return false;
         }
         QAudioFormat format = device.preferredFormat();
         std::optional<SampleFormat> sampleFormat = sampleFormatOf(format.sampleFormat());
@@ -85,7 +134,7 @@ public:
         m_stream = m_sink->start();
         if (!m_stream || m_sink->error() != QAudio::NoError) {
             reportStop("could not start");
-            return;
+            return false;
         }
         // Whatever the stream can take at once, allocated here and never in
         // the feed.
@@ -98,9 +147,9 @@ public:
         connect(m_feedTimer, &QTimer::timeout, this, &SinkWorker::feed);
         m_feedTimer->start();
         feed();
+        return true;
     }
 
-private:
     // Tops the stream up with freshly rendered sound. Runs every few
     // milliseconds on the audio thread; renders into the buffer made in
     // open(), so it neither allocates nor takes a lock of ours.
@@ -125,21 +174,30 @@ private:
     void stateChanged(QAudio::State state)
     {
         // A stop with an error is the server going away or the device
-        // vanishing. No restart: the game goes on silently.
+        // vanishing: the game goes on silently and tries the device again.
         if (state == QAudio::StoppedState && m_sink->error() != QAudio::NoError) {
             if (m_feedTimer)
                 m_feedTimer->stop();
             reportStop("stopped");
+            m_failing = true;
+            // Not here: the sink is in the middle of reporting.
+            m_retryTimer->start();
         }
     }
 
     void reportStop(const char *what)
     {
-        if (m_stopReported)
+        report(qPrintable(QStringLiteral("The sound output %1 (error %2): playing on without sound")
+                              .arg(QLatin1StringView(what))
+                              .arg(int(m_sink->error()))));
+    }
+
+    // Said once for each time the sound goes, not at every attempt.
+    void report(const char *message)
+    {
+        if (m_failing)
             return;
-        m_stopReported = true;
-        qCWarning(lcSound, "The sound output %s (error %d): playing on without sound", what,
-                  int(m_sink->error()));
+        qCWarning(lcSound, "%s", message);
     }
 
     std::shared_ptr<SoundEvents> m_events;
@@ -150,19 +208,23 @@ private:
     QAudioSink *m_sink = nullptr;
     QIODevice *m_stream = nullptr; // the sink's, valid while it runs
     QTimer *m_feedTimer = nullptr;
-    bool m_stopReported = false;
+    QTimer *m_retryTimer = nullptr;
+    std::shared_ptr<AttemptRelay> m_relay;
+    // Without sound since the last attempt (said already).
+    bool m_failing = false;
 };
 
 } // namespace
 
-SoundOutput::SoundOutput(QObject *parent)
-    : QObject(parent), m_events(std::make_shared<SoundEvents>())
+SoundOutput::SoundOutput(QObject *parent, int retryMilliseconds)
+    : QObject(parent), m_events(std::make_shared<SoundEvents>()), m_relay(std::make_shared<AttemptRelay>())
 {
+    m_relay->output = this;
     // No parent: when the thread will not end, it is left running, not
     // destroyed (see the destructor).
     m_thread = new QThread;
     m_thread->setObjectName(QStringLiteral("frostpane sound"));
-    auto *worker = new SinkWorker(m_events);
+    auto *worker = new SinkWorker(m_events, retryMilliseconds, m_relay);
     worker->moveToThread(m_thread);
     // started is emitted on the new thread, so open() runs there directly,
     // before its event loop; the worker is deleted there when the loop ends.
@@ -173,6 +235,10 @@ SoundOutput::SoundOutput(QObject *parent)
 
 SoundOutput::~SoundOutput()
 {
+    {
+        const std::lock_guard lock(m_relay->mutex);
+        m_relay->output = nullptr;
+    }
     m_thread->quit();
     if (m_thread->wait(QDeadlineTimer(kStopWaitMilliseconds))) {
         delete m_thread;

@@ -8,6 +8,7 @@
 
 class QThread;
 class SoundEvents;
+struct AttemptRelay;
 
 // The game's sound on the default audio output: the one class that talks to
 // Qt's audio. The device is opened on a thread of its own, so constructing
@@ -17,14 +18,19 @@ class SoundEvents;
 //
 // Without an audio device or sound server the game plays silently and says so
 // once in the log category frostpane.sound; a server that goes away while
-// playing is reported once too, and the sound stays off. Destruction stops the
-// sink and ends the thread, waiting at most about a second.
+// playing is reported once too. Either way the device is tried again every
+// few seconds on the audio thread, so the sound comes back with the server.
+// Destruction stops the sink and ends the thread, waiting at most about a
+// second.
 class SoundOutput final : public QObject, public GameSounds
 {
     Q_OBJECT
 
 public:
-    explicit SoundOutput(QObject *parent = nullptr);
+    static constexpr int kRetryMilliseconds = 3000;
+
+    // Tries the device again `retryMilliseconds` after each failure.
+    explicit SoundOutput(QObject *parent = nullptr, int retryMilliseconds = kRetryMilliseconds);
     ~SoundOutput() override;
 
 public Q_SLOTS:
@@ -39,9 +45,14 @@ public Q_SLOTS:
     // Off: silence at almost no cost; sounds asked for meanwhile are dropped.
     void setEnabled(bool enabled) override;
 
+Q_SIGNALS:
+    // Each attempt at opening the device, and whether it opened.
+    void openAttempted(bool opened);
+
 private:
     // Shared with the audio thread, which may outlive this object (see the
     // destructor).
     std::shared_ptr<SoundEvents> m_events;
+    std::shared_ptr<AttemptRelay> m_relay;
     QThread *m_thread = nullptr;
 };

@@ -10,7 +10,10 @@ set -uo pipefail
 GAME=$1
 out=$(mktemp)
 err=$(mktemp)
-trap 'rm -f "$out" "$err"' EXIT
+# The lock of a start that gets as far as the display: never the user's.
+XDG_RUNTIME_DIR=$(mktemp -d)
+export XDG_RUNTIME_DIR
+trap 'rm -f "$out" "$err"; rm -rf "$XDG_RUNTIME_DIR"' EXIT
 failed=0
 
 # run EXPECTED_STATUS ARGS...: the game with no display, at most 10 seconds.
@@ -42,6 +45,22 @@ run 2 --no-such-option && expect "$err" '^Usage:' "an unknown option prints the 
   && expect "$err" 'no-such-option' "and names the option"
 [ -s "$out" ] && { echo "FAILED: an unknown option printed on standard output"; failed=1; }
 run 2 a-picture.png && expect "$err" 'a-picture.png' "an argument the game takes none of is named"
+
+# No display, or one that does not answer: one line that says so, status 1
+# (not Qt's abort).
+run 1 && expect "$err" '^frostpane: no display' "a start with no display says so"
+if grep -qi -e 'qt\.qpa' -e 'platform plugin' "$err"; then
+  echo "FAILED: Qt's own complaints about the display were printed:"
+  sed 's/^/  stderr: /' "$err"
+  failed=1
+fi
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:97 timeout 10 "$GAME" >"$out" 2>"$err"
+status=$?
+if [ "$status" -ne 1 ] || ! grep -q '^frostpane: cannot open the display :97' "$err"; then
+  echo "FAILED: a display that does not answer ended with $status:"
+  sed 's/^/  stderr: /' "$err"
+  failed=1
+fi
 
 [ "$failed" -eq 0 ] && echo "command line: all good"
 exit "$failed"

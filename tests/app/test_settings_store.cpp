@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -25,22 +27,26 @@ inline char *toString(const StoredSettings &s)
 
 namespace {
 
-// What a file holds: its bytes, nothing (no file), or a folder in its place
-// (a file that cannot be read).
+// What a file holds: its bytes, nothing (no file), or a folder or a FIFO in
+// its place (files that cannot be read; opening a FIFO to read waits for a
+// writer that never comes).
 struct FileContent
 {
-    enum class Kind { Missing, Bytes, Folder } kind = Kind::Missing;
+    enum class Kind { Missing, Bytes, Folder, Fifo } kind = Kind::Missing;
     QByteArray bytes;
 };
 FileContent missing() { return {}; }
 FileContent bytes(const QByteArray &b) { return {FileContent::Kind::Bytes, b}; }
 FileContent folder() { return {FileContent::Kind::Folder, {}}; }
+FileContent fifo() { return {FileContent::Kind::Fifo, {}}; }
 
 void put(const QString &path, const FileContent &content)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (content.kind == FileContent::Kind::Folder) {
         QVERIFY(QDir().mkpath(path));
+    } else if (content.kind == FileContent::Kind::Fifo) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     } else if (content.kind == FileContent::Kind::Bytes) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -82,6 +88,12 @@ private:
 const QByteArray kGoodFile = "[game]\ncameraSensitivity=60\nfreezingSpeed=3\nsound=false\n"
                              "[camera]\nback=true\nresolution=1280x720@30\n"
                              "[window]\nfullScreen=true\n";
+
+// kGoodFile made `size` bytes long with empty lines.
+QByteArray goodFileOfSize(qint64 size)
+{
+    return kGoodFile + QByteArray(size - kGoodFile.size(), '\n');
+}
 
 QByteArray randomBytes(int size, quint32 seed)
 {
@@ -140,6 +152,15 @@ private Q_SLOTS:
             << with([](StoredSettings &s) { s.freezingSpeed = 5; }) << QStringList{};
         QTest::newRow("unreadable (a folder)")
             << folder() << missing() << StoredSettings{} << QStringList{u"cannot read"_s};
+        QTest::newRow("a FIFO") << fifo() << missing() << StoredSettings{} << QStringList{u"cannot read"_s};
+        QTest::newRow("64 KB: read") << bytes(goodFileOfSize(SettingsStore::kMaximumFileSize)) << missing() << good
+                                     << QStringList{};
+        QTest::newRow("a byte over 64 KB: refused")
+            << bytes(goodFileOfSize(SettingsStore::kMaximumFileSize + 1)) << missing() << StoredSettings{}
+            << QStringList{u"64 KB"_s};
+        QTest::newRow("a FIFO as the system file, the user's read")
+            << bytes("[game]\nfreezingSpeed=2\n") << fifo()
+            << with([](StoredSettings &s) { s.freezingSpeed = 2; }) << QStringList{u"cannot read"_s};
         QTest::newRow("wrong types")
             << bytes("[game]\ncameraSensitivity=much\nfreezingSpeed=2.5\nsound=loud\n"
                      "[camera]\nback=front\nresolution=big\n[window]\nfullScreen=1,2\ngeometry=here\n")
@@ -265,6 +286,74 @@ private Q_SLOTS:
         put(m_dir->filePath(u"file"_s), bytes("x"));
         QVERIFY(!SettingsStore(blocked, {}).save(StoredSettings{}));
         QCOMPARE(contentOf(m_dir->filePath(u"file"_s)), QByteArray("x"));
+    }
+
+    // A user's file that could not be read may hold the parent's values: it
+    // is left as it is, with one warning however often the game saves.
+    void anUnreadableFileIsNeverReplaced_data()
+    {
+        QTest::addColumn<FileContent>("user");
+        QTest::newRow("a FIFO") << fifo();
+        QTest::newRow("a folder") << folder();
+        QTest::newRow("over 64 KB") << bytes(goodFileOfSize(SettingsStore::kMaximumFileSize + 100));
+    }
+
+    void anUnreadableFileIsNeverReplaced()
+    {
+        QFETCH(FileContent, user);
+        put(m_user, user);
+        const QFileInfo before(m_user);
+        const SettingsStore store(m_user, {});
+        const SettingsWarnings warnings;
+        QCOMPARE(store.load(), StoredSettings{});
+        QCOMPARE(warnings.messages().size(), 1); // cannot read
+        for (int freezing : {5, 6, 7})
+            QVERIFY(!store.save(with([freezing](StoredSettings &s) { s.freezingSpeed = freezing; })));
+        QCOMPARE(warnings.messages().size(), 2); // not saved, once
+        const QFileInfo after(m_user);
+        QCOMPARE(after.isFile(), before.isFile());
+        QCOMPARE(after.size(), before.size());
+        QCOMPARE(after.lastModified(), before.lastModified());
+        if (user.kind == FileContent::Kind::Bytes)
+            QCOMPARE(contentOf(m_user), user.bytes);
+        // Once it is gone (the parent reset the settings), the game saves again.
+        if (user.kind == FileContent::Kind::Folder)
+            return; // a folder is not removed
+        QVERIFY(store.forgetUserValues());
+        QVERIFY(store.save(with([](StoredSettings &s) { s.freezingSpeed = 8; })));
+        QCOMPARE(store.load().freezingSpeed, 8);
+    }
+
+    void aFifoPutInPlaceAfterLoadingIsLeftAlone()
+    {
+        const SettingsStore store(m_user, {});
+        QCOMPARE(store.load(), StoredSettings{});
+        put(m_user, fifo());
+        const SettingsWarnings warnings;
+        QVERIFY(!store.save(StoredSettings{}));
+        QCOMPARE(warnings.messages().size(), 1);
+        struct stat status{};
+        QCOMPARE(::lstat(QFile::encodeName(m_user).constData(), &status), 0);
+        QVERIFY(S_ISFIFO(status.st_mode));
+    }
+
+    void onlyTheGamesKeysAreWritten()
+    {
+        put(m_user, bytes("[game]\nfreezingSpeed=9\nbonus=1\n[junk]\n" + randomBytes(3000, 11).toBase64()
+                          + "=x\nother=y\n[camera]\nresolution%2Fx=640x480@30\n"));
+        const SettingsStore store(m_user, {});
+        const StoredSettings loaded = store.load();
+        QCOMPARE(loaded.freezingSpeed, 9);
+        QVERIFY(store.save(loaded));
+        const QSettings written(m_user, QSettings::IniFormat);
+        QStringList expected;
+        for (const auto &[key, value] : storedSettingsValues(loaded))
+            expected.append(QString::fromStdString(key));
+        QStringList keys = written.allKeys();
+        keys.sort();
+        expected.sort();
+        QCOMPARE(keys, expected);
+        QCOMPARE(store.load(), loaded);
     }
 
     void aSaveReplacesTheFileWholeNeverInPlace()

@@ -1,5 +1,6 @@
 #include "sound/sound_output.h"
 
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <QElapsedTimer>
@@ -76,6 +77,25 @@ private Q_SLOTS:
     void aSecondOutputAfterTheFirstBehavesTheSame()
     {
         withoutAServerItPlaysSilentlyAndSaysSoOnce();
+    }
+
+    // The server may come back: the device is tried again and again on the
+    // audio thread, saying nothing more.
+    void withoutAServerItKeepsTryingQuietly()
+    {
+        {
+            QMutexLocker lock(&messagesMutex);
+            soundMessages.clear();
+        }
+        {
+            SoundOutput output(nullptr, 20);
+            QSignalSpy attempts(&output, &SoundOutput::openAttempted);
+            QTRY_VERIFY_WITH_TIMEOUT(attempts.size() >= 4, 10000);
+            for (const QList<QVariant> &attempt : std::as_const(attempts))
+                QVERIFY(!attempt.constFirst().toBool());
+        }
+        QMutexLocker lock(&messagesMutex);
+        QCOMPARE(soundMessages.size(), 1);
     }
 };
 
