@@ -247,6 +247,8 @@ TOP_BAND='[640x60+0+0]' # above the banner and the icons
 # back to its whole-pixel home. A different face differs far more (0.19+).
 ICON_SAME=0.1
 game_gone() { ! kill -0 "$game_pid" 2>/dev/null; }
+# logged PATTERN: the game's log so far has a line matching PATTERN.
+logged() { grep -q -- "$1" "$SHOTS/game.log"; }
 
 # The closing tally; the script's status.
 finish() {
