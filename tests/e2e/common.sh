@@ -1,5 +1,6 @@
 # Shared by the end-to-end scripts: a fresh X server with the game in it,
-# pointer taps, screenshots and their comparison, and the pass/fail tally.
+# pointer taps, waiting on a condition, screenshots, their comparison and a
+# picture found on them, and the pass/fail tally.
 # Sourced with the script's own arguments: GAME IMAGES_DIR [SHOTS_DIR].
 
 GAME=$1
@@ -159,11 +160,8 @@ shows() { shot "$1" && similar "$SHOTS/$1.png$2" "$3$2" "$4"; }
 
 # moving NAME: a screenshot NAME_a, then fresh ones (NAME_b) until one differs
 # from it, for up to 5 s: frames still arrive.
-moving() {
-  shot "$1_a" || return 1
-  changed_since() { shot "$1_b" && different "$SHOTS/$1_a.png" "$SHOTS/$1_b.png" 0.002; }
-  wait_until 5 changed_since "$1"
-}
+moving() { shot "$1_a" && wait_until 5 changed_since "$1"; }
+changed_since() { shot "$1_b" && different "$SHOTS/$1_a.png" "$SHOTS/$1_b.png" 0.002; }
 # camera_icon_is on|off NAME: a fresh screenshot NAME whose camera icon says
 # so, told by a spot of its face (green when on, grey when off), whatever
 # the picture behind the icon.
@@ -215,8 +213,8 @@ best_offset() {
     }'
 }
 # framed_in_black IMAGE WxH+X+Y [X0,Y0 X1,Y1]: the one-pixel frame just around
-# that rectangle is black wherever it lies on IMAGE, the corners X0,Y0 X1,Y1
-# (a box known to hold something else, such as a cursor) left out.
+# that rectangle is black wherever it lies on IMAGE, leaving out the box from
+# X0,Y0 to X1,Y1 (one known to hold something else, such as a cursor).
 framed_in_black() {
   local w h x y
   IFS='x+' read -r w h x y <<<"$2"

@@ -63,8 +63,8 @@ xdotool mousemove "$((fx + 320))" "$((fy - ${frame_top:-20} / 2))" click --repea
 # down to its bottom edge.
 spans_screen() {
   maximized "$1" || return 1
-  local w h x y
-  IFS='x+' read -r w h x y <<<"$(window_geometry "$1")"
+  local w h y
+  IFS='x+' read -r w h _ y <<<"$(window_geometry "$1")"
   [ "$w" -eq 1280 ] && [ $((y + h)) -eq 720 ]
 }
 check "a double click on the title bar maximizes the window (from $framed)" wait_until 10 spans_screen "$window"

@@ -52,9 +52,9 @@ film_start() {
 # film_reaches NAME MS: film NAME has a frame on disk written at wall time MS
 # or later, so it holds the screen up to then, however slowly frames come.
 film_reaches() {
-  local newest
-  newest=$(ls -t "$SHOTS/$1"_[0-9][0-9][0-9].png 2>/dev/null | head -1)
-  [ -n "$newest" ] && [ "$(stat -c %.3Y "$newest" | tr -d .)" -ge "$2" ]
+  local frames=("$SHOTS/$1"_[0-9][0-9][0-9].png)
+  local written
+  written=$(stat -c %.3Y "${frames[-1]}" 2>/dev/null) && [ "${written/./}" -ge "$2" ]
 }
 film_stop() {
   kill -INT "$film_pid" 2>/dev/null

@@ -48,6 +48,8 @@ INI
 XDG_RUNTIME_DIR=$runtime weston --backend=x11-backend.so --use-pixman --width="$WIDTH" \
   --height="$HEIGHT" --socket=wayland-frostpane --config="$work/weston.ini" >"$SHOTS/weston.log" 2>&1 &
 wm_pid=$!
+# Ready: its socket is there and its window too; screenshots are of that
+# window (SHOT_WINDOW), weston's output alone.
 weston_ready() {
   [ -S "$runtime/wayland-frostpane" ] || return 1
   SHOT_WINDOW=$(xdotool search --class '^Weston Compositor$' 2>/dev/null | head -1)
@@ -59,13 +61,14 @@ if ! wait_until 20 weston_ready; then
   exit 1
 fi
 
-# Weston's X11 backend sets its pointer where the X pointer enters its window
-# and from then on moves it by the motions it is sent. A pointer that was
-# already inside when weston began to listen never entered: weston draws it at
-# the output's top-left and every tap lands off by where it really is. So the
-# pointer leaves weston's window (into the row below) and comes back, near the
-# bottom-right corner: there weston draws its cursor, out of the picture's way,
-# and the pointer over weston's window gives it the keyboard too.
+# Weston's X11 backend learns where the X pointer is only when it enters
+# weston's window; until then weston's own pointer starts at the output's
+# top-left and moves by the motions it is sent from there. A pointer that was
+# inside before weston listened never entered: weston draws its cursor at the
+# top-left and every tap lands off. So the pointer leaves weston's window (into
+# the row below) and comes back in near the bottom-right corner, where weston
+# draws its cursor out of the picture's way; over weston's window it gives
+# weston the keyboard too.
 park_pointer() { xdotool mousemove "$((WIDTH / 2))" "$HEIGHT" mousemove "$((WIDTH - 10))" "$((HEIGHT - 10))"; }
 CURSOR_BOX="$((WIDTH - 20)),$((HEIGHT - 20)) $((WIDTH - 1)),$((HEIGHT - 1))"
 # Parked: weston draws its cursor in the corner and nothing else on the black
@@ -73,7 +76,7 @@ CURSOR_BOX="$((WIDTH - 20)),$((HEIGHT - 20)) $((WIDTH - 1)),$((HEIGHT - 1))"
 cursor_in_corner_only() {
   local image=$SHOTS/wayland_parked.png
   shot wayland_parked || return 1
-  ! less_than "$("$IM_CONVERT" "$image[20x20+$((WIDTH - 20))+$((HEIGHT - 20))]" -colorspace gray -format '%[fx:maxima]' info:)" 0.3 \
+  ! less_than "$("$IM_CONVERT" "${image}[20x20+$((WIDTH - 20))+$((HEIGHT - 20))]" -colorspace gray -format '%[fx:maxima]' info:)" 0.3 \
     && less_than "$("$IM_CONVERT" "$image" -fill black -draw "rectangle $CURSOR_BOX" -colorspace gray -format '%[fx:maxima]' info:)" 0.08
 }
 pointer_parked() { park_pointer && cursor_in_corner_only; }
