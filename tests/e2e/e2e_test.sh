@@ -13,8 +13,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 echo "start window"
 start_game FROSTPANE_VCAM0_PATTERN=black
-shot start
-check "the ice of picture 1 fills the window" similar "$SHOTS/start.png" "$ICE" 0.06
+check "the ice of picture 1 fills the window" wait_until 10 shows start "" "$ICE" 0.06
 check "no progress bar before the camera runs" similar "$SHOTS/start.png[40x16+20+434]" "$ICE[40x16+20+434]" 0.05
 
 echo "snow: every pixel moves"
@@ -28,7 +27,8 @@ echo "black: nothing moves"
 start_game FROSTPANE_VCAM0_PATTERN=black
 tap "${CAMERA_ICON[@]}"
 check "the camera icon changed to on" wait_until 10 camera_icon_is on black_on
-sleep 1.5 # frames flow meanwhile; nothing may change
+# Frames flow meanwhile and nothing may change: the time passing is the point.
+sleep 1.5
 shot black
 check "the ice stays" similar "$SHOTS/black.png$TOP_BAND" "$ICE$TOP_BAND" 0.05
 check "the bar has no width" similar "$SHOTS/black.png[40x16+20+434]" "$ICE[40x16+20+434]" 0.05
@@ -62,8 +62,8 @@ check "the photograph shows undistorted" wait_until 20 shows wide "$TOP_BAND" "$
 echo "a camera that stops delivering"
 start_game FROSTPANE_VCAM0_PATTERN=black FROSTPANE_VCAM0_STOP_AFTER=20 FROSTPANE_VCAM0_STOP_MODE=freeze
 tap "${CAMERA_ICON[@]}"
-shot stop_on
-check "the icon said on while frames came" different "$SHOTS/stop_on.png[52x52+294+166]" "$SHOTS/start.png[52x52+294+166]" "$ICON_SAME"
+icon_said_on() { shot stop_on && different "$SHOTS/stop_on.png[52x52+294+166]" "$SHOTS/start.png[52x52+294+166]" "$ICON_SAME"; }
+check "the icon said on while frames came" wait_until 5 icon_said_on
 # A tap on the picture brings the tools back, should the lone icon have faded.
 icon_says_off() { tap "${EMPTY_SPOT[@]}" && shows stop_off "[52x52+294+166]" "$SHOTS/start.png" "$ICON_SAME"; }
 check "the icon says off once they stopped" wait_until 30 icon_says_off
@@ -101,7 +101,8 @@ tap "${CAMERA_ICON[@]}"
 tap "${EMPTY_SPOT[@]}"
 tap "${SWITCH_ICON[@]}"
 check "the second camera plays" wait_until 10 camera_icon_is on still_switch_on
-sleep 1.5 # frames flow meanwhile; nothing may be wiped
+# Frames flow meanwhile and nothing may be wiped: the time passing is the point.
+sleep 1.5
 shot still_switch
 check "the ice stays" similar "$SHOTS/still_switch.png$TOP_BAND" "$ICE$TOP_BAND" 0.05
 
@@ -131,30 +132,34 @@ check "plugged in again: one tap plays it" wait_until 10 camera_icon_is on plug_
 echo "a pressed icon dragged off"
 start_game FROSTPANE_VCAM0_PATTERN=black
 tap "${EMPTY_SPOT[@]}"
-shot drag_rest
-xdotool mousemove "${SETTINGS_ICON[@]}" mousedown 1
-sleep 0.3
-shot drag_pressed
-xdotool mousemove "${EMPTY_SPOT[@]}"
-sleep 0.3
-shot drag_off
-xdotool mouseup 1
 SETTINGS_CROP='[80x80+408+152]'
-check "a press grows the icon" different "$SHOTS/drag_pressed.png$SETTINGS_CROP" "$SHOTS/drag_rest.png$SETTINGS_CROP" 0.05
-check "dragged off, it is back at once" similar "$SHOTS/drag_off.png$SETTINGS_CROP" "$SHOTS/drag_rest.png$SETTINGS_CROP" "$ICON_SAME"
-check "and nothing opened" similar "$SHOTS/drag_off.png[280x20+180+118]" "$SHOTS/drag_rest.png[280x20+180+118]" 0.02
+tools_up() { shot drag_rest && different "$SHOTS/drag_rest.png$SETTINGS_CROP" "$ICE$SETTINGS_CROP" 0.05; }
+check "a tap shows the tools" wait_until 5 tools_up
+xdotool mousemove "${SETTINGS_ICON[@]}" mousedown 1
+icon_grown() { shot drag_pressed && different "$SHOTS/drag_pressed.png$SETTINGS_CROP" "$SHOTS/drag_rest.png$SETTINGS_CROP" 0.05; }
+check "a press grows the icon" wait_until 5 icon_grown
+xdotool mousemove "${EMPTY_SPOT[@]}"
+icon_back() { shot drag_off && similar "$SHOTS/drag_off.png$SETTINGS_CROP" "$SHOTS/drag_rest.png$SETTINGS_CROP" "$ICON_SAME"; }
+check "dragged off, it is back while the button is still down" wait_until 5 icon_back
+xdotool mouseup 1
+# Frames flow meanwhile and the release may open nothing: the time passing is
+# the point.
+sleep 1
+shot drag_released
+check "and the release opens nothing" similar "$SHOTS/drag_released.png[280x20+180+118]" "$SHOTS/drag_rest.png[280x20+180+118]" 0.02
 
 echo "ten Escapes while the camera runs"
 start_game FROSTPANE_VCAM0_PATTERN=snow
 tap "${CAMERA_ICON[@]}"
 check "the camera runs" wait_until 10 camera_icon_is on escapes_on
 started=$(date +%s%N)
+# Ten presses 100 ms apart, as a child hammers the key: the pace is the case.
 ( for _ in $(seq 10); do xdotool key Escape 2>/dev/null; sleep 0.1; done ) &
 escapes_pid=$!
 # The window's going is what the exit sequence paces; the process's own end
 # after it (the sound thread, a sanitizer's leak scan) is timed by others.
-window_shown() { xdotool search --onlyvisible --name '^Frostpane$' >/dev/null 2>&1; }
-while window_shown && [ $(( ($(date +%s%N) - started) / 1000000 )) -lt 5000 ]; do sleep 0.02; done
+window_gone() { ! xdotool search --onlyvisible --name '^Frostpane$' >/dev/null 2>&1; }
+WAIT_STEP=0.02 wait_until 5 window_gone
 elapsed_ms=$(( ($(date +%s%N) - started) / 1000000 ))
 wait "$game_pid"
 status=$?
@@ -167,14 +172,16 @@ check "gone before the Escapes end" test "$elapsed_ms" -lt 1000
 check "and the game ends with status 0" test "$status" -eq 0
 
 echo "a tall window: the bar sits under the picture"
+not_near_colour() { ! near_colour "$@"; }
 SCREEN_SIZE=600x1000 start_game FROSTPANE_VCAM0_PATTERN=snow
 xdotool search --name '^Frostpane$' windowsize --sync 600 1000 windowmove 0 0
-sleep 0.6
+# Drawn at the new size: the picture across the middle, black above it.
+tall_drawn() { shot tall_start && near_colour "$SHOTS/tall_start.png" 300 100 0 0 0 && not_near_colour "$SHOTS/tall_start.png" 30 300 0 0 0; }
+check "the window is drawn at 600 x 1000" wait_until 10 tall_drawn
 tap 300 400 # the camera icon
 # The picture is 600 x 450 at y 275: the bar's top is 275 + 405.
 bar_is_blue() { shot tall && near_colour "$SHOTS/tall.png" 30 690 13 10 87; }
 check "the bar is 90 % down the picture" wait_until 20 bar_is_blue
-not_near_colour() { ! near_colour "$@"; }
 check "not 90 % of the picture's height down the window" not_near_colour "$SHOTS/tall.png" 30 415 13 10 87
 echo "no camera at all"
 start_game FROSTPANE_VCAM_DEVICES=0
@@ -183,8 +190,8 @@ shot none_tapped
 check "the camera icon does nothing" similar "$SHOTS/none_tapped.png[52x52+294+166]" "$SHOTS/start.png[52x52+294+166]" "$ICON_SAME"
 tap "${EMPTY_SPOT[@]}"
 tap "${SETTINGS_ICON[@]}"
-shot none_settings
-check "the settings panel opens" different "$SHOTS/none_settings.png[280x20+180+118]" "$ICE[280x20+180+118]" 0.08
+settings_open() { shot none_settings && different "$SHOTS/none_settings.png[280x20+180+118]" "$ICE[280x20+180+118]" 0.08; }
+check "the settings panel opens" wait_until 5 settings_open
 check "the resolution slider is disabled (grey thumb)" near_colour "$SHOTS/none_settings.png" 189 48 158 158 158
 
 echo "no camera at all: the mouse wipes"
@@ -194,11 +201,9 @@ shot stroke_before
 # pointer's points.
 xdotool mousemove 100 400 mousedown 1 mousemove 200 400 mousemove 300 400 mousemove 400 400 \
   mousemove 500 400 mousemove 540 400 mouseup 1
-sleep 0.2 # the step timer wipes the stroke at its next tick
-shot stroke
 STROKE_PATH='[400x12+120+394]' # the brush reaches 12 px either side of y 400
-SETTINGS_CROP='[80x80+408+152]'
-check "the photo shows along the path" similar "$SHOTS/stroke.png$STROKE_PATH" "$PHOTO$STROKE_PATH" 0.05
+# The step timer wipes the stroke at its next tick.
+check "the photo shows along the path" wait_until 5 shows stroke "$STROKE_PATH" "$PHOTO" 0.05
 check "the ice stays above it" similar "$SHOTS/stroke.png[640x50+0+330]" "$ICE[640x50+0+330]" 0.05
 check "and below it" similar "$SHOTS/stroke.png[400x12+120+418]" "$ICE[400x12+120+418]" 0.05
 check "and beside it" similar "$SHOTS/stroke.png[60x30+20+385]" "$ICE[60x30+20+385]" 0.05
@@ -206,8 +211,8 @@ check "the tools stay hidden" similar "$SHOTS/stroke.png$SETTINGS_CROP" "$SHOTS/
 ice_back() { shot stroke_back && similar "$SHOTS/stroke_back.png$STROKE_PATH" "$ICE$STROKE_PATH" 0.05; }
 check "the ice grows back over it" wait_until 10 ice_back
 tap "${EMPTY_SPOT[@]}"
-shot stroke_tap
-check "a tap then shows the tools" different "$SHOTS/stroke_tap.png$SETTINGS_CROP" "$SHOTS/stroke_before.png$SETTINGS_CROP" 0.05
+tools_shown() { shot stroke_tap && different "$SHOTS/stroke_tap.png$SETTINGS_CROP" "$SHOTS/stroke_before.png$SETTINGS_CROP" 0.05; }
+check "a tap then shows the tools" wait_until 5 tools_shown
 
 
 echo "full screen under a window manager: F11 and back"
@@ -253,13 +258,12 @@ mkdir -p "$own/config" "$own/Pictures/Frostpane"
 echo "XDG_PICTURES_DIR=\"$own/Pictures\"" >"$own/config/user-dirs.dirs"
 "$IM_CONVERT" -size 800x600 'xc:rgb(230,120,20)' "$own/Pictures/Frostpane/mine.png"
 start_game FROSTPANE_VCAM0_PATTERN=snow XDG_CONFIG_HOME="$own/config"
-own_ready() { grep -q 'picture 7 is ready' "$SHOTS/game.log"; }
-check "the photo and its ice are ready" wait_until 30 own_ready
+check "the photo and its ice are ready" wait_until 30 logged 'picture 7 is ready'
 tap "${EMPTY_SPOT[@]}"
 tap "${PREVIOUS_ICON[@]}"
-shot own_ice
 # Before the camera runs: the photo's own ice, neither picture 1's nor 6's.
-check "previous from picture 1 shows new ice" different "$SHOTS/own_ice.png$TOP_BAND" "$ICE$TOP_BAND" 0.05
+new_ice() { shot own_ice && different "$SHOTS/own_ice.png$TOP_BAND" "$ICE$TOP_BAND" 0.05; }
+check "previous from picture 1 shows new ice" wait_until 5 new_ice
 check "not the ice of picture 6" different "$SHOTS/own_ice.png$TOP_BAND" "$IMAGES/frostpane_006_ice.png$TOP_BAND" 0.05
 tap "${CAMERA_ICON[@]}"
 # The band's mean colour: the flat photo's, give or take the odd speck of ice

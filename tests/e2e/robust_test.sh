@@ -24,8 +24,16 @@ game_age_ms() {
   awk -v started="$started" -v hz="$(getconf CLK_TCK)" '{ printf "%d\n", $1 * 1000 - started * 1000 / hz }' /proc/uptime
 }
 until_game_age() { while [ "$(game_age_ms)" -lt "$1" ]; do sleep 0.05; done; }
-logged() { grep -q -- "$1" "$SHOTS/game.log"; }
 resident_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$game_pid/status"; }
+# resident_steady: the game's resident memory (kB) moved less than 1 MB over
+# half a second, that interval being what steady means here; sets resident.
+resident_steady() {
+  local before
+  before=$(resident_kb) || return 1
+  sleep 0.5
+  resident=$(resident_kb) || return 1
+  [ $((resident - before)) -lt 1024 ] && [ $((before - resident)) -lt 1024 ]
+}
 # film_start NAME ... film_stop NAME: the screen filmed at 20 frames a second
 # into NAME_000.png, NAME_001.png, ...; film_stop sets FILM_FILES and
 # FILM_AT (each frame's capture time, wall clock in ms). Screenshots one by
@@ -38,12 +46,15 @@ film_start() {
     ! video/x-raw,framerate=20/1 ! videoconvert ! pngenc compression-level=1 \
     ! multifilesink post-messages=true location="$SHOTS/$1_%03d.png" >"$SHOTS/$1.film.log" 2>&1 &
   film_pid=$!
-  local deadline=$(($(now_ms) + 10000))
-  until [ -s "$SHOTS/$1_001.png" ]; do
-    [ "$(now_ms)" -ge "$deadline" ] && return 1
-    sleep 0.01
-  done
+  WAIT_STEP=0.01 wait_until 10 test -s "$SHOTS/$1_001.png" || return 1
   FILM_T0=$(now_ms)
+}
+# film_reaches NAME MS: film NAME has a frame on disk written at wall time MS
+# or later, so it holds the screen up to then, however slowly frames come.
+film_reaches() {
+  local frames=("$SHOTS/$1"_[0-9][0-9][0-9].png)
+  local written
+  written=$(stat -c %.3Y "${frames[-1]}" 2>/dev/null) && [ "${written/./}" -ge "$2" ]
 }
 film_stop() {
   kill -INT "$film_pid" 2>/dev/null
@@ -110,7 +121,8 @@ tap "${EMPTY_SPOT[@]}"
 film_start back
 xdotool mousemove "${CAMERA_ICON[@]}" click 1
 tapped=$(now_ms)
-sleep 2.5
+# Filmed past the 1.5 s the check allows.
+wait_until 20 film_reaches back $((tapped + 2500))
 film_stop back
 # The first frame after the tap that differs from the one before it.
 moving_ms=
@@ -187,8 +199,8 @@ start_game FROSTPANE_VCAM0_PATTERN=snow XDG_CONFIG_HOME="$OWN_CONFIG"
 check "it is ready and logged readably" wait_until 30 logged 'picture 7 is ready: .*/F\\xEAte\.jpg'
 tap "${EMPTY_SPOT[@]}"
 tap "${PREVIOUS_ICON[@]}"
-shot latin1_ice
-check "previous from picture 1 shows its ice" different "$SHOTS/latin1_ice.png$TOP_BAND" "$ICE$TOP_BAND" 0.05
+latin1_ice() { shot latin1_ice && different "$SHOTS/latin1_ice.png$TOP_BAND" "$ICE$TOP_BAND" 0.05; }
+check "previous from picture 1 shows its ice" wait_until 5 latin1_ice
 tap "${CAMERA_ICON[@]}"
 check "the snow wipes it clean to the photo" wait_until 20 band_is_orange latin1_wiped
 rm -rf "$own"
@@ -202,8 +214,8 @@ own_folder
 start_game FROSTPANE_VCAM0_PATTERN=black XDG_CONFIG_HOME="$OWN_CONFIG" "${memory_env[@]}"
 check "one photo: checked" wait_until 30 logged 'photos of your own: 1 in'
 check "one photo: ready" wait_until 30 logged 'picture 7 is ready'
-sleep 1
-one_kb=$(resident_kb)
+check "one photo: memory steady" wait_until 20 resident_steady
+one_kb=$resident
 for i in $(seq 2 100); do cp "$OWN_PHOTOS/001.jpg" "$OWN_PHOTOS/$(printf %03d "$i").jpg"; done
 start_game FROSTPANE_VCAM0_PATTERN=black XDG_CONFIG_HOME="$OWN_CONFIG" "${memory_env[@]}"
 check "a hundred photos: checked" wait_until 120 logged 'photos of your own: 100 in'
@@ -219,12 +231,15 @@ for i in 1 2 3 4; do
     tap "${EMPTY_SPOT[@]}" # the tools, should they have faded meanwhile
   fi
   tap "${PREVIOUS_ICON[@]}"
+  # At once: within the press interval the tap itself waits out.
   shot "step_$i"
   check "previous $i: the next photo's ice at once" \
     different "$SHOTS/step_$i.png$TOP_BAND" "$SHOTS/step_$((i - 1)).png$TOP_BAND" 0.01
 done
-sleep 1
-hundred_kb=$(resident_kb)
+# Back at picture 103, the one before it is made ahead.
+check "the photo ahead is ready" wait_until 30 logged 'picture 102 is ready'
+check "a hundred photos: memory steady" wait_until 20 resident_steady
+hundred_kb=$resident
 echo "  resident: $((one_kb / 1024)) MB with one photo, $((hundred_kb / 1024)) MB with a hundred"
 check "within 40 MB of one photo's" test $((hundred_kb - one_kb)) -lt $((40 * 1024))
 rm -rf "$own"

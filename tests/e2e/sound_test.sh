@@ -17,12 +17,19 @@ trap 'cleanup; stop_pulse' EXIT
 # at most a rounding step of 16-bit samples.
 SILENT=0.0005
 
-# record NAME SECONDS: a recording of that long, then its RMS on stdout.
+# record NAME SECONDS: a recording of that long (the length is the point),
+# then its RMS on stdout.
 record() {
   start_recording "$1"
   sleep "$2"
   stop_recording
   rms "$1"
+}
+# quiet_now: half a second of recording is silent.
+quiet_now() {
+  local level
+  level=$(record settle 0.5)
+  [ -n "$level" ] && less_than "$level" "$SILENT"
 }
 
 escape_ends_with_zero() {
@@ -43,7 +50,7 @@ start_pulse
 start_game $(pulse_env) FROSTPANE_VCAM0_PATTERN=black
 tap "${CAMERA_ICON[@]}"
 check "the camera runs" wait_until 10 camera_icon_is on quiet_on
-sleep 1 # the tap's own tick has faded by now
+check "the tap's own tick fades" wait_until 5 quiet_now
 quiet=$(record quiet 2)
 echo "  RMS $quiet"
 check "nothing is heard" less_than "$quiet" "$SILENT"
@@ -69,6 +76,7 @@ chime=$(record chime 1.5)
 echo "  RMS $chime, peak $(peak chime)"
 check "a chime is heard" less_than 0.002 "$chime"
 sox "$SHOTS/chime.wav" -n remix - spectrogram -o "$SHOTS/chime_spectrogram.png" 2>/dev/null
+# The chime rings out for its own length, then the quiet that follows is heard.
 sleep 1.5
 after=$(record after_chime 1.5)
 echo "  RMS afterwards $after"
@@ -99,7 +107,7 @@ start_game $(pulse_env) FROSTPANE_VCAM0_PATTERN=ball
 tap "${CAMERA_ICON[@]}"
 check "the ball wipes" wait_until 20 ice_partly_gone server_before
 stop_pulse
-sleep 1
+check "the game notices" wait_until 10 logged 'sound output stopped'
 check "the game plays on" wait_until 10 moving server_gone
 check "Escape ends it with status 0" escape_ends_with_zero
 
