@@ -1,3 +1,4 @@
+#include "app/settings_panel.h"
 #include "core/capture_resolutions.h"
 #include "support/window_fixture.h"
 #include "translations/translations.h"
