@@ -12,17 +12,9 @@
 
 namespace {
 
-const char *const kToolIcons[] = {"cameraIcon",  "settingsIcon",    "eyeIcon",
-                                  "aboutIcon",   "switchCameraIcon", "nextPictureIcon",
-                                  "previousPictureIcon"};
 const char *const kSettingsControls[] = {"resolutionBox",     "resolutionSlider",  "sensitivityBox",
                                          "sensitivitySlider", "freezingSpeedBox",  "freezingSpeedSlider",
                                          "okBox",             "okButton"};
-
-QRgb pixelAt(const QImage &image, QPoint p)
-{
-    return image.pixel(p) | 0xFF000000u;
-}
 
 } // namespace
 

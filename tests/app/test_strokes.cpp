@@ -7,11 +7,6 @@
 
 namespace {
 
-QRgb pixelAt(const QImage &image, QPoint p)
-{
-    return image.pixel(p) | 0xFF000000u;
-}
-
 const QImage &photo()
 {
     static const QImage image = WindowFixture::catalogueImage("frostpane_001");
@@ -258,8 +253,7 @@ private Q_SLOTS:
             f.tap("pictureView");
             f.tap("aboutIcon");
         } else if (where == QLatin1String("settings")) {
-            f.tap("pictureView");
-            f.tap("settingsIcon");
+            f.openSettings();
         } else if (where == QLatin1String("icon")) {
             f.tap("pictureView");
         }
