@@ -311,8 +311,7 @@ private Q_SLOTS:
     void theAboutPanelOpensAndATapClosesIt()
     {
         WindowFixture f(typicalWebcamSettings());
-        f.tap("pictureView");
-        f.tap("aboutIcon");
+        f.openAbout();
         QVERIFY(f.shown("aboutText"));
         QVERIFY(!f.shown("cameraIcon"));
         QVERIFY(!f.find<QTimer>("toolFadeTimer")->isActive());

@@ -101,8 +101,7 @@ private Q_SLOTS:
     void theAboutTextWrapsInsideItsBox()
     {
         WindowFixture f;
-        f.tap("pictureView");
-        f.tap("aboutIcon");
+        f.openAbout();
         QApplication::processEvents();
         auto *about = f.find<QPlainTextEdit>("aboutText");
         QVERIFY(!about->isHidden());

@@ -185,8 +185,7 @@ private Q_SLOTS:
     void aFingerCountsOnce()
     {
         Window f;
-        f.tap("pictureView");
-        f.tap("aboutIcon");
+        f.openAbout();
         QVERIFY(f.shown("aboutText"));
         QWidget *w = f.window.get();
         const QPoint spot(300, 450);
@@ -250,8 +249,7 @@ private Q_SLOTS:
             f.tap("pictureView");
             f.tap("eyeIcon");
         } else if (where == QLatin1String("about")) {
-            f.tap("pictureView");
-            f.tap("aboutIcon");
+            f.openAbout();
         } else if (where == QLatin1String("settings")) {
             f.openSettings();
         } else if (where == QLatin1String("icon")) {

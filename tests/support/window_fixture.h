@@ -52,6 +52,12 @@ struct WindowFixture
         tap("pictureView");
         tap("settingsIcon");
     }
+    // The same for the About panel.
+    void openAbout()
+    {
+        tap("pictureView");
+        tap("aboutIcon");
+    }
     // The text of the label inside a settings box ("resolutionBox", ...).
     QString labelIn(const char *box) const;
     // A timer's tick, as if its interval had passed.

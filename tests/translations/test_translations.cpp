@@ -243,8 +243,7 @@ private Q_SLOTS:
         QFETCH(QString, locale);
         installTranslations(application(), QLocale(locale));
         WindowFixture f;
-        f.tap("pictureView");
-        f.tap("aboutIcon");
+        f.openAbout();
         QApplication::processEvents();
         auto *about = f.find<QPlainTextEdit>("aboutText");
         QVERIFY(!about->isHidden());
