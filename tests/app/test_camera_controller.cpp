@@ -43,6 +43,20 @@ struct Controller
 
 } // namespace
 
+namespace QTest {
+template <>
+inline char *toString(const Resolutions &resolutions)
+{
+    QByteArray text("{");
+    for (const auto &[id, setting] : resolutions) {
+        text += " \"" + QByteArray::fromStdString(id) + "\": ";
+        text += setting ? QByteArray::fromStdString(captureSettingText(*setting)) : QByteArray("default");
+    }
+    text += " }";
+    return qstrdup(text.constData());
+}
+} // namespace QTest
+
 // The camera's one owner: the side, and the resolution chosen for each
 // camera, in the stored settings.
 class TestCameraController : public QObject
