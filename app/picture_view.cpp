@@ -2,6 +2,7 @@
 
 #include "bridge/qt_bridge.h"
 #include "core/game.h"
+#include "widgets/accessible_text.h"
 
 #include <QLineF>
 #include <QMouseEvent>
@@ -33,6 +34,9 @@ PictureView::PictureView(const Game &game, const QImage &banner, QWidget *parent
     // Every pixel is painted: Qt need not clear behind it.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_AcceptTouchEvents);
+    setAccessibleText(this, tr("Picture"),
+                      tr("The picture under the ice. Wave at the camera or drag a finger over it to wipe the ice; "
+                         "tap it to show the tools."));
 }
 
 void PictureView::moveTo(Pointer &pointer, QPointF position)

@@ -1,7 +1,10 @@
 #include "app/settings_panel.h"
 
+#include "app/camera_controller.h"
 #include "core/settings_mapping.h"
+#include "core/stored_settings.h"
 #include "core/window_layout.h"
+#include "widgets/accessible_text.h"
 #include "widgets/bitmap_rectangle.h"
 #include "widgets/float_slider.h"
 
@@ -20,9 +23,10 @@ QString resolutionLabel(const VideoCaptureSetting &setting)
         .arg(setting.height);
 }
 
-SettingsPanel::SettingsPanel(VideoCamera &camera, QWidget *host)
+SettingsPanel::SettingsPanel(CameraController &camera, StoredSettings &settings, QWidget *host)
     : QObject(host)
     , m_camera(camera)
+    , m_settings(settings)
     , m_host(host)
 {
     setObjectName(QStringLiteral("settingsPanel"));
@@ -75,17 +79,13 @@ SettingsPanel::SettingsPanel(VideoCamera &camera, QWidget *host)
     // For screen readers, and the keyboard: Tab goes top to bottom, from the
     // resolution to the sensitivity, the sound, the freezing speed and OK;
     // the arrow and page keys move a slider, Space presses OK.
-    const auto describe = [](QWidget *control, const QString &name, const QString &description) {
-        control->setAccessibleName(name);
-        control->setAccessibleDescription(description);
-    };
-    describe(m_resolution.slider, tr("Camera resolution"),
+    setAccessibleText(m_resolution.slider, tr("Camera resolution"),
              tr("The size of the camera's picture; it is taken when you press OK."));
-    describe(m_sensitivity.slider, tr("Camera sensitivity"),
+    setAccessibleText(m_sensitivity.slider, tr("Camera sensitivity"),
              tr("How much movement wipes the ice: to the right, smaller movements wipe too."));
-    describe(m_freezing.slider, tr("Freezing speed"), tr("How fast the ice grows back."));
-    describe(m_soundSwitch, tr("Sound"), tr("The game's sounds on or off."));
-    describe(m_okButton, tr("OK"), tr("Takes the settings and closes them."));
+    setAccessibleText(m_freezing.slider, tr("Freezing speed"), tr("How fast the ice grows back."));
+    setAccessibleText(m_soundSwitch, tr("Sound"), tr("The game's sounds on or off."));
+    setAccessibleText(m_okButton, tr("OK"), tr("Takes the settings and closes them."));
     m_okButton->setFocusPolicy(Qt::StrongFocus);
     QWidget::setTabOrder(m_resolution.slider, m_sensitivity.slider);
     QWidget::setTabOrder(m_sensitivity.slider, m_soundSwitch);
@@ -104,6 +104,8 @@ SettingsPanel::SettingsPanel(VideoCamera &camera, QWidget *host)
         showResolutionAtSlider();
     });
     connect(m_resolution.slider, &FloatSlider::thumbDragged, this, &SettingsPanel::showResolutionAtSlider);
+    connect(&m_camera, &CameraController::captureSettingsRead, this, &SettingsPanel::showCaptureSettings);
+    hide();
 }
 
 BitmapRectangle *SettingsPanel::createBox(const QString &name, float x, float y, float w, float h)
@@ -145,16 +147,15 @@ QList<QWidget *> SettingsPanel::controls() const
 
 // ---- Opening and closing ---------------------------------------------------------
 
-void SettingsPanel::open(const Values &current)
+void SettingsPanel::open()
 {
-    m_sensitivity.slider->setValue(sensitivitySliderValue(current.cameraSensitivity));
-    m_freezing.slider->setValue(current.freezingSpeed);
-    m_soundSwitch->setChecked(current.sound);
+    m_sensitivity.slider->setValue(sensitivitySliderValue(m_settings.cameraSensitivity));
+    m_freezing.slider->setValue(m_settings.freezingSpeed);
+    m_soundSwitch->setChecked(m_settings.sound);
 
-    if (!m_captureSettings.isEmpty()) {
+    if (m_camera.hasCaptureSettings()) {
         m_resolution.slider->setEnabled(true);
-        m_savedCaptureSetting = m_camera.captureSetting();
-        m_savedCameraActive = m_camera.isActive();
+        m_camera.noteState();
         syncResolutionSlider();
     } else {
         m_resolution.slider->setEnabled(false);
@@ -182,108 +183,66 @@ void SettingsPanel::hide()
 
 void SettingsPanel::confirm()
 {
-    const Values taken{sensitivityFromSlider(m_sensitivity.slider->value()),
-                       freezingSpeedFromSlider(m_freezing.slider->value()), m_soundSwitch->isChecked()};
+    const bool soundChanged = m_soundSwitch->isChecked() != m_settings.sound;
+    m_settings.cameraSensitivity = sensitivityFromSlider(m_sensitivity.slider->value());
+    m_settings.freezingSpeed = freezingSpeedFromSlider(m_freezing.slider->value());
+    m_settings.sound = m_soundSwitch->isChecked();
     hide();
 
-    // Once the user has moved the resolution slider, every OK applies it,
-    // with the camera stopped while its setting changes.
+    // Once the user has moved the resolution slider, every OK applies it.
     if (m_resolutionSliderMoved) {
-        const bool wasActive = m_camera.isActive();
-        m_camera.setActive(false);
-        if (!m_captureSettings.isEmpty()) {
-            const int j = resolutionIndexOfPosition(m_resolution.slider->value(), m_resolutions.last);
-            if (std::size_t(j) < m_resolutions.entries.size())
-                m_camera.requestCaptureSetting(m_resolutions.entries[j]);
-            if (j < m_resolutionLabels.size())
-                m_resolution.label->setText(m_resolutionLabels[j]);
-            m_customCaptureSetting = m_camera.captureSetting();
-            m_useDefaultResolution = false;
-        }
-        m_camera.setActive(wasActive);
+        const int j = resolutionIndexOfPosition(m_resolution.slider->value(), m_camera.resolutions().last);
+        m_camera.useResolution(j);
+        if (m_camera.hasCaptureSettings() && j < m_resolutionLabels.size())
+            m_resolution.label->setText(m_resolutionLabels[j]);
     }
-    Q_EMIT accepted(taken);
+    m_camera.keepResolutionInUse();
+    if (soundChanged)
+        Q_EMIT soundSwitched(m_settings.sound);
+    Q_EMIT accepted();
 }
 
 void SettingsPanel::cancel()
 {
-    // The camera goes back to how it was when the panel opened; the sliders'
-    // values are not taken.
-    readCaptureSettings();
-    m_camera.setActive(m_savedCameraActive);
-    m_camera.requestCaptureSetting(m_savedCaptureSetting);
+    // The sliders' values are not taken.
+    m_camera.returnToNoted();
     hide();
 }
 
 // ---- Capture settings ------------------------------------------------------------
 
-std::optional<VideoCaptureSetting> SettingsPanel::chosenResolution() const
+void SettingsPanel::showCaptureSettings()
 {
-    if (m_useDefaultResolution)
-        return std::nullopt;
-    return m_customCaptureSetting;
-}
-
-void SettingsPanel::setChosenResolution(std::optional<VideoCaptureSetting> setting)
-{
-    m_useDefaultResolution = !setting;
-    if (setting)
-        m_customCaptureSetting = *setting;
-}
-
-void SettingsPanel::readCaptureSettings()
-{
-    m_captureSettings = m_camera.availableCaptureSettings();
-    m_resolutions = reduceCaptureSettings({m_captureSettings.cbegin(), m_captureSettings.cend()});
+    const CaptureResolutions &resolutions = m_camera.resolutions();
     // With no device the old label texts stay.
-    if (!m_captureSettings.isEmpty()) {
+    if (m_camera.hasCaptureSettings()) {
         m_resolutionLabels.clear();
-        for (int k = 0; k <= m_resolutions.last; ++k)
-            m_resolutionLabels.append(resolutionLabel(m_resolutions.entries[k]));
+        for (int k = 0; k <= resolutions.last; ++k)
+            m_resolutionLabels.append(resolutionLabel(resolutions.entries[std::size_t(k)]));
     }
     {
         const QSignalBlocker detached(m_resolution.slider);
         m_resolution.slider->setMinimum(0);
-        m_resolution.slider->setMaximum(m_resolutions.last);
+        m_resolution.slider->setMaximum(resolutions.last);
     }
-    requestDefaultOrCustomResolution();
-}
-
-void SettingsPanel::requestDefaultOrCustomResolution()
-{
-    if (m_captureSettings.isEmpty())
-        return;
-    if (m_useDefaultResolution) {
-        // Without a 640 x 480 setting the camera keeps whatever it has.
-        if (m_resolutions.defaultSetting.frameRate != 0.0)
-            m_camera.requestCaptureSetting(m_resolutions.defaultSetting);
-    } else {
-        m_camera.requestCaptureSetting(m_customCaptureSetting);
-    }
-    syncResolutionSlider();
+    if (m_camera.hasCaptureSettings())
+        syncResolutionSlider();
 }
 
 void SettingsPanel::syncResolutionSlider()
 {
-    // The default is shown by its size alone; a custom setting must match
-    // whole, frame rate included.
-    const VideoCaptureSetting inUse = m_useDefaultResolution ? VideoCaptureSetting{640, 480, 0.0}
-                                                             : m_camera.captureSetting();
-    for (int j = 0; j <= m_resolutions.last && std::size_t(j) < m_resolutions.entries.size(); ++j) {
-        const VideoCaptureSetting &entry = m_resolutions.entries[j];
-        if (m_useDefaultResolution ? !entry.sameSize(inUse) : entry != inUse)
-            continue;
-        if (j < m_resolutionLabels.size())
-            m_resolution.label->setText(m_resolutionLabels[j]);
-        const QSignalBlocker detached(m_resolution.slider);
-        m_resolution.slider->setValue(resolutionPositionOfIndex(j, m_resolutions.last));
+    const int j = m_camera.resolutionInUse();
+    if (j < 0)
         return;
-    }
+    if (j < m_resolutionLabels.size())
+        m_resolution.label->setText(m_resolutionLabels[j]);
+    const QSignalBlocker detached(m_resolution.slider);
+    m_resolution.slider->setValue(resolutionPositionOfIndex(j, m_camera.resolutions().last));
 }
 
 void SettingsPanel::showResolutionAtSlider()
 {
-    const int j = resolutionIndexOfPosition(m_resolution.slider->value(), m_resolutions.last);
+    const int j = resolutionIndexOfPosition(m_resolution.slider->value(), m_camera.resolutions().last);
     if (j < m_resolutionLabels.size())
         m_resolution.label->setText(m_resolutionLabels[j]);
 }

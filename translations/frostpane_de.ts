@@ -2,6 +2,47 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AboutPanel</name>
+    <message>
+        <source>Frostpane! v.%1</source>
+        <extracomment>%1 is the version number.</extracomment>
+        <translation>Frostpane! v.%1</translation>
+    </message>
+    <message>
+        <source>Game for kids. Interact with your computer using no mouse and no keyboard by simple hand waving in the air before the camera. The goal of the game is to clean the ice from the window before the window freezes back.</source>
+        <translation>Ein Spiel für kleine Kinder, ganz ohne Maus und Tastatur: Ihr Kind winkt einfach mit der Hand vor der Kamera. Ziel ist es, das Eis vom Fenster zu wischen, bevor es wieder zufriert.</translation>
+    </message>
+    <message>
+        <source>The game is perfect for kids, who still don&apos;t have skills how to use keyboard or the mouse. Improves physical coordination and provides a lot of fun.</source>
+        <translation>Ideal für Kinder, die noch nicht mit Tastatur oder Maus umgehen können. Das Spiel fördert die Bewegungskoordination und macht viel Spaß.</translation>
+    </message>
+    <message>
+        <source>The program requires video capture device (e.g. web camera).</source>
+        <translation>Zum Spielen wird eine Kamera benötigt (z. B. eine Webcam).</translation>
+    </message>
+    <message>
+        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
+        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
+        <translation>Gemacht von den Frostpane-Entwicklern. Fotos von Aitzol Berasategi (%1), Lukas Baubkus (%2) und anderen: siehe %3.</translation>
+    </message>
+    <message>
+        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
+        <translation>Eigene Fotos: Legen Sie sie in den Ordner Frostpane in Ihrem Bilder-Ordner.</translation>
+    </message>
+    <message>
+        <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
+        <translation>Auch mit dem Finger oder der Maus lässt sich das Eis wegwischen: einfach über das Bild ziehen.</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Über</translation>
+    </message>
+    <message>
+        <source>What the game is and who made it.</source>
+        <translation>Was das Spiel ist und wer es gemacht hat.</translation>
+    </message>
+</context>
+<context>
     <name>Application</name>
     <message>
         <source>Frostpane</source>
@@ -37,93 +78,7 @@
     </message>
 </context>
 <context>
-    <name>MainWindow</name>
-    <message>
-        <source>Frostpane! v.%1</source>
-        <extracomment>%1 is the version number.</extracomment>
-        <translation>Frostpane! v.%1</translation>
-    </message>
-    <message>
-        <source>Game for kids. Interact with your computer using no mouse and no keyboard by simple hand waving in the air before the camera. The goal of the game is to clean the ice from the window before the window freezes back.</source>
-        <translation>Ein Spiel für kleine Kinder, ganz ohne Maus und Tastatur: Ihr Kind winkt einfach mit der Hand vor der Kamera. Ziel ist es, das Eis vom Fenster zu wischen, bevor es wieder zufriert.</translation>
-    </message>
-    <message>
-        <source>The game is perfect for kids, who still don&apos;t have skills how to use keyboard or the mouse. Improves physical coordination and provides a lot of fun.</source>
-        <translation>Ideal für Kinder, die noch nicht mit Tastatur oder Maus umgehen können. Das Spiel fördert die Bewegungskoordination und macht viel Spaß.</translation>
-    </message>
-    <message>
-        <source>The program requires video capture device (e.g. web camera).</source>
-        <translation>Zum Spielen wird eine Kamera benötigt (z. B. eine Webcam).</translation>
-    </message>
-    <message>
-        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
-        <translation>Eigene Fotos: Legen Sie sie in den Ordner Frostpane in Ihrem Bilder-Ordner.</translation>
-    </message>
-    <message>
-        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
-        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
-        <translation>Gemacht von den Frostpane-Entwicklern. Fotos von Aitzol Berasategi (%1), Lukas Baubkus (%2) und anderen: siehe %3.</translation>
-    </message>
-    <message>
-        <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
-        <translation>Auch mit dem Finger oder der Maus lässt sich das Eis wegwischen: einfach über das Bild ziehen.</translation>
-    </message>
-    <message>
-        <source>Camera</source>
-        <translation>Kamera</translation>
-    </message>
-    <message>
-        <source>Starts or stops the camera.</source>
-        <translation>Startet oder stoppt die Kamera.</translation>
-    </message>
-    <message>
-        <source>Settings</source>
-        <translation>Einstellungen</translation>
-    </message>
-    <message>
-        <source>Opens the settings: camera resolution, camera sensitivity, freezing speed and sound.</source>
-        <translation>Öffnet die Einstellungen: Kameraauflösung, Kameraempfindlichkeit, Gefriergeschwindigkeit und Ton.</translation>
-    </message>
-    <message>
-        <source>View</source>
-        <translation>Ansicht</translation>
-    </message>
-    <message>
-        <source>Switches between the game picture and the plain camera picture.</source>
-        <translation>Wechselt zwischen dem Spielbild und dem reinen Kamerabild.</translation>
-    </message>
-    <message>
-        <source>About</source>
-        <translation>Über</translation>
-    </message>
-    <message>
-        <source>Tells what the game is and who made it.</source>
-        <translation>Erzählt, was das Spiel ist und wer es gemacht hat.</translation>
-    </message>
-    <message>
-        <source>Switch camera</source>
-        <translation>Kamera wechseln</translation>
-    </message>
-    <message>
-        <source>Switches between the front and the back camera.</source>
-        <translation>Wechselt zwischen vorderer und hinterer Kamera.</translation>
-    </message>
-    <message>
-        <source>Next picture</source>
-        <translation>Nächstes Bild</translation>
-    </message>
-    <message>
-        <source>Shows the next picture.</source>
-        <translation>Zeigt das nächste Bild.</translation>
-    </message>
-    <message>
-        <source>Previous picture</source>
-        <translation>Vorheriges Bild</translation>
-    </message>
-    <message>
-        <source>Shows the previous picture.</source>
-        <translation>Zeigt das vorherige Bild.</translation>
-    </message>
+    <name>PictureView</name>
     <message>
         <source>Picture</source>
         <translation>Bild</translation>
@@ -131,10 +86,6 @@
     <message>
         <source>The picture under the ice. Wave at the camera or drag a finger over it to wipe the ice; tap it to show the tools.</source>
         <translation>Das Bild unter dem Eis. Winke in die Kamera oder zieh einen Finger darüber, um das Eis wegzuwischen; tippe darauf, um die Werkzeuge zu zeigen.</translation>
-    </message>
-    <message>
-        <source>What the game is and who made it.</source>
-        <translation>Was das Spiel ist und wer es gemacht hat.</translation>
     </message>
 </context>
 <context>
@@ -198,6 +149,65 @@
     <message>
         <source>Takes the settings and closes them.</source>
         <translation>Übernimmt die Einstellungen und schließt sie.</translation>
+    </message>
+</context>
+<context>
+    <name>ToolIcons</name>
+    <message>
+        <source>Camera</source>
+        <translation>Kamera</translation>
+    </message>
+    <message>
+        <source>Starts or stops the camera.</source>
+        <translation>Startet oder stoppt die Kamera.</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Opens the settings: camera resolution, camera sensitivity, freezing speed and sound.</source>
+        <translation>Öffnet die Einstellungen: Kameraauflösung, Kameraempfindlichkeit, Gefriergeschwindigkeit und Ton.</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>Ansicht</translation>
+    </message>
+    <message>
+        <source>Switches between the game picture and the plain camera picture.</source>
+        <translation>Wechselt zwischen dem Spielbild und dem reinen Kamerabild.</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Über</translation>
+    </message>
+    <message>
+        <source>Tells what the game is and who made it.</source>
+        <translation>Erzählt, was das Spiel ist und wer es gemacht hat.</translation>
+    </message>
+    <message>
+        <source>Switch camera</source>
+        <translation>Kamera wechseln</translation>
+    </message>
+    <message>
+        <source>Switches between the front and the back camera.</source>
+        <translation>Wechselt zwischen vorderer und hinterer Kamera.</translation>
+    </message>
+    <message>
+        <source>Next picture</source>
+        <translation>Nächstes Bild</translation>
+    </message>
+    <message>
+        <source>Shows the next picture.</source>
+        <translation>Zeigt das nächste Bild.</translation>
+    </message>
+    <message>
+        <source>Previous picture</source>
+        <translation>Vorheriges Bild</translation>
+    </message>
+    <message>
+        <source>Shows the previous picture.</source>
+        <translation>Zeigt das vorherige Bild.</translation>
     </message>
 </context>
 </TS>

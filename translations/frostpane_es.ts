@@ -2,6 +2,47 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="es_ES">
 <context>
+    <name>AboutPanel</name>
+    <message>
+        <source>Frostpane! v.%1</source>
+        <extracomment>%1 is the version number.</extracomment>
+        <translation>¡Frostpane! v.%1</translation>
+    </message>
+    <message>
+        <source>Game for kids. Interact with your computer using no mouse and no keyboard by simple hand waving in the air before the camera. The goal of the game is to clean the ice from the window before the window freezes back.</source>
+        <translation>Un juego para los más pequeños, sin ratón ni teclado: basta con mover la mano delante de la cámara. El objetivo es quitar el hielo de la ventana antes de que vuelva a congelarse.</translation>
+    </message>
+    <message>
+        <source>The game is perfect for kids, who still don&apos;t have skills how to use keyboard or the mouse. Improves physical coordination and provides a lot of fun.</source>
+        <translation>Ideal para niños que todavía no saben usar el teclado ni el ratón. Mejora la coordinación de los movimientos y es muy divertido.</translation>
+    </message>
+    <message>
+        <source>The program requires video capture device (e.g. web camera).</source>
+        <translation>Para jugar se necesita una cámara (por ejemplo, una webcam).</translation>
+    </message>
+    <message>
+        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
+        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
+        <translation>Hecho por los desarrolladores de Frostpane. Fotos de Aitzol Berasategi (%1), Lukas Baubkus (%2) y otros: véase %3.</translation>
+    </message>
+    <message>
+        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
+        <translation>Sus propias fotos: colóquelas en la carpeta Frostpane de su carpeta Imágenes.</translation>
+    </message>
+    <message>
+        <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
+        <translation>Un dedo o el ratón también quitan el hielo: deslícelo sobre la imagen.</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Acerca de</translation>
+    </message>
+    <message>
+        <source>What the game is and who made it.</source>
+        <translation>Qué es el juego y quién lo hizo.</translation>
+    </message>
+</context>
+<context>
     <name>Application</name>
     <message>
         <source>Frostpane</source>
@@ -37,93 +78,7 @@
     </message>
 </context>
 <context>
-    <name>MainWindow</name>
-    <message>
-        <source>Frostpane! v.%1</source>
-        <extracomment>%1 is the version number.</extracomment>
-        <translation>¡Frostpane! v.%1</translation>
-    </message>
-    <message>
-        <source>Game for kids. Interact with your computer using no mouse and no keyboard by simple hand waving in the air before the camera. The goal of the game is to clean the ice from the window before the window freezes back.</source>
-        <translation>Un juego para los más pequeños, sin ratón ni teclado: basta con mover la mano delante de la cámara. El objetivo es quitar el hielo de la ventana antes de que vuelva a congelarse.</translation>
-    </message>
-    <message>
-        <source>The game is perfect for kids, who still don&apos;t have skills how to use keyboard or the mouse. Improves physical coordination and provides a lot of fun.</source>
-        <translation>Ideal para niños que todavía no saben usar el teclado ni el ratón. Mejora la coordinación de los movimientos y es muy divertido.</translation>
-    </message>
-    <message>
-        <source>The program requires video capture device (e.g. web camera).</source>
-        <translation>Para jugar se necesita una cámara (por ejemplo, una webcam).</translation>
-    </message>
-    <message>
-        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
-        <translation>Sus propias fotos: colóquelas en la carpeta Frostpane de su carpeta Imágenes.</translation>
-    </message>
-    <message>
-        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
-        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
-        <translation>Hecho por los desarrolladores de Frostpane. Fotos de Aitzol Berasategi (%1), Lukas Baubkus (%2) y otros: véase %3.</translation>
-    </message>
-    <message>
-        <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
-        <translation>Un dedo o el ratón también quitan el hielo: deslícelo sobre la imagen.</translation>
-    </message>
-    <message>
-        <source>Camera</source>
-        <translation>Cámara</translation>
-    </message>
-    <message>
-        <source>Starts or stops the camera.</source>
-        <translation>Enciende o apaga la cámara.</translation>
-    </message>
-    <message>
-        <source>Settings</source>
-        <translation>Ajustes</translation>
-    </message>
-    <message>
-        <source>Opens the settings: camera resolution, camera sensitivity, freezing speed and sound.</source>
-        <translation>Abre los ajustes: resolución de la cámara, sensibilidad de la cámara, velocidad de congelación y sonido.</translation>
-    </message>
-    <message>
-        <source>View</source>
-        <translation>Vista</translation>
-    </message>
-    <message>
-        <source>Switches between the game picture and the plain camera picture.</source>
-        <translation>Cambia entre la imagen del juego y la imagen simple de la cámara.</translation>
-    </message>
-    <message>
-        <source>About</source>
-        <translation>Acerca de</translation>
-    </message>
-    <message>
-        <source>Tells what the game is and who made it.</source>
-        <translation>Cuenta qué es el juego y quién lo hizo.</translation>
-    </message>
-    <message>
-        <source>Switch camera</source>
-        <translation>Cambiar de cámara</translation>
-    </message>
-    <message>
-        <source>Switches between the front and the back camera.</source>
-        <translation>Cambia entre la cámara frontal y la trasera.</translation>
-    </message>
-    <message>
-        <source>Next picture</source>
-        <translation>Imagen siguiente</translation>
-    </message>
-    <message>
-        <source>Shows the next picture.</source>
-        <translation>Muestra la imagen siguiente.</translation>
-    </message>
-    <message>
-        <source>Previous picture</source>
-        <translation>Imagen anterior</translation>
-    </message>
-    <message>
-        <source>Shows the previous picture.</source>
-        <translation>Muestra la imagen anterior.</translation>
-    </message>
+    <name>PictureView</name>
     <message>
         <source>Picture</source>
         <translation>Imagen</translation>
@@ -131,10 +86,6 @@
     <message>
         <source>The picture under the ice. Wave at the camera or drag a finger over it to wipe the ice; tap it to show the tools.</source>
         <translation>La imagen bajo el hielo. Saluda a la cámara o desliza un dedo por encima para limpiar el hielo; tócala para mostrar las herramientas.</translation>
-    </message>
-    <message>
-        <source>What the game is and who made it.</source>
-        <translation>Qué es el juego y quién lo hizo.</translation>
     </message>
 </context>
 <context>
@@ -198,6 +149,65 @@
     <message>
         <source>Takes the settings and closes them.</source>
         <translation>Aplica los ajustes y los cierra.</translation>
+    </message>
+</context>
+<context>
+    <name>ToolIcons</name>
+    <message>
+        <source>Camera</source>
+        <translation>Cámara</translation>
+    </message>
+    <message>
+        <source>Starts or stops the camera.</source>
+        <translation>Enciende o apaga la cámara.</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Ajustes</translation>
+    </message>
+    <message>
+        <source>Opens the settings: camera resolution, camera sensitivity, freezing speed and sound.</source>
+        <translation>Abre los ajustes: resolución de la cámara, sensibilidad de la cámara, velocidad de congelación y sonido.</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>Vista</translation>
+    </message>
+    <message>
+        <source>Switches between the game picture and the plain camera picture.</source>
+        <translation>Cambia entre la imagen del juego y la imagen simple de la cámara.</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Acerca de</translation>
+    </message>
+    <message>
+        <source>Tells what the game is and who made it.</source>
+        <translation>Cuenta qué es el juego y quién lo hizo.</translation>
+    </message>
+    <message>
+        <source>Switch camera</source>
+        <translation>Cambiar de cámara</translation>
+    </message>
+    <message>
+        <source>Switches between the front and the back camera.</source>
+        <translation>Cambia entre la cámara frontal y la trasera.</translation>
+    </message>
+    <message>
+        <source>Next picture</source>
+        <translation>Imagen siguiente</translation>
+    </message>
+    <message>
+        <source>Shows the next picture.</source>
+        <translation>Muestra la imagen siguiente.</translation>
+    </message>
+    <message>
+        <source>Previous picture</source>
+        <translation>Imagen anterior</translation>
+    </message>
+    <message>
+        <source>Shows the previous picture.</source>
+        <translation>Muestra la imagen anterior.</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,47 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr_FR">
 <context>
+    <name>AboutPanel</name>
+    <message>
+        <source>Frostpane! v.%1</source>
+        <extracomment>%1 is the version number.</extracomment>
+        <translation>Frostpane&#xa0;! v.%1</translation>
+    </message>
+    <message>
+        <source>Game for kids. Interact with your computer using no mouse and no keyboard by simple hand waving in the air before the camera. The goal of the game is to clean the ice from the window before the window freezes back.</source>
+        <translation>Un jeu pour les tout-petits, sans souris ni clavier&#xa0;: il suffit d’agiter la main devant la caméra. Le but est d’effacer le givre de la fenêtre avant qu’elle ne gèle à nouveau.</translation>
+    </message>
+    <message>
+        <source>The game is perfect for kids, who still don&apos;t have skills how to use keyboard or the mouse. Improves physical coordination and provides a lot of fun.</source>
+        <translation>Idéal pour les enfants qui ne savent pas encore se servir d’un clavier ou d’une souris. Le jeu développe la coordination des gestes et amuse beaucoup.</translation>
+    </message>
+    <message>
+        <source>The program requires video capture device (e.g. web camera).</source>
+        <translation>Pour jouer, il faut une caméra (une webcam, par exemple).</translation>
+    </message>
+    <message>
+        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
+        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
+        <translation>Réalisé par les développeurs de Frostpane. Photos d’Aitzol Berasategi (%1), de Lukas Baubkus (%2) et d’autres&#xa0;: voir %3.</translation>
+    </message>
+    <message>
+        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
+        <translation>Vos propres photos&#xa0;: placez-les dans le dossier Frostpane de votre dossier Images.</translation>
+    </message>
+    <message>
+        <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
+        <translation>Un doigt ou la souris efface aussi la glace&#xa0;: faites-le glisser sur l’image.</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>À propos</translation>
+    </message>
+    <message>
+        <source>What the game is and who made it.</source>
+        <translation>Ce qu’est le jeu et qui l’a fait.</translation>
+    </message>
+</context>
+<context>
     <name>Application</name>
     <message>
         <source>Frostpane</source>
@@ -37,93 +78,7 @@
     </message>
 </context>
 <context>
-    <name>MainWindow</name>
-    <message>
-        <source>Frostpane! v.%1</source>
-        <extracomment>%1 is the version number.</extracomment>
-        <translation>Frostpane&#xa0;! v.%1</translation>
-    </message>
-    <message>
-        <source>Game for kids. Interact with your computer using no mouse and no keyboard by simple hand waving in the air before the camera. The goal of the game is to clean the ice from the window before the window freezes back.</source>
-        <translation>Un jeu pour les tout-petits, sans souris ni clavier&#xa0;: il suffit d’agiter la main devant la caméra. Le but est d’effacer le givre de la fenêtre avant qu’elle ne gèle à nouveau.</translation>
-    </message>
-    <message>
-        <source>The game is perfect for kids, who still don&apos;t have skills how to use keyboard or the mouse. Improves physical coordination and provides a lot of fun.</source>
-        <translation>Idéal pour les enfants qui ne savent pas encore se servir d’un clavier ou d’une souris. Le jeu développe la coordination des gestes et amuse beaucoup.</translation>
-    </message>
-    <message>
-        <source>The program requires video capture device (e.g. web camera).</source>
-        <translation>Pour jouer, il faut une caméra (une webcam, par exemple).</translation>
-    </message>
-    <message>
-        <source>Your own photos: put them in the folder Frostpane in your Pictures folder.</source>
-        <translation>Vos propres photos&#xa0;: placez-les dans le dossier Frostpane de votre dossier Images.</translation>
-    </message>
-    <message>
-        <source>Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), Lukas Baubkus (%2) and others: see %3.</source>
-        <extracomment>%1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture&apos;s source.</extracomment>
-        <translation>Réalisé par les développeurs de Frostpane. Photos d’Aitzol Berasategi (%1), de Lukas Baubkus (%2) et d’autres&#xa0;: voir %3.</translation>
-    </message>
-    <message>
-        <source>A finger or the mouse wipes the ice too: drag it over the picture.</source>
-        <translation>Un doigt ou la souris efface aussi la glace&#xa0;: faites-le glisser sur l’image.</translation>
-    </message>
-    <message>
-        <source>Camera</source>
-        <translation>Caméra</translation>
-    </message>
-    <message>
-        <source>Starts or stops the camera.</source>
-        <translation>Démarre ou arrête la caméra.</translation>
-    </message>
-    <message>
-        <source>Settings</source>
-        <translation>Réglages</translation>
-    </message>
-    <message>
-        <source>Opens the settings: camera resolution, camera sensitivity, freezing speed and sound.</source>
-        <translation>Ouvre les réglages&#xa0;: résolution de la caméra, sensibilité de la caméra, vitesse de gel et son.</translation>
-    </message>
-    <message>
-        <source>View</source>
-        <translation>Vue</translation>
-    </message>
-    <message>
-        <source>Switches between the game picture and the plain camera picture.</source>
-        <translation>Passe de l’image du jeu à l’image brute de la caméra, et inversement.</translation>
-    </message>
-    <message>
-        <source>About</source>
-        <translation>À propos</translation>
-    </message>
-    <message>
-        <source>Tells what the game is and who made it.</source>
-        <translation>Explique ce qu’est le jeu et qui l’a fait.</translation>
-    </message>
-    <message>
-        <source>Switch camera</source>
-        <translation>Changer de caméra</translation>
-    </message>
-    <message>
-        <source>Switches between the front and the back camera.</source>
-        <translation>Passe de la caméra avant à la caméra arrière, et inversement.</translation>
-    </message>
-    <message>
-        <source>Next picture</source>
-        <translation>Image suivante</translation>
-    </message>
-    <message>
-        <source>Shows the next picture.</source>
-        <translation>Affiche l’image suivante.</translation>
-    </message>
-    <message>
-        <source>Previous picture</source>
-        <translation>Image précédente</translation>
-    </message>
-    <message>
-        <source>Shows the previous picture.</source>
-        <translation>Affiche l’image précédente.</translation>
-    </message>
+    <name>PictureView</name>
     <message>
         <source>Picture</source>
         <translation>Image</translation>
@@ -131,10 +86,6 @@
     <message>
         <source>The picture under the ice. Wave at the camera or drag a finger over it to wipe the ice; tap it to show the tools.</source>
         <translation>L’image sous la glace. Faites signe à la caméra ou glissez un doigt dessus pour essuyer la glace&#xa0;; touchez-la pour afficher les outils.</translation>
-    </message>
-    <message>
-        <source>What the game is and who made it.</source>
-        <translation>Ce qu’est le jeu et qui l’a fait.</translation>
     </message>
 </context>
 <context>
@@ -198,6 +149,65 @@
     <message>
         <source>Takes the settings and closes them.</source>
         <translation>Applique les réglages et les ferme.</translation>
+    </message>
+</context>
+<context>
+    <name>ToolIcons</name>
+    <message>
+        <source>Camera</source>
+        <translation>Caméra</translation>
+    </message>
+    <message>
+        <source>Starts or stops the camera.</source>
+        <translation>Démarre ou arrête la caméra.</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Réglages</translation>
+    </message>
+    <message>
+        <source>Opens the settings: camera resolution, camera sensitivity, freezing speed and sound.</source>
+        <translation>Ouvre les réglages&#xa0;: résolution de la caméra, sensibilité de la caméra, vitesse de gel et son.</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>Vue</translation>
+    </message>
+    <message>
+        <source>Switches between the game picture and the plain camera picture.</source>
+        <translation>Passe de l’image du jeu à l’image brute de la caméra, et inversement.</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>À propos</translation>
+    </message>
+    <message>
+        <source>Tells what the game is and who made it.</source>
+        <translation>Explique ce qu’est le jeu et qui l’a fait.</translation>
+    </message>
+    <message>
+        <source>Switch camera</source>
+        <translation>Changer de caméra</translation>
+    </message>
+    <message>
+        <source>Switches between the front and the back camera.</source>
+        <translation>Passe de la caméra avant à la caméra arrière, et inversement.</translation>
+    </message>
+    <message>
+        <source>Next picture</source>
+        <translation>Image suivante</translation>
+    </message>
+    <message>
+        <source>Shows the next picture.</source>
+        <translation>Affiche l’image suivante.</translation>
+    </message>
+    <message>
+        <source>Previous picture</source>
+        <translation>Image précédente</translation>
+    </message>
+    <message>
+        <source>Shows the previous picture.</source>
+        <translation>Affiche l’image précédente.</translation>
     </message>
 </context>
 </TS>

@@ -13,13 +13,6 @@ class TestAccessibility : public QObject
 {
     Q_OBJECT
 
-    static void openSettings(WindowFixture &f)
-    {
-        f.tap("pictureView");
-        f.tap("settingsIcon");
-        QVERIFY(f.shown("okButton"));
-    }
-
 private Q_SLOTS:
     void everyToolIsANamedButton_data()
     {
@@ -80,7 +73,7 @@ private Q_SLOTS:
         QFETCH(double, minimum);
         QFETCH(double, maximum);
         WindowFixture f(typicalWebcamSettings());
-        openSettings(f);
+        f.openSettings();
         auto *slider = f.find<FloatSlider>(control.constData());
         QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(slider);
         QCOMPARE(accessible->role(), QAccessible::Slider);
@@ -98,7 +91,8 @@ private Q_SLOTS:
     void theSettingsPanelWorksByKeyboard()
     {
         WindowFixture f(typicalWebcamSettings());
-        openSettings(f);
+        f.openSettings();
+        QVERIFY(f.shown("okButton"));
         QWidget *window = f.window.get();
         // Top to bottom, as they stand on the screen.
         const char *const order[] = {"resolutionSlider", "sensitivitySlider", "soundSwitch",
@@ -123,7 +117,7 @@ private Q_SLOTS:
         QVERIFY(!f.shown("okButton"));
 
         // The value was taken: the panel opens with it again.
-        openSettings(f);
+        f.openSettings();
         QCOMPARE(f.find<FloatSlider>("freezingSpeedSlider")->value(), before + 11.0);
         // Space on OK presses it too.
         f.find("okButton")->setFocus();

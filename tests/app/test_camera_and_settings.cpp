@@ -8,11 +8,6 @@
 
 namespace {
 
-QString resolutionText(const WindowFixture &f)
-{
-    return f.find("resolutionBox")->findChild<QLabel *>()->text();
-}
-
 // The user moves a slider and lets it go, as a drag would end.
 void slide(WindowFixture &f, const char *name, double value)
 {
@@ -33,7 +28,7 @@ private Q_SLOTS:
     {
         WindowFixture f({{1280, 720, 30}, {640, 480, 15}, {640, 480, 30}, {1920, 1080, 30}});
         QCOMPARE(f.camera->requestedSettings, QList<VideoCaptureSetting>{(VideoCaptureSetting{640, 480, 30})});
-        QCOMPARE(resolutionText(f), QStringLiteral("Camera width = 640, height = 480"));
+        QCOMPARE(f.labelIn("resolutionBox"), QStringLiteral("Camera width = 640, height = 480"));
         auto *slider = f.find<FloatSlider>("resolutionSlider");
         QCOMPARE(slider->minimum(), 0.0);
         QCOMPARE(slider->maximum(), 2.0);
@@ -45,7 +40,7 @@ private Q_SLOTS:
     void withoutACameraNothingIsRequested()
     {
         WindowFixture f;
-        QCOMPARE(resolutionText(f), QStringLiteral("Camera Resolutions Label"));
+        QCOMPARE(f.labelIn("resolutionBox"), QStringLiteral("Camera Resolutions Label"));
         QCOMPARE(f.find<FloatSlider>("resolutionSlider")->maximum(), 0.0);
         for (int i = 0; i < 3; ++i)
             f.tap("cameraIcon");
@@ -89,17 +84,6 @@ private Q_SLOTS:
         QVERIFY(f.camera->isActive());
         f.clock.advance(300);
         QTest::mouseClick(f.find("cameraIcon"), Qt::LeftButton, {}, QPoint(5, 5));
-        QVERIFY(f.camera->isActive());
-    }
-
-    void aCameraThatStopsByItselfShowsOffAndATapStartsItAgain()
-    {
-        WindowFixture f(typicalWebcamSettings());
-        f.tap("cameraIcon");
-        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_on"));
-        f.camera->stopByItself();
-        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_off"));
-        f.tap("cameraIcon");
         QVERIFY(f.camera->isActive());
     }
 
@@ -147,24 +131,6 @@ private Q_SLOTS:
         QCOMPARE(f.screen().pixel(5, 5), f.catalogueImage("frostpane_001").pixel(5, 5) | 0xFF000000u);
     }
 
-    void aCameraThatWillNotStartShowsOffAndATapStartsTheOther()
-    {
-        WindowFixture f(typicalWebcamSettings(), typicalWebcamSettings());
-        f.camera->backStartsWhenAsked = false;
-        f.tap("cameraIcon");
-        f.tap("pictureView");
-        f.tap("switchCameraIcon");
-        QVERIFY(!f.camera->isActive());
-        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_off"));
-        QCOMPARE(f.icon("switchCameraIcon")->fillBitmap(), f.catalogueImage("camera_back"));
-
-        f.tap("cameraIcon");
-        QVERIFY(f.camera->isActive());
-        QCOMPARE(f.camera->kind(), CameraKind::Front);
-        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_on"));
-        QCOMPARE(f.icon("switchCameraIcon")->fillBitmap(), f.catalogueImage("camera_front"));
-    }
-
     void switchingBetweenStillCamerasWipesNothing()
     {
         WindowFixture f(typicalWebcamSettings(), typicalWebcamSettings());
@@ -184,41 +150,70 @@ private Q_SLOTS:
             QCOMPARE(shot.pixel(p), ice.pixel(p) | 0xFF000000u);
     }
 
-    void aCameraPluggedInLaterPlaysWithOneTap()
+    void aCameraThatWentOffPlaysWithOneTap_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("it stopped by itself") << QStringLiteral("stopped");
+        QTest::newRow("the back one will not start: the front one plays") << QStringLiteral("back refuses");
+        QTest::newRow("pulled out while playing, plugged back in") << QStringLiteral("pulled out");
+        QTest::newRow("none at start, plugged in later") << QStringLiteral("plugged in later");
+    }
+
+    // However the camera went off, the icon says so at once, and one tap
+    // plays the camera that is there.
+    void aCameraThatWentOffPlaysWithOneTap()
+    {
+        QFETCH(QString, how);
+        const bool later = how == QLatin1String("plugged in later");
+        const QList<VideoCaptureSetting> atStart = later ? QList<VideoCaptureSetting>{} : typicalWebcamSettings();
+        WindowFixture f(atStart, atStart);
+        f.tap("cameraIcon");
+        QCOMPARE(f.camera->isActive(), !later);
+        if (how == QLatin1String("stopped")) {
+            f.camera->stopByItself();
+        } else if (how == QLatin1String("back refuses")) {
+            f.camera->backStartsWhenAsked = false;
+            f.tap("pictureView");
+            f.tap("switchCameraIcon");
+            QCOMPARE(f.icon("switchCameraIcon")->fillBitmap(), f.catalogueImage("camera_back"));
+        } else if (how == QLatin1String("pulled out")) {
+            f.camera->replugCameras({}, {});
+            QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_off"));
+            f.camera->replugCameras({{1280, 720, 30}}, {});
+        } else {
+            f.camera->replugCameras(typicalWebcamSettings(), {});
+        }
+        QVERIFY(!f.camera->isActive());
+        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_off"));
+
+        f.tap("cameraIcon");
+        QVERIFY(f.camera->isActive());
+        QCOMPARE(f.camera->kind(), CameraKind::Front);
+        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_on"));
+        QCOMPARE(f.icon("switchCameraIcon")->fillBitmap(), f.catalogueImage("camera_front"));
+    }
+
+    // The resolution chooser follows the cameras that are there.
+    void theSettingsFollowCamerasPluggedInAndPulledOut()
     {
         WindowFixture f;
-        f.tap("cameraIcon");
-        QVERIFY(!f.camera->isActive());
         f.camera->replugCameras(typicalWebcamSettings(), {});
-        QCOMPARE(resolutionText(f), QStringLiteral("Camera width = 640, height = 480"));
-        f.tap("cameraIcon");
-        QVERIFY(f.camera->isActive());
-        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_on"));
-
-        // Pulled out while playing: off at once; the settings say so.
+        QCOMPARE(f.labelIn("resolutionBox"), QStringLiteral("Camera width = 640, height = 480"));
+        QCOMPARE(f.camera->captureSetting(), (VideoCaptureSetting{640, 480, 30}));
         f.camera->replugCameras({}, {});
-        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage("camera_off"));
-        f.tap("pictureView");
-        f.tap("settingsIcon");
-        QCOMPARE(resolutionText(f), QStringLiteral("Camera not available"));
-        f.tap("pictureView");
-
-        // Plugged back in: one tap plays it.
-        f.camera->replugCameras({{1280, 720, 30}}, {});
-        f.tap("pictureView");
-        f.tap("cameraIcon");
-        QVERIFY(f.camera->isActive());
+        f.openSettings();
+        QCOMPARE(f.labelIn("resolutionBox"), QStringLiteral("Camera not available"));
+        QVERIFY(!f.find("resolutionSlider")->isEnabled());
     }
 
     void settingsOpenWithTheGamesValuesAndOkTakesTheSliders()
     {
         WindowFixture f(typicalWebcamSettings());
-        f.tap("pictureView");
-        f.tap("settingsIcon");
+        f.openSettings();
         QCOMPARE(f.find<FloatSlider>("sensitivitySlider")->value(), 249.0);
         QCOMPARE(f.find<FloatSlider>("freezingSpeedSlider")->value(), 10.0);
         QVERIFY(f.find("resolutionSlider")->isEnabled());
-        QCOMPARE(resolutionText(f), QStringLiteral("Camera width = 640, height = 480"));
+        QCOMPARE(f.labelIn("resolutionBox"), QStringLiteral("Camera width = 640, height = 480"));
         QVERIFY(f.shown("okButton") && f.shown("resolutionBox"));
         QVERIFY(!f.shown("cameraIcon") && !f.shown("settingsIcon"));
         QVERIFY(!f.find<QTimer>("toolFadeTimer")->isActive());
@@ -230,8 +225,7 @@ private Q_SLOTS:
         QVERIFY(!f.shown("okButton") && !f.shown("cameraIcon"));
         QCOMPARE(f.camera->activationRequests, requests); // no resolution change, no restart
 
-        f.tap("pictureView");
-        f.tap("settingsIcon");
+        f.openSettings();
         QCOMPARE(f.find<FloatSlider>("sensitivitySlider")->value(), 255.0);
         QCOMPARE(f.find<FloatSlider>("freezingSpeedSlider")->value(), 3.0);
     }
@@ -249,11 +243,10 @@ private Q_SLOTS:
         WindowFixture f(typicalWebcamSettings());
         if (running)
             f.tap("cameraIcon");
-        f.tap("pictureView");
-        f.tap("settingsIcon");
+        f.openSettings();
         // The leftmost position stands for the last entry, 1280 x 720.
         slide(f, "resolutionSlider", 0.0);
-        QCOMPARE(resolutionText(f), QStringLiteral("Camera width = 1280, height = 720"));
+        QCOMPARE(f.labelIn("resolutionBox"), QStringLiteral("Camera width = 1280, height = 720"));
         QCOMPARE(f.camera->captureSetting(), (VideoCaptureSetting{640, 480, 30})); // not yet
         f.tap("okButton");
         QCOMPARE(f.camera->captureSetting(), (VideoCaptureSetting{1280, 720, 30}));
@@ -263,9 +256,8 @@ private Q_SLOTS:
 
         // Every later OK applies the slider again, moved or not.
         f.camera->requestedSettings.clear();
-        f.tap("pictureView");
-        f.tap("settingsIcon");
-        QCOMPARE(resolutionText(f), QStringLiteral("Camera width = 1280, height = 720"));
+        f.openSettings();
+        QCOMPARE(f.labelIn("resolutionBox"), QStringLiteral("Camera width = 1280, height = 720"));
         f.tap("okButton");
         QCOMPARE(f.camera->requestedSettings, QList<VideoCaptureSetting>{(VideoCaptureSetting{1280, 720, 30})});
     }
@@ -273,12 +265,11 @@ private Q_SLOTS:
     void draggingTheResolutionSliderShowsTheLabelAndOkApplies()
     {
         WindowFixture f(typicalWebcamSettings());
-        f.tap("pictureView");
-        f.tap("settingsIcon");
+        f.openSettings();
         auto *slider = f.find<FloatSlider>("resolutionSlider");
         QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(slider->width() / 2, 10));
         QTest::mouseMove(slider, QPoint(2, 10)); // leftmost: the last entry
-        QCOMPARE(resolutionText(f), QStringLiteral("Camera width = 1280, height = 720"));
+        QCOMPARE(f.labelIn("resolutionBox"), QStringLiteral("Camera width = 1280, height = 720"));
         QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(2, 10));
         QCOMPARE(f.camera->captureSetting(), (VideoCaptureSetting{640, 480, 30})); // applied only by OK
         f.tap("okButton");
@@ -288,9 +279,8 @@ private Q_SLOTS:
     void settingsWithoutACamera()
     {
         WindowFixture f;
-        f.tap("pictureView");
-        f.tap("settingsIcon");
-        QCOMPARE(resolutionText(f), QStringLiteral("Camera not available"));
+        f.openSettings();
+        QCOMPARE(f.labelIn("resolutionBox"), QStringLiteral("Camera not available"));
         QVERIFY(!f.find("resolutionSlider")->isEnabled());
         f.tap("okButton");
         QVERIFY(f.camera->requestedSettings.isEmpty());
@@ -302,8 +292,7 @@ private Q_SLOTS:
     {
         WindowFixture f(typicalWebcamSettings());
         f.tap("cameraIcon");
-        f.tap("pictureView");
-        f.tap("settingsIcon");
+        f.openSettings();
         slide(f, "sensitivitySlider", 0);
         slide(f, "freezingSpeedSlider", 90);
         f.camera->setActive(false); // stopped meanwhile, say by the device
@@ -314,8 +303,7 @@ private Q_SLOTS:
         QVERIFY(!f.shown("okButton") && !f.shown("resolutionBox"));
         QVERIFY(!f.find<QTimer>("toolFadeTimer")->isActive());
         // Opening again shows the values the game kept.
-        f.tap("pictureView");
-        f.tap("settingsIcon");
+        f.openSettings();
         QCOMPARE(f.find<FloatSlider>("sensitivitySlider")->value(), 249.0);
         QCOMPARE(f.find<FloatSlider>("freezingSpeedSlider")->value(), 10.0);
     }
@@ -323,8 +311,7 @@ private Q_SLOTS:
     void theAboutPanelOpensAndATapClosesIt()
     {
         WindowFixture f(typicalWebcamSettings());
-        f.tap("pictureView");
-        f.tap("aboutIcon");
+        f.openAbout();
         QVERIFY(f.shown("aboutText"));
         QVERIFY(!f.shown("cameraIcon"));
         QVERIFY(!f.find<QTimer>("toolFadeTimer")->isActive());

@@ -12,17 +12,9 @@
 
 namespace {
 
-const char *const kToolIcons[] = {"cameraIcon",  "settingsIcon",    "eyeIcon",
-                                  "aboutIcon",   "switchCameraIcon", "nextPictureIcon",
-                                  "previousPictureIcon"};
 const char *const kSettingsControls[] = {"resolutionBox",     "resolutionSlider",  "sensitivityBox",
                                          "sensitivitySlider", "freezingSpeedBox",  "freezingSpeedSlider",
                                          "okBox",             "okButton"};
-
-QRgb pixelAt(const QImage &image, QPoint p)
-{
-    return image.pixel(p) | 0xFF000000u;
-}
 
 } // namespace
 
@@ -109,8 +101,7 @@ private Q_SLOTS:
     void theAboutTextWrapsInsideItsBox()
     {
         WindowFixture f;
-        f.tap("pictureView");
-        f.tap("aboutIcon");
+        f.openAbout();
         QApplication::processEvents();
         auto *about = f.find<QPlainTextEdit>("aboutText");
         QVERIFY(!about->isHidden());

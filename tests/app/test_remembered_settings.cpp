@@ -11,21 +11,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QString resolutionText(const WindowFixture &f)
-{
-    return f.find("resolutionBox")->findChild<QLabel *>()->text();
-}
-
-void openSettings(WindowFixture &f)
-{
-    f.tap("pictureView");
-    f.tap("settingsIcon");
-}
-
-} // namespace
-
 // The settings panel's values and the camera side, kept from one game to the
 // next through the real settings file; the "Sound" switch.
 class TestRememberedSettings : public QObject
@@ -46,7 +31,7 @@ private Q_SLOTS:
             keepSettings(*f.window, *m_store);
             QSignalSpy sound(f.window.get(), &MainWindow::soundEnabledChanged);
             QVERIFY(f.window->isSoundEnabled());
-            openSettings(f);
+            f.openSettings();
             QVERIFY(f.find<QCheckBox>("soundSwitch")->isChecked());
             f.find<FloatSlider>("sensitivitySlider")->setValue(255); // a threshold of 0
             f.find<FloatSlider>("freezingSpeedSlider")->setValue(3.7);
@@ -63,11 +48,11 @@ private Q_SLOTS:
         QVERIFY(!f.window->isSoundEnabled());
         QVERIFY(!f.camera->isActive());
         QCOMPARE(f.camera->captureSetting(), (VideoCaptureSetting{1280, 720, 30}));
-        openSettings(f);
+        f.openSettings();
         QCOMPARE(f.find<FloatSlider>("sensitivitySlider")->value(), 255.0);
         QCOMPARE(f.find<FloatSlider>("freezingSpeedSlider")->value(), 3.0);
         QVERIFY(!f.find<QCheckBox>("soundSwitch")->isChecked());
-        QCOMPARE(resolutionText(f), u"Camera width = 1280, height = 720"_s);
+        QCOMPARE(f.labelIn("resolutionBox"), u"Camera width = 1280, height = 720"_s);
     }
 
     void cancelKeepsTheSound()
@@ -75,14 +60,14 @@ private Q_SLOTS:
         WindowFixture f(typicalWebcamSettings());
         QSignalSpy sound(f.window.get(), &MainWindow::soundEnabledChanged);
         QSignalSpy saved(f.window.get(), &MainWindow::settingsChanged);
-        openSettings(f);
+        f.openSettings();
         f.tap("soundSwitch");
         QVERIFY(!f.find<QCheckBox>("soundSwitch")->isChecked());
         f.tap("pictureView"); // cancel
         QVERIFY(f.window->isSoundEnabled());
         QVERIFY(sound.isEmpty());
         QVERIFY(saved.isEmpty());
-        openSettings(f);
+        f.openSettings();
         QVERIFY(f.find<QCheckBox>("soundSwitch")->isChecked());
     }
 
@@ -150,7 +135,7 @@ private Q_SLOTS:
     {
         QFETCH(QSize, size);
         WindowFixture f(typicalWebcamSettings(), {}, size);
-        openSettings(f);
+        f.openSettings();
         const QRect sound = f.find("soundBox")->geometry();
         QVERIFY(f.shown("soundBox") && f.shown("soundSwitch"));
         QVERIFY(f.window->rect().contains(sound));

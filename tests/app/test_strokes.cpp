@@ -7,11 +7,6 @@
 
 namespace {
 
-QRgb pixelAt(const QImage &image, QPoint p)
-{
-    return image.pixel(p) | 0xFF000000u;
-}
-
 const QImage &photo()
 {
     static const QImage image = WindowFixture::catalogueImage("frostpane_001");
@@ -190,8 +185,7 @@ private Q_SLOTS:
     void aFingerCountsOnce()
     {
         Window f;
-        f.tap("pictureView");
-        f.tap("aboutIcon");
+        f.openAbout();
         QVERIFY(f.shown("aboutText"));
         QWidget *w = f.window.get();
         const QPoint spot(300, 450);
@@ -255,11 +249,9 @@ private Q_SLOTS:
             f.tap("pictureView");
             f.tap("eyeIcon");
         } else if (where == QLatin1String("about")) {
-            f.tap("pictureView");
-            f.tap("aboutIcon");
+            f.openAbout();
         } else if (where == QLatin1String("settings")) {
-            f.tap("pictureView");
-            f.tap("settingsIcon");
+            f.openSettings();
         } else if (where == QLatin1String("icon")) {
             f.tap("pictureView");
         }

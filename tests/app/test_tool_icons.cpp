@@ -1,15 +1,12 @@
+#include "app/tool_icons.h"
+#include "assets/image_catalogue.h"
 #include "support/window_fixture.h"
-#include "widgets/float_slider.h"
 
-#include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
 namespace {
-
-const char *const kToolIcons[] = {"cameraIcon",  "settingsIcon",    "eyeIcon",
-                                  "aboutIcon",   "switchCameraIcon", "nextPictureIcon",
-                                  "previousPictureIcon"};
 
 QList<BitmapRectangle *> rectanglesOf(const QWidget &window)
 {
@@ -20,12 +17,13 @@ QList<BitmapRectangle *> rectanglesOf(const QWidget &window)
     return list;
 }
 
-// A 1000 x 600 window with the tools shown: every icon 80 x 80.
+// A 1000 x 600 window, by default with the tools shown: every icon 80 x 80.
 struct Tools : WindowFixture
 {
-    Tools() : WindowFixture(typicalWebcamSettings(), typicalWebcamSettings(), {1000, 600})
+    explicit Tools(bool shown = true) : WindowFixture(typicalWebcamSettings(), typicalWebcamSettings(), {1000, 600})
     {
-        tap("pictureView");
+        if (shown)
+            tap("pictureView");
     }
     void press(const char *name)
     {
@@ -67,90 +65,100 @@ private Q_SLOTS:
         QCOMPARE(rectanglesOf(*t.window).size(), 13); // picture, 7 icons, 3 label boxes, the sound box, OK box
     }
 
-    void aPressWithinHalfASecondOfTheLastIsIgnored_data()
+    void aPressSoonerThanHalfASecondIsIgnored_data()
     {
-        QTest::addColumn<int>("sinceLastPress");
+        QTest::addColumn<bool>("afterStart");
+        QTest::addColumn<int>("since");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("499 ms: ignored") << 499 << false;
-        QTest::newRow("500 ms: accepted") << 500 << true;
+        QTest::newRow("499 ms after the last press: ignored") << false << 499 << false;
+        QTest::newRow("500 ms after the last press: accepted") << false << 500 << true;
+        QTest::newRow("499 ms after the start: ignored") << true << 499 << false;
+        QTest::newRow("500 ms after the start: accepted") << true << 500 << true;
     }
 
-    void aPressWithinHalfASecondOfTheLastIsIgnored()
+    // Across all icons: the last press on another icon counts, and at start
+    // the window's making does.
+    void aPressSoonerThanHalfASecondIsIgnored()
     {
-        QFETCH(int, sinceLastPress);
+        QFETCH(bool, afterStart);
+        QFETCH(int, since);
         QFETCH(bool, accepted);
-        Tools t;
-        t.press("cameraIcon");
-        t.release("cameraIcon");
-        t.clock.advance(sinceLastPress - 500);
-        t.press("nextPictureIcon");
-        QCOMPARE(t.icon("nextPictureIcon")->scaleX(), accepted ? 1.3f : 1.0f);
-    }
-
-    void theFirstPressIsAcceptedHalfASecondAfterStart()
-    {
-        WindowFixture f(typicalWebcamSettings());
-        BitmapRectangle *icon = f.icon("cameraIcon");
-        f.clock.advance(499);
-        QTest::mousePress(icon, Qt::LeftButton, {}, QPoint(5, 5));
-        QCOMPARE(icon->scaleX(), 1.0f);
-        QTest::mouseRelease(icon, Qt::LeftButton, {}, QPoint(5, 5));
-        f.clock.advance(1);
-        QTest::mousePress(icon, Qt::LeftButton, {}, QPoint(5, 5));
-        QCOMPARE(icon->scaleX(), 1.3f);
-    }
-
-    void aLongPressDoesNotAct_data()
-    {
-        QTest::addColumn<QString>("icon");
-        QTest::addColumn<qint64>("held");
-        QTest::addColumn<bool>("acts");
-        for (const char *name : {"cameraIcon", "switchCameraIcon", "eyeIcon", "settingsIcon", "aboutIcon"}) {
-            QTest::addRow("%s held 500 ms: acts", name) << QString::fromLatin1(name) << qint64(500) << true;
-            QTest::addRow("%s held 501 ms: does nothing", name) << QString::fromLatin1(name) << qint64(501) << false;
+        Tools t(!afterStart);
+        if (!afterStart) {
+            t.press("nextPictureIcon");
+            t.release("nextPictureIcon");
         }
+        t.clock.advance(since);
+        QTest::mousePress(t.find("cameraIcon"), Qt::LeftButton, {}, QPoint(40, 40));
+        QCOMPARE(t.icon("cameraIcon")->scaleX(), accepted ? 1.3f : 1.0f);
     }
 
-    void aLongPressDoesNotAct()
+    void aPressEndsWithoutARelease_data()
     {
-        QFETCH(QString, icon);
-        QFETCH(qint64, held);
-        QFETCH(bool, acts);
-        Tools t;
-        t.tap(qPrintable(icon), held);
-        bool acted = false;
-        if (icon == QLatin1String("cameraIcon"))
-            acted = t.camera->isActive();
-        else if (icon == QLatin1String("switchCameraIcon"))
-            acted = t.camera->kind() == CameraKind::Back;
-        else if (icon == QLatin1String("eyeIcon"))
-            acted = t.icon("eyeIcon")->fillBitmap() == t.catalogueImage("view_man");
-        else if (icon == QLatin1String("settingsIcon"))
-            acted = t.shown("okButton");
-        else if (icon == QLatin1String("aboutIcon"))
-            acted = t.shown("aboutText");
-        QCOMPARE(acted, acts);
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("the pointer leaves the icon") << false;
+        QTest::newRow("the icon is hidden") << true;
     }
 
-    void thePointerLeavingEndsThePress()
+    void aPressEndsWithoutARelease()
     {
+        QFETCH(bool, hidden);
         Tools t;
         BitmapRectangle *icon = t.icon("settingsIcon");
         t.press("settingsIcon");
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(icon, &leave);
+        QVERIFY(!t.icon("pictureView")->hitTest());
+        if (hidden) {
+            icon->hide();
+        } else {
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(icon, &leave);
+        }
         QCOMPARE(icon->scaleX(), 1.0f);
         QCOMPARE(icon->positionF(), QPointF(660, 200));
+        QVERIFY(t.icon("pictureView")->hitTest());
     }
 
-    void hidingAHeldIconEndsThePress()
+    void aLongPressActsOnlyOnThePictureSteps_data()
     {
-        Tools t;
-        t.press("nextPictureIcon");
-        QVERIFY(!t.icon("pictureView")->hitTest());
-        t.find("nextPictureIcon")->hide();
-        QVERIFY(t.icon("pictureView")->hitTest());
-        QCOMPARE(t.icon("nextPictureIcon")->scaleX(), 1.0f);
+        QTest::addColumn<ToolIcon>("tool");
+        QTest::addColumn<qint64>("held");
+        QTest::addColumn<bool>("acts");
+        const std::pair<ToolIcon, const char *> tools[] = {
+            {ToolIcon::Camera, "camera"},          {ToolIcon::SwitchCamera, "camera switch"},
+            {ToolIcon::Eye, "eye"},                {ToolIcon::Settings, "settings"},
+            {ToolIcon::About, "about"},            {ToolIcon::NextImage, "next picture"},
+            {ToolIcon::PreviousImage, "previous picture"}};
+        for (const auto &[tool, name] : tools) {
+            const bool step = tool == ToolIcon::NextImage || tool == ToolIcon::PreviousImage;
+            QTest::addRow("%s held 500 ms: acts", name) << tool << qint64(500) << true;
+            QTest::addRow("%s held 501 ms: %s", name, step ? "acts" : "does nothing") << tool << qint64(501) << step;
+        }
+    }
+
+    // The icons alone, on a bare window: which tool a click names, and which
+    // tools ask for a short tap.
+    void aLongPressActsOnlyOnThePictureSteps()
+    {
+        QFETCH(ToolIcon, tool);
+        QFETCH(qint64, held);
+        QFETCH(bool, acts);
+        QWidget window;
+        window.resize(1000, 600);
+        const ImageCatalogue catalogue;
+        ManualClock clock;
+        ToolIcons icons(catalogue, clock, &window);
+        icons.place(1000, 600);
+        icons.show();
+        window.show();
+        QSignalSpy acted(&icons, &ToolIcons::acted);
+
+        clock.advance(500);
+        QTest::mousePress(icons.icon(tool), Qt::LeftButton, {}, QPoint(40, 40));
+        clock.advance(held);
+        QTest::mouseRelease(icons.icon(tool), Qt::LeftButton, {}, QPoint(40, 40));
+        QCOMPARE(acted.size(), acts ? 1 : 0);
+        if (acts)
+            QCOMPARE(acted.constFirst().constFirst().value<ToolIcon>(), tool);
     }
 
     void iconsFadeOutAfterTwoHundredIdleTicks()

@@ -19,10 +19,13 @@ struct SoundLog final : GameSounds
     void setEnabled(bool enabled) override { switches.append(enabled); }
 };
 
+// A window with the sound log, and a front and a back camera unless told
+// fewer.
 struct SoundFixture
 {
-    SoundFixture()
-        : f(typicalWebcamSettings(), typicalWebcamSettings())
+    explicit SoundFixture(int cameras = 2)
+        : f(cameras > 0 ? typicalWebcamSettings() : QList<VideoCaptureSetting>(),
+            cameras > 1 ? typicalWebcamSettings() : QList<VideoCaptureSetting>())
     {
         auto sounds = std::make_unique<SoundLog>();
         log = sounds.get();
@@ -63,16 +66,33 @@ private Q_SLOTS:
         QCOMPARE(s.log->banners.last(), true);
     }
 
-    // A camera that stops steps nothing more: the crackle is told to end.
-    void aStoppedCameraSilencesTheCrackle()
+    void whatEndsTheSteppingSilencesTheCrackle_data()
     {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("the camera icon stops the camera") << QStringLiteral("camera icon");
+        QTest::newRow("the camera stops by itself") << QStringLiteral("by itself");
+        QTest::newRow("the camera view") << QStringLiteral("camera view");
+    }
+
+    // Nothing steps the game any more: the crackle is told to end.
+    void whatEndsTheSteppingSilencesTheCrackle()
+    {
+        QFETCH(QString, what);
         SoundFixture s;
         s.f.tap("cameraIcon");
         s.f.deliver(flatImage({640, 480}, qRgb(0, 0, 0)));
         s.f.deliver(noiseImage({640, 480}, 7));
         QVERIFY(s.log->amounts.last() > 0.0);
-        s.f.tap("cameraIcon");
-        QVERIFY(!s.f.camera->isActive());
+        if (what == QLatin1String("camera icon")) {
+            s.f.tap("cameraIcon");
+            QVERIFY(!s.f.camera->isActive());
+        } else if (what == QLatin1String("by itself")) {
+            s.f.camera->stopByItself();
+        } else {
+            s.f.tap("pictureView");
+            s.f.tap("eyeIcon");
+            QVERIFY(s.f.camera->isActive());
+        }
         QCOMPARE(s.log->amounts.last(), 0.0);
     }
 
@@ -80,23 +100,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("icon");
         QTest::addColumn<qint64>("heldMs");
+        QTest::addColumn<int>("cameras");
         QTest::addColumn<int>("ticks");
-        QTest::newRow("next picture") << QByteArray("nextPictureIcon") << qint64(100) << 1;
-        QTest::newRow("previous picture") << QByteArray("previousPictureIcon") << qint64(100) << 1;
-        QTest::newRow("eye") << QByteArray("eyeIcon") << qint64(100) << 1;
-        QTest::newRow("settings") << QByteArray("settingsIcon") << qint64(100) << 1;
-        QTest::newRow("about") << QByteArray("aboutIcon") << qint64(100) << 1;
-        QTest::newRow("camera switch") << QByteArray("switchCameraIcon") << qint64(100) << 1;
-        QTest::newRow("camera") << QByteArray("cameraIcon") << qint64(100) << 1;
-        QTest::newRow("held too long: nothing acts") << QByteArray("eyeIcon") << qint64(501) << 0;
+        QTest::newRow("next picture") << QByteArray("nextPictureIcon") << qint64(100) << 2 << 1;
+        QTest::newRow("previous picture") << QByteArray("previousPictureIcon") << qint64(100) << 2 << 1;
+        QTest::newRow("eye") << QByteArray("eyeIcon") << qint64(100) << 2 << 1;
+        QTest::newRow("settings") << QByteArray("settingsIcon") << qint64(100) << 2 << 1;
+        QTest::newRow("about") << QByteArray("aboutIcon") << qint64(100) << 2 << 1;
+        QTest::newRow("camera switch") << QByteArray("switchCameraIcon") << qint64(100) << 2 << 1;
+        QTest::newRow("camera") << QByteArray("cameraIcon") << qint64(100) << 2 << 1;
+        QTest::newRow("held too long: nothing acts") << QByteArray("eyeIcon") << qint64(501) << 2 << 0;
+        QTest::newRow("camera with no camera: nothing to start") << QByteArray("cameraIcon") << qint64(100) << 0 << 0;
+        QTest::newRow("camera switch with one camera: nothing to switch to")
+            << QByteArray("switchCameraIcon") << qint64(100) << 1 << 0;
     }
 
     void aTapThatActsTicks()
     {
         QFETCH(QByteArray, icon);
         QFETCH(qint64, heldMs);
+        QFETCH(int, cameras);
         QFETCH(int, ticks);
-        SoundFixture s;
+        SoundFixture s(cameras);
         s.f.tap("pictureView"); // the tools come up; no tick for the picture
         QCOMPARE(s.log->taps, 0);
         s.f.tap(icon.constData(), heldMs);
@@ -109,8 +134,7 @@ private Q_SLOTS:
         SoundFixture s;
         QCOMPARE(s.log->switches, QList<bool>{true}); // as the settings say, from the start
         const auto switchAndClose = [&s](const char *closer) {
-            s.f.tap("pictureView");
-            s.f.tap("settingsIcon");
+            s.f.openSettings();
             s.f.tap("soundSwitch");
             s.f.tap(closer);
         };
@@ -120,16 +144,6 @@ private Q_SLOTS:
         QCOMPARE(s.log->switches, (QList<bool>{true, false}));
         switchAndClose("okButton");
         QCOMPARE(s.log->switches, (QList<bool>{true, false, true}));
-    }
-
-    void aCameraIconWithNoCameraDoesNotTick()
-    {
-        WindowFixture f;
-        auto sounds = std::make_unique<SoundLog>();
-        SoundLog *log = sounds.get();
-        f.window->setSounds(std::move(sounds));
-        f.tap("cameraIcon");
-        QCOMPARE(log->taps, 0);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "assets/image_catalogue.h"
 
+#include <QLabel>
 #include <QTimer>
 #include <QtTest>
 
@@ -25,6 +26,11 @@ void WindowFixture::tap(QWidget *control, qint64 heldMs)
     QTest::mousePress(control, Qt::LeftButton, {}, inside);
     clock.advance(heldMs);
     QTest::mouseRelease(control, Qt::LeftButton, {}, inside);
+}
+
+QString WindowFixture::labelIn(const char *box) const
+{
+    return find(box)->findChild<QLabel *>()->text();
 }
 
 void WindowFixture::tick(const char *timerName, int times)

@@ -7,7 +7,19 @@
 
 #include <QTest>
 
+#include <array>
 #include <memory>
+
+// The seven tool icons by object name.
+inline constexpr std::array<const char *, 7> kToolIcons = {"cameraIcon",       "settingsIcon",    "eyeIcon",
+                                                           "aboutIcon",        "switchCameraIcon", "nextPictureIcon",
+                                                           "previousPictureIcon"};
+
+// A pixel of a screenshot or a picture, as it shows on black: opaque.
+inline QRgb pixelAt(const QImage &image, QPoint p)
+{
+    return image.pixel(p) | 0xFF000000u;
+}
 
 // A shown window on a fake camera and a manual clock, driven through Qt's own
 // event dispatch: pointer presses on its controls, its timers' ticks.
@@ -34,6 +46,20 @@ struct WindowFixture
     // held for `heldMs` and its release inside the control.
     void tap(QWidget *control, qint64 heldMs = 100);
     void tap(const char *name, qint64 heldMs = 100) { tap(find(name), heldMs); }
+    // The tools come up and the settings icon opens the panel.
+    void openSettings()
+    {
+        tap("pictureView");
+        tap("settingsIcon");
+    }
+    // The same for the About panel.
+    void openAbout()
+    {
+        tap("pictureView");
+        tap("aboutIcon");
+    }
+    // The text of the label inside a settings box ("resolutionBox", ...).
+    QString labelIn(const char *box) const;
     // A timer's tick, as if its interval had passed.
     void tick(const char *timerName, int times = 1);
     // A frame from the camera, handed to the window as the real camera does.

@@ -1,3 +1,4 @@
+#include "app/settings_panel.h"
 #include "core/capture_resolutions.h"
 #include "support/window_fixture.h"
 #include "translations/translations.h"
@@ -69,11 +70,6 @@ QStringList placeholders(const QString &text)
         found.append(it.next().captured());
     found.sort();
     return found;
-}
-
-QString labelIn(const WindowFixture &f, const char *box)
-{
-    return f.find(box)->findChild<QLabel *>()->text();
 }
 
 QCoreApplication &application()
@@ -157,9 +153,9 @@ private Q_SLOTS:
         QCOMPARE(installTranslations(application(), QLocale(locale)), translated);
         {
             WindowFixture f(typicalWebcamSettings());
-            QCOMPARE(labelIn(f, "freezingSpeedBox"), freezing);
-            QCOMPARE(labelIn(f, "sensitivityBox"), sensitivity);
-            QCOMPARE(labelIn(f, "resolutionBox"), resolution);
+            QCOMPARE(f.labelIn("freezingSpeedBox"), freezing);
+            QCOMPARE(f.labelIn("sensitivityBox"), sensitivity);
+            QCOMPARE(f.labelIn("resolutionBox"), resolution);
             QCOMPARE(f.find<QPushButton>("okButton")->text(), ok);
             const QStringList about = f.find<QPlainTextEdit>("aboutText")->toPlainText().split(QLatin1Char('\n'));
             QCOMPARE(about.size(), 9);
@@ -168,9 +164,8 @@ private Q_SLOTS:
                 QVERIFY2(!about[line].isEmpty(), qPrintable(QString::number(line)));
         }
         WindowFixture withoutCamera;
-        withoutCamera.tap("pictureView");
-        withoutCamera.tap("settingsIcon");
-        QCOMPARE(labelIn(withoutCamera, "resolutionBox"), noCamera);
+        withoutCamera.openSettings();
+        QCOMPARE(withoutCamera.labelIn("resolutionBox"), noCamera);
     }
 
     void theLabelsFitTheirBoxes_data()
@@ -190,12 +185,12 @@ private Q_SLOTS:
         installTranslations(application(), QLocale(locale));
         WindowFixture f(typicalWebcamSettings());
         const QStringList resolutionTexts = {
-            labelIn(f, "resolutionBox"), resolutionLabel({1920, 1080, 30}), resolutionLabel({1280, 1024, 30}),
+            f.labelIn("resolutionBox"), resolutionLabel({1920, 1080, 30}), resolutionLabel({1280, 1024, 30}),
             SettingsPanel::tr("Camera not available"), SettingsPanel::tr("Camera Resolutions Label")};
         const std::pair<const char *, QStringList> boxes[] = {
             {"resolutionBox", resolutionTexts},
-            {"sensitivityBox", {labelIn(f, "sensitivityBox")}},
-            {"freezingSpeedBox", {labelIn(f, "freezingSpeedBox")}},
+            {"sensitivityBox", {f.labelIn("sensitivityBox")}},
+            {"freezingSpeedBox", {f.labelIn("freezingSpeedBox")}},
         };
         for (const auto &[name, texts] : boxes) {
             const QWidget *box = f.find(name);
@@ -248,8 +243,7 @@ private Q_SLOTS:
         QFETCH(QString, locale);
         installTranslations(application(), QLocale(locale));
         WindowFixture f;
-        f.tap("pictureView");
-        f.tap("aboutIcon");
+        f.openAbout();
         QApplication::processEvents();
         auto *about = f.find<QPlainTextEdit>("aboutText");
         QVERIFY(!about->isHidden());
@@ -364,7 +358,7 @@ private Q_SLOTS:
         }
         QVERIFY(!installTranslations(application(), QLocale(QStringLiteral("de_DE")), directory.path()));
         WindowFixture f;
-        QCOMPARE(labelIn(f, "freezingSpeedBox"), QStringLiteral("Freezing Speed"));
+        QCOMPARE(f.labelIn("freezingSpeedBox"), QStringLiteral("Freezing Speed"));
         QCOMPARE(f.find<QPushButton>("okButton")->text(), QStringLiteral("OK"));
     }
 };

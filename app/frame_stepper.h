@@ -1,0 +1,73 @@
+#pragma once
+
+#include "core/clock.h"
+#include "core/frame_statistics.h"
+#include "core/image.h"
+#include "render/frame_fitter.h"
+#include "sound/game_sounds.h"
+
+#include <QObject>
+#include <QPointF>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+class CameraController;
+class Game;
+class PictureView;
+class QTimer;
+
+// Steps the game: on every camera frame while the camera runs, and about 30
+// times a second while strokes wipe or the ice grows back with no frames to
+// do it; shows what each step changed and tells the game's sounds. The
+// frame statistics are kept here while the frostpane.stats logging category
+// is on. Everything runs on the GUI thread.
+class FrameStepper final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // `game`, `camera`, `view` and `clock` must outlive the stepper.
+    FrameStepper(Game &game, CameraController &camera, PictureView &view, const Clock &clock,
+                 QObject *parent = nullptr);
+
+    // The sounds from now on, on or off; without any the game is silent.
+    void setSounds(std::unique_ptr<GameSounds> sounds, bool enabled);
+    void setSoundEnabled(bool enabled);
+    // A tool acted: a soft tick.
+    void tap();
+
+    // A stroke from `from` to `to` in the game's output pixels; the next
+    // step wipes along it.
+    void wipeAlong(QPointF from, QPointF to);
+    // The camera may have stopped, or the game went to the camera view:
+    // nothing is wiped until the next step says otherwise.
+    void cameraStateChanged(bool running);
+    void viewChanged();
+
+private:
+    void stepFrame();
+    void stepWithoutCamera();
+    bool cameraDelivers() const;
+    void measureShownFrame();
+    void showStep(const QRect &changed);
+    void tellSoundsAboutStep();
+    void silence();
+
+    Game &m_game;
+    CameraController &m_camera;
+    PictureView &m_view;
+    Image m_takenFrame; // reused from frame to frame
+    FrameFitter m_frameFitter;
+    // Steps the game while strokes wipe and the ice grows back with no
+    // camera frames to do it.
+    QTimer *m_stepTimer = nullptr;
+    Stopwatch m_sinceFrame; // since the camera's last frame was stepped
+
+    // Only while the frostpane.stats logging category is on.
+    std::optional<FrameStatistics> m_statistics;
+    std::int64_t m_unshownArrival = 0; // of the frame stepped but not yet painted
+
+    std::unique_ptr<GameSounds> m_sounds;
+};

@@ -1,0 +1,233 @@
+#include "app/tool_icons.h"
+
+#include "assets/image_catalogue.h"
+#include "widgets/accessible_text.h"
+#include "widgets/bitmap_rectangle.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+struct ToolEntry
+{
+    ToolIcon tool;
+    const char *objectName;
+    const char *face; // at start
+    // Whether a click acts only when its press was a short tap. Stepping
+    // through the pictures harms nothing, so any press does for those.
+    bool needsTap;
+    const char *name; // for screen readers, with what the tool does
+    const char *description;
+};
+
+// Bottom to top, as they are stacked.
+constexpr std::array<ToolEntry, 7> kTools = {{
+    {ToolIcon::Camera, "cameraIcon", "camera_off", true, QT_TRANSLATE_NOOP("ToolIcons", "Camera"),
+     QT_TRANSLATE_NOOP("ToolIcons", "Starts or stops the camera.")},
+    {ToolIcon::Settings, "settingsIcon", "settings", true, QT_TRANSLATE_NOOP("ToolIcons", "Settings"),
+     QT_TRANSLATE_NOOP("ToolIcons",
+                       "Opens the settings: camera resolution, camera sensitivity, freezing speed and sound.")},
+    {ToolIcon::Eye, "eyeIcon", "view_snowflake", true, QT_TRANSLATE_NOOP("ToolIcons", "View"),
+     QT_TRANSLATE_NOOP("ToolIcons", "Switches between the game picture and the plain camera picture.")},
+    {ToolIcon::About, "aboutIcon", "about_icon", true, QT_TRANSLATE_NOOP("ToolIcons", "About"),
+     QT_TRANSLATE_NOOP("ToolIcons", "Tells what the game is and who made it.")},
+    {ToolIcon::SwitchCamera, "switchCameraIcon", "camera_front", true,
+     QT_TRANSLATE_NOOP("ToolIcons", "Switch camera"),
+     QT_TRANSLATE_NOOP("ToolIcons", "Switches between the front and the back camera.")},
+    {ToolIcon::NextImage, "nextPictureIcon", "next_image", false, QT_TRANSLATE_NOOP("ToolIcons", "Next picture"),
+     QT_TRANSLATE_NOOP("ToolIcons", "Shows the next picture.")},
+    {ToolIcon::PreviousImage, "previousPictureIcon", "previous_image", false,
+     QT_TRANSLATE_NOOP("ToolIcons", "Previous picture"), QT_TRANSLATE_NOOP("ToolIcons", "Shows the previous picture.")},
+}};
+
+const ToolEntry &entryOf(ToolIcon tool)
+{
+    return *std::find_if(kTools.begin(), kTools.end(), [tool](const ToolEntry &e) { return e.tool == tool; });
+}
+
+std::size_t slot(ToolIcon tool)
+{
+    return std::size_t(tool);
+}
+
+} // namespace
+
+ToolIcons::ToolIcons(const ImageCatalogue &catalogue, const Clock &clock, QWidget *window)
+    : QObject(window)
+    , m_catalogue(catalogue)
+    , m_window(window)
+    , m_tapGate(clock)
+{
+    setObjectName(QStringLiteral("toolIcons"));
+    for (const ToolEntry &entry : kTools)
+        create(entry.tool);
+    m_fadeTimer = new QTimer(this);
+    m_fadeTimer->setObjectName(QStringLiteral("toolFadeTimer"));
+    m_fadeTimer->setInterval(ToolFade::kIntervalMilliseconds);
+    connect(m_fadeTimer, &QTimer::timeout, this, &ToolIcons::fadeTick);
+
+    // The ice of picture 1 with only the camera icon to tap.
+    for (BitmapRectangle *toolIcon : m_icons)
+        toolIcon->setVisible(toolIcon == icon(ToolIcon::Camera));
+}
+
+void ToolIcons::create(ToolIcon tool)
+{
+    const ToolEntry &entry = entryOf(tool);
+    // A bare picture: no color, no outline. It takes its picture's size
+    // until the first layout.
+    auto *toolIcon = new BitmapRectangle(m_window);
+    toolIcon->setObjectName(QString::fromLatin1(entry.objectName));
+    toolIcon->setFillKind(BitmapRectangle::Brush::Bitmap);
+    toolIcon->setStrokeKind(BitmapRectangle::Brush::None);
+    toolIcon->setFillBitmap(m_catalogue.image(QString::fromLatin1(entry.face)));
+    toolIcon->setGeometryF(0, 0, float(toolIcon->fillBitmap().width()), float(toolIcon->fillBitmap().height()));
+    setAccessibleText(toolIcon, tr(entry.name), tr(entry.description));
+    m_icons[slot(tool)] = toolIcon;
+
+    connect(toolIcon, &BitmapRectangle::pressed, this, [this, tool] { press(tool); });
+    // A release and the pointer leaving both end the press.
+    connect(toolIcon, &BitmapRectangle::released, this, [this, tool] { release(tool); });
+    connect(toolIcon, &BitmapRectangle::left, this, [this, tool] { release(tool); });
+    connect(toolIcon, &BitmapRectangle::clicked, this, [this, tool] { click(tool); });
+}
+
+BitmapRectangle *ToolIcons::icon(ToolIcon tool) const
+{
+    return m_icons[slot(tool)];
+}
+
+// ---- Faces ---------------------------------------------------------------------
+
+void ToolIcons::setFace(ToolIcon tool, const char *face)
+{
+    const QImage picture = m_catalogue.image(QString::fromLatin1(face));
+    if (!picture.isNull())
+        icon(tool)->setFillBitmap(picture);
+}
+
+void ToolIcons::showCameraRunning(bool running)
+{
+    setFace(ToolIcon::Camera, running ? "camera_on" : "camera_off");
+}
+
+void ToolIcons::showCameraSide(CameraKind kind)
+{
+    setFace(ToolIcon::SwitchCamera, kind == CameraKind::Front ? "camera_front" : "camera_back");
+}
+
+void ToolIcons::showIceView(bool iceView)
+{
+    setFace(ToolIcon::Eye, iceView ? "view_snowflake" : "view_man");
+}
+
+// ---- Presses and clicks ----------------------------------------------------------
+
+void ToolIcons::press(ToolIcon tool)
+{
+    if (!m_tapGate.acceptPress())
+        return;
+    m_pressed = tool;
+    BitmapRectangle *pressed = icon(tool);
+    pressed->raise();
+    letOnlyThisRectangleBeHit(pressed, false);
+
+    const PressedIconPlace place = placePressedIcon(pressed->xF(), pressed->yF(), pressed->widthF(),
+                                                    pressed->heightF(), float(kIconPressScale));
+    m_homes[slot(tool)] = place.home;
+    pressed->setScaleX(float(kIconPressScale));
+    pressed->setScaleY(float(kIconPressScale));
+    pressed->setPositionF(place.x, place.y);
+}
+
+void ToolIcons::release(ToolIcon tool)
+{
+    if (m_pressed != tool)
+        return;
+    m_pressed.reset();
+    m_tapGate.endPress();
+    BitmapRectangle *pressed = icon(tool);
+    const IconHome &home = m_homes[slot(tool)];
+    letOnlyThisRectangleBeHit(pressed, true);
+    pressed->setScaleX(1.0f);
+    pressed->setScaleY(1.0f);
+    pressed->setPositionF(float(home.left), float(home.top));
+}
+
+void ToolIcons::letOnlyThisRectangleBeHit(const BitmapRectangle *pressed, bool othersToo)
+{
+    // While an icon is held, nothing else takes the pointer: a second finger
+    // or a slide onto the picture does not act.
+    for (QObject *child : m_window->children()) {
+        if (auto *rectangle = qobject_cast<BitmapRectangle *>(child))
+            rectangle->setHitTest(rectangle == pressed || othersToo);
+    }
+}
+
+void ToolIcons::click(ToolIcon tool)
+{
+    // A press held too long does nothing, not even keep the tools up.
+    if (entryOf(tool).needsTap && !m_tapGate.isTap())
+        return;
+    stayAwake();
+    if (!m_fadeTimer->isActive())
+        m_fadeTimer->start();
+    Q_EMIT acted(tool);
+}
+
+// ---- Showing and fading ------------------------------------------------------------
+
+void ToolIcons::show()
+{
+    m_fade.show();
+    for (BitmapRectangle *toolIcon : m_icons) {
+        toolIcon->setVisible(true);
+        toolIcon->setOpacity(m_fade.opacity());
+    }
+    m_fadeTimer->start();
+}
+
+void ToolIcons::hide()
+{
+    m_fadeTimer->stop();
+    m_fade.stayAwake();
+    for (BitmapRectangle *toolIcon : m_icons)
+        toolIcon->setVisible(false);
+}
+
+void ToolIcons::stayAwake()
+{
+    m_fade.stayAwake();
+}
+
+void ToolIcons::fadeTick()
+{
+    const bool hide = m_fade.tick();
+    for (BitmapRectangle *toolIcon : m_icons) {
+        toolIcon->setOpacity(m_fade.opacity());
+        if (hide)
+            toolIcon->setVisible(false);
+    }
+    if (hide)
+        m_fadeTimer->stop();
+}
+
+// ---- Layout ------------------------------------------------------------------------
+
+void ToolIcons::place(double windowWidth, double windowHeight)
+{
+    const double longerSide = longSide(windowWidth, windowHeight);
+    for (const IconSlot &iconSlot : kIconSlots) {
+        BitmapRectangle *toolIcon = icon(iconSlot.icon);
+        const IconPlace p = placeIcon(windowWidth, windowHeight, longerSide, kIconSizeFactor,
+                                      toolIcon->fillBitmap().width(), toolIcon->fillBitmap().height(),
+                                      iconSlot.centerX, iconSlot.centerY);
+        toolIcon->setHeightF(p.height);
+        toolIcon->setWidthF(p.width);
+        toolIcon->setPositionF(p.x, p.y);
+        m_homes[slot(iconSlot.icon)] = p.home;
+    }
+}
