@@ -4,6 +4,9 @@
 # The same core sources as the desktop's, SIMD128 through Highway's WASM
 # target, and the core's tests run under node by CTest.
 
+# Nothing here is Qt: no moc.
+set(CMAKE_AUTOMOC OFF)
+
 add_library(frostpane_warnings INTERFACE)
 target_compile_options(frostpane_warnings INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual)
@@ -26,6 +29,9 @@ add_compile_options(-msimd128)
 add_link_options(-sDYNAMIC_EXECUTION=0 -sALLOW_MEMORY_GROWTH=1)
 
 add_subdirectory(core)
+add_subdirectory(sound)
+# The page: its module, the sound worklet's module and the site around them.
+add_subdirectory(web)
 
 # Node runs programs as one file: node 20's fetch() cannot read a .wasm path
 # beside the script.
