@@ -55,10 +55,9 @@ inline constexpr PageText kPageTexts[] = {
     // The browser's own troubles, each with what to do about it.
     {"cameraDenied",
      QT_TRANSLATE_NOOP("WebPage", "The camera may not be used here. Allow it in the browser's address bar and tap "
-                                  "the camera again; a finger or the mouse plays meanwhile.")},
+                                  "the camera again.")},
     {"noCamera",
-     QT_TRANSLATE_NOOP("WebPage", "No camera was found. Plug one in and tap the camera again; a finger or the "
-                                  "mouse plays meanwhile.")},
+     QT_TRANSLATE_NOOP("WebPage", "No camera was found. Plug one in and tap the camera again.")},
     {"cameraBusy",
      QT_TRANSLATE_NOOP("WebPage", "The camera is busy in another program. Close it there and tap the camera again.")},
     {"cameraEnded",

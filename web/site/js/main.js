@@ -55,6 +55,7 @@ class Page {
   }
 
   async start() {
+    this.startedAt = performance.now();
     document.documentElement.lang = this.language;
     document.title = this.texts.title ?? document.title;
     applyTexts(document, this.texts);

@@ -14,8 +14,10 @@ export class Sound {
     this.enabled = true;
     this.starting = null;
     this.moduleReady = this.compile();
-    // What the worklet last measured: its output's peak over about 0.1 s.
+    // What the worklet last measured: its output's peak over about 0.1 s;
+    // the loudest such since resetPeak(); the blocks rendered so far.
     this.level = 0;
+    this.peak = 0;
     this.blocks = 0;
   }
 
@@ -56,6 +58,7 @@ export class Sound {
         this.node.port.onmessage = (event) => {
           if (event.data.level !== undefined) {
             this.level = event.data.level;
+            this.peak = Math.max(this.peak, this.level);
             this.blocks = event.data.blocks;
           }
         };
@@ -84,4 +87,5 @@ export class Sound {
   }
   // The worklet reports its level from now on (for tests and diagnostics).
   meter(on) { this.post({ meter: on }); }
+  resetPeak() { this.peak = 0; }
 }
