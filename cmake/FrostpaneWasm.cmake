@@ -28,6 +28,10 @@ target_compile_definitions(frostpane_hwy INTERFACE HWY_COMPILE_ONLY_STATIC=1)
 add_compile_options(-msimd128)
 add_link_options(-sDYNAMIC_EXECUTION=0 -sALLOW_MEMORY_GROWTH=1)
 
+if(FROSTPANE_BUILD_TESTS)
+  enable_testing()
+endif()
+
 add_subdirectory(core)
 add_subdirectory(sound)
 # The page: its module, the sound worklet's module and the site around them.
@@ -40,7 +44,6 @@ function(frostpane_wasm_node_program target)
 endfunction()
 
 if(FROSTPANE_BUILD_TESTS)
-  enable_testing()
   find_program(FROSTPANE_NODE node REQUIRED)
   # GoogleTest from the sources Debian's googletest package ships.
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)

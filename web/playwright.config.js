@@ -6,7 +6,10 @@ import { defineConfig } from '@playwright/test';
 import { CLIP_DIR, OUTPUT_DIR, SITE_DIR } from './tests/support/site.js';
 import { clipPath } from './tests/support/clips.js';
 
-const port = Number(process.env.FROSTPANE_TEST_PORT ?? 8395);
+// A port of this run's own, so that two runs on one machine do not meet;
+// Playwright's workers inherit it from the runner that chose it.
+process.env.FROSTPANE_TEST_PORT ??= String(20000 + (process.pid % 20000));
+const port = Number(process.env.FROSTPANE_TEST_PORT);
 const chromium = process.env.FROSTPANE_CHROMIUM ?? '/usr/bin/chromium';
 const fakeCamera = ['--use-fake-device-for-media-stream'];
 
