@@ -78,6 +78,8 @@ class Page {
     this.render();
     this.root.dataset.simd = this.core.simdTarget();
     this.root.dataset.state = 'ready';
+    // Milliseconds from the navigation until the start page was drawn.
+    this.shownAt = performance.now();
     this.registerServiceWorker();
   }
 
