@@ -28,14 +28,8 @@ target_compile_definitions(frostpane_hwy INTERFACE HWY_COMPILE_ONLY_STATIC=1)
 add_compile_options(-msimd128)
 add_link_options(-sDYNAMIC_EXECUTION=0 -sALLOW_MEMORY_GROWTH=1)
 
-if(FROSTPANE_BUILD_TESTS)
-  enable_testing()
-endif()
-
 add_subdirectory(core)
 add_subdirectory(sound)
-# The page: its module, the sound worklet's module and the site around them.
-add_subdirectory(web)
 
 # Node runs programs as one file: node 20's fetch() cannot read a .wasm path
 # beside the script.
@@ -44,6 +38,7 @@ function(frostpane_wasm_node_program target)
 endfunction()
 
 if(FROSTPANE_BUILD_TESTS)
+  enable_testing()
   find_program(FROSTPANE_NODE node REQUIRED)
   # GoogleTest from the sources Debian's googletest package ships.
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -58,3 +53,7 @@ if(FROSTPANE_BUILD_BENCHMARKS)
   target_link_libraries(frostpane_core_speed PRIVATE frostpane_core frostpane_warnings)
   frostpane_wasm_node_program(frostpane_core_speed)
 endif()
+
+# The page: its module, the sound worklet's module, the site around them and
+# the browser tests.
+add_subdirectory(web)

@@ -95,3 +95,17 @@ test('where storage is blocked the game plays on and remembers nothing', async (
   await expect(page.locator('#freezingSlider')).toHaveValue('3');
   expect(errors).toEqual([]);
 });
+
+test('a full storage is told, and the settings still count for this visit', async ({ page }) => {
+  // As a browser whose quota for the page is used up.
+  await page.addInitScript(() => {
+    Storage.prototype.setItem = () => { throw new DOMException('The quota has been exceeded.', 'QuotaExceededError'); };
+  });
+  await openGame(page);
+  await openSettings(page);
+  await page.locator('#freezingSlider').fill('5');
+  await page.locator('#okButton').click();
+  await expect(page.locator('#notice')).toContainText('storage is full');
+  await openSettings(page);
+  await expect(page.locator('#freezingSlider')).toHaveValue('5');
+});
