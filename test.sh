@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Frostpane and runs every test headless. Installs what is missing.
-#   ./test.sh             build (Release) and run all tests, the core also as WebAssembly
+#   ./test.sh             build (Release) and run all tests, the core also as WebAssembly,
+#                         the browser edition in Chromium and Firefox
 #   ./test.sh --sanitize  the same under AddressSanitizer + UBSan (build-sanitize/)
 #   ./test.sh --bench     build and run the benchmarks
 set -euo pipefail
@@ -16,6 +17,7 @@ esac
 
 source tools/ensure_packages.sh
 ensure_packages
+[ "$mode" = test ] && ensure_web_packages
 
 jobs=$(nproc)
 # Emscripten's optimizer needs Debian's node modules; node from elsewhere
@@ -30,7 +32,8 @@ case "$mode" in
   test)
     cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build build -j"$jobs"
-    # The core again as WebAssembly, its tests under node.
+    # The core again as WebAssembly, its tests under node, and the browser
+    # edition with its tests in Chromium and Firefox.
     build_wasm
     ctest --test-dir build-wasm --output-on-failure
     ctest --test-dir build --output-on-failure -j"$jobs"

@@ -4,6 +4,9 @@
 # The same core sources as the desktop's, SIMD128 through Highway's WASM
 # target, and the core's tests run under node by CTest.
 
+# Nothing here is Qt: no moc.
+set(CMAKE_AUTOMOC OFF)
+
 add_library(frostpane_warnings INTERFACE)
 target_compile_options(frostpane_warnings INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual)
@@ -26,6 +29,7 @@ add_compile_options(-msimd128)
 add_link_options(-sDYNAMIC_EXECUTION=0 -sALLOW_MEMORY_GROWTH=1)
 
 add_subdirectory(core)
+add_subdirectory(sound)
 
 # Node runs programs as one file: node 20's fetch() cannot read a .wasm path
 # beside the script.
@@ -49,3 +53,7 @@ if(FROSTPANE_BUILD_BENCHMARKS)
   target_link_libraries(frostpane_core_speed PRIVATE frostpane_core frostpane_warnings)
   frostpane_wasm_node_program(frostpane_core_speed)
 endif()
+
+# The page: its module, the sound worklet's module, the site around them and
+# the browser tests.
+add_subdirectory(web)

@@ -19,6 +19,9 @@ FROSTPANE_PACKAGES=(
   # The core compiled to WebAssembly (its tests run under node); Debian's
   # emscripten brings its own clang, binaryen and node.
   emscripten
+  # The browser edition's tests: two real browsers driven headless, and
+  # python3 for the site's build script and its small server.
+  chromium firefox-esr python3
   # The frame-conversion fuzzer: clang with its libFuzzer runtime.
   clang libclang-rt-dev
   # Headless window tests and screenshots; a window manager and xprop for the
@@ -61,4 +64,30 @@ ensure_packages() {
   fi
   "${sudo[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# node and npm for the browser tests (Playwright needs node 20 or newer). A
+# node that is there already, from Debian or elsewhere, is kept.
+ensure_node() {
+  if ! command -v npm >/dev/null; then
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends nodejs npm
+  fi
+  local major
+  major=$(node -p 'process.versions.node.split(".")[0]')
+  if [ "$major" -lt 20 ]; then
+    echo "node $major is too old for the browser tests (Playwright needs 20 or newer)" >&2
+    return 1
+  fi
+}
+
+# The browser tests' npm packages, exactly as web/package-lock.json lists
+# them; the browsers are Debian's, so nothing else is downloaded.
+ensure_web_packages() {
+  ensure_node
+  if [ ! -d web/node_modules ] || [ web/package-lock.json -nt web/node_modules/.package-lock.json ]; then
+    (cd web && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund)
+  fi
 }

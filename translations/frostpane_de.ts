@@ -210,4 +210,31 @@
         <translation>Zeigt das vorherige Bild.</translation>
     </message>
 </context>
+<context>
+    <name>WebPage</name>
+    <message>
+        <source>The camera may not be used here. Allow it in the browser&apos;s address bar and tap the camera again.</source>
+        <translation>Die Kamera darf hier nicht verwendet werden. Erlauben Sie sie in der Adressleiste des Browsers und tippen Sie noch einmal auf die Kamera.</translation>
+    </message>
+    <message>
+        <source>No camera was found. Plug one in and tap the camera again.</source>
+        <translation>Es wurde keine Kamera gefunden. Schließen Sie eine an und tippen Sie noch einmal auf die Kamera.</translation>
+    </message>
+    <message>
+        <source>The camera is busy in another program. Close it there and tap the camera again.</source>
+        <translation>Die Kamera wird gerade von einem anderen Programm benutzt. Schließen Sie es dort und tippen Sie noch einmal auf die Kamera.</translation>
+    </message>
+    <message>
+        <source>The camera went away. Plug it in again and tap the camera to go on.</source>
+        <translation>Die Kamera ist weg. Schließen Sie sie wieder an und tippen Sie auf die Kamera, um weiterzuspielen.</translation>
+    </message>
+    <message>
+        <source>The browser&apos;s storage is full: the settings will not be remembered.</source>
+        <translation>Der Speicher des Browsers ist voll: Die Einstellungen werden nicht gespeichert.</translation>
+    </message>
+    <message>
+        <source>This browser is too old for Frostpane: it lacks WebAssembly with SIMD. A current Chrome, Edge, Firefox or Safari plays it.</source>
+        <translation>Dieser Browser ist zu alt für Frostpane: Ihm fehlt WebAssembly mit SIMD. Ein aktueller Chrome, Edge, Firefox oder Safari spielt es.</translation>
+    </message>
+</context>
 </TS>

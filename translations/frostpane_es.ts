@@ -210,4 +210,31 @@
         <translation>Muestra la imagen anterior.</translation>
     </message>
 </context>
+<context>
+    <name>WebPage</name>
+    <message>
+        <source>The camera may not be used here. Allow it in the browser&apos;s address bar and tap the camera again.</source>
+        <translation>Aquí no se permite usar la cámara. Permítala en la barra de direcciones del navegador y vuelva a tocar la cámara.</translation>
+    </message>
+    <message>
+        <source>No camera was found. Plug one in and tap the camera again.</source>
+        <translation>No se ha encontrado ninguna cámara. Conecte una y vuelva a tocar la cámara.</translation>
+    </message>
+    <message>
+        <source>The camera is busy in another program. Close it there and tap the camera again.</source>
+        <translation>La cámara está ocupada por otro programa. Ciérrela allí y vuelva a tocar la cámara.</translation>
+    </message>
+    <message>
+        <source>The camera went away. Plug it in again and tap the camera to go on.</source>
+        <translation>La cámara ha desaparecido. Vuelva a conectarla y toque la cámara para seguir.</translation>
+    </message>
+    <message>
+        <source>The browser&apos;s storage is full: the settings will not be remembered.</source>
+        <translation>El almacenamiento del navegador está lleno: los ajustes no se recordarán.</translation>
+    </message>
+    <message>
+        <source>This browser is too old for Frostpane: it lacks WebAssembly with SIMD. A current Chrome, Edge, Firefox or Safari plays it.</source>
+        <translation>Este navegador es demasiado antiguo para Frostpane: le falta WebAssembly con SIMD. Un Chrome, Edge, Firefox o Safari actual lo ejecuta.</translation>
+    </message>
+</context>
 </TS>

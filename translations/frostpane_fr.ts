@@ -210,4 +210,31 @@
         <translation>Affiche l’image précédente.</translation>
     </message>
 </context>
+<context>
+    <name>WebPage</name>
+    <message>
+        <source>The camera may not be used here. Allow it in the browser&apos;s address bar and tap the camera again.</source>
+        <translation>La caméra n’est pas autorisée ici. Autorisez-la dans la barre d’adresse du navigateur et touchez de nouveau la caméra.</translation>
+    </message>
+    <message>
+        <source>No camera was found. Plug one in and tap the camera again.</source>
+        <translation>Aucune caméra n’a été trouvée. Branchez-en une et touchez de nouveau la caméra.</translation>
+    </message>
+    <message>
+        <source>The camera is busy in another program. Close it there and tap the camera again.</source>
+        <translation>La caméra est occupée par un autre programme. Fermez-la là-bas et touchez de nouveau la caméra.</translation>
+    </message>
+    <message>
+        <source>The camera went away. Plug it in again and tap the camera to go on.</source>
+        <translation>La caméra a disparu. Rebranchez-la et touchez la caméra pour continuer.</translation>
+    </message>
+    <message>
+        <source>The browser&apos;s storage is full: the settings will not be remembered.</source>
+        <translation>La mémoire du navigateur est pleine&#xa0;: les réglages ne seront pas retenus.</translation>
+    </message>
+    <message>
+        <source>This browser is too old for Frostpane: it lacks WebAssembly with SIMD. A current Chrome, Edge, Firefox or Safari plays it.</source>
+        <translation>Ce navigateur est trop ancien pour Frostpane&#xa0;: il lui manque WebAssembly avec SIMD. Un Chrome, Edge, Firefox ou Safari récent permet d’y jouer.</translation>
+    </message>
+</context>
 </TS>

@@ -1,0 +1,142 @@
+#include "web/module/page_controls.h"
+
+PageControls::PageControls(const Clock &clock)
+    : m_tapGate(clock)
+    , m_cameraToggleGuard(clock)
+{
+    // The start: the camera icon alone, still; the fade starts with its
+    // first click.
+    m_visible[slot(ToolIcon::Camera)] = true;
+}
+
+void PageControls::place(double width, double height, int pictureWidth, int pictureHeight)
+{
+    const double longerSide = longSide(width, height);
+    for (const IconSlot &iconSlot : kIconSlots) {
+        m_places[slot(iconSlot.icon)] = placeIcon(width, height, longerSide, kIconSizeFactor, pictureWidth,
+                                                  pictureHeight, iconSlot.centerX, iconSlot.centerY);
+    }
+    if (m_held) {
+        const IconPlace &p = m_places[slot(*m_held)];
+        m_heldPlace = placePressedIcon(p.x, p.y, p.width, p.height, float(kIconPressScale));
+    }
+}
+
+PageControls::Shown PageControls::shown(ToolIcon tool) const
+{
+    const IconPlace &p = m_places[slot(tool)];
+    if (m_held == tool)
+        return {m_heldPlace.x, m_heldPlace.y, p.width, p.height, float(kIconPressScale)};
+    return {float(p.home.left), float(p.home.top), p.width, p.height, 1.0f};
+}
+
+bool PageControls::press(ToolIcon tool)
+{
+    // While one icon is held nothing else takes the pointer.
+    if (!isVisible(tool) || (m_held && m_held != tool) || !m_tapGate.acceptPress())
+        return false;
+    m_held = tool;
+    const IconPlace &p = m_places[slot(tool)];
+    m_heldPlace = placePressedIcon(float(p.home.left), float(p.home.top), p.width, p.height,
+                                   float(kIconPressScale));
+    return true;
+}
+
+void PageControls::release(ToolIcon tool)
+{
+    if (m_held != tool)
+        return;
+    m_held.reset();
+    m_tapGate.endPress();
+}
+
+PageControls::Action PageControls::click(ToolIcon tool)
+{
+    m_lastClickTicks = false;
+    if (!isVisible(tool) || m_held)
+        return Action::None;
+    Action action = Action::None;
+    switch (tool) {
+    case ToolIcon::NextImage:
+    case ToolIcon::PreviousImage:
+        // Stepping through the pictures needs no short press: a child may
+        // lean on the arrow.
+        action = tool == ToolIcon::NextImage ? Action::NextPicture : Action::PreviousPicture;
+        break;
+    case ToolIcon::Camera:
+        if (!m_tapGate.isTap())
+            return Action::None;
+        m_fade.stayAwake();
+        m_fadeRunning = true;
+        if (!m_cameraToggleGuard.accept())
+            return Action::None;
+        m_lastClickTicks = true;
+        return Action::ToggleCamera;
+    case ToolIcon::SwitchCamera: action = Action::SwitchCamera; break;
+    case ToolIcon::Eye: action = Action::ToggleView; break;
+    case ToolIcon::Settings: action = Action::OpenSettings; break;
+    case ToolIcon::About: action = Action::OpenAbout; break;
+    }
+    if (action != Action::NextPicture && action != Action::PreviousPicture && !m_tapGate.isTap())
+        return Action::None;
+    m_lastClickTicks = true;
+    m_fade.stayAwake();
+    if (action == Action::OpenSettings || action == Action::OpenAbout) {
+        m_fadeRunning = false;
+        m_visible.fill(false);
+        m_panel = action == Action::OpenSettings ? Panel::Settings : Panel::About;
+    }
+    return action;
+}
+
+bool PageControls::tapPicture()
+{
+    if (m_held)
+        return false;
+    m_fade.stayAwake();
+    if (m_panel != Panel::None) {
+        closePanel();
+        return true;
+    }
+    m_fade.show();
+    m_visible.fill(true);
+    m_fadeRunning = true;
+    return true;
+}
+
+void PageControls::confirmSettings()
+{
+    if (m_panel != Panel::Settings)
+        return;
+    m_fade.stayAwake();
+    closePanel();
+}
+
+bool PageControls::closeOpenPanel()
+{
+    if (m_panel == Panel::None || m_held)
+        return false;
+    m_fade.stayAwake();
+    closePanel();
+    return true;
+}
+
+void PageControls::closePanel()
+{
+    m_fadeRunning = false;
+    m_panel = Panel::None;
+}
+
+void PageControls::fadeTick()
+{
+    if (!m_fadeRunning)
+        return;
+    if (m_fade.tick())
+        hideTools();
+}
+
+void PageControls::hideTools()
+{
+    m_visible.fill(false);
+    m_fadeRunning = false;
+}

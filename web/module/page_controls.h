@@ -1,0 +1,91 @@
+#pragma once
+
+#include "core/clock.h"
+#include "core/tap_gate.h"
+#include "core/tool_fade.h"
+#include "core/window_layout.h"
+
+#include <array>
+#include <optional>
+
+// The page's seven tool icons and its two panels, wired as the desktop
+// window wires its own: the tap gate decides which presses and clicks count,
+// the fade hides idle tools, and opening a panel hides them. The page reports
+// pointer events and timer ticks and carries out what the answers ask for;
+// it decides nothing itself.
+class PageControls
+{
+public:
+    // What an accepted click asks the page to do. The numbers are the page's.
+    enum class Action {
+        None = 0,
+        ToggleCamera = 1,
+        SwitchCamera = 2,
+        ToggleView = 3,
+        OpenSettings = 4,
+        OpenAbout = 5,
+        NextPicture = 6,
+        PreviousPicture = 7,
+    };
+    enum class Panel { None = 0, Settings = 1, About = 2 };
+
+    static constexpr int kToolCount = 7;
+
+    explicit PageControls(const Clock &clock);
+
+    // Lays the icons out for a page of that size (CSS pixels), each icon
+    // keeping its picture's shape. A held icon stays held at its new place.
+    void place(double width, double height, int pictureWidth, int pictureHeight);
+    // Where the icon is drawn now: at rest, or grown about its center while
+    // held (its drawn size is width and height times scale()).
+    struct Shown
+    {
+        float x, y, width, height, scale;
+    };
+    Shown shown(ToolIcon tool) const;
+    bool isVisible(ToolIcon tool) const { return m_visible[slot(tool)]; }
+    float opacity() const { return m_fade.opacity(); }
+
+    // A pointer went down on a visible icon; true when the press counts.
+    bool press(ToolIcon tool);
+    // The press ended: released, or the pointer left the icon.
+    void release(ToolIcon tool);
+    // The pointer came up on the icon it pressed: what the click asks for.
+    // Every accepted click asks for a tick of sound (clickTicks()).
+    Action click(ToolIcon tool);
+    bool lastClickTicks() const { return m_lastClickTicks; }
+    std::optional<ToolIcon> heldTool() const { return m_held; }
+
+    // A tap on the picture: closes an open panel, or shows the tools. Nothing
+    // while an icon is held. Returns whether it did anything.
+    bool tapPicture();
+    // The settings panel's OK: the panel closes and the tools stay hidden
+    // until the next tap on the picture.
+    void confirmSettings();
+    // Escape: closes an open panel as a tap on the picture would; returns
+    // false when none was open.
+    bool closeOpenPanel();
+    Panel openPanel() const { return m_panel; }
+
+    // The fade's timer runs while this is true; the page calls fadeTick()
+    // every ToolFade::kIntervalMilliseconds meanwhile.
+    bool isFadeRunning() const { return m_fadeRunning; }
+    void fadeTick();
+
+    static int slot(ToolIcon tool) { return int(tool); }
+
+private:
+    void closePanel();
+    void hideTools();
+
+    TapGate m_tapGate;
+    RepeatGuard m_cameraToggleGuard;
+    ToolFade m_fade;
+    bool m_fadeRunning = false;
+    Panel m_panel = Panel::None;
+    std::optional<ToolIcon> m_held;
+    bool m_lastClickTicks = false;
+    std::array<IconPlace, kToolCount> m_places{};
+    std::array<bool, kToolCount> m_visible{};
+    PressedIconPlace m_heldPlace{};
+};

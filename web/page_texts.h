@@ -1,0 +1,69 @@
+#pragma once
+
+// Every text the page shows, by the name the page asks for it by. Each is the
+// English source text of the game's translations (translations/*.ts), under
+// the context the desktop uses where the desktop shows it too. lupdate finds
+// the entries by their QT_TRANSLATE_NOOP marks; the build (tools/build_site.py)
+// reads this file for the English texts and the .ts files for the others, and
+// writes one JSON file per language that the page loads. Nothing compiles it:
+// it is C++ only so that lupdate reads it as it reads the game's sources.
+
+#define QT_TRANSLATE_NOOP(context, text) context, text
+
+struct PageText
+{
+    const char *name;
+    const char *context;
+    const char *source;
+};
+
+inline constexpr PageText kPageTexts[] = {
+    {"title", QT_TRANSLATE_NOOP("Application", "Frostpane")},
+    {"aboutVersion", QT_TRANSLATE_NOOP("AboutPanel", "Frostpane! v.%1")},
+    {"aboutGame",
+     QT_TRANSLATE_NOOP("AboutPanel", "Game for kids. Interact with your computer using no mouse and no keyboard by "
+                                     "simple hand waving in the air before the camera. The goal of the game is to "
+                                     "clean the ice from the window before the window freezes back.")},
+    {"aboutKids",
+     QT_TRANSLATE_NOOP("AboutPanel", "The game is perfect for kids, who still don't have skills how to use keyboard "
+                                     "or the mouse. Improves physical coordination and provides a lot of fun.")},
+    {"aboutCamera", QT_TRANSLATE_NOOP("AboutPanel", "The program requires video capture device (e.g. web camera).")},
+    {"aboutCredits", QT_TRANSLATE_NOOP("AboutPanel", "Made by the Frostpane developers. Photographs by Aitzol "
+                                                     "Berasategi (%1), Lukas Baubkus (%2) and others: see %3.")},
+    {"cameraName", QT_TRANSLATE_NOOP("ToolIcons", "Camera")},
+    {"cameraDescription", QT_TRANSLATE_NOOP("ToolIcons", "Starts or stops the camera.")},
+    {"settingsName", QT_TRANSLATE_NOOP("ToolIcons", "Settings")},
+    {"settingsDescription", QT_TRANSLATE_NOOP("ToolIcons", "Opens the settings: camera resolution, camera "
+                                                           "sensitivity, freezing speed and sound.")},
+    {"eyeName", QT_TRANSLATE_NOOP("ToolIcons", "View")},
+    {"eyeDescription",
+     QT_TRANSLATE_NOOP("ToolIcons", "Switches between the game picture and the plain camera picture.")},
+    {"aboutName", QT_TRANSLATE_NOOP("ToolIcons", "About")},
+    {"aboutDescription", QT_TRANSLATE_NOOP("ToolIcons", "Tells what the game is and who made it.")},
+    {"switchName", QT_TRANSLATE_NOOP("ToolIcons", "Switch camera")},
+    {"switchDescription", QT_TRANSLATE_NOOP("ToolIcons", "Switches between the front and the back camera.")},
+    {"nextName", QT_TRANSLATE_NOOP("ToolIcons", "Next picture")},
+    {"nextDescription", QT_TRANSLATE_NOOP("ToolIcons", "Shows the next picture.")},
+    {"previousName", QT_TRANSLATE_NOOP("ToolIcons", "Previous picture")},
+    {"previousDescription", QT_TRANSLATE_NOOP("ToolIcons", "Shows the previous picture.")},
+    {"sensitivity", QT_TRANSLATE_NOOP("SettingsPanel", "Camera Sensitivity")},
+    {"freezingSpeed", QT_TRANSLATE_NOOP("SettingsPanel", "Freezing Speed")},
+    {"sound", QT_TRANSLATE_NOOP("SettingsPanel", "Sound")},
+    {"ok", QT_TRANSLATE_NOOP("SettingsPanel", "OK")},
+    {"cameraNotAvailable", QT_TRANSLATE_NOOP("SettingsPanel", "Camera not available")},
+    {"resolution", QT_TRANSLATE_NOOP("CaptureResolutions", "Camera width = %1, height = %2")},
+    // The browser's own troubles, each with what to do about it.
+    {"cameraDenied",
+     QT_TRANSLATE_NOOP("WebPage", "The camera may not be used here. Allow it in the browser's address bar and tap "
+                                  "the camera again.")},
+    {"noCamera", QT_TRANSLATE_NOOP("WebPage", "No camera was found. Plug one in and tap the camera again.")},
+    {"cameraBusy",
+     QT_TRANSLATE_NOOP("WebPage", "The camera is busy in another program. Close it there and tap the camera again.")},
+    {"cameraEnded",
+     QT_TRANSLATE_NOOP("WebPage", "The camera went away. Plug it in again and tap the camera to go on.")},
+    {"storageFull",
+     QT_TRANSLATE_NOOP("WebPage", "The browser's storage is full: the settings will not be remembered.")},
+    {"oldBrowser",
+     QT_TRANSLATE_NOOP("WebPage", "This browser is too old for Frostpane: it lacks WebAssembly with SIMD. A current "
+                                  "Chrome, Edge, Firefox or Safari plays it.")},
+};

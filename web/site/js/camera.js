@@ -1,0 +1,188 @@
+// The camera as a browser has it: getUserMedia with the front ("user") or
+// back ("environment") camera, shown in a <video>. It tells the page what
+// happened through events and never decides about the game.
+//   'change'  the camera started or stopped (see `active`)
+//   'problem' detail: 'denied' | 'none' | 'busy' | 'ended', for the page's
+//             message
+// A camera that ends by itself (unplugged, taken by the system) is noticed
+// from its track's 'ended' event, and by a look at the track every second for
+// browsers that do not send it. While the page is hidden the camera is
+// stopped, so its light goes off; it starts again when the page is shown if
+// it was playing.
+
+const CHECK_MILLISECONDS = 1000;
+
+export class Camera extends EventTarget {
+  constructor(video) {
+    super();
+    this.video = video;
+    this.stream = null;
+    this.back = false;
+    this.resolution = null; // { width, height, frameRate } or null: 640 x 480
+    this.resumeWhenShown = false;
+    this.checkTimer = 0;
+    this.starting = null;
+    document.addEventListener('visibilitychange', () => this.visibilityChanged());
+  }
+
+  get active() {
+    return this.stream !== null;
+  }
+
+  get track() {
+    return this.stream?.getVideoTracks()[0] ?? null;
+  }
+
+  // The id of the camera in use ('' before one ran).
+  get deviceId() {
+    return this.track?.getSettings().deviceId ?? '';
+  }
+
+  // The ranges the running camera offers, or null.
+  capabilities() {
+    const track = this.track;
+    if (!track)
+      return null;
+    if (typeof track.getCapabilities === 'function') {
+      const c = track.getCapabilities();
+      if (c.width && c.height)
+        return c;
+    }
+    // A browser that reports no ranges: the size it runs at is the one known.
+    const s = track.getSettings();
+    return { width: { min: s.width, max: s.width }, height: { min: s.height, max: s.height },
+      frameRate: { max: s.frameRate ?? 0 } };
+  }
+
+  // How many cameras the browser lists (their names only after permission).
+  async count() {
+    if (!navigator.mediaDevices?.enumerateDevices)
+      return 0;
+    const devices = await navigator.mediaDevices.enumerateDevices();
+    return devices.filter((d) => d.kind === 'videoinput').length;
+  }
+
+  constraints() {
+    const r = this.resolution ?? { width: 640, height: 480 };
+    const video = {
+      facingMode: this.back ? 'environment' : 'user',
+      width: { ideal: r.width },
+      height: { ideal: r.height },
+    };
+    if (r.frameRate)
+      video.frameRate = { ideal: r.frameRate };
+    return { video, audio: false };
+  }
+
+  // Starts the camera; true when it runs. A failure is reported as a
+  // 'problem' event and leaves the camera off.
+  async start() {
+    if (this.stream)
+      return true;
+    if (this.starting)
+      return this.starting;
+    this.starting = this.open().finally(() => { this.starting = null; });
+    return this.starting;
+  }
+
+  async open() {
+    if (!navigator.mediaDevices?.getUserMedia) {
+      this.problem('none');
+      return false;
+    }
+    let stream;
+    try {
+      stream = await navigator.mediaDevices.getUserMedia(this.constraints());
+    } catch (error) {
+      this.problem(kindOf(error));
+      return false;
+    }
+    // Hidden while it was asked for: not now.
+    if (document.hidden) {
+      stopTracks(stream);
+      this.resumeWhenShown = true;
+      return false;
+    }
+    this.stream = stream;
+    const track = this.track;
+    track.addEventListener('ended', () => this.ended(stream));
+    this.checkTimer = setInterval(() => {
+      if (track.readyState === 'ended')
+        this.ended(stream);
+    }, CHECK_MILLISECONDS);
+    this.video.srcObject = stream;
+    try {
+      await this.video.play();
+    } catch {
+      // Autoplay of a muted video is always allowed; a failure here only
+      // means the element shows nothing yet.
+    }
+    this.dispatchEvent(new Event('change'));
+    return true;
+  }
+
+  stop() {
+    this.resumeWhenShown = false;
+    this.close();
+  }
+
+  close() {
+    if (!this.stream)
+      return;
+    clearInterval(this.checkTimer);
+    stopTracks(this.stream);
+    this.stream = null;
+    this.video.srcObject = null;
+    this.dispatchEvent(new Event('change'));
+  }
+
+  // Stopped and started again with the current side and resolution, if it
+  // was running.
+  async restart() {
+    if (!this.stream)
+      return false;
+    this.close();
+    return this.start();
+  }
+
+  ended(stream) {
+    if (stream !== this.stream)
+      return;
+    this.close();
+    this.problem('ended');
+  }
+
+  problem(kind) {
+    this.dispatchEvent(new CustomEvent('problem', { detail: kind }));
+  }
+
+  visibilityChanged() {
+    if (document.hidden) {
+      if (this.stream) {
+        this.resumeWhenShown = true;
+        this.close();
+      }
+    } else if (this.resumeWhenShown) {
+      this.resumeWhenShown = false;
+      this.start();
+    }
+  }
+}
+
+function stopTracks(stream) {
+  for (const track of stream.getTracks())
+    track.stop();
+}
+
+function kindOf(error) {
+  switch (error?.name) {
+    case 'NotAllowedError':
+    case 'SecurityError':
+      return 'denied';
+    case 'NotReadableError':
+    case 'AbortError':
+      return 'busy';
+    default:
+      return 'none'; // NotFoundError, OverconstrainedError and the like
+  }
+}

@@ -1,0 +1,544 @@
+// The page: wires what a browser has (pointer, keys, full screen, camera,
+// audio, storage) to the game's module and shows what the module says. No
+// rule of the game is made here: presses, taps, the fade, the layout, the
+// settings' meaning and the pictures' order all come from the module.
+import { Action, Core, Panel, TOOL_COUNT, Tool } from './core.js';
+import { Camera } from './camera.js';
+import { Sound } from './sound.js';
+import { applyTexts, format, loadTexts } from './i18n.js';
+import { loadSettings, saveSettings } from './storage.js';
+
+// The smallest module that uses a SIMD128 instruction: a browser that
+// validates it runs the game's module.
+const SIMD_PROBE = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0, 10, 10,
+  1, 8, 0, 65, 0, 253, 15, 253, 98, 11]);
+
+// The settings panel's controls, in CSS pixels.
+const TRACK = { width: 280, height: 24 };
+const LABEL_HEIGHT = 22;
+const SWITCH_BOX = { width: 280, height: 28 };
+const OK_BOX = { width: 97, height: 40 };
+
+const PANEL_TRACKS = ['resolution', 'sensitivity', 'freezing'];
+
+export function canRunGame() {
+  try {
+    return typeof WebAssembly === 'object' && WebAssembly.validate(SIMD_PROBE);
+  } catch {
+    return false;
+  }
+}
+
+class Page {
+  constructor(core, texts, language) {
+    this.core = core;
+    this.texts = texts;
+    this.language = language;
+    this.root = document.getElementById('game');
+    this.canvas = document.getElementById('picture');
+    this.context2d = this.canvas.getContext('2d', { alpha: false });
+    this.video = document.getElementById('camera');
+    this.notice = document.getElementById('notice');
+    this.settingsPanel = document.getElementById('settingsPanel');
+    this.aboutPanel = document.getElementById('aboutPanel');
+    this.icons = Array.from({ length: TOOL_COUNT }, (_, tool) => this.root.querySelector(`[data-tool="${tool}"]`));
+    this.camera = new Camera(this.video);
+    this.sound = new Sound();
+    this.cameraCount = 0;
+    this.pictures = new Map(); // number -> HTMLImageElement of its ice
+    this.fadeTimer = 0;
+    this.iconPicture = { width: 512, height: 512 };
+    this.resolutionMoved = false;
+    this.pointers = new Map(); // on the picture: pointerId -> { x, y, moved }
+    this.iconPointers = new Map(); // on an icon: pointerId -> { tool, left }
+    this.frameRequest = 0;
+  }
+
+  async start() {
+    this.startedAt = performance.now();
+    document.documentElement.lang = this.language;
+    document.title = this.texts.title ?? document.title;
+    applyTexts(document, this.texts);
+    this.fillAbout(await fetch('version.json').then((r) => r.json()).then((v) => v.version).catch(() => ''));
+
+    loadSettings(this.core);
+    const settings = this.core.settings();
+    this.camera.back = settings.backCamera;
+    this.sound.setEnabled(settings.sound);
+
+    const firstIcon = this.icons[Tool.Camera].querySelector('img');
+    await firstIcon.decode().catch(() => {});
+    if (firstIcon.naturalWidth > 0)
+      this.iconPicture = { width: firstIcon.naturalWidth, height: firstIcon.naturalHeight };
+
+    this.connect();
+    this.layout();
+    await this.showPicture();
+    this.cameraCount = await this.camera.count().catch(() => 0);
+    this.render();
+    this.root.dataset.simd = this.core.simdTarget();
+    this.root.dataset.state = 'ready';
+    // Milliseconds from the navigation until the start page was drawn.
+    this.shownAt = performance.now();
+    this.registerServiceWorker();
+  }
+
+  connect() {
+    window.addEventListener('resize', () => this.layout());
+    document.addEventListener('fullscreenchange', () => this.layout());
+    window.addEventListener('keydown', (event) => this.key(event));
+    // No menu on a long press or a right click anywhere in the game.
+    this.root.addEventListener('contextmenu', (event) => event.preventDefault());
+    this.root.addEventListener('dragstart', (event) => event.preventDefault());
+    // The first tap anywhere may start the sound: a browser allows audio only
+    // after a gesture, and pointerup is one for every kind of pointer.
+    this.root.addEventListener('pointerup', () => this.startSound(), true);
+
+    this.canvas.addEventListener('pointerdown', (event) => this.picturePointerDown(event));
+    this.canvas.addEventListener('pointermove', (event) => this.picturePointerMove(event));
+    this.canvas.addEventListener('pointerup', (event) => this.picturePointerUp(event));
+    this.canvas.addEventListener('pointercancel', (event) => this.pointers.delete(event.pointerId));
+    this.canvas.addEventListener('dblclick', () => this.toggleFullScreen());
+
+    for (const [tool, icon] of this.icons.entries()) {
+      icon.addEventListener('pointerdown', (event) => this.iconPointerDown(tool, event));
+      icon.addEventListener('pointermove', (event) => this.iconPointerMove(tool, event));
+      icon.addEventListener('pointerup', (event) => this.iconPointerUp(tool, event));
+      icon.addEventListener('pointercancel', (event) => this.iconPointerEnd(tool, event));
+      icon.addEventListener('lostpointercapture', (event) => this.iconPointerEnd(tool, event));
+    }
+
+    document.getElementById('okButton').addEventListener('click', () => this.confirmSettings());
+    document.getElementById('resolutionSlider').addEventListener('input', () => {
+      this.resolutionMoved = true;
+      this.showResolutionAtSlider();
+    });
+
+    this.camera.addEventListener('change', () => this.cameraChanged());
+    this.camera.addEventListener('problem', (event) => this.cameraProblem(event.detail));
+  }
+
+  // ---- Layout and drawing ----------------------------------------------------
+
+  layout() {
+    const width = window.innerWidth;
+    const height = window.innerHeight;
+    const ratio = window.devicePixelRatio || 1;
+    this.core.layout(width, height, ratio, this.iconPicture.width, this.iconPicture.height);
+    this.canvas.width = Math.trunc(width * ratio);
+    this.canvas.height = Math.trunc(height * ratio);
+    this.placePanel(width, height);
+    this.render();
+    this.draw();
+  }
+
+  placePanel(width, height) {
+    let places;
+    for (const [slider, name] of PANEL_TRACKS.entries()) {
+      places = this.core.panelLayout(width, height, slider, TRACK, LABEL_HEIGHT, SWITCH_BOX, OK_BOX.width);
+      place(document.getElementById(`${name}Slider`), places.track.x, places.track.y, TRACK.width, TRACK.height);
+      place(document.getElementById(`${name}Box`), places.box.x, places.box.y, places.box.width, places.box.height);
+    }
+    place(document.getElementById('soundBox'), places.switchBox.x, places.switchBox.y, SWITCH_BOX.width,
+      SWITCH_BOX.height);
+    place(document.getElementById('okBox'), places.okBox.x, places.okBox.y, OK_BOX.width, OK_BOX.height);
+  }
+
+  // Shows the icons and panels as the module has them.
+  render() {
+    const opacity = this.core.toolOpacity();
+    for (const [tool, icon] of this.icons.entries()) {
+      const shown = this.core.icon(tool);
+      const visible = shown.visible && (tool !== Tool.SwitchCamera || this.cameraCount >= 2);
+      icon.hidden = !visible;
+      place(icon, shown.x, shown.y, shown.width * shown.scale, shown.height * shown.scale);
+      icon.style.opacity = String(opacity);
+      icon.classList.toggle('held', shown.scale !== 1);
+    }
+    this.setFace(Tool.Camera, this.camera.active ? 'camera_on' : 'camera_off');
+    this.setFace(Tool.SwitchCamera, this.camera.back ? 'camera_back' : 'camera_front');
+    this.setFace(Tool.Eye, this.core.isIceView() ? 'view_snowflake' : 'view_man');
+    const panel = this.core.openPanel();
+    this.settingsPanel.hidden = panel !== Panel.Settings;
+    this.aboutPanel.hidden = panel !== Panel.About;
+    this.root.dataset.panel = ['none', 'settings', 'about'][panel];
+    this.root.dataset.camera = this.camera.active ? 'on' : 'off';
+    this.root.dataset.picture = String(this.core.pictureNumber());
+    this.root.dataset.view = this.core.isIceView() ? 'ice' : 'camera';
+    this.root.dataset.fade = this.core.fadeRunning() ? 'running' : 'stopped';
+    this.keepFading();
+  }
+
+  setFace(tool, name) {
+    const img = this.icons[tool].querySelector('img');
+    const source = `images/${name}.png`;
+    if (img.getAttribute('src') !== source)
+      img.setAttribute('src', source);
+  }
+
+  async showPicture() {
+    const number = this.core.pictureNumber();
+    if (!this.pictures.has(number)) {
+      const image = new Image();
+      image.src = `images/frostpane_${String(number).padStart(3, '0')}_ice.png`;
+      this.pictures.set(number, image);
+    }
+    await this.pictures.get(number).decode().catch(() => {});
+    this.draw();
+  }
+
+  // The picture at the module's place on black: the ice of the picture on
+  // show, or in the camera view the camera's frame.
+  draw() {
+    const g = this.context2d;
+    g.fillStyle = '#000';
+    g.fillRect(0, 0, this.canvas.width, this.canvas.height);
+    const r = this.core.pictureRect();
+    if (!this.core.isIceView()) {
+      if (this.camera.active && this.video.videoWidth > 0) {
+        const part = this.core.framePart(this.video.videoWidth, this.video.videoHeight);
+        g.save();
+        if (!this.camera.back) {
+          // The front camera as a mirror.
+          g.translate(r.x * 2 + r.width, 0);
+          g.scale(-1, 1);
+        }
+        g.drawImage(this.video, part.x, part.y, part.width, part.height, r.x, r.y, r.width, r.height);
+        g.restore();
+      }
+      this.followCamera();
+      return;
+    }
+    const image = this.pictures.get(this.core.pictureNumber());
+    if (image?.complete && image.naturalWidth > 0) {
+      g.imageSmoothingQuality = 'high';
+      g.drawImage(image, r.x, r.y, r.width, r.height);
+    }
+  }
+
+  // In the camera view each new frame is drawn.
+  followCamera() {
+    if (this.frameRequest || !this.camera.active || this.core.isIceView())
+      return;
+    const next = () => {
+      this.frameRequest = 0;
+      this.draw();
+    };
+    this.frameRequest = this.video.requestVideoFrameCallback
+      ? this.video.requestVideoFrameCallback(next)
+      : requestAnimationFrame(next);
+  }
+
+  // ---- Tools -------------------------------------------------------------------
+
+  keepFading() {
+    if (this.core.fadeRunning() && !this.fadeTimer) {
+      this.fadeTimer = setInterval(() => {
+        this.core.fadeTick();
+        if (!this.core.fadeRunning()) {
+          clearInterval(this.fadeTimer);
+          this.fadeTimer = 0;
+        }
+        this.render();
+      }, this.core.fadeInterval());
+    } else if (!this.core.fadeRunning() && this.fadeTimer) {
+      clearInterval(this.fadeTimer);
+      this.fadeTimer = 0;
+    }
+  }
+
+  iconPointerDown(tool, event) {
+    event.preventDefault();
+    event.stopPropagation();
+    // Every press keeps the pointer until it ends, accepted or not: its
+    // release on the icon is a click, judged by the module.
+    this.icons[tool].setPointerCapture?.(event.pointerId);
+    this.iconPointers.set(event.pointerId, { tool, left: false });
+    this.core.press(tool);
+    this.render();
+  }
+
+  iconPointerMove(tool, event) {
+    const pointer = this.iconPointers.get(event.pointerId);
+    if (!pointer || pointer.left || pointer.tool !== tool)
+      return;
+    if (!this.isOverIcon(tool, event)) {
+      // Leaving the icon ends the press, as a release would, with no click.
+      pointer.left = true;
+      this.core.release(tool);
+      this.render();
+    }
+  }
+
+  iconPointerUp(tool, event) {
+    const pointer = this.iconPointers.get(event.pointerId);
+    this.iconPointers.delete(event.pointerId);
+    if (!pointer || pointer.tool !== tool)
+      return;
+    event.stopPropagation();
+    this.core.release(tool);
+    if (!pointer.left && this.isOverIcon(tool, event))
+      this.act(tool, this.core.click(tool));
+    this.render();
+  }
+
+  iconPointerEnd(tool, event) {
+    const pointer = this.iconPointers.get(event.pointerId);
+    if (!pointer || pointer.tool !== tool)
+      return;
+    this.iconPointers.delete(event.pointerId);
+    this.core.release(tool);
+    this.render();
+  }
+
+  isOverIcon(tool, event) {
+    const box = this.icons[tool].getBoundingClientRect();
+    return event.clientX >= box.left && event.clientX < box.right && event.clientY >= box.top
+      && event.clientY < box.bottom;
+  }
+
+  act(tool, action) {
+    if (this.core.clickTicks())
+      this.sound.tap();
+    switch (action) {
+      case Action.ToggleCamera:
+        if (this.camera.active)
+          this.camera.stop();
+        else
+          this.startCamera();
+        break;
+      case Action.SwitchCamera:
+        this.switchCamera();
+        break;
+      case Action.ToggleView:
+        this.draw();
+        break;
+      case Action.OpenSettings:
+        this.openSettings();
+        break;
+      case Action.OpenAbout:
+        this.aboutPanel.scrollTop = 0;
+        break;
+      case Action.NextPicture:
+      case Action.PreviousPicture:
+        this.showPicture();
+        break;
+      default:
+        break;
+    }
+  }
+
+  // ---- The picture -------------------------------------------------------------
+
+  picturePointerDown(event) {
+    event.preventDefault();
+    this.canvas.setPointerCapture?.(event.pointerId);
+    this.pointers.set(event.pointerId, { x: event.clientX, y: event.clientY, moved: false });
+  }
+
+  picturePointerMove(event) {
+    const pointer = this.pointers.get(event.pointerId);
+    if (pointer && Math.hypot(event.clientX - pointer.x, event.clientY - pointer.y) >= this.core.tapDistance())
+      pointer.moved = true;
+  }
+
+  picturePointerUp(event) {
+    const pointer = this.pointers.get(event.pointerId);
+    this.pointers.delete(event.pointerId);
+    if (!pointer || pointer.moved)
+      return;
+    if (this.core.tapPicture()) {
+      this.notice.hidden = true;
+      this.render();
+    }
+  }
+
+  // ---- Keys and full screen ----------------------------------------------------
+
+  key(event) {
+    if (event.key === 'Escape') {
+      // An open panel closes; otherwise full screen ends (the browser often
+      // does that itself before the page hears the key).
+      if (this.core.escape())
+        this.render();
+      else if (document.fullscreenElement)
+        document.exitFullscreen().catch(() => {});
+    } else if (event.key === 'F11' && !event.repeat) {
+      event.preventDefault();
+      this.toggleFullScreen();
+    }
+  }
+
+  toggleFullScreen() {
+    if (document.fullscreenElement)
+      document.exitFullscreen().catch(() => {});
+    else
+      document.documentElement.requestFullscreen?.({ navigationUI: 'hide' }).catch(() => {});
+  }
+
+  // ---- Camera --------------------------------------------------------------------
+
+  async startCamera() {
+    this.notice.hidden = true;
+    await this.camera.start();
+  }
+
+  async switchCamera() {
+    this.camera.back = !this.camera.back;
+    this.core.setBackCamera(this.camera.back);
+    this.save();
+    this.camera.resolution = null;
+    await this.camera.restart();
+    this.render();
+  }
+
+  async cameraChanged() {
+    if (this.camera.active) {
+      this.cameraCount = await this.camera.count().catch(() => this.cameraCount);
+      // Each camera comes with the resolution remembered for it.
+      const remembered = this.core.useCamera(this.camera.deviceId);
+      const now = this.camera.track?.getSettings();
+      if (remembered && now && (remembered.width !== now.width || remembered.height !== now.height)
+          && !sameResolution(this.camera.resolution, remembered)) {
+        this.camera.resolution = remembered;
+        this.camera.restart();
+      }
+    }
+    this.render();
+    this.draw();
+  }
+
+  cameraProblem(kind) {
+    const names = { denied: 'cameraDenied', none: 'noCamera', busy: 'cameraBusy', ended: 'cameraEnded' };
+    this.showNotice(names[kind] ?? 'noCamera');
+    this.root.dataset.cameraProblem = kind;
+    this.render();
+  }
+
+  showNotice(name) {
+    this.notice.textContent = this.texts[name] ?? '';
+    this.notice.hidden = false;
+  }
+
+  // ---- Panels --------------------------------------------------------------------
+
+  fillAbout(version) {
+    document.getElementById('aboutVersion').textContent = format(this.texts, 'aboutVersion', version);
+    const credits = document.getElementById('aboutCredits');
+    const [before, after] = format(this.texts, 'aboutCredits', 'CC\u00a0BY\u00a04.0', 'CC\u00a0BY-SA\u00a03.0', '\u0000')
+      .split('\u0000');
+    const link = document.createElement('a');
+    link.href = 'CREDITS.txt';
+    link.target = '_blank';
+    link.rel = 'noopener';
+    link.textContent = 'CREDITS.txt';
+    credits.replaceChildren(before ?? '', link, after ?? '');
+  }
+
+  openSettings() {
+    const sliders = this.core.sliders();
+    setSlider(document.getElementById('sensitivitySlider'), sliders.sensitivity);
+    setSlider(document.getElementById('freezingSlider'), sliders.freezingSpeed);
+    document.getElementById('soundSwitch').checked = this.core.settings().sound;
+    this.resolutionMoved = false;
+    const slider = document.getElementById('resolutionSlider');
+    const capabilities = this.camera.active ? this.camera.capabilities() : null;
+    const count = capabilities ? this.core.cameraCapabilities(capabilities) : 0;
+    slider.disabled = count === 0;
+    if (count === 0) {
+      document.getElementById('resolutionLabel').textContent = this.texts.cameraNotAvailable;
+      return;
+    }
+    const now = this.camera.track.getSettings();
+    let index = 0;
+    for (let i = 0; i < count; ++i) {
+      const entry = this.core.resolution(i);
+      if (entry.width === now.width && entry.height === now.height)
+        index = i;
+    }
+    slider.min = '0';
+    slider.max = String(count - 1);
+    slider.value = String(this.core.resolutionPositionOfIndex(index));
+    this.showResolutionAtSlider();
+  }
+
+  showResolutionAtSlider() {
+    const slider = document.getElementById('resolutionSlider');
+    const entry = this.core.resolution(this.core.resolutionIndexOfPosition(Number(slider.value)));
+    document.getElementById('resolutionLabel').textContent = format(this.texts, 'resolution', entry.width,
+      entry.height);
+  }
+
+  confirmSettings() {
+    const sound = document.getElementById('soundSwitch').checked;
+    this.core.takeSettings(Number(document.getElementById('sensitivitySlider').value),
+      Number(document.getElementById('freezingSlider').value), sound);
+    this.sound.setEnabled(sound);
+    if (this.resolutionMoved && this.camera.active) {
+      const index = this.core.resolutionIndexOfPosition(Number(document.getElementById('resolutionSlider').value));
+      this.core.chooseResolution(index);
+      this.camera.resolution = this.core.resolution(index);
+      this.camera.restart();
+    }
+    this.save();
+    this.render();
+  }
+
+  save() {
+    if (saveSettings(this.core) === 'full')
+      this.showNotice('storageFull');
+  }
+
+  // ---- Sound and offline ---------------------------------------------------------
+
+  startSound() {
+    if (!this.sound.context)
+      this.sound.start();
+  }
+
+  registerServiceWorker() {
+    navigator.serviceWorker?.register('sw.js').catch((error) => {
+      console.warn('frostpane: no offline copy', error);
+    });
+  }
+}
+
+function place(element, x, y, width, height) {
+  element.style.left = `${x}px`;
+  element.style.top = `${y}px`;
+  element.style.width = `${width}px`;
+  element.style.height = `${height}px`;
+}
+
+function setSlider(slider, { min, max, value }) {
+  slider.min = String(min);
+  slider.max = String(max);
+  slider.value = String(value);
+}
+
+function sameResolution(a, b) {
+  return a && b && a.width === b.width && a.height === b.height;
+}
+
+async function main() {
+  const root = document.getElementById('game');
+  const textsLoaded = loadTexts();
+  if (!canRunGame()) {
+    const { texts } = await textsLoaded;
+    const notice = document.getElementById('notice');
+    notice.textContent = texts.oldBrowser ?? '';
+    notice.hidden = false;
+    root.dataset.state = 'unsupported';
+    return;
+  }
+  const [core, { language, texts }] = await Promise.all([Core.load(), textsLoaded]);
+  const page = new Page(core, texts, language);
+  // For tests and diagnostics in the browser's console.
+  globalThis.frostpane = page;
+  await page.start();
+}
+
+main().catch((error) => {
+  console.error('frostpane: the page could not start', error);
+  document.getElementById('game').dataset.state = 'failed';
+});

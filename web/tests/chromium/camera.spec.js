@@ -1,0 +1,104 @@
+// The camera, on Chromium's fake device playing the bouncing-ball clip.
+import { expect, test } from '@playwright/test';
+import { changedPixels } from '../support/png.js';
+import { openGame, screenshot, showTools, tap, tapTool } from './helpers.js';
+
+const PICTURE = { x: 0, y: 0, width: 640, height: 480 };
+
+async function startCamera(page) {
+  await tapTool(page, '#cameraIcon');
+  await expect(page.locator('#game')).toHaveAttribute('data-camera', 'on');
+  await expect(page.locator('#cameraIcon img')).toHaveAttribute('src', 'images/camera_on.png');
+}
+
+test('a tap starts the camera; the eye shows its moving picture', async ({ page }) => {
+  await openGame(page);
+  await startCamera(page);
+  const track = await page.evaluate(() => {
+    const s = globalThis.frostpane.camera.track.getSettings();
+    return { width: s.width, height: s.height, state: globalThis.frostpane.camera.track.readyState };
+  });
+  expect(track).toEqual({ width: 640, height: 480, state: 'live' });
+
+  await showTools(page);
+  await tapTool(page, '#eyeIcon');
+  await expect(page.locator('#game')).toHaveAttribute('data-view', 'camera');
+  await expect(page.locator('#eyeIcon img')).toHaveAttribute('src', 'images/view_man.png');
+  await page.evaluate(() => new Promise((resolve) => {
+    globalThis.frostpane.video.requestVideoFrameCallback(() => resolve());
+  }));
+  // Two looks a few frames apart: the ball has moved.
+  const first = await screenshot(page, 'camera-view-1');
+  await page.evaluate(() => new Promise((resolve) => {
+    let frames = 0;
+    const next = () => (++frames >= 5 ? resolve() : globalThis.frostpane.video.requestVideoFrameCallback(next));
+    globalThis.frostpane.video.requestVideoFrameCallback(next);
+  }));
+  const second = await screenshot(page, 'camera-view-2');
+  expect(changedPixels(first, second, PICTURE)).toBeGreaterThan(200);
+
+  // A second tap on the camera icon stops it.
+  await showTools(page);
+  await tapTool(page, '#cameraIcon');
+  await expect(page.locator('#game')).toHaveAttribute('data-camera', 'off');
+  expect(await page.evaluate(() => globalThis.frostpane.camera.stream)).toBeNull();
+});
+
+test('a camera that goes away turns the icon off within 3 s; one tap starts it again', async ({ page }) => {
+  await openGame(page);
+  await startCamera(page);
+  // As when the camera is unplugged: the track ends without the page's doing.
+  await page.evaluate(() => globalThis.frostpane.camera.track.stop());
+  await expect(page.locator('#game')).toHaveAttribute('data-camera', 'off', { timeout: 3000 });
+  await expect(page.locator('#cameraIcon img')).toHaveAttribute('src', 'images/camera_off.png');
+  await expect(page.locator('#notice')).toContainText('The camera went away');
+  await startCamera(page);
+  await expect(page.locator('#notice')).toBeHidden();
+});
+
+test('the camera stops while the page is hidden and comes back when it is shown', async ({ page }) => {
+  await openGame(page);
+  await startCamera(page);
+  // Headless Chromium keeps every tab visible (neither another tab in front
+  // nor a minimized window hides it), so the page is told as the browser
+  // would tell it.
+  const setHidden = (hidden) => page.evaluate((h) => {
+    Object.defineProperty(document, 'hidden', { configurable: true, get: () => h });
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+  await setHidden(true);
+  await expect(page.locator('#game')).toHaveAttribute('data-camera', 'off');
+  expect(await page.evaluate(() => globalThis.frostpane.camera.stream)).toBeNull();
+  await setHidden(false);
+  await expect(page.locator('#game')).toHaveAttribute('data-camera', 'on');
+
+  // A camera stopped by its icon stays stopped across hiding.
+  await showTools(page);
+  await tapTool(page, '#cameraIcon');
+  await expect(page.locator('#game')).toHaveAttribute('data-camera', 'off');
+  await setHidden(true);
+  await setHidden(false);
+  await expect(page.locator('#cameraIcon img')).toHaveAttribute('src', 'images/camera_off.png');
+  expect(await page.evaluate(() => globalThis.frostpane.camera.starting)).toBeNull();
+  await expect(page.locator('#game')).toHaveAttribute('data-camera', 'off');
+});
+
+test('the settings offer the resolutions the camera\'s track has', async ({ page }) => {
+  await openGame(page);
+  await startCamera(page);
+  await showTools(page);
+  await tapTool(page, '#settingsIcon');
+  await expect(page.locator('#settingsPanel')).toBeVisible();
+  const slider = page.locator('#resolutionSlider');
+  await expect(slider).toBeEnabled();
+  await expect(page.locator('#resolutionLabel')).toHaveText('Camera width = 640, height = 480');
+  const max = Number(await slider.getAttribute('max'));
+  expect(max).toBeGreaterThan(0);
+  await screenshot(page, 'settings-camera-on');
+  // The slider is the list's mirror image: its right end is the first, and
+  // smallest, size the camera's ranges hold.
+  await slider.fill(String(max));
+  await expect(page.locator('#resolutionLabel')).toHaveText('Camera width = 320, height = 240');
+  await tap(page, 20, 460); // cancel: a tap on the picture
+  await expect(page.locator('#settingsPanel')).toBeHidden();
+});

@@ -1,0 +1,67 @@
+import { mkdirSync, writeFileSync } from 'node:fs';
+import { join } from 'node:path';
+import { expect } from '@playwright/test';
+import { decodePng } from '../support/png.js';
+import { SHOT_DIR } from '../support/site.js';
+
+export const TOOLS = ['switchCameraIcon', 'eyeIcon', 'aboutIcon', 'cameraIcon', 'settingsIcon',
+  'previousPictureIcon', 'nextPictureIcon'];
+
+// Loads the page and waits until the module runs and the picture is drawn.
+export async function openGame(page, path = '/') {
+  await page.goto(path);
+  await expect(page.locator('#game')).toHaveAttribute('data-state', 'ready');
+}
+
+// A screenshot, kept under test-results/screenshots for a person to look at,
+// and its pixels.
+export async function screenshot(page, name) {
+  mkdirSync(SHOT_DIR, { recursive: true });
+  const png = await page.screenshot();
+  writeFileSync(join(SHOT_DIR, `${name}.png`), png);
+  return decodePng(png);
+}
+
+// A tap where a finger or the mouse would: down, short, up.
+export async function tap(page, x, y) {
+  await page.mouse.move(x, y);
+  await page.mouse.down();
+  await page.mouse.up();
+}
+
+export async function tapCenter(page, selector) {
+  const box = await page.locator(selector).boundingBox();
+  await tap(page, box.x + box.width / 2, box.y + box.height / 2);
+}
+
+// The game takes one press of a tool icon per 500 ms, the first one 500 ms
+// after it started; a test that taps icons waits that out, as a child's
+// next tap would come later.
+const GATE_MILLISECONDS = 550;
+const lastToolTap = new WeakMap();
+
+export async function waitForPressGate(page) {
+  await page.waitForFunction((gate) => performance.now() - globalThis.frostpane.startedAt > gate,
+    GATE_MILLISECONDS);
+  const last = lastToolTap.get(page);
+  if (last !== undefined) {
+    const left = GATE_MILLISECONDS - (Date.now() - last);
+    if (left > 0)
+      await page.waitForTimeout(left); // the gate's own time, see above
+  }
+}
+
+// Taps an icon as a child would, once the press gate lets the press count.
+export async function tapTool(page, selector) {
+  await expect(page.locator(selector)).toBeVisible();
+  await waitForPressGate(page);
+  await tapCenter(page, selector);
+  lastToolTap.set(page, Date.now());
+}
+
+// Shows the tools with a tap on the picture away from any icon.
+export async function showTools(page) {
+  const { width, height } = page.viewportSize();
+  await tap(page, Math.round(width * 0.1), Math.round(height * 0.9));
+  await expect(page.locator('#settingsIcon')).toBeVisible();
+}

@@ -1,0 +1,111 @@
+// The settings panel and what the browser remembers of it.
+import { expect, test } from '@playwright/test';
+import { openGame, screenshot, showTools, tapTool } from './helpers.js';
+
+async function openSettings(page) {
+  await showTools(page);
+  await tapTool(page, '#settingsIcon');
+  await expect(page.locator('#settingsPanel')).toBeVisible();
+}
+
+test('the panel shows the stored values; a changed freezing speed survives a reload', async ({ page }) => {
+  await openGame(page);
+  await openSettings(page);
+  // The start values: sensitivity 20 is slider 255 - 20 div 3 = 249.
+  await expect(page.locator('#sensitivitySlider')).toHaveValue('249');
+  await expect(page.locator('#freezingSlider')).toHaveValue('10');
+  await expect(page.locator('#soundSwitch')).toBeChecked();
+  await expect(page.locator('#resolutionLabel')).toHaveText('Camera not available');
+  await expect(page.locator('#resolutionSlider')).toBeDisabled();
+  await screenshot(page, 'settings-640x480');
+
+  await page.locator('#freezingSlider').fill('42');
+  await page.locator('#okButton').click();
+  await expect(page.locator('#settingsPanel')).toBeHidden();
+  const stored = await page.evaluate(() => ({
+    freezing: localStorage.getItem('game/freezingSpeed'),
+    // OK took the slider's 249 too: (255 - 249) * 3.
+    sensitivity: localStorage.getItem('game/cameraSensitivity'),
+    sound: localStorage.getItem('game/sound'),
+    back: localStorage.getItem('camera/back'),
+  }));
+  expect(stored).toEqual({ freezing: '42', sensitivity: '18', sound: 'true', back: 'false' });
+
+  await page.reload();
+  await expect(page.locator('#game')).toHaveAttribute('data-state', 'ready');
+  await openSettings(page);
+  await expect(page.locator('#freezingSlider')).toHaveValue('42');
+  await expect(page.locator('#sensitivitySlider')).toHaveValue('249');
+});
+
+const BAD_VALUES = [
+  { name: 'a word for a number keeps the default', key: 'game/freezingSpeed', value: 'lots',
+    slider: '#freezingSlider', shown: '10' },
+  { name: 'a number out of range comes to the nearest end', key: 'game/freezingSpeed', value: '250',
+    slider: '#freezingSlider', shown: '100' },
+  { name: 'a sensitivity far below the range is the lowest', key: 'game/cameraSensitivity', value: '-99999',
+    slider: '#sensitivitySlider', shown: '765' },
+  { name: 'hexadecimal is no number', key: 'game/cameraSensitivity', value: '0x10',
+    slider: '#sensitivitySlider', shown: '249' },
+];
+
+for (const { name, key, value, slider, shown } of BAD_VALUES) {
+  test(`a bad stored value falls back: ${name}`, async ({ page }) => {
+    const warnings = [];
+    page.on('console', (message) => {
+      if (message.type() === 'warning' && message.text().includes('frostpane.settings'))
+        warnings.push(message.text());
+    });
+    await openGame(page);
+    await page.evaluate(([k, v]) => localStorage.setItem(k, v), [key, value]);
+    await page.reload();
+    await expect(page.locator('#game')).toHaveAttribute('data-state', 'ready');
+    await openSettings(page);
+    await expect(page.locator(slider)).toHaveValue(shown);
+    expect(warnings.join('\n')).toContain(key);
+  });
+}
+
+test('a Sound switch turned off is remembered as false', async ({ page }) => {
+  await openGame(page);
+  await openSettings(page);
+  await page.locator('#soundSwitch').uncheck();
+  await page.locator('#okButton').click();
+  expect(await page.evaluate(() => localStorage.getItem('game/sound'))).toBe('false');
+  await page.reload();
+  await expect(page.locator('#game')).toHaveAttribute('data-state', 'ready');
+  expect(await page.evaluate(() => globalThis.frostpane.sound.enabled)).toBe(false);
+});
+
+test('where storage is blocked the game plays on and remembers nothing', async ({ page }) => {
+  // As in a private window whose storage the browser refuses.
+  await page.addInitScript(() => {
+    Object.defineProperty(window, 'localStorage', {
+      get() { throw new DOMException('The operation is insecure.', 'SecurityError'); },
+    });
+  });
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(error.message));
+  await openGame(page);
+  await openSettings(page);
+  await page.locator('#freezingSlider').fill('3');
+  await page.locator('#okButton').click();
+  await expect(page.locator('#settingsPanel')).toBeHidden();
+  await openSettings(page);
+  await expect(page.locator('#freezingSlider')).toHaveValue('3');
+  expect(errors).toEqual([]);
+});
+
+test('a full storage is told, and the settings still count for this visit', async ({ page }) => {
+  // As a browser whose quota for the page is used up.
+  await page.addInitScript(() => {
+    Storage.prototype.setItem = () => { throw new DOMException('The quota has been exceeded.', 'QuotaExceededError'); };
+  });
+  await openGame(page);
+  await openSettings(page);
+  await page.locator('#freezingSlider').fill('5');
+  await page.locator('#okButton').click();
+  await expect(page.locator('#notice')).toContainText('storage is full');
+  await openSettings(page);
+  await expect(page.locator('#freezingSlider')).toHaveValue('5');
+});

@@ -1,0 +1,188 @@
+// The page's icons and panels as the page's module wires them: which clicks
+// act, what opening a panel does to the tools, and that a held icon keeps
+// the pointer to itself. The gate's and the fade's own timing have their
+// tests in tests/core; here they are only driven.
+
+#include "web/module/page_controls.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+namespace {
+
+using Action = PageControls::Action;
+using Panel = PageControls::Panel;
+
+constexpr std::array<ToolIcon, 7> kTools = {ToolIcon::SwitchCamera, ToolIcon::Eye,           ToolIcon::About,
+                                            ToolIcon::Camera,       ToolIcon::Settings,      ToolIcon::PreviousImage,
+                                            ToolIcon::NextImage};
+
+class PageControlsTest : public testing::Test
+{
+protected:
+    PageControlsTest() { controls.place(640, 480, 512, 512); }
+
+    // A press that lasts `holdMilliseconds`, after the gate's half second.
+    Action tapTool(ToolIcon tool, std::int64_t holdMilliseconds = 50)
+    {
+        clock.advance(TapGate::kLimitMilliseconds);
+        controls.press(tool);
+        clock.advance(holdMilliseconds);
+        controls.release(tool);
+        return controls.click(tool);
+    }
+
+    bool anyToolVisible() const
+    {
+        for (ToolIcon tool : kTools) {
+            if (controls.isVisible(tool))
+                return true;
+        }
+        return false;
+    }
+
+    ManualClock clock;
+    PageControls controls{clock};
+};
+
+TEST_F(PageControlsTest, startsWithTheCameraIconAloneAndStill)
+{
+    for (ToolIcon tool : kTools)
+        EXPECT_EQ(controls.isVisible(tool), tool == ToolIcon::Camera) << int(tool);
+    EXPECT_FALSE(controls.isFadeRunning());
+    const PageControls::Shown camera = controls.shown(ToolIcon::Camera);
+    EXPECT_EQ(camera.x, 294.0f);
+    EXPECT_EQ(camera.y, 166.0f);
+    EXPECT_FLOAT_EQ(camera.width, 51.2f);
+}
+
+TEST_F(PageControlsTest, theCamerasFirstClickStartsTheFadeThatHidesItAfter209Ticks)
+{
+    EXPECT_EQ(tapTool(ToolIcon::Camera), Action::ToggleCamera);
+    EXPECT_TRUE(controls.lastClickTicks());
+    ASSERT_TRUE(controls.isFadeRunning());
+    for (int tick = 1; tick < 209; ++tick)
+        controls.fadeTick();
+    EXPECT_TRUE(controls.isVisible(ToolIcon::Camera));
+    controls.fadeTick();
+    EXPECT_FALSE(controls.isVisible(ToolIcon::Camera));
+    EXPECT_FALSE(controls.isFadeRunning());
+}
+
+struct ClickCase
+{
+    const char *name;
+    ToolIcon tool;
+    std::int64_t holdMilliseconds;
+    Action expected;
+    friend void PrintTo(const ClickCase &c, std::ostream *os) { *os << c.name; }
+};
+
+class PageControlsClicks : public PageControlsTest, public testing::WithParamInterface<ClickCase>
+{ };
+
+TEST_P(PageControlsClicks, aClickAsksForItsIconsActionOnlyAfterAShortPress)
+{
+    const ClickCase &c = GetParam();
+    EXPECT_TRUE(controls.tapPicture());
+    EXPECT_EQ(tapTool(c.tool, c.holdMilliseconds), c.expected);
+    EXPECT_EQ(controls.lastClickTicks(), c.expected != Action::None);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Icons, PageControlsClicks,
+    testing::Values(ClickCase{"switch camera", ToolIcon::SwitchCamera, 100, Action::SwitchCamera},
+                    ClickCase{"eye", ToolIcon::Eye, 100, Action::ToggleView},
+                    ClickCase{"about", ToolIcon::About, 100, Action::OpenAbout},
+                    ClickCase{"camera", ToolIcon::Camera, 500, Action::ToggleCamera},
+                    ClickCase{"settings", ToolIcon::Settings, 100, Action::OpenSettings},
+                    ClickCase{"previous", ToolIcon::PreviousImage, 100, Action::PreviousPicture},
+                    ClickCase{"next", ToolIcon::NextImage, 100, Action::NextPicture},
+                    ClickCase{"settings held too long", ToolIcon::Settings, 501, Action::None},
+                    ClickCase{"camera held too long", ToolIcon::Camera, 600, Action::None},
+                    ClickCase{"eye held too long", ToolIcon::Eye, 600, Action::None},
+                    ClickCase{"next held long still steps", ToolIcon::NextImage, 2000, Action::NextPicture}),
+    [](const testing::TestParamInfo<ClickCase> &info) {
+        std::string name = info.param.name;
+        for (char &ch : name) {
+            if (!std::isalnum(static_cast<unsigned char>(ch)))
+                ch = '_';
+        }
+        return name;
+    });
+
+TEST_F(PageControlsTest, aHiddenIconDoesNotAct)
+{
+    EXPECT_FALSE(controls.isVisible(ToolIcon::Settings));
+    EXPECT_EQ(tapTool(ToolIcon::Settings), Action::None);
+    EXPECT_EQ(controls.openPanel(), Panel::None);
+}
+
+TEST_F(PageControlsTest, aPanelHidesTheToolsUntilTheSecondTapOnThePicture)
+{
+    for (const auto &[tool, panel] : {std::pair{ToolIcon::Settings, Panel::Settings},
+                                      std::pair{ToolIcon::About, Panel::About}}) {
+        SCOPED_TRACE(int(panel));
+        controls.tapPicture();
+        EXPECT_EQ(tapTool(tool), panel == Panel::Settings ? Action::OpenSettings : Action::OpenAbout);
+        EXPECT_EQ(controls.openPanel(), panel);
+        EXPECT_FALSE(anyToolVisible());
+        EXPECT_FALSE(controls.isFadeRunning());
+
+        EXPECT_TRUE(controls.tapPicture()); // closes the panel
+        EXPECT_EQ(controls.openPanel(), Panel::None);
+        EXPECT_FALSE(anyToolVisible());
+        EXPECT_TRUE(controls.tapPicture()); // shows the tools
+        EXPECT_TRUE(controls.isVisible(ToolIcon::Settings));
+        EXPECT_TRUE(controls.isFadeRunning());
+    }
+}
+
+TEST_F(PageControlsTest, okAndEscapeCloseTheSettingsAndEscapeNothingElse)
+{
+    EXPECT_FALSE(controls.closeOpenPanel());
+    controls.tapPicture();
+    tapTool(ToolIcon::Settings);
+    controls.confirmSettings();
+    EXPECT_EQ(controls.openPanel(), Panel::None);
+    EXPECT_FALSE(anyToolVisible());
+
+    controls.tapPicture();
+    tapTool(ToolIcon::About);
+    controls.confirmSettings(); // OK is no way out of About
+    EXPECT_EQ(controls.openPanel(), Panel::About);
+    EXPECT_TRUE(controls.closeOpenPanel());
+    EXPECT_EQ(controls.openPanel(), Panel::None);
+}
+
+TEST_F(PageControlsTest, aHeldIconKeepsThePointerToItself)
+{
+    controls.tapPicture();
+    clock.advance(TapGate::kLimitMilliseconds);
+    ASSERT_TRUE(controls.press(ToolIcon::Settings));
+    EXPECT_EQ(controls.shown(ToolIcon::Settings).scale, float(kIconPressScale));
+    clock.advance(TapGate::kLimitMilliseconds);
+    EXPECT_FALSE(controls.press(ToolIcon::About));
+    EXPECT_FALSE(controls.tapPicture());
+    controls.release(ToolIcon::About); // not the held one: nothing
+    EXPECT_EQ(controls.heldTool(), ToolIcon::Settings);
+    controls.release(ToolIcon::Settings);
+    EXPECT_FALSE(controls.heldTool());
+    EXPECT_EQ(controls.shown(ToolIcon::Settings).scale, 1.0f);
+    EXPECT_TRUE(controls.tapPicture());
+}
+
+TEST_F(PageControlsTest, aCameraClickRightAfterAnotherIsIgnored)
+{
+    EXPECT_EQ(tapTool(ToolIcon::Camera), Action::ToggleCamera);
+    // A second press 200 ms later is not accepted, but its release still
+    // clicks, judged by the earlier short press: the repeat is ignored.
+    clock.advance(200);
+    EXPECT_FALSE(controls.press(ToolIcon::Camera));
+    controls.release(ToolIcon::Camera);
+    EXPECT_EQ(controls.click(ToolIcon::Camera), Action::None);
+    EXPECT_FALSE(controls.lastClickTicks());
+}
+
+} // namespace
