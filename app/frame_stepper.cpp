@@ -4,6 +4,7 @@
 #include "app/picture_view.h"
 #include "bridge/qt_bridge.h"
 #include "core/game.h"
+#include "core/step_pace.h"
 
 #include <QLoggingCategory>
 #include <QTimer>
@@ -13,10 +14,8 @@ Q_LOGGING_CATEGORY(lcStats, "frostpane.stats", QtWarningMsg)
 
 namespace {
 
-// Without camera frames the game is stepped about 30 times a second; a
-// camera counts as delivering while its last frame is younger than this.
-constexpr int kStepWithoutCameraMilliseconds = 33;
-constexpr qint64 kCameraQuietMilliseconds = 300;
+constexpr int kStepWithoutCameraMilliseconds = StepPace::kStepWithoutCameraMilliseconds;
+constexpr std::int64_t kCameraQuietMilliseconds = StepPace::kCameraQuietMilliseconds;
 
 } // namespace
 

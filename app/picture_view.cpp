@@ -4,7 +4,6 @@
 #include "core/game.h"
 #include "widgets/accessible_text.h"
 
-#include <QLineF>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPaintEvent>
@@ -39,19 +38,18 @@ PictureView::PictureView(const Game &game, const QImage &banner, QWidget *parent
                          "tap it to show the tools."));
 }
 
-void PictureView::moveTo(Pointer &pointer, QPointF position)
+void PictureView::moveTo(PointerTrack &pointer, QPointF position)
 {
-    if (!pointer.stroke) {
-        if (QLineF(pointer.start, position).length() < kTapDistance)
-            return;
-        // No tap any more: the press ends without a click, and the stroke
-        // starts where the pointer went down.
-        pointer.stroke = true;
+    const bool wasStroke = pointer.isStroke();
+    const std::optional<PointerTrack::Segment> segment = pointer.moveTo(toPoint(position));
+    if (!segment)
+        return;
+    // No tap any more: the press ends without a click, and the stroke starts
+    // where the pointer went down.
+    if (!wasStroke)
         endHold();
-    }
     const double ratio = m_game.pixelRatio();
-    Q_EMIT stroked(pointer.last * ratio, position * ratio);
-    pointer.last = position;
+    Q_EMIT stroked(toQPointF(segment->from) * ratio, toQPointF(segment->to) * ratio);
 }
 
 void PictureView::mousePressEvent(QMouseEvent *event)
@@ -62,7 +60,7 @@ void PictureView::mousePressEvent(QMouseEvent *event)
     }
     BitmapRectangle::mousePressEvent(event);
     if (event->button() == Qt::LeftButton)
-        m_mouse = Pointer{event->position(), event->position()};
+        m_mouse.emplace(toPoint(event->position()));
 }
 
 void PictureView::mouseMoveEvent(QMouseEvent *event)
@@ -127,7 +125,7 @@ void PictureView::touch(QTouchEvent *event)
     for (const QEventPoint &point : event->points()) {
         switch (point.state()) {
         case QEventPoint::Pressed:
-            m_fingers.insert(point.id(), Pointer{point.position(), point.position()});
+            m_fingers.insert(point.id(), PointerTrack(toPoint(point.position())));
             break;
         case QEventPoint::Updated:
         case QEventPoint::Released:

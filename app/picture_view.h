@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/pointer_track.h"
 #include "render/scene_renderer.h"
 #include "widgets/bitmap_rectangle.h"
 
@@ -23,7 +24,7 @@ class PictureView final : public BitmapRectangle
     Q_OBJECT
 
 public:
-    static constexpr double kTapDistance = 10.0;
+    static constexpr double kTapDistance = PointerTrack::kTapDistance;
 
     // `banner` is drawn over the picture while the game shows it.
     PictureView(const Game &game, const QImage &banner, QWidget *parent);
@@ -50,18 +51,12 @@ protected:
 
 private:
     // One finger, or the mouse, while it is down.
-    struct Pointer
-    {
-        QPointF start;
-        QPointF last;
-        bool stroke = false;
-    };
-    void moveTo(Pointer &pointer, QPointF position);
+    void moveTo(PointerTrack &pointer, QPointF position);
     void touch(QTouchEvent *event);
 
     const Game &m_game;
     SceneRenderer m_renderer;
     QImage m_buffer; // only where the window's own pixels cannot be reached
-    std::optional<Pointer> m_mouse;
-    QHash<int, Pointer> m_fingers; // by touch point id
+    std::optional<PointerTrack> m_mouse;
+    QHash<int, PointerTrack> m_fingers; // by touch point id
 };

@@ -74,6 +74,17 @@ void Game::showPicture()
     if (!picture.ice.isNull())
         m_picture.ice = std::move(picture.ice);
     m_scene = Scene::IceOnBlack;
+    // The first picture that could be had (none could at the start), or one
+    // of another size: the levels start frozen at its size, and it is fitted
+    // into the output.
+    const Size size = m_picture.photo.size();
+    if (m_wipeMask.size() != size || m_meltLevels.size() != std::size_t(size.area())) {
+        m_meltLevels.assign(std::size_t(size.area()), 0);
+        m_wipeMask.resize(size);
+        m_cleanedFraction = 0.0;
+        m_bannerShown = false;
+        setOutputSize(m_outputSize, m_pixelRatio);
+    }
 }
 
 void Game::toggleView()

@@ -493,6 +493,35 @@ TEST(Game, aPictureThatArrivesLateIsShownIfStillOnShow)
     EXPECT_EQ(shownAt(game, 10, 0), photoColor(2));
 }
 
+// The browser decodes its pictures after the game has started: the first
+// one may come only later, and play starts then.
+TEST(Game, aFirstPictureThatArrivesAfterTheStartIsFittedAndPlayed)
+{
+    bool arrived = false;
+    Game game(
+        2,
+        [&arrived](int number) {
+            return arrived ? Picture{flatImage(kPicture, photoColor(number)), flatImage(kPicture, kIce)} : Picture();
+        },
+        kBanner, Size{2 * kPicture.width, 2 * kPicture.height});
+    EXPECT_TRUE(game.shownPicture().isNull());
+    game.addStroke(Point{0, 0}, Point{10, 10}); // nothing to wipe yet
+    game.stepWithoutFrame();
+    EXPECT_EQ(game.scene(), Game::Scene::IceOnBlack);
+
+    arrived = true;
+    game.pictureArrived(1);
+    EXPECT_EQ(game.pictureRect(), (Rect{0, 0, 2 * kPicture.width, 2 * kPicture.height}));
+    EXPECT_EQ(game.pictureSize(), kPicture);
+    EXPECT_EQ(game.meltLevels().size(), std::size_t(kPicture.area()));
+    EXPECT_EQ(shownAt(game, 10, 0), kIce);
+    game.addStroke(game.toPicture(Point{0, 20}), game.toPicture(Point{2.0 * kPicture.width, 20}));
+    game.stepWithoutFrame();
+    EXPECT_EQ(game.scene(), Game::Scene::Play);
+    EXPECT_GT(game.cleanedFraction(), 0.0);
+    EXPECT_EQ(shownAt(game, 10, 10), photoColor(1));
+}
+
 TEST(Game, wipedPartsSurviveAPictureChange)
 {
     Fixture f;

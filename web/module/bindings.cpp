@@ -8,7 +8,9 @@
 #include "core/clock.h"
 #include "core/game.h"
 #include "core/melt_pass.h"
+#include "core/pointer_track.h"
 #include "core/settings_mapping.h"
+#include "core/step_pace.h"
 #include "core/stored_settings.h"
 #include "core/window_layout.h"
 #include "web/module/page_controls.h"
@@ -19,6 +21,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,13 +55,39 @@ constexpr std::array<Size, 12> kCommonFrameSizes = {{
 
 constexpr int kTextCapacity = 16384;
 
+// The built-in pictures; the page's own photos come after them.
+constexpr int kBuiltInPictures = 6;
+// The banner's picture (congratulations.png): the game places it by its size.
+constexpr Size kBannerSize{2048, 560};
+
+// The pictures the page has decoded and put here, by number. The page
+// decodes them (the browser has the decoders) as RGBA bytes; the game only
+// compares and copies whole pixels and leaves the fourth byte out of the
+// color change, so it plays on them as they are.
+std::map<int, Picture> &pictures()
+{
+    static std::map<int, Picture> instance;
+    return instance;
+}
+
 struct Page
 {
     PageControls controls{Clock::system()};
-    // The pictures are drawn by the page from their own files; the game here
-    // keeps their number, the view and where they go.
-    Game game{6, [](int) { return Picture{Image(Size{640, 480}), Image(Size{640, 480})}; }, Size{2048, 560},
-              Size{640, 480}};
+    Game game{kBuiltInPictures,
+              [](int number) {
+                  const auto found = pictures().find(number);
+                  return found != pictures().end() ? found->second : Picture{};
+              },
+              kBannerSize, Size{640, 480}};
+    // A photo and its ice being handed over by the page, and the camera
+    // frame it fills for each step.
+    std::array<Image, 2> staged;
+    Image frame;
+    StepPace pace;
+    // Fingers, pens and the mouse on the picture, by pointer id; whether one
+    // of those down together made a stroke (then lifting them is no tap).
+    std::map<int, PointerTrack> pointers;
+    bool gestureStroked = false;
     StoredSettings stored;
     bool soundEnabled = true;
     std::vector<std::string> warnings;
@@ -73,7 +102,7 @@ Page &page()
     return instance;
 }
 
-std::array<double, 16> g_numbers{};
+std::array<double, 24> g_numbers{};
 std::array<char, kTextCapacity> g_text{};
 
 // Leaves `text` in the buffer, cut at its capacity; returns its length.
@@ -126,7 +155,7 @@ EMSCRIPTEN_KEEPALIVE int fp_simdTarget()
 // desktop's picture.
 EMSCRIPTEN_KEEPALIVE double fp_tapDistance()
 {
-    return 10.0;
+    return PointerTrack::kTapDistance;
 }
 
 // ---- Layout --------------------------------------------------------------------
@@ -185,18 +214,15 @@ EMSCRIPTEN_KEEPALIVE int fp_isIceView()
 // one of the settings panel's three sliders (0 resolution, 1 sensitivity,
 // 2 freezing speed) of trackWidth x trackHeight under a label labelHeight
 // high; then the Sound switch's box and OK's box (x, y) in numbers 6..9.
-EMSCRIPTEN_KEEPALIVE void fp_panelLayout(double width, double height, int slider, double trackWidth,
-                                         double trackHeight, double labelHeight, double switchWidth,
-                                         double switchHeight, double okWidth)
+EMSCRIPTEN_KEEPALIVE void fp_panelLayout(double width, double height, int slider, double trackWidth, double trackHeight,
+                                         double labelHeight, double switchWidth, double switchHeight, double okWidth)
 {
     const int index = std::clamp(slider, 0, int(kSliderSlots.size()) - 1);
     const SliderGroupPlace g = placeSliderGroup(width, height, kSliderSlots[std::size_t(index)].centerY,
-                                                float(trackWidth), float(trackHeight), 0.0f, 0.0f,
-                                                float(labelHeight));
+                                                float(trackWidth), float(trackHeight), 0.0f, 0.0f, float(labelHeight));
     const SliderGroupPlace lowest = placeSliderGroup(width, height, kSliderSlots.back().centerY, float(trackWidth),
                                                      float(trackHeight), 0.0f, 0.0f, float(labelHeight));
-    const ControlPlace sw = placeSwitchBox(width, height, kSoundSwitchCenterY, float(switchWidth),
-                                           float(switchHeight));
+    const ControlPlace sw = placeSwitchBox(width, height, kSoundSwitchCenterY, float(switchWidth), float(switchHeight));
     const ControlPlace ok = placeOkBox(width, float(okWidth), lowest.trackY, float(trackHeight));
     g_numbers = {g.trackX, g.trackY, g.boxX, g.boxY, g.boxWidth, g.boxHeight, sw.x, sw.y, ok.x, ok.y};
 }
@@ -223,10 +249,17 @@ EMSCRIPTEN_KEEPALIVE int fp_click(int tool)
     Page &p = page();
     const PageControls::Action action = p.controls.click(ToolIcon(tool));
     switch (action) {
-    case PageControls::Action::NextPicture: p.game.nextPicture(); break;
-    case PageControls::Action::PreviousPicture: p.game.previousPicture(); break;
-    case PageControls::Action::ToggleView: p.game.toggleView(); break;
-    default: break;
+    case PageControls::Action::NextPicture:
+        p.game.nextPicture();
+        break;
+    case PageControls::Action::PreviousPicture:
+        p.game.previousPicture();
+        break;
+    case PageControls::Action::ToggleView:
+        p.game.toggleView();
+        break;
+    default:
+        break;
     }
     return int(action);
 }
@@ -436,6 +469,203 @@ EMSCRIPTEN_KEEPALIVE void fp_chooseResolution(int index)
         p.stored.resolutions[p.cameraId] = r.entries[std::size_t(index)];
     else
         p.stored.resolutions[p.cameraId] = std::nullopt;
+}
+
+// ---- Pictures -------------------------------------------------------------------
+
+// Room for a picture's RGBA bytes, packed rows: `which` 0 for the photo, 1
+// for its ice. Null for an empty or absurd size.
+EMSCRIPTEN_KEEPALIVE std::uint8_t *fp_stagePicture(int which, int width, int height)
+{
+    if (which < 0 || which > 1 || width <= 0 || height <= 0 || width > 8192 || height > 8192)
+        return nullptr;
+    Image &image = page().staged[std::size_t(which)];
+    image.ensureSize(Size{width, height});
+    return image.bits();
+}
+
+// The staged photo and ice become picture `number`; shown at once when it is
+// the one on show. 0 when they do not make a picture (sizes differ, one is
+// missing, the number is out of range).
+EMSCRIPTEN_KEEPALIVE int fp_putPicture(int number)
+{
+    Page &p = page();
+    Image &photo = p.staged[0];
+    Image &ice = p.staged[1];
+    if (number < 1 || number > p.game.pictureCount() || photo.isNull() || photo.size() != ice.size())
+        return 0;
+    pictures()[number] = Picture{std::move(photo), std::move(ice)};
+    p.game.pictureArrived(number);
+    return 1;
+}
+
+// Whether picture `number` is here.
+EMSCRIPTEN_KEEPALIVE int fp_hasPicture(int number)
+{
+    return pictures().contains(number) ? 1 : 0;
+}
+
+// Lets a picture go that is not on show (a parent's photo far from it).
+EMSCRIPTEN_KEEPALIVE void fp_dropPicture(int number)
+{
+    if (number != page().game.pictureNumber())
+        pictures().erase(number);
+}
+
+EMSCRIPTEN_KEEPALIVE int fp_pictureCount()
+{
+    return page().game.pictureCount();
+}
+
+EMSCRIPTEN_KEEPALIVE void fp_setPictureCount(int count)
+{
+    page().game.setPictureCount(std::max(count, kBuiltInPictures));
+}
+
+EMSCRIPTEN_KEEPALIVE int fp_builtInPictures()
+{
+    return kBuiltInPictures;
+}
+
+// ---- Steps -----------------------------------------------------------------------
+
+// Room for the next camera frame: the part framePart() names, scaled to the
+// picture's size and mirrored for a front camera, as RGBA bytes in packed
+// rows. Numbers: its width and height. Null while no picture is shown.
+EMSCRIPTEN_KEEPALIVE std::uint8_t *fp_frameBuffer()
+{
+    Page &p = page();
+    const Size size = p.game.pictureSize();
+    g_numbers[0] = size.width;
+    g_numbers[1] = size.height;
+    if (size.width <= 0 || size.height <= 0)
+        return nullptr;
+    p.frame.ensureSize(size);
+    return p.frame.bits();
+}
+
+// A frame is in fp_frameBuffer(); the camera delivered it at cameraWidth x
+// cameraHeight. Returns 1 when the output changed.
+EMSCRIPTEN_KEEPALIVE int fp_step(int cameraWidth, int cameraHeight, double now)
+{
+    Page &p = page();
+    p.pace.frameArrived(std::int64_t(now));
+    if (p.frame.size() != p.game.pictureSize())
+        return 0;
+    return p.game.step(p.frame, Size{cameraWidth, cameraHeight}).isEmpty() ? 0 : 1;
+}
+
+// The camera's stream started anew: its first frame is only the reference.
+EMSCRIPTEN_KEEPALIVE void fp_cameraStarted()
+{
+    page().game.requestNewReference();
+}
+
+EMSCRIPTEN_KEEPALIVE void fp_cameraStopped()
+{
+    page().pace.cameraStopped();
+}
+
+// How often fp_tick() wants to be called while it returns 1.
+EMSCRIPTEN_KEEPALIVE int fp_tickInterval()
+{
+    return StepPace::kStepWithoutCameraMilliseconds;
+}
+
+// A step without a frame when one is due (no camera delivers, the game has
+// not settled): 1 when it stepped, 0 when nothing is left to do and the
+// ticking may stop.
+EMSCRIPTEN_KEEPALIVE int fp_tick(double now)
+{
+    Page &p = page();
+    if (!p.pace.stepsWithoutFrame(p.game, std::int64_t(now)))
+        return 0;
+    p.game.stepWithoutFrame();
+    return 1;
+}
+
+// What the output shows. Numbers: scene (Game::Scene), the picture's RGBA
+// bytes (address, width, height, stride; address 0 for none), its place
+// (x, y, width, height), the progress bar's place (x, y, width, height) and
+// color (0xAARRGGBB), whether the banner shows and its place (x, y, width,
+// height), the cleaned fraction, the ice wiped by the last step.
+EMSCRIPTEN_KEEPALIVE void fp_scene()
+{
+    const Game &game = page().game;
+    const ConstImageView picture = game.shownPicture();
+    const Rect r = game.pictureRect();
+    const Rect bar = game.progressBarRect();
+    const Rect banner = game.bannerRect();
+    g_numbers = {double(int(game.scene())),
+                 double(reinterpret_cast<std::uintptr_t>(picture.bits)),
+                 double(picture.width),
+                 double(picture.height),
+                 double(picture.stride),
+                 double(r.x),
+                 double(r.y),
+                 double(r.width),
+                 double(r.height),
+                 double(bar.x),
+                 double(bar.y),
+                 double(bar.width),
+                 double(bar.height),
+                 double(game.progressBarColor().argb()),
+                 game.bannerShown() ? 1.0 : 0.0,
+                 double(banner.x),
+                 double(banner.y),
+                 double(banner.width),
+                 double(banner.height),
+                 game.cleanedFraction(),
+                 game.iceWipedFraction()};
+}
+
+// ---- Pointers on the picture -------------------------------------------------------
+
+// Pointer `id` went down on the picture at (x, y) CSS pixels.
+EMSCRIPTEN_KEEPALIVE void fp_pointerDown(int id, double x, double y)
+{
+    Page &p = page();
+    if (p.pointers.empty())
+        p.gestureStroked = false;
+    p.pointers.insert_or_assign(id, PointerTrack(Point{x, y}));
+}
+
+// Pointer `id` moved to (x, y): 1 when it is a stroke, whose path the next
+// step wipes.
+EMSCRIPTEN_KEEPALIVE int fp_pointerMove(int id, double x, double y)
+{
+    Page &p = page();
+    const auto found = p.pointers.find(id);
+    if (found == p.pointers.end())
+        return 0;
+    const std::optional<PointerTrack::Segment> segment = found->second.moveTo(Point{x, y});
+    if (!segment)
+        return 0;
+    p.gestureStroked = true;
+    const double ratio = p.game.pixelRatio();
+    p.game.addStroke(p.game.toPicture(Point{segment->from.x * ratio, segment->from.y * ratio}),
+                     p.game.toPicture(Point{segment->to.x * ratio, segment->to.y * ratio}));
+    return 1;
+}
+
+// Pointer `id` went up at (x, y): 1 when that ends a tap (every pointer of
+// the gesture is up and none made a stroke).
+EMSCRIPTEN_KEEPALIVE int fp_pointerUp(int id, double x, double y)
+{
+    Page &p = page();
+    if (!p.pointers.contains(id))
+        return 0;
+    fp_pointerMove(id, x, y);
+    p.pointers.erase(id);
+    return p.pointers.empty() && !p.gestureStroked ? 1 : 0;
+}
+
+// The browser took pointer `id` away: its stroke ends, and no tap.
+EMSCRIPTEN_KEEPALIVE void fp_pointerCancel(int id)
+{
+    Page &p = page();
+    p.pointers.erase(id);
+    p.gestureStroked = true;
 }
 
 } // extern "C"

@@ -166,4 +166,61 @@ export class Core {
     return width > 0 ? { width, height, frameRate } : null;
   }
   chooseResolution(index) { this.m._fp_chooseResolution(index); }
+
+  // ---- Pictures
+  builtInPictures() { return this.m._fp_builtInPictures(); }
+  pictureCount() { return this.m._fp_pictureCount(); }
+  setPictureCount(count) { this.m._fp_setPictureCount(count); }
+  hasPicture(number) { return this.m._fp_hasPicture(number) !== 0; }
+  dropPicture(number) { this.m._fp_dropPicture(number); }
+  // Hands picture `number` over as two ImageData of one size; false when
+  // they do not make one.
+  putPicture(number, photo, ice) {
+    for (const [which, image] of [photo, ice].entries()) {
+      const at = this.m._fp_stagePicture(which, image.width, image.height);
+      if (!at)
+        return false;
+      this.m.HEAPU8.set(image.data, at);
+    }
+    return this.m._fp_putPicture(number) !== 0;
+  }
+
+  // ---- Steps
+  // The bytes the next camera frame goes into ({ width, height, bytes }), or
+  // null while there is no picture to play on.
+  frameBuffer() {
+    const at = this.m._fp_frameBuffer();
+    const [width, height] = this.numbers(2);
+    return at ? { width, height, bytes: this.m.HEAPU8.subarray(at, at + width * height * 4) } : null;
+  }
+  step(cameraWidth, cameraHeight, now) { return this.m._fp_step(cameraWidth, cameraHeight, now) !== 0; }
+  cameraStarted() { this.m._fp_cameraStarted(); }
+  cameraStopped() { this.m._fp_cameraStopped(); }
+  tickInterval() { return this.m._fp_tickInterval(); }
+  tick(now) { return this.m._fp_tick(now) !== 0; }
+  // What to draw: the scene, the picture (an ImageData over the module's
+  // memory, valid until the next call into the module, or null), its place,
+  // the progress bar and the banner.
+  scene() {
+    this.m._fp_scene();
+    const n = this.numbers(21);
+    const [address, width, height, stride] = n.slice(1, 5);
+    const picture = address && width > 0 && stride === width * 4
+      ? new ImageData(new Uint8ClampedArray(this.m.HEAPU8.buffer, address, stride * height), width, height)
+      : null;
+    const rect = (i) => ({ x: n[i], y: n[i + 1], width: n[i + 2], height: n[i + 3] });
+    return {
+      scene: n[0], picture, pictureRect: rect(5), bar: rect(9),
+      barColor: `#${(n[13] & 0xffffff).toString(16).padStart(6, '0')}`,
+      bannerShown: n[14] !== 0, banner: rect(15), cleanedFraction: n[19], iceWipedFraction: n[20],
+    };
+  }
+
+  // ---- Pointers on the picture (CSS pixels)
+  pointerDown(id, x, y) { this.m._fp_pointerDown(id, x, y); }
+  pointerMove(id, x, y) { return this.m._fp_pointerMove(id, x, y) !== 0; }
+  pointerUp(id, x, y) { return this.m._fp_pointerUp(id, x, y) !== 0; }
+  pointerCancel(id) { this.m._fp_pointerCancel(id); }
 }
+
+export const Scene = Object.freeze({ IceOnBlack: 0, Play: 1, CameraFrame: 2 });

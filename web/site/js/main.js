@@ -2,7 +2,7 @@
 // audio, storage) to the game's module and shows what the module says. No
 // rule of the game is made here: presses, taps, the fade, the layout, the
 // settings' meaning and the pictures' order all come from the module.
-import { Action, Core, Panel, TOOL_COUNT, Tool } from './core.js';
+import { Action, Core, Panel, Scene, TOOL_COUNT, Tool } from './core.js';
 import { Camera } from './camera.js';
 import { Sound } from './sound.js';
 import { applyTexts, format, loadTexts } from './i18n.js';
@@ -45,11 +45,19 @@ class Page {
     this.camera = new Camera(this.video);
     this.sound = new Sound();
     this.cameraCount = 0;
-    this.pictures = new Map(); // number -> HTMLImageElement of its ice
+    this.loading = new Map(); // picture number -> the promise of its arrival in the module
+    // The picture the module shows, at its own size, before it is scaled
+    // into place; and the camera's frame, cut and scaled for the module.
+    this.pictureCanvas = document.createElement('canvas');
+    this.pictureContext = this.pictureCanvas.getContext('2d', { alpha: false });
+    this.frameCanvas = document.createElement('canvas');
+    this.frameContext = this.frameCanvas.getContext('2d', { alpha: false, willReadFrequently: true });
+    this.banner = new Image();
+    this.tickTimer = 0;
+    this.frameCallback = 0;
     this.fadeTimer = 0;
     this.iconPicture = { width: 512, height: 512 };
     this.resolutionMoved = false;
-    this.pointers = new Map(); // on the picture: pointerId -> { x, y, moved }
     this.iconPointers = new Map(); // on an icon: pointerId -> { tool, left }
     this.frameRequest = 0;
   }
@@ -76,6 +84,9 @@ class Page {
     await this.showPicture();
     this.cameraCount = await this.camera.count().catch(() => 0);
     this.render();
+    // The other pictures and the banner come while the child looks.
+    this.banner.src = 'images/congratulations.png';
+    this.loadOtherPictures();
     this.root.dataset.simd = this.core.simdTarget();
     this.root.dataset.state = 'ready';
     // Milliseconds from the navigation until the start page was drawn.
@@ -97,7 +108,7 @@ class Page {
     this.canvas.addEventListener('pointerdown', (event) => this.picturePointerDown(event));
     this.canvas.addEventListener('pointermove', (event) => this.picturePointerMove(event));
     this.canvas.addEventListener('pointerup', (event) => this.picturePointerUp(event));
-    this.canvas.addEventListener('pointercancel', (event) => this.pointers.delete(event.pointerId));
+    this.canvas.addEventListener('pointercancel', (event) => this.core.pointerCancel(event.pointerId));
     this.canvas.addEventListener('dblclick', () => this.toggleFullScreen());
 
     for (const [tool, icon] of this.icons.entries()) {
@@ -176,57 +187,136 @@ class Page {
       img.setAttribute('src', source);
   }
 
-  async showPicture() {
-    const number = this.core.pictureNumber();
-    if (!this.pictures.has(number)) {
-      const image = new Image();
-      image.src = `images/frostpane_${String(number).padStart(3, '0')}_ice.png`;
-      this.pictures.set(number, image);
+  // Fetches picture `number` (photo and ice) into the module unless it is
+  // there or on its way.
+  loadPicture(number) {
+    if (this.core.hasPicture(number))
+      return Promise.resolve(true);
+    if (!this.loading.has(number)) {
+      const name = `images/frostpane_${String(number).padStart(3, '0')}`;
+      const arrival = Promise.all([decodePixels(`${name}.png`), decodePixels(`${name}_ice.png`)])
+        .then(([photo, ice]) => this.core.putPicture(number, photo, ice))
+        .catch((error) => {
+          console.warn(`frostpane: picture ${number} could not be read`, error);
+          return false;
+        })
+        .finally(() => this.loading.delete(number));
+      this.loading.set(number, arrival);
     }
-    await this.pictures.get(number).decode().catch(() => {});
+    return this.loading.get(number);
+  }
+
+  async loadOtherPictures() {
+    for (let number = 1; number <= this.core.builtInPictures(); ++number)
+      await this.loadPicture(number);
     this.draw();
   }
 
-  // The picture at the module's place on black: the ice of the picture on
-  // show, or in the camera view the camera's frame.
-  draw() {
-    const g = this.context2d;
-    g.fillStyle = '#000';
-    g.fillRect(0, 0, this.canvas.width, this.canvas.height);
-    const r = this.core.pictureRect();
-    if (!this.core.isIceView()) {
-      if (this.camera.active && this.video.videoWidth > 0) {
-        const part = this.core.framePart(this.video.videoWidth, this.video.videoHeight);
-        g.save();
-        if (!this.camera.back) {
-          // The front camera as a mirror.
-          g.translate(r.x * 2 + r.width, 0);
-          g.scale(-1, 1);
-        }
-        g.drawImage(this.video, part.x, part.y, part.width, part.height, r.x, r.y, r.width, r.height);
-        g.restore();
-      }
-      this.followCamera();
-      return;
-    }
-    const image = this.pictures.get(this.core.pictureNumber());
-    if (image?.complete && image.naturalWidth > 0) {
-      g.imageSmoothingQuality = 'high';
-      g.drawImage(image, r.x, r.y, r.width, r.height);
-    }
+  async showPicture() {
+    await this.loadPicture(this.core.pictureNumber());
+    this.draw();
   }
 
-  // In the camera view each new frame is drawn.
+  // What the module shows: its picture scaled into place on black, and in
+  // play the progress bar and the banner.
+  draw() {
+    const g = this.context2d;
+    const shown = this.core.scene();
+    g.fillStyle = '#000';
+    g.fillRect(0, 0, this.canvas.width, this.canvas.height);
+    const r = shown.pictureRect;
+    if (shown.picture) {
+      if (this.pictureCanvas.width !== shown.picture.width || this.pictureCanvas.height !== shown.picture.height) {
+        this.pictureCanvas.width = shown.picture.width;
+        this.pictureCanvas.height = shown.picture.height;
+      }
+      this.pictureContext.putImageData(shown.picture, 0, 0);
+      g.imageSmoothingEnabled = true;
+      g.imageSmoothingQuality = 'high';
+      g.drawImage(this.pictureCanvas, r.x, r.y, r.width, r.height);
+    }
+    if (shown.scene === Scene.Play) {
+      if (shown.bar.width > 0) {
+        g.fillStyle = shown.barColor;
+        g.fillRect(shown.bar.x, shown.bar.y, shown.bar.width, shown.bar.height);
+      }
+      if (shown.bannerShown && this.banner.complete && this.banner.naturalWidth > 0)
+        g.drawImage(this.banner, shown.banner.x, shown.banner.y, shown.banner.width, shown.banner.height);
+    }
+    this.root.dataset.scene = ['ice', 'play', 'camera'][shown.scene];
+    this.root.dataset.banner = shown.bannerShown ? 'shown' : 'hidden';
+    this.root.dataset.cleaned = shown.cleanedFraction.toFixed(3);
+    return shown;
+  }
+
+  // After a step: the picture, and what the sounds follow.
+  showStep() {
+    const shown = this.draw();
+    this.sound.setWipeAmount(shown.iceWipedFraction);
+    this.sound.setBannerShown(shown.bannerShown);
+  }
+
+  // ---- Steps ---------------------------------------------------------------------
+
+  // Each new camera frame, cut to the picture's shape, scaled to its size and
+  // mirrored for the front camera, steps the game.
   followCamera() {
-    if (this.frameRequest || !this.camera.active || this.core.isIceView())
+    if (this.frameCallback || !this.camera.active)
       return;
     const next = () => {
-      this.frameRequest = 0;
-      this.draw();
+      this.frameCallback = 0;
+      if (!this.camera.active)
+        return;
+      this.stepFrame();
+      this.followCamera();
     };
-    this.frameRequest = this.video.requestVideoFrameCallback
+    this.frameCallback = this.video.requestVideoFrameCallback
       ? this.video.requestVideoFrameCallback(next)
       : requestAnimationFrame(next);
+  }
+
+  stepFrame() {
+    const width = this.video.videoWidth;
+    const height = this.video.videoHeight;
+    if (width <= 0 || height <= 0)
+      return;
+    const target = this.core.frameBuffer();
+    if (!target)
+      return;
+    if (this.frameCanvas.width !== target.width || this.frameCanvas.height !== target.height) {
+      this.frameCanvas.width = target.width;
+      this.frameCanvas.height = target.height;
+    }
+    const part = this.core.framePart(width, height);
+    const g = this.frameContext;
+    g.setTransform(1, 0, 0, 1, 0, 0);
+    if (!this.camera.back)
+      g.setTransform(-1, 0, 0, 1, target.width, 0); // the front camera as a mirror
+    g.drawImage(this.video, part.x, part.y, part.width, part.height, 0, 0, target.width, target.height);
+    const pixels = g.getImageData(0, 0, target.width, target.height).data;
+    // The module's memory is fetched again after the browser's call.
+    const room = this.core.frameBuffer();
+    if (!room || room.bytes.length !== pixels.length)
+      return;
+    room.bytes.set(pixels);
+    if (this.core.step(width, height, performance.now()))
+      this.showStep();
+  }
+
+  // Without camera frames the module asks for steps until the game settles.
+  keepStepping() {
+    if (this.tickTimer)
+      return;
+    const tick = () => {
+      if (this.core.tick(performance.now())) {
+        this.showStep();
+        return;
+      }
+      clearInterval(this.tickTimer);
+      this.tickTimer = 0;
+    };
+    this.tickTimer = setInterval(tick, this.core.tickInterval());
+    tick();
   }
 
   // ---- Tools -------------------------------------------------------------------
@@ -311,7 +401,11 @@ class Page {
         this.switchCamera();
         break;
       case Action.ToggleView:
+        // The camera view pauses the game: nothing is wiped there.
+        if (!this.core.isIceView())
+          this.sound.setWipeAmount(0);
         this.draw();
+        this.keepStepping();
         break;
       case Action.OpenSettings:
         this.openSettings();
@@ -333,21 +427,23 @@ class Page {
   picturePointerDown(event) {
     event.preventDefault();
     this.canvas.setPointerCapture?.(event.pointerId);
-    this.pointers.set(event.pointerId, { x: event.clientX, y: event.clientY, moved: false });
+    this.core.pointerDown(event.pointerId, event.clientX, event.clientY);
   }
 
   picturePointerMove(event) {
-    const pointer = this.pointers.get(event.pointerId);
-    if (pointer && Math.hypot(event.clientX - pointer.x, event.clientY - pointer.y) >= this.core.tapDistance())
-      pointer.moved = true;
+    // Every position the browser saw since the last event: a quick finger
+    // wipes its whole path.
+    let stroke = false;
+    for (const e of event.getCoalescedEvents?.() ?? [event])
+      stroke = this.core.pointerMove(event.pointerId, e.clientX, e.clientY) || stroke;
+    if (stroke)
+      this.keepStepping();
   }
 
   picturePointerUp(event) {
-    const pointer = this.pointers.get(event.pointerId);
-    this.pointers.delete(event.pointerId);
-    if (!pointer || pointer.moved)
-      return;
-    if (this.core.tapPicture()) {
+    const tap = this.core.pointerUp(event.pointerId, event.clientX, event.clientY);
+    this.keepStepping();
+    if (tap && this.core.tapPicture()) {
       this.notice.hidden = true;
       this.render();
     }
@@ -393,6 +489,16 @@ class Page {
   }
 
   async cameraChanged() {
+    if (this.camera.active) {
+      // Frames of a new stream are never compared with the old stream's.
+      this.core.cameraStarted();
+      this.followCamera();
+    } else {
+      this.core.cameraStopped();
+      // A stopped camera steps the game no more: the crackle must not hang on.
+      this.sound.setWipeAmount(0);
+      this.keepStepping();
+    }
     if (this.camera.active) {
       this.cameraCount = await this.camera.count().catch(() => this.cameraCount);
       // Each camera comes with the resolution remembered for it.
@@ -501,6 +607,21 @@ class Page {
       console.warn('frostpane: no offline copy', error);
     });
   }
+}
+
+// The RGBA pixels of an image file, decoded by the browser.
+async function decodePixels(url) {
+  const response = await fetch(url);
+  if (!response.ok)
+    throw new Error(`${url}: ${response.status}`);
+  const bitmap = await createImageBitmap(await response.blob());
+  const canvas = document.createElement('canvas');
+  canvas.width = bitmap.width;
+  canvas.height = bitmap.height;
+  const g = canvas.getContext('2d', { willReadFrequently: true });
+  g.drawImage(bitmap, 0, 0);
+  bitmap.close();
+  return g.getImageData(0, 0, canvas.width, canvas.height);
 }
 
 function place(element, x, y, width, height) {
