@@ -41,7 +41,7 @@ export default defineConfig({
     {
       // The camera allowed, showing the bouncing ball.
       name: 'chromium',
-      testIgnore: /denied\.spec\.js/,
+      testIgnore: /(denied|black|snow)\.spec\.js/,
       use: {
         launchOptions: {
           executablePath: chromium,
@@ -58,6 +58,30 @@ export default defineConfig({
         launchOptions: {
           executablePath: chromium,
           args: [...fakeCamera, '--deny-permission-prompts'],
+        },
+      },
+    },
+    {
+      // A camera that sees nothing move.
+      name: 'chromium-black',
+      testMatch: /black\.spec\.js/,
+      use: {
+        launchOptions: {
+          executablePath: chromium,
+          args: [...fakeCamera, '--use-fake-ui-for-media-stream',
+            `--use-file-for-fake-video-capture=${clipPath(CLIP_DIR, 'black')}`],
+        },
+      },
+    },
+    {
+      // A camera that sees everything move.
+      name: 'chromium-snow',
+      testMatch: /snow\.spec\.js/,
+      use: {
+        launchOptions: {
+          executablePath: chromium,
+          args: [...fakeCamera, '--use-fake-ui-for-media-stream',
+            `--use-file-for-fake-video-capture=${clipPath(CLIP_DIR, 'snow')}`],
         },
       },
     },

@@ -1,7 +1,8 @@
 // The main checks again in Firefox ESR, driven over WebDriver BiDi by
 // Puppeteer, under node's own test runner. Firefox's fake camera shows one
 // flat colour that does not move, so here the camera is only started and
-// stopped; what the moving ball shows is Chromium's part.
+// stopped, and a mouse stroke stands in for motion; what the moving ball
+// shows is Chromium's part.
 import { spawn, spawnSync } from 'node:child_process';
 import { existsSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -9,7 +10,7 @@ import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import puppeteer from 'puppeteer-core';
-import { decodePng, meanDifference } from '../support/png.js';
+import { changedPixels, decodePng, meanDifference } from '../support/png.js';
 import { PROJECT_DIR, SHOT_DIR, SITE_DIR, WEB_DIR } from '../support/site.js';
 
 // The server picks a free port and names it in its first line.
@@ -133,6 +134,24 @@ describe('Firefox ESR', () => {
     const desktop = decodePng(readFileSync(join(PROJECT_DIR, 'docs', 'screenshots', 'start-window.png')));
     assert.ok(meanDifference(image, desktop) < 1.5, `differs from the desktop by ${meanDifference(image, desktop)}`);
     assert.equal(await attribute(page, 'data-simd'), 'WASM');
+    await context.close();
+  });
+
+  test('a mouse stroke wipes its path; the ice grows back by itself', async () => {
+    const { context, page } = await newGame();
+    const start = await shot(page, 'stroke-start');
+    await page.mouse.move(60, 300);
+    await page.mouse.down();
+    for (let x = 60; x <= 580; x += 20)
+      await page.mouse.move(x, 300);
+    await page.mouse.up();
+    await page.waitForSelector('#game[data-scene="play"]', { timeout: WAIT });
+    const wiped = await shot(page, 'stroke-wiped');
+    const band = { x: 100, y: 296, width: 440, height: 8 };
+    assert.ok(changedPixels(start, wiped, band) > band.width * band.height / 2, 'the path shows the photo');
+    assert.equal(changedPixels(start, wiped, { x: 100, y: 40, width: 440, height: 60 }), 0);
+    assert.equal(await page.$('#settingsIcon[hidden]') !== null, true, 'a stroke is no tap');
+    await page.waitForSelector('#game[data-cleaned="0.000"]', { timeout: 15_000 });
     await context.close();
   });
 
