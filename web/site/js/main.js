@@ -244,6 +244,8 @@ class Page {
         g.drawImage(this.banner, shown.banner.x, shown.banner.y, shown.banner.width, shown.banner.height);
     }
     this.root.dataset.scene = ['ice', 'play', 'camera'][shown.scene];
+    // The number of the picture drawn, once it is here.
+    this.root.dataset.shown = shown.picture ? String(this.core.pictureNumber()) : '';
     this.root.dataset.banner = shown.bannerShown ? 'shown' : 'hidden';
     this.root.dataset.cleaned = shown.cleanedFraction.toFixed(3);
     return shown;

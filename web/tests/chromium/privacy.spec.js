@@ -63,7 +63,14 @@ test('after one visit the game starts with the network off', async ({ page, cont
   await showTools(page);
   await tapTool(page, '#nextPictureIcon');
   await expect(page.locator('#game')).toHaveAttribute('data-picture', '2');
-  await page.waitForFunction(() => globalThis.frostpane.pictures.get(2)?.naturalWidth === 640);
+  await expect(page.locator('#game')).toHaveAttribute('data-shown', '2');
+  // And it plays: a stroke wipes.
+  await page.mouse.move(60, 240);
+  await page.mouse.down();
+  for (let x = 60; x <= 580; x += 40)
+    await page.mouse.move(x, 240);
+  await page.mouse.up();
+  await expect(page.locator('#game')).toHaveAttribute('data-scene', 'play');
 });
 
 test('the manifest names the game, its icons and a full-screen display', async ({ page, baseURL }) => {

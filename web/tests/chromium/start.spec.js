@@ -100,7 +100,7 @@ test('next and previous step through the pictures and wrap around', async ({ pag
   await tapTool(page, '#nextPictureIcon');
   await expect(page.locator('#game')).toHaveAttribute('data-picture', '2');
   // The ice of picture 2 is another picture.
-  await page.waitForFunction(() => globalThis.frostpane.pictures.get(2)?.complete);
+  await expect(page.locator('#game')).toHaveAttribute('data-shown', '2');
   const after = await screenshot(page, 'picture-2');
   expect(meanDifference(before, after, { x: 0, y: 0, width: 100, height: 100 })).toBeGreaterThan(5);
 });
