@@ -1,5 +1,6 @@
 #include "core/image.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -37,4 +38,14 @@ Image Image::copy() const
     for (int y = 0; y < height(); ++y)
         std::memcpy(result.m_view.pixel(0, y), m_view.pixel(0, y), std::size_t(width()) * 4);
     return result;
+}
+
+void Image::mirror()
+{
+    for (int y = 0; y < height(); ++y) {
+        std::uint8_t *left = m_view.pixel(0, y);
+        std::uint8_t *right = m_view.pixel(width() - 1, y);
+        for (; left < right; left += 4, right -= 4)
+            std::swap_ranges(left, left + 4, right);
+    }
 }

@@ -99,6 +99,11 @@ public:
     // The same pixels, copied into a packed image of this program's own.
     Image copy() const;
 
+    // Mirrors the pixels left to right, in place. (The desktop mirrors camera
+    // frames with libyuv while it scales them; this is for where no such
+    // library runs, as in the browser's module.)
+    void mirror();
+
 private:
     ImageView m_view;
     std::shared_ptr<void> m_owner;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -83,5 +84,35 @@ TEST(Image, borrowedPixelsOfAnyStride)
     EXPECT_EQ(pixelAt(packed.constView(), 1, 2), argb(4, 5, 6));
     EXPECT_EQ(pixelAt(packed.constView(), 0, 0), 0xEEEEEEEEu);
 }
+
+// Widths odd and even, and one pixel: the middle pixel stays, the others
+// swap whole (all four bytes), every row alike.
+class ImageMirror : public testing::TestWithParam<int>
+{ };
+
+TEST_P(ImageMirror, mirrorSwapsWholePixelsLeftToRight)
+{
+    const int width = GetParam();
+    Image image(Size{width, 3});
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t bytes[4] = {std::uint8_t(x), std::uint8_t(y), std::uint8_t(x + 100), 255};
+            std::memcpy(image.view().pixel(x, y), bytes, 4);
+        }
+    }
+    image.mirror();
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t *p = image.view().pixel(x, y);
+            const int from = width - 1 - x;
+            EXPECT_EQ(p[0], std::uint8_t(from)) << x << "," << y;
+            EXPECT_EQ(p[1], y);
+            EXPECT_EQ(p[2], std::uint8_t(from + 100));
+            EXPECT_EQ(p[3], 255);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, ImageMirror, testing::Values(1, 2, 5, 640));
 
 } // namespace

@@ -545,13 +545,16 @@ EMSCRIPTEN_KEEPALIVE std::uint8_t *fp_frameBuffer()
 }
 
 // A frame is in fp_frameBuffer(); the camera delivered it at cameraWidth x
-// cameraHeight. Returns 1 when the output changed.
-EMSCRIPTEN_KEEPALIVE int fp_step(int cameraWidth, int cameraHeight, double now)
+// cameraHeight. `mirror`: it is a front camera's frame still to be mirrored.
+// Returns 1 when the output changed.
+EMSCRIPTEN_KEEPALIVE int fp_step(int cameraWidth, int cameraHeight, double now, int mirror)
 {
     Page &p = page();
     p.pace.frameArrived(std::int64_t(now));
     if (p.frame.size() != p.game.pictureSize())
         return 0;
+    if (mirror != 0)
+        p.frame.mirror();
     return p.game.step(p.frame, Size{cameraWidth, cameraHeight}).isEmpty() ? 0 : 1;
 }
 

@@ -193,7 +193,10 @@ export class Core {
     const [width, height] = this.numbers(2);
     return at ? { width, height, bytes: this.m.HEAPU8.subarray(at, at + width * height * 4) } : null;
   }
-  step(cameraWidth, cameraHeight, now) { return this.m._fp_step(cameraWidth, cameraHeight, now) !== 0; }
+  // `mirror`: the frame is a front camera's, not mirrored yet.
+  step(cameraWidth, cameraHeight, now, mirror) {
+    return this.m._fp_step(cameraWidth, cameraHeight, now, mirror ? 1 : 0) !== 0;
+  }
   cameraStarted() { this.m._fp_cameraStarted(); }
   cameraStopped() { this.m._fp_cameraStopped(); }
   tickInterval() { return this.m._fp_tickInterval(); }

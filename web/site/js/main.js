@@ -35,8 +35,13 @@ class Page {
     this.texts = texts;
     this.language = language;
     this.root = document.getElementById('game');
-    this.canvas = document.getElementById('picture');
+    this.surface = document.getElementById('picture');
+    this.canvas = document.getElementById('pictureCanvas');
     this.context2d = this.canvas.getContext('2d', { alpha: false });
+    this.bar = document.getElementById('bar');
+    this.banner = document.getElementById('banner');
+    this.ratio = 1;
+    this.placed = new Map(); // element -> the place it was last given
     this.video = document.getElementById('camera');
     this.notice = document.getElementById('notice');
     this.settingsPanel = document.getElementById('settingsPanel');
@@ -46,15 +51,12 @@ class Page {
     this.sound = new Sound();
     this.cameraCount = 0;
     this.loading = new Map(); // picture number -> the promise of its arrival in the module
-    // The picture the module shows, at its own size, before it is scaled
-    // into place; and the camera's frame, cut and scaled for the module.
-    this.pictureCanvas = document.createElement('canvas');
-    this.pictureContext = this.pictureCanvas.getContext('2d', { alpha: false });
+    // The camera's frame, cut and scaled for the module.
     this.frameCanvas = document.createElement('canvas');
     this.frameContext = this.frameCanvas.getContext('2d', { alpha: false, willReadFrequently: true });
-    this.banner = new Image();
     this.tickTimer = 0;
     this.frameCallback = 0;
+    this.frameCopies = true; // until the browser shows it cannot
     this.fadeTimer = 0;
     this.iconPicture = { width: 512, height: 512 };
     this.resolutionMoved = false;
@@ -86,6 +88,7 @@ class Page {
     this.render();
     // The other pictures and the banner come while the child looks.
     this.banner.src = 'images/congratulations.png';
+    this.banner.addEventListener('load', () => this.draw(), { once: true });
     this.loadOtherPictures();
     this.root.dataset.simd = this.core.simdTarget();
     this.root.dataset.state = 'ready';
@@ -105,11 +108,11 @@ class Page {
     // after a gesture, and pointerup is one for every kind of pointer.
     this.root.addEventListener('pointerup', () => this.startSound(), true);
 
-    this.canvas.addEventListener('pointerdown', (event) => this.picturePointerDown(event));
-    this.canvas.addEventListener('pointermove', (event) => this.picturePointerMove(event));
-    this.canvas.addEventListener('pointerup', (event) => this.picturePointerUp(event));
-    this.canvas.addEventListener('pointercancel', (event) => this.core.pointerCancel(event.pointerId));
-    this.canvas.addEventListener('dblclick', () => this.toggleFullScreen());
+    this.surface.addEventListener('pointerdown', (event) => this.picturePointerDown(event));
+    this.surface.addEventListener('pointermove', (event) => this.picturePointerMove(event));
+    this.surface.addEventListener('pointerup', (event) => this.picturePointerUp(event));
+    this.surface.addEventListener('pointercancel', (event) => this.core.pointerCancel(event.pointerId));
+    this.surface.addEventListener('dblclick', () => this.toggleFullScreen());
 
     for (const [tool, icon] of this.icons.entries()) {
       icon.addEventListener('pointerdown', (event) => this.iconPointerDown(tool, event));
@@ -136,8 +139,7 @@ class Page {
     const height = window.innerHeight;
     const ratio = window.devicePixelRatio || 1;
     this.core.layout(width, height, ratio, this.iconPicture.width, this.iconPicture.height);
-    this.canvas.width = Math.trunc(width * ratio);
-    this.canvas.height = Math.trunc(height * ratio);
+    this.ratio = ratio;
     this.placePanel(width, height);
     this.render();
     this.draw();
@@ -217,38 +219,50 @@ class Page {
     this.draw();
   }
 
-  // What the module shows: its picture scaled into place on black, and in
-  // play the progress bar and the banner.
+  // What the module shows: its picture in place on black, and in play the
+  // progress bar and the banner. The picture's pixels go into a canvas of
+  // their own size that the compositor scales into place, as it does a
+  // video; places come in the output's device pixels.
   draw() {
-    const g = this.context2d;
     const shown = this.core.scene();
-    g.fillStyle = '#000';
-    g.fillRect(0, 0, this.canvas.width, this.canvas.height);
-    const r = shown.pictureRect;
-    if (shown.picture) {
-      if (this.pictureCanvas.width !== shown.picture.width || this.pictureCanvas.height !== shown.picture.height) {
-        this.pictureCanvas.width = shown.picture.width;
-        this.pictureCanvas.height = shown.picture.height;
+    const picture = shown.picture;
+    if (picture) {
+      if (this.canvas.width !== picture.width || this.canvas.height !== picture.height) {
+        this.canvas.width = picture.width;
+        this.canvas.height = picture.height;
       }
-      this.pictureContext.putImageData(shown.picture, 0, 0);
-      g.imageSmoothingEnabled = true;
-      g.imageSmoothingQuality = 'high';
-      g.drawImage(this.pictureCanvas, r.x, r.y, r.width, r.height);
+      this.context2d.putImageData(picture, 0, 0);
+      this.placeOutput(this.canvas, shown.pictureRect);
     }
-    if (shown.scene === Scene.Play) {
-      if (shown.bar.width > 0) {
-        g.fillStyle = shown.barColor;
-        g.fillRect(shown.bar.x, shown.bar.y, shown.bar.width, shown.bar.height);
+    this.canvas.hidden = !picture;
+    const play = shown.scene === Scene.Play;
+    this.bar.hidden = !play || shown.bar.width <= 0;
+    if (!this.bar.hidden) {
+      this.placeOutput(this.bar, shown.bar);
+      if (this.bar.dataset.color !== shown.barColor) {
+        this.bar.dataset.color = shown.barColor;
+        this.bar.style.backgroundColor = shown.barColor;
       }
-      if (shown.bannerShown && this.banner.complete && this.banner.naturalWidth > 0)
-        g.drawImage(this.banner, shown.banner.x, shown.banner.y, shown.banner.width, shown.banner.height);
     }
+    this.banner.hidden = !play || !shown.bannerShown || !this.banner.complete || this.banner.naturalWidth === 0;
+    if (!this.banner.hidden)
+      this.placeOutput(this.banner, shown.banner);
     this.root.dataset.scene = ['ice', 'play', 'camera'][shown.scene];
     // The number of the picture drawn, once it is here.
-    this.root.dataset.shown = shown.picture ? String(this.core.pictureNumber()) : '';
+    this.root.dataset.shown = picture ? String(this.core.pictureNumber()) : '';
     this.root.dataset.banner = shown.bannerShown ? 'shown' : 'hidden';
     this.root.dataset.cleaned = shown.cleanedFraction.toFixed(3);
     return shown;
+  }
+
+  // Places an element at a rectangle of the output's device pixels.
+  placeOutput(element, rect) {
+    const key = `${rect.x},${rect.y},${rect.width},${rect.height},${this.ratio}`;
+    if (this.placed.get(element) === key)
+      return;
+    this.placed.set(element, key);
+    const r = this.ratio;
+    place(element, rect.x / r, rect.y / r, rect.width / r, rect.height / r);
   }
 
   // After a step: the picture, and what the sounds follow.
@@ -269,39 +283,72 @@ class Page {
       this.frameCallback = 0;
       if (!this.camera.active)
         return;
-      this.stepFrame();
-      this.followCamera();
+      this.stepFrame().finally(() => this.followCamera());
     };
     this.frameCallback = this.video.requestVideoFrameCallback
       ? this.video.requestVideoFrameCallback(next)
       : requestAnimationFrame(next);
   }
 
-  stepFrame() {
+  async stepFrame() {
     const width = this.video.videoWidth;
     const height = this.video.videoHeight;
-    if (width <= 0 || height <= 0)
-      return;
     const target = this.core.frameBuffer();
-    if (!target)
+    if (width <= 0 || height <= 0 || !target)
       return;
+    const part = this.core.framePart(width, height);
+    const mirror = !this.camera.back; // the front camera as a mirror
+    const pixels = part.width === target.width && part.height === target.height
+      ? await this.copyFrame(part, target) : null;
+    if (pixels) {
+      this.takeFrame(pixels, width, height, mirror);
+      return;
+    }
+    // Scaled by the canvas, which mirrors it too.
     if (this.frameCanvas.width !== target.width || this.frameCanvas.height !== target.height) {
       this.frameCanvas.width = target.width;
       this.frameCanvas.height = target.height;
     }
-    const part = this.core.framePart(width, height);
     const g = this.frameContext;
-    g.setTransform(1, 0, 0, 1, 0, 0);
-    if (!this.camera.back)
-      g.setTransform(-1, 0, 0, 1, target.width, 0); // the front camera as a mirror
+    g.setTransform(mirror ? -1 : 1, 0, 0, 1, mirror ? target.width : 0, 0);
     g.drawImage(this.video, part.x, part.y, part.width, part.height, 0, 0, target.width, target.height);
-    const pixels = g.getImageData(0, 0, target.width, target.height).data;
-    // The module's memory is fetched again after the browser's call.
+    this.takeFrame(g.getImageData(0, 0, target.width, target.height).data, width, height, false);
+  }
+
+  // A frame whose part on show has the picture's size needs no scaling: the
+  // browser converts it to RGBA itself, the cheapest way it has. Null where
+  // it cannot (no WebCodecs, or no conversion on copy).
+  async copyFrame(part, target) {
+    if (!this.frameCopies || typeof VideoFrame !== 'function')
+      return null;
+    let frame;
+    try {
+      frame = new VideoFrame(this.video);
+      this.frameBytes ??= new Uint8Array(target.width * target.height * 4);
+      if (this.frameBytes.length !== target.width * target.height * 4)
+        this.frameBytes = new Uint8Array(target.width * target.height * 4);
+      await frame.copyTo(this.frameBytes, {
+        rect: { x: part.x, y: part.y, width: part.width, height: part.height },
+        format: 'RGBA',
+        layout: [{ offset: 0, stride: target.width * 4 }],
+      });
+      return this.frameBytes;
+    } catch {
+      this.frameCopies = false; // the canvas from now on
+      return null;
+    } finally {
+      frame?.close();
+    }
+  }
+
+  // Steps the game on a frame's RGBA bytes at the picture's size.
+  takeFrame(pixels, cameraWidth, cameraHeight, mirror) {
+    // The module's memory is fetched again after any wait.
     const room = this.core.frameBuffer();
-    if (!room || room.bytes.length !== pixels.length)
+    if (!room || room.bytes.length !== pixels.length || !this.camera.active)
       return;
     room.bytes.set(pixels);
-    if (this.core.step(width, height, performance.now()))
+    if (this.core.step(cameraWidth, cameraHeight, performance.now(), mirror))
       this.showStep();
   }
 
@@ -428,7 +475,7 @@ class Page {
 
   picturePointerDown(event) {
     event.preventDefault();
-    this.canvas.setPointerCapture?.(event.pointerId);
+    this.surface.setPointerCapture?.(event.pointerId);
     this.core.pointerDown(event.pointerId, event.clientX, event.clientY);
   }
 
