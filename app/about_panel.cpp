@@ -38,8 +38,7 @@ QStringList aboutLines()
         //: %1 and %2 are licence names (CC BY 4.0, CC BY-SA 3.0), %3 the file that lists every picture's source.
         AboutPanel::tr("Made by the Frostpane developers. Photographs by Aitzol Berasategi (%1), "
                        "Lukas Baubkus (%2) and others: see %3.")
-            .arg(unbreakable(QStringLiteral("CC BY 4.0")), unbreakable(QStringLiteral("CC BY-SA 3.0")),
-                 creditsFile()),
+            .arg(unbreakable(QStringLiteral("CC BY 4.0")), unbreakable(QStringLiteral("CC BY-SA 3.0")), creditsFile()),
         AboutPanel::tr("Your own photos: put them in the folder Frostpane in your Pictures folder."),
         AboutPanel::tr("A finger or the mouse wipes the ice too: drag it over the picture."),
     };

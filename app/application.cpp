@@ -11,10 +11,10 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QElapsedTimer>
-#include <QLoggingCategory>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QIcon>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QScreen>
 
@@ -43,7 +43,6 @@ struct Options
     bool resetSettings = false;
 };
 
-
 void print(FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
@@ -62,9 +61,9 @@ std::optional<int> parseCommandLine(const QStringList &arguments, Options &optio
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption fullScreen(QStringLiteral("fullscreen"),
                                         QCoreApplication::translate("Application", "Start in full screen."));
-    const QCommandLineOption reset(QStringLiteral("reset-settings"),
-                                   QCoreApplication::translate(
-                                       "Application", "Forget the settings saved for this user before starting."));
+    const QCommandLineOption reset(
+        QStringLiteral("reset-settings"),
+        QCoreApplication::translate("Application", "Forget the settings saved for this user before starting."));
     parser.addOption(fullScreen);
     parser.addOption(reset);
     // Qt's standard options stay accepted; QApplication takes them.
@@ -138,12 +137,12 @@ private:
     {
         if (type == QtFatalMsg) {
             const QByteArray display = qgetenv("WAYLAND_DISPLAY").isEmpty() ? qgetenv("DISPLAY")
-                                                                             : qgetenv("WAYLAND_DISPLAY");
-            print(stderr, display.isEmpty()
-                              ? QStringLiteral("frostpane: no display to open (neither DISPLAY nor "
-                                               "WAYLAND_DISPLAY is set)\n")
-                              : QStringLiteral("frostpane: cannot open the display %1\n")
-                                    .arg(QString::fromLocal8Bit(display)));
+                                                                            : qgetenv("WAYLAND_DISPLAY");
+            print(stderr,
+                  display.isEmpty()
+                      ? QStringLiteral("frostpane: no display to open (neither DISPLAY nor "
+                                       "WAYLAND_DISPLAY is set)\n")
+                      : QStringLiteral("frostpane: cannot open the display %1\n").arg(QString::fromLocal8Bit(display)));
             std::_Exit(1);
         }
         s_held.append({type, QByteArray(context.category ? context.category : "default"), message});
@@ -159,8 +158,7 @@ void showException(const QString &message)
         return;
     // The error's own words are for whoever fixes it; the parent reads what
     // happened in their language.
-    QMessageBox box(QMessageBox::Critical,
-                    QCoreApplication::translate("Application", "Frostpane"),
+    QMessageBox box(QMessageBox::Critical, QCoreApplication::translate("Application", "Frostpane"),
                     QCoreApplication::translate("Application", "Frostpane has stopped because of an error."),
                     QMessageBox::Ok);
     box.setInformativeText(message);
@@ -184,7 +182,9 @@ QIcon applicationIcon()
 class CloseWatcher final : public QObject
 {
 public:
-    explicit CloseWatcher(std::function<void()> onClose) : m_onClose(std::move(onClose)) {}
+    explicit CloseWatcher(std::function<void()> onClose)
+        : m_onClose(std::move(onClose))
+    { }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override

@@ -6,8 +6,8 @@
 
 Q_LOGGING_CATEGORY(lcCameraChoice, "frostpane.window")
 
-CameraController::CameraController(std::unique_ptr<VideoCamera> camera, StoredSettings &settings,
-                                   const Clock &clock, QObject *parent)
+CameraController::CameraController(std::unique_ptr<VideoCamera> camera, StoredSettings &settings, const Clock &clock,
+                                   QObject *parent)
     : QObject(parent)
     , m_camera(camera.release())
     , m_settings(settings)
@@ -27,8 +27,7 @@ void CameraController::selectRememberedCamera()
 {
     // Not a change worth saving: the settings file already says so, or
     // names a camera that is not there.
-    useCamera(m_settings.backCamera && m_camera->hasCamera(CameraKind::Back) ? CameraKind::Back
-                                                                              : CameraKind::Front,
+    useCamera(m_settings.backCamera && m_camera->hasCamera(CameraKind::Back) ? CameraKind::Back : CameraKind::Front,
               false);
 }
 
@@ -85,8 +84,7 @@ void CameraController::useCamera(CameraKind kind, bool notify)
 
 std::optional<VideoCaptureSetting> CameraController::rememberedResolution() const
 {
-    const std::optional<VideoCaptureSetting> remembered =
-        m_settings.resolutionFor(m_camera->deviceId().toStdString());
+    const std::optional<VideoCaptureSetting> remembered = m_settings.resolutionFor(m_camera->deviceId().toStdString());
     // A camera that no longer offers it gets the default.
     if (remembered && !m_camera->availableCaptureSettings().contains(*remembered)) {
         qCInfo(lcCameraChoice).noquote() << "the camera does not offer" << toQString(captureSettingText(*remembered))
@@ -118,8 +116,8 @@ int CameraController::resolutionInUse() const
 {
     // The default is found by its size alone; the user's own setting must
     // match whole, frame rate included.
-    const VideoCaptureSetting inUse =
-        m_chosenResolution ? m_camera->captureSetting() : VideoCaptureSetting{640, 480, 0.0};
+    const VideoCaptureSetting inUse = m_chosenResolution ? m_camera->captureSetting()
+                                                         : VideoCaptureSetting{640, 480, 0.0};
     for (int j = 0; j <= m_resolutions.last && j < int(m_resolutions.entries.size()); ++j) {
         const VideoCaptureSetting &entry = m_resolutions.entries[std::size_t(j)];
         if (m_chosenResolution ? entry == inUse : entry.sameSize(inUse))

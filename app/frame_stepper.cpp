@@ -19,8 +19,7 @@ constexpr std::int64_t kCameraQuietMilliseconds = StepPace::kCameraQuietMillisec
 
 } // namespace
 
-FrameStepper::FrameStepper(Game &game, CameraController &camera, PictureView &view, const Clock &clock,
-                           QObject *parent)
+FrameStepper::FrameStepper(Game &game, CameraController &camera, PictureView &view, const Clock &clock, QObject *parent)
     : QObject(parent)
     , m_game(game)
     , m_camera(camera)
@@ -52,8 +51,8 @@ void FrameStepper::stepFrame()
         return;
     m_sinceFrame.restart();
     const bool mirrored = m_camera.kind() == CameraKind::Front;
-    const QRect changed = toQRect(m_game.step(m_frameFitter.fit(m_takenFrame, m_game.pictureSize(), mirrored),
-                                              m_takenFrame.size()));
+    const QRect changed = toQRect(
+        m_game.step(m_frameFitter.fit(m_takenFrame, m_game.pictureSize(), mirrored), m_takenFrame.size()));
     showStep(changed);
     if (!measuring)
         return;

@@ -96,8 +96,7 @@ void MainWindow::connectControls()
         if (m_openPanel == Panel::None)
             m_stepper->wipeAlong(from, to);
     });
-    connect(m_pictureView, &PictureView::pixelRatioChanged, this, &MainWindow::placeControls,
-            Qt::QueuedConnection);
+    connect(m_pictureView, &PictureView::pixelRatioChanged, this, &MainWindow::placeControls, Qt::QueuedConnection);
     connect(m_tools.get(), &ToolIcons::acted, this, &MainWindow::useTool);
 
     connect(m_settingsPanel.get(), &SettingsPanel::soundSwitched, this, [this](bool on) {

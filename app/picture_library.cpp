@@ -7,8 +7,7 @@
 PictureLibrary::PictureLibrary(const ImageCatalogue &catalogue, QObject *parent)
     : QObject(parent)
     , m_catalogue(catalogue)
-{
-}
+{ }
 
 PictureLibrary::~PictureLibrary() = default;
 
@@ -32,9 +31,8 @@ void PictureLibrary::findUserPhotos(int shown)
     // joins once it is found usable, and is made with its ice while its
     // neighbour is on show.
     m_userPhotos = std::make_unique<UserPhotoLoader>();
-    connect(m_userPhotos.get(), &UserPhotoLoader::photoFound, this, [this](int count) {
-        Q_EMIT pictureCountChanged(ImageCatalogue::kPictureCount + count);
-    });
+    connect(m_userPhotos.get(), &UserPhotoLoader::photoFound, this,
+            [this](int count) { Q_EMIT pictureCountChanged(ImageCatalogue::kPictureCount + count); });
     connect(m_userPhotos.get(), &UserPhotoLoader::pictureReady, this, &PictureLibrary::pictureReady);
     m_userPhotos->start(UserPhotos::folder(), ImageCatalogue::kPictureCount + 1);
     m_userPhotos->keepAround(shown);

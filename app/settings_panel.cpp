@@ -80,9 +80,9 @@ SettingsPanel::SettingsPanel(CameraController &camera, StoredSettings &settings,
     // resolution to the sensitivity, the sound, the freezing speed and OK;
     // the arrow and page keys move a slider, Space presses OK.
     setAccessibleText(m_resolution.slider, tr("Camera resolution"),
-             tr("The size of the camera's picture; it is taken when you press OK."));
+                      tr("The size of the camera's picture; it is taken when you press OK."));
     setAccessibleText(m_sensitivity.slider, tr("Camera sensitivity"),
-             tr("How much movement wipes the ice: to the right, smaller movements wipe too."));
+                      tr("How much movement wipes the ice: to the right, smaller movements wipe too."));
     setAccessibleText(m_freezing.slider, tr("Freezing speed"), tr("How fast the ice grows back."));
     setAccessibleText(m_soundSwitch, tr("Sound"), tr("The game's sounds on or off."));
     setAccessibleText(m_okButton, tr("OK"), tr("Takes the settings and closes them."));
@@ -138,10 +138,9 @@ SettingsPanel::FloatLabel *SettingsPanel::createLabel(QWidget *parent, float x, 
 
 QList<QWidget *> SettingsPanel::controls() const
 {
-    return {m_resolution.box,  m_resolution.label,  m_resolution.slider,
-            m_sensitivity.box, m_sensitivity.label, m_sensitivity.slider,
-            m_freezing.box,    m_freezing.label,    m_freezing.slider,
-            m_soundBox,        m_soundSwitch,       m_okBox,
+    return {m_resolution.box,    m_resolution.label,   m_resolution.slider, m_sensitivity.box,
+            m_sensitivity.label, m_sensitivity.slider, m_freezing.box,      m_freezing.label,
+            m_freezing.slider,   m_soundBox,           m_soundSwitch,       m_okBox,
             m_okButton};
 }
 
@@ -252,12 +251,12 @@ void SettingsPanel::showResolutionAtSlider()
 void SettingsPanel::place(double windowWidth, double windowHeight)
 {
     for (const SliderSlot &sliderSlot : kSliderSlots) {
-        const SliderGroup &group = sliderSlot.slider == SettingsSlider::CameraResolutions ? m_resolution
+        const SliderGroup &group = sliderSlot.slider == SettingsSlider::CameraResolutions   ? m_resolution
                                    : sliderSlot.slider == SettingsSlider::CameraSensitivity ? m_sensitivity
-                                                                                          : m_freezing;
-        const SliderGroupPlace p = placeSliderGroup(
-            windowWidth, windowHeight, sliderSlot.centerY, group.slider->widthF(), group.slider->heightF(),
-            group.label->xF(), group.label->yF(), group.label->heightF());
+                                                                                            : m_freezing;
+        const SliderGroupPlace p = placeSliderGroup(windowWidth, windowHeight, sliderSlot.centerY,
+                                                    group.slider->widthF(), group.slider->heightF(), group.label->xF(),
+                                                    group.label->yF(), group.label->heightF());
         group.slider->setPositionF(p.trackX, p.trackY);
         group.box->setWidthF(p.boxWidth);
         group.label->setWidthF(p.labelWidth);
@@ -266,10 +265,10 @@ void SettingsPanel::place(double windowWidth, double windowHeight)
     }
 
     const ControlPlace ok = placeOkBox(windowWidth, m_okBox->widthF(), m_freezing.slider->yF(),
-                                m_freezing.slider->heightF());
+                                       m_freezing.slider->heightF());
     m_okBox->setPositionF(ok.x, ok.y);
 
     const ControlPlace sound = placeSwitchBox(windowWidth, windowHeight, kSoundSwitchCenterY, m_soundBox->widthF(),
-                                       m_soundBox->heightF());
+                                              m_soundBox->heightF());
     m_soundBox->setPositionF(sound.x, sound.y);
 }

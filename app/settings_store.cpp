@@ -56,7 +56,8 @@ FileBytes readNow(const std::string &path)
         return {FileBytes::Outcome::Unreadable, {}, errorText(errno)};
     }
     FileBytes result{FileBytes::Outcome::Read, {}, {}};
-    struct stat status{};
+    struct stat status
+    { };
     if (::fstat(fd, &status) != 0) {
         result = {FileBytes::Outcome::Unreadable, {}, errorText(errno)};
     } else if (!S_ISREG(status.st_mode)) {
@@ -214,7 +215,8 @@ std::string writeNow(const WriteJob &job)
     std::filesystem::create_directories(target.parent_path(), error);
     if (error)
         return "cannot create the folder of";
-    struct stat status{};
+    struct stat status
+    { };
     if (::lstat(job.path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
         return "something other than a plain file is in the place of";
     std::string fresh = (target.parent_path() / ".frostpane.conf.XXXXXX").string();
@@ -307,8 +309,7 @@ SettingsStore::SettingsStore(QString userFile, QStringList systemFiles)
     : m_userFile(std::move(userFile))
     , m_systemFiles(std::move(systemFiles))
     , m_writer(std::make_shared<Writer>())
-{
-}
+{ }
 
 SettingsStore::~SettingsStore()
 {
@@ -323,9 +324,9 @@ StoredSettings SettingsStore::load() const
     const auto readOver = [](const StoredSettings &base, const QString &path, bool *unreadable) {
         const FileBytes file = readWithin(path, kReadWaitMilliseconds);
         if (file.outcome == FileBytes::Outcome::Unreadable) {
-            qCWarning(lcSettings).noquote() << "cannot read" << path
-                                            << QStringLiteral("(%1); its values are left out")
-                                                   .arg(QString::fromStdString(file.reason));
+            qCWarning(lcSettings).noquote()
+                << "cannot read" << path
+                << QStringLiteral("(%1); its values are left out").arg(QString::fromStdString(file.reason));
             if (unreadable)
                 *unreadable = true;
             return base;

@@ -94,8 +94,7 @@ SingleInstance::SingleInstance(const QString &folder, QObject *parent)
     : QObject(parent)
     , m_lockPath(pathIn(folder, baseName() + QStringLiteral(".lock")))
     , m_socketPath(pathIn(folder, baseName() + QStringLiteral(".socket")))
-{
-}
+{ }
 
 SingleInstance::~SingleInstance()
 {
@@ -118,7 +117,8 @@ SingleInstance::LockAttempt SingleInstance::tryLock()
         }
         return LockAttempt::Impossible;
     }
-    struct stat status{};
+    struct stat status
+    { };
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
         return clearAway(path) ? LockAttempt::Retry : LockAttempt::Impossible;
@@ -129,7 +129,8 @@ SingleInstance::LockAttempt SingleInstance::tryLock()
         return error == EWOULDBLOCK ? LockAttempt::Held : LockAttempt::Impossible;
     }
     // The file locked must still be the one under the name.
-    struct stat named{};
+    struct stat named
+    { };
     if (::stat(path.constData(), &named) != 0 || named.st_ino != status.st_ino || named.st_dev != status.st_dev) {
         ::close(fd);
         return LockAttempt::Retry;

@@ -26,14 +26,14 @@ class SingleInstance final : public QObject
 public:
     // How a start went.
     enum class Start {
-        Claimed, // this game holds the lock
+        Claimed,           // this game holds the lock
         RaisedRunningGame, // the running game came to the front: nothing to start
-        Alone, // the lock could not be had (logged): this game plays without it
+        Alone,             // the lock could not be had (logged): this game plays without it
     };
     // What the game that holds the lock answered.
     enum class Answer {
-        Shown, // it came to the front
-        NoAnswer, // it took the connection but did not answer in time
+        Shown,        // it came to the front
+        NoAnswer,     // it took the connection but did not answer in time
         NotListening, // nobody listens: it is starting, closing, or gone
     };
 

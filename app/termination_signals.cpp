@@ -38,7 +38,8 @@ TerminationSignals::TerminationSignals(QObject *parent)
     g_writeEnd = m_pipe[1];
     m_notifier = new QSocketNotifier(m_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readSignal);
-    struct sigaction action{};
+    struct sigaction action
+    { };
     action.sa_handler = &onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -48,7 +49,8 @@ TerminationSignals::TerminationSignals(QObject *parent)
 
 TerminationSignals::~TerminationSignals()
 {
-    struct sigaction action{};
+    struct sigaction action
+    { };
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
     for (const int signal : kSignals)

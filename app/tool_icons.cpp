@@ -34,8 +34,7 @@ constexpr std::array<ToolEntry, 7> kTools = {{
      QT_TRANSLATE_NOOP("ToolIcons", "Switches between the game picture and the plain camera picture.")},
     {ToolIcon::About, "aboutIcon", "about_icon", true, QT_TRANSLATE_NOOP("ToolIcons", "About"),
      QT_TRANSLATE_NOOP("ToolIcons", "Tells what the game is and who made it.")},
-    {ToolIcon::SwitchCamera, "switchCameraIcon", "camera_front", true,
-     QT_TRANSLATE_NOOP("ToolIcons", "Switch camera"),
+    {ToolIcon::SwitchCamera, "switchCameraIcon", "camera_front", true, QT_TRANSLATE_NOOP("ToolIcons", "Switch camera"),
      QT_TRANSLATE_NOOP("ToolIcons", "Switches between the front and the back camera.")},
     {ToolIcon::NextImage, "nextPictureIcon", "next_image", false, QT_TRANSLATE_NOOP("ToolIcons", "Next picture"),
      QT_TRANSLATE_NOOP("ToolIcons", "Shows the next picture.")},
@@ -135,8 +134,8 @@ void ToolIcons::press(ToolIcon tool)
     pressed->raise();
     letOnlyThisRectangleBeHit(pressed, false);
 
-    const PressedIconPlace place = placePressedIcon(pressed->xF(), pressed->yF(), pressed->widthF(),
-                                                    pressed->heightF(), float(kIconPressScale));
+    const PressedIconPlace place = placePressedIcon(pressed->xF(), pressed->yF(), pressed->widthF(), pressed->heightF(),
+                                                    float(kIconPressScale));
     m_homes[slot(tool)] = place.home;
     pressed->setScaleX(float(kIconPressScale));
     pressed->setScaleY(float(kIconPressScale));
@@ -223,8 +222,8 @@ void ToolIcons::place(double windowWidth, double windowHeight)
     for (const IconSlot &iconSlot : kIconSlots) {
         BitmapRectangle *toolIcon = icon(iconSlot.icon);
         const IconPlace p = placeIcon(windowWidth, windowHeight, longerSide, kIconSizeFactor,
-                                      toolIcon->fillBitmap().width(), toolIcon->fillBitmap().height(),
-                                      iconSlot.centerX, iconSlot.centerY);
+                                      toolIcon->fillBitmap().width(), toolIcon->fillBitmap().height(), iconSlot.centerX,
+                                      iconSlot.centerY);
         toolIcon->setHeightF(p.height);
         toolIcon->setWidthF(p.width);
         toolIcon->setPositionF(p.x, p.y);

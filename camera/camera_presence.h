@@ -39,7 +39,11 @@ public:
     // stopped.
     void started(const QByteArray &id, std::int64_t now);
     void frameArrived(std::int64_t now) { m_lastFrame = now; }
-    void stopped() { m_inUse.clear(); m_inUseLeft = false; }
+    void stopped()
+    {
+        m_inUse.clear();
+        m_inUseLeft = false;
+    }
 
     // Whether the camera in use is gone: it left the list, or is listed only
     // as a stale twin, and no frame came for kGoneAfterMilliseconds.

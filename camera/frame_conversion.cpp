@@ -109,13 +109,12 @@ Layout layoutOf(FramePixelFormat format, int width, int height)
     return l;
 }
 
-bool planeIsComplete(const std::uint8_t *data, std::ptrdiff_t stride, std::ptrdiff_t size,
-                     const PlaneShape &shape, int sampleBytes)
+bool planeIsComplete(const std::uint8_t *data, std::ptrdiff_t stride, std::ptrdiff_t size, const PlaneShape &shape,
+                     int sampleBytes)
 {
     if (!data || stride < shape.rowBytes || stride > INT_MAX || size < 0)
         return false;
-    if (sampleBytes == 2
-        && (stride % 2 != 0 || reinterpret_cast<std::uintptr_t>(data) % 2 != 0))
+    if (sampleBytes == 2 && (stride % 2 != 0 || reinterpret_cast<std::uintptr_t>(data) % 2 != 0))
         return false;
     Size required = 0;
     if (!multiply(stride, shape.rows - 1, required) || !add(required, shape.rowBytes, required))
@@ -152,8 +151,7 @@ void makeOpaque(std::uint8_t *destination, std::ptrdiff_t stride, int width, int
     }
 }
 
-template <typename Step>
-void forEachBand(int height, Step step)
+template <typename Step> void forEachBand(int height, Step step)
 {
     for (int y = 0; y < height; y += kBandRows)
         step(y, std::min(kBandRows, height - y));
@@ -162,8 +160,8 @@ void forEachBand(int height, Step step)
 // Packed RGB in any byte order: libyuv reorders into B G R A, then the alpha
 // byte is forced while the band is still in cache.
 template <typename Reorder>
-void convertPackedRgb(Reorder reorder, const FramePlanes &planes, int width, int height,
-                      std::uint8_t *destination, std::ptrdiff_t destinationStride)
+void convertPackedRgb(Reorder reorder, const FramePlanes &planes, int width, int height, std::uint8_t *destination,
+                      std::ptrdiff_t destinationStride)
 {
     const int srcStride = int(planes.stride[0]);
     const int dstStride = int(destinationStride);
@@ -188,22 +186,20 @@ void convertPacked422WithMatrix(Split split, const FramePlanes &planes, int widt
     std::uint8_t *u0 = y0 + std::size_t(kBandRows) * std::size_t(width);
     std::uint8_t *v0 = u0 + std::size_t(kBandRows) * std::size_t(halfWidth);
     forEachBand(height, [&](int y, int rows) {
-        split(planes.data[0] + planes.stride[0] * y, int(planes.stride[0]), y0, width, u0,
-              halfWidth, v0, halfWidth, width, rows);
-        libyuv::I422ToARGBMatrix(y0, width, u0, halfWidth, v0, halfWidth,
-                                 destination + destinationStride * y, int(destinationStride),
-                                 constants, width, rows);
+        split(planes.data[0] + planes.stride[0] * y, int(planes.stride[0]), y0, width, u0, halfWidth, v0, halfWidth,
+              width, rows);
+        libyuv::I422ToARGBMatrix(y0, width, u0, halfWidth, v0, halfWidth, destination + destinationStride * y,
+                                 int(destinationStride), constants, width, rows);
     });
 }
 
-void convertGrey(const std::uint8_t *luma, int lumaStride, int width, int rows,
-                 YuvColors colors, std::uint8_t *destination, int destinationStride)
+void convertGrey(const std::uint8_t *luma, int lumaStride, int width, int rows, YuvColors colors,
+                 std::uint8_t *destination, int destinationStride)
 {
     if (colors.fullRange)
         libyuv::J400ToARGB(luma, lumaStride, destination, destinationStride, width, rows);
     else
-        libyuv::I400ToARGBMatrix(luma, lumaStride, destination, destinationStride,
-                                 constantsFor(colors), width, rows);
+        libyuv::I400ToARGBMatrix(luma, lumaStride, destination, destinationStride, constantsFor(colors), width, rows);
 }
 
 } // namespace
@@ -213,8 +209,7 @@ int framePlaneCount(FramePixelFormat format)
     return layoutOf(format, 1, 1).planes;
 }
 
-bool framePlanesAreComplete(FramePixelFormat format, const FramePlanes &planes, int width,
-                            int height)
+bool framePlanesAreComplete(FramePixelFormat format, const FramePlanes &planes, int width, int height)
 {
     if (width <= 0 || height <= 0 || Size(width) * Size(height) > kMaxPixels)
         return false;
@@ -222,18 +217,17 @@ bool framePlanesAreComplete(FramePixelFormat format, const FramePlanes &planes, 
     if (layout.planes == 0)
         return false;
     for (int i = 0; i < layout.planes; ++i) {
-        if (!planeIsComplete(planes.data[i], planes.stride[i], planes.size[i], layout.shape[i],
-                             layout.sampleBytes))
+        if (!planeIsComplete(planes.data[i], planes.stride[i], planes.size[i], layout.shape[i], layout.sampleBytes))
             return false;
     }
     return true;
 }
 
-bool convertFrame(FramePixelFormat format, const FramePlanes &planes, int width, int height,
-                  YuvColors colors, std::uint8_t *destination, std::ptrdiff_t destinationStride)
+bool convertFrame(FramePixelFormat format, const FramePlanes &planes, int width, int height, YuvColors colors,
+                  std::uint8_t *destination, std::ptrdiff_t destinationStride)
 {
-    if (!framePlanesAreComplete(format, planes, width, height) || !destination
-        || destinationStride < Size(width) * 4 || destinationStride > INT_MAX)
+    if (!framePlanesAreComplete(format, planes, width, height) || !destination || destinationStride < Size(width) * 4
+        || destinationStride > INT_MAX)
         return false;
 
     const libyuv::YuvConstants *constants = constantsFor(colors);
@@ -248,35 +242,30 @@ bool convertFrame(FramePixelFormat format, const FramePlanes &planes, int width,
         if (colors.matrix == YuvMatrix::Bt601 && !colors.fullRange)
             libyuv::YUY2ToARGB(d[0], s[0], destination, dstStride, width, height);
         else
-            convertPacked422WithMatrix(libyuv::YUY2ToI422, planes, width, height, constants,
-                                       destination, destinationStride);
+            convertPacked422WithMatrix(libyuv::YUY2ToI422, planes, width, height, constants, destination,
+                                       destinationStride);
         return true;
     case FramePixelFormat::UYVY:
         if (colors.matrix == YuvMatrix::Bt601 && !colors.fullRange)
             libyuv::UYVYToARGB(d[0], s[0], destination, dstStride, width, height);
         else
-            convertPacked422WithMatrix(libyuv::UYVYToI422, planes, width, height, constants,
-                                       destination, destinationStride);
+            convertPacked422WithMatrix(libyuv::UYVYToI422, planes, width, height, constants, destination,
+                                       destinationStride);
         return true;
     case FramePixelFormat::NV12:
-        libyuv::NV12ToARGBMatrix(d[0], s[0], d[1], s[1], destination, dstStride, constants,
-                                 width, height);
+        libyuv::NV12ToARGBMatrix(d[0], s[0], d[1], s[1], destination, dstStride, constants, width, height);
         return true;
     case FramePixelFormat::NV21:
-        libyuv::NV21ToARGBMatrix(d[0], s[0], d[1], s[1], destination, dstStride, constants,
-                                 width, height);
+        libyuv::NV21ToARGBMatrix(d[0], s[0], d[1], s[1], destination, dstStride, constants, width, height);
         return true;
     case FramePixelFormat::I420:
-        libyuv::I420ToARGBMatrix(d[0], s[0], d[1], s[1], d[2], s[2], destination, dstStride,
-                                 constants, width, height);
+        libyuv::I420ToARGBMatrix(d[0], s[0], d[1], s[1], d[2], s[2], destination, dstStride, constants, width, height);
         return true;
     case FramePixelFormat::YV12: // I420 with the chroma planes swapped
-        libyuv::I420ToARGBMatrix(d[0], s[0], d[2], s[2], d[1], s[1], destination, dstStride,
-                                 constants, width, height);
+        libyuv::I420ToARGBMatrix(d[0], s[0], d[2], s[2], d[1], s[1], destination, dstStride, constants, width, height);
         return true;
     case FramePixelFormat::I422:
-        libyuv::I422ToARGBMatrix(d[0], s[0], d[1], s[1], d[2], s[2], destination, dstStride,
-                                 constants, width, height);
+        libyuv::I422ToARGBMatrix(d[0], s[0], d[1], s[1], d[2], s[2], destination, dstStride, constants, width, height);
         return true;
     // libyuv names packed RGB by the order within a little-endian word, the
     // reverse of the memory order used here: its "ARGB" is B G R A in memory.
@@ -284,16 +273,13 @@ bool convertFrame(FramePixelFormat format, const FramePlanes &planes, int width,
         convertPackedRgb(libyuv::ARGBCopy, planes, width, height, destination, destinationStride);
         return true;
     case FramePixelFormat::RGBA:
-        convertPackedRgb(libyuv::ABGRToARGB, planes, width, height, destination,
-                         destinationStride);
+        convertPackedRgb(libyuv::ABGRToARGB, planes, width, height, destination, destinationStride);
         return true;
     case FramePixelFormat::ARGB:
-        convertPackedRgb(libyuv::BGRAToARGB, planes, width, height, destination,
-                         destinationStride);
+        convertPackedRgb(libyuv::BGRAToARGB, planes, width, height, destination, destinationStride);
         return true;
     case FramePixelFormat::ABGR:
-        convertPackedRgb(libyuv::RGBAToARGB, planes, width, height, destination,
-                         destinationStride);
+        convertPackedRgb(libyuv::RGBAToARGB, planes, width, height, destination, destinationStride);
         return true;
     case FramePixelFormat::AYUV: {
         // libyuv has no 4:4:4 packed path in this byte order; split each band
@@ -305,11 +291,10 @@ bool convertFrame(FramePixelFormat format, const FramePlanes &planes, int width,
         std::uint8_t *u0 = y0 + std::size_t(kBandRows) * std::size_t(width);
         std::uint8_t *v0 = u0 + std::size_t(kBandRows) * std::size_t(width);
         forEachBand(height, [&](int y, int rows) {
-            libyuv::SplitARGBPlane(d[0] + planes.stride[0] * y, s[0], u0, width, y0, width,
-                                   alpha, width, v0, width, width, rows);
-            libyuv::I444ToARGBMatrix(y0, width, u0, width, v0, width,
-                                     destination + destinationStride * y, dstStride, constants,
-                                     width, rows);
+            libyuv::SplitARGBPlane(d[0] + planes.stride[0] * y, s[0], u0, width, y0, width, alpha, width, v0, width,
+                                   width, rows);
+            libyuv::I444ToARGBMatrix(y0, width, u0, width, v0, width, destination + destinationStride * y, dstStride,
+                                     constants, width, rows);
         });
         return true;
     }
@@ -320,18 +305,17 @@ bool convertFrame(FramePixelFormat format, const FramePlanes &planes, int width,
         // scale 256: (v * 256) >> 16 keeps the high byte.
         std::vector<std::uint8_t> scratch(std::size_t(kBandRows) * std::size_t(width));
         forEachBand(height, [&](int y, int rows) {
-            libyuv::Convert16To8Plane(words(d[0] + planes.stride[0] * y), wordStride(s[0]),
-                                      scratch.data(), width, 256, width, rows);
-            convertGrey(scratch.data(), width, width, rows, colors,
-                        destination + destinationStride * y, dstStride);
+            libyuv::Convert16To8Plane(words(d[0] + planes.stride[0] * y), wordStride(s[0]), scratch.data(), width, 256,
+                                      width, rows);
+            convertGrey(scratch.data(), width, width, rows, colors, destination + destinationStride * y, dstStride);
         });
         return true;
     }
     case FramePixelFormat::P010:
     case FramePixelFormat::P016:
         // libyuv reads these words from their high bits, which suits both.
-        libyuv::P010ToARGBMatrix(words(d[0]), wordStride(s[0]), words(d[1]), wordStride(s[1]),
-                                 destination, dstStride, constants, width, height);
+        libyuv::P010ToARGBMatrix(words(d[0]), wordStride(s[0]), words(d[1]), wordStride(s[1]), destination, dstStride,
+                                 constants, width, height);
         return true;
     case FramePixelFormat::Unsupported:
         break;
@@ -343,8 +327,8 @@ namespace {
 
 // A quarter turn of 32-bit pixels one word at a time, for strides libyuv
 // cannot step through. Words are copied bytewise: rows may start anywhere.
-void turnQuarter(const std::uint8_t *source, std::ptrdiff_t sourceStride, int width, int height,
-                 bool clockwise, std::uint8_t *destination, std::ptrdiff_t destinationStride)
+void turnQuarter(const std::uint8_t *source, std::ptrdiff_t sourceStride, int width, int height, bool clockwise,
+                 std::uint8_t *destination, std::ptrdiff_t destinationStride)
 {
     // The turned frame is height wide and width tall. Clockwise, its row r
     // is source column r read from the bottom up; anticlockwise, source
@@ -361,9 +345,8 @@ void turnQuarter(const std::uint8_t *source, std::ptrdiff_t sourceStride, int wi
 
 } // namespace
 
-bool orientFrame(const std::uint8_t *source, std::ptrdiff_t sourceStride, int width, int height,
-                 bool mirrored, FrameRotation rotation, std::uint8_t *scratch,
-                 std::ptrdiff_t scratchStride, std::uint8_t *destination,
+bool orientFrame(const std::uint8_t *source, std::ptrdiff_t sourceStride, int width, int height, bool mirrored,
+                 FrameRotation rotation, std::uint8_t *scratch, std::ptrdiff_t scratchStride, std::uint8_t *destination,
                  std::ptrdiff_t destinationStride)
 {
     const bool quarterTurn = rotation == FrameRotation::Clockwise90 || rotation == FrameRotation::Clockwise270;
@@ -392,11 +375,11 @@ bool orientFrame(const std::uint8_t *source, std::ptrdiff_t sourceStride, int wi
     // libyuv's quarter turn steps through the source in whole words
     // (stride / 4): rows that do not start on a word boundary are turned here.
     if (quarterTurn && sourceStride % 4 != 0) {
-        turnQuarter(source, sourceStride, width, height, rotation == FrameRotation::Clockwise90,
-                    destination, destinationStride);
+        turnQuarter(source, sourceStride, width, height, rotation == FrameRotation::Clockwise90, destination,
+                    destinationStride);
         return true;
     }
-    return libyuv::ARGBRotate(source, int(sourceStride), destination, int(destinationStride), width,
-                              height, libyuv::RotationMode(int(rotation)))
+    return libyuv::ARGBRotate(source, int(sourceStride), destination, int(destinationStride), width, height,
+                              libyuv::RotationMode(int(rotation)))
            == 0;
 }

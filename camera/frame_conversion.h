@@ -11,23 +11,23 @@
 
 enum class FramePixelFormat {
     Unsupported,
-    YUYV, // packed 4:2:2, bytes Y0 U Y1 V
-    UYVY, // packed 4:2:2, bytes U Y0 V Y1
-    NV12, // Y plane, then one plane of interleaved U V at half size
-    NV21, // the same with V U
-    I420, // Y, U, V planes, chroma at half size (decoded MJPEG)
-    YV12, // Y, V, U planes
-    BGRA, // 4 bytes per pixel in memory order B G R A (or X)
-    RGBA, // R G B A
-    ARGB, // A R G B
-    ABGR, // A B G R
-    I422, // Y, U, V planes, chroma at half width and full height
-    AYUV, // packed 4:4:4, bytes A Y U V per pixel; the alpha is ignored
+    YUYV,  // packed 4:2:2, bytes Y0 U Y1 V
+    UYVY,  // packed 4:2:2, bytes U Y0 V Y1
+    NV12,  // Y plane, then one plane of interleaved U V at half size
+    NV21,  // the same with V U
+    I420,  // Y, U, V planes, chroma at half size (decoded MJPEG)
+    YV12,  // Y, V, U planes
+    BGRA,  // 4 bytes per pixel in memory order B G R A (or X)
+    RGBA,  // R G B A
+    ARGB,  // A R G B
+    ABGR,  // A B G R
+    I422,  // Y, U, V planes, chroma at half width and full height
+    AYUV,  // packed 4:4:4, bytes A Y U V per pixel; the alpha is ignored
     GRAY8, // one byte of luma per pixel
-    Y16,  // 16-bit little-endian luma; the high byte is used
-    P010, // Y plane, then interleaved U V at half size; 16-bit little-endian
-          // words holding 10 bits in their high bits
-    P016, // the same with all 16 bits used
+    Y16,   // 16-bit little-endian luma; the high byte is used
+    P010,  // Y plane, then interleaved U V at half size; 16-bit little-endian
+           // words holding 10 bits in their high bits
+    P016,  // the same with all 16 bits used
 };
 
 enum class YuvMatrix { Bt601, Bt709 };
@@ -56,16 +56,15 @@ int framePlaneCount(FramePixelFormat format);
 // Sizes are computed without any chance of wrapping; anything that libyuv's
 // int arithmetic could not hold (a stride above INT_MAX, more than 2^29
 // pixels) is refused too.
-bool framePlanesAreComplete(FramePixelFormat format, const FramePlanes &planes, int width,
-                            int height);
+bool framePlanesAreComplete(FramePixelFormat format, const FramePlanes &planes, int width, int height);
 
 // Converts the frame into `destination` (width x height words, rows
 // `destinationStride` bytes apart, at least width * 4). Every written word
 // is opaque, whatever an X or A byte of the source holds. Returns false,
 // writing nothing, when the format is unsupported, the planes are incomplete
 // or the destination is null or too narrow.
-bool convertFrame(FramePixelFormat format, const FramePlanes &planes, int width, int height,
-                  YuvColors colors, std::uint8_t *destination, std::ptrdiff_t destinationStride);
+bool convertFrame(FramePixelFormat format, const FramePlanes &planes, int width, int height, YuvColors colors,
+                  std::uint8_t *destination, std::ptrdiff_t destinationStride);
 
 // How a camera's frame must be turned to stand upright: a left-to-right
 // mirror, then a clockwise rotation by a multiple of 90 degrees.
@@ -79,7 +78,6 @@ enum class FrameRotation { None = 0, Clockwise90 = 90, Clockwise180 = 180, Clock
 // asked for. Any stride of at least a row works, whole pixels or not (rows
 // need not start on a 4-byte boundary). Returns false, writing nothing, on a
 // null pointer, a size of 0 or a stride too small for its rows.
-bool orientFrame(const std::uint8_t *source, std::ptrdiff_t sourceStride, int width, int height,
-                 bool mirrored, FrameRotation rotation, std::uint8_t *scratch,
-                 std::ptrdiff_t scratchStride, std::uint8_t *destination,
+bool orientFrame(const std::uint8_t *source, std::ptrdiff_t sourceStride, int width, int height, bool mirrored,
+                 FrameRotation rotation, std::uint8_t *scratch, std::ptrdiff_t scratchStride, std::uint8_t *destination,
                  std::ptrdiff_t destinationStride);

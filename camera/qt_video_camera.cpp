@@ -6,10 +6,10 @@
 
 #include <QCamera>
 #include <QElapsedTimer>
-#include <QTimer>
 #include <QLoggingCategory>
 #include <QMediaCaptureSession>
 #include <QMediaDevices>
+#include <QTimer>
 #include <QVideoSink>
 
 #include <algorithm>
@@ -167,10 +167,9 @@ bool QtVideoCamera::attachAndStart()
         d->camera = std::make_unique<QCamera>(d->device);
         if (!d->format.isNull())
             d->camera->setCameraFormat(d->format);
-        connect(d->camera.get(), &QCamera::errorOccurred, this,
-                [](QCamera::Error error, const QString &text) {
-                    qCWarning(lcCamera) << "camera error" << error << text;
-                });
+        connect(d->camera.get(), &QCamera::errorOccurred, this, [](QCamera::Error error, const QString &text) {
+            qCWarning(lcCamera) << "camera error" << error << text;
+        });
     }
     d->session->setCamera(d->camera.get());
     d->camera->start();
@@ -276,8 +275,7 @@ QList<VideoCaptureSetting> QtVideoCamera::availableCaptureSettings() const
     const QList<QCameraFormat> formats = d->device.videoFormats();
     for (const QCameraFormat &format : formats) {
         // Qt reports no minimum rate on this backend; the maximum is the rate.
-        settings.append({format.resolution().width(), format.resolution().height(),
-                         double(format.maxFrameRate())});
+        settings.append({format.resolution().width(), format.resolution().height(), double(format.maxFrameRate())});
     }
     return settings;
 }
@@ -309,8 +307,7 @@ void QtVideoCamera::requestCaptureSetting(const VideoCaptureSetting &setting)
             return;
         }
     }
-    qCInfo(lcCamera) << "capture setting not offered:" << setting.width << setting.height
-                     << setting.frameRate;
+    qCInfo(lcCamera) << "capture setting not offered:" << setting.width << setting.height << setting.frameRate;
 }
 
 void QtVideoCamera::storeFrame(const QVideoFrame &frame)
@@ -326,8 +323,7 @@ void QtVideoCamera::storeFrame(const QVideoFrame &frame)
     d->newestFrame = frame;
     const QSize size = frame.size();
     m_delivered = {size.width(), size.height(),
-                   frame.surfaceFormat().frameRate() > 0 ? frame.surfaceFormat().frameRate()
-                                                         : m_requested.frameRate};
+                   frame.surfaceFormat().frameRate() > 0 ? frame.surfaceFormat().frameRate() : m_requested.frameRate};
     if (m_notifyPending)
         return;
     m_notifyPending = true;
@@ -346,38 +342,54 @@ namespace {
 FramePixelFormat framePixelFormat(QVideoFrameFormat::PixelFormat format)
 {
     switch (format) {
-    case QVideoFrameFormat::Format_YUYV: return FramePixelFormat::YUYV;
-    case QVideoFrameFormat::Format_UYVY: return FramePixelFormat::UYVY;
-    case QVideoFrameFormat::Format_NV12: return FramePixelFormat::NV12;
-    case QVideoFrameFormat::Format_NV21: return FramePixelFormat::NV21;
-    case QVideoFrameFormat::Format_YUV420P: return FramePixelFormat::I420;
-    case QVideoFrameFormat::Format_YV12: return FramePixelFormat::YV12;
-    case QVideoFrameFormat::Format_YUV422P: return FramePixelFormat::I422;
+    case QVideoFrameFormat::Format_YUYV:
+        return FramePixelFormat::YUYV;
+    case QVideoFrameFormat::Format_UYVY:
+        return FramePixelFormat::UYVY;
+    case QVideoFrameFormat::Format_NV12:
+        return FramePixelFormat::NV12;
+    case QVideoFrameFormat::Format_NV21:
+        return FramePixelFormat::NV21;
+    case QVideoFrameFormat::Format_YUV420P:
+        return FramePixelFormat::I420;
+    case QVideoFrameFormat::Format_YV12:
+        return FramePixelFormat::YV12;
+    case QVideoFrameFormat::Format_YUV422P:
+        return FramePixelFormat::I422;
     case QVideoFrameFormat::Format_AYUV:
-    case QVideoFrameFormat::Format_AYUV_Premultiplied: return FramePixelFormat::AYUV;
-    case QVideoFrameFormat::Format_Y8: return FramePixelFormat::GRAY8;
-    case QVideoFrameFormat::Format_Y16: return FramePixelFormat::Y16;
-    case QVideoFrameFormat::Format_P010: return FramePixelFormat::P010;
-    case QVideoFrameFormat::Format_P016: return FramePixelFormat::P016;
+    case QVideoFrameFormat::Format_AYUV_Premultiplied:
+        return FramePixelFormat::AYUV;
+    case QVideoFrameFormat::Format_Y8:
+        return FramePixelFormat::GRAY8;
+    case QVideoFrameFormat::Format_Y16:
+        return FramePixelFormat::Y16;
+    case QVideoFrameFormat::Format_P010:
+        return FramePixelFormat::P010;
+    case QVideoFrameFormat::Format_P016:
+        return FramePixelFormat::P016;
     case QVideoFrameFormat::Format_BGRA8888:
     case QVideoFrameFormat::Format_BGRA8888_Premultiplied:
-    case QVideoFrameFormat::Format_BGRX8888: return FramePixelFormat::BGRA;
+    case QVideoFrameFormat::Format_BGRX8888:
+        return FramePixelFormat::BGRA;
     case QVideoFrameFormat::Format_RGBA8888:
-    case QVideoFrameFormat::Format_RGBX8888: return FramePixelFormat::RGBA;
+    case QVideoFrameFormat::Format_RGBX8888:
+        return FramePixelFormat::RGBA;
     case QVideoFrameFormat::Format_ARGB8888:
     case QVideoFrameFormat::Format_ARGB8888_Premultiplied:
-    case QVideoFrameFormat::Format_XRGB8888: return FramePixelFormat::ARGB;
+    case QVideoFrameFormat::Format_XRGB8888:
+        return FramePixelFormat::ARGB;
     case QVideoFrameFormat::Format_ABGR8888:
-    case QVideoFrameFormat::Format_XBGR8888: return FramePixelFormat::ABGR;
-    default: return FramePixelFormat::Unsupported;
+    case QVideoFrameFormat::Format_XBGR8888:
+        return FramePixelFormat::ABGR;
+    default:
+        return FramePixelFormat::Unsupported;
     }
 }
 
 YuvColors yuvColors(const QVideoFrameFormat &format, FramePixelFormat pixelFormat)
 {
     YuvColors colors;
-    colors.matrix = format.colorSpace() == QVideoFrameFormat::ColorSpace_BT709 ? YuvMatrix::Bt709
-                                                                              : YuvMatrix::Bt601;
+    colors.matrix = format.colorSpace() == QVideoFrameFormat::ColorSpace_BT709 ? YuvMatrix::Bt709 : YuvMatrix::Bt601;
     // Grey cameras (monochrome, infrared) use the whole byte unless they say
     // otherwise; colour ones the video range.
     const bool grey = pixelFormat == FramePixelFormat::GRAY8 || pixelFormat == FramePixelFormat::Y16;
@@ -389,10 +401,14 @@ YuvColors yuvColors(const QVideoFrameFormat &format, FramePixelFormat pixelForma
 FrameRotation frameRotation(QVideoFrame::RotationAngle angle)
 {
     switch (angle) {
-    case QVideoFrame::Rotation90: return FrameRotation::Clockwise90;
-    case QVideoFrame::Rotation180: return FrameRotation::Clockwise180;
-    case QVideoFrame::Rotation270: return FrameRotation::Clockwise270;
-    default: return FrameRotation::None;
+    case QVideoFrame::Rotation90:
+        return FrameRotation::Clockwise90;
+    case QVideoFrame::Rotation180:
+        return FrameRotation::Clockwise180;
+    case QVideoFrame::Rotation270:
+        return FrameRotation::Clockwise270;
+    default:
+        return FrameRotation::None;
     }
 }
 
@@ -438,9 +454,8 @@ bool QtVideoCamera::takeFrame(Image &target)
     Image &converted = turned ? d->unturned : target;
     converted.ensureSize(sizeOf(size));
     bool ok = !converted.isNull()
-              && convertFrame(format, planes, size.width(), size.height(),
-                              yuvColors(frame.surfaceFormat(), format), converted.bits(),
-                              converted.stride());
+              && convertFrame(format, planes, size.width(), size.height(), yuvColors(frame.surfaceFormat(), format),
+                              converted.bits(), converted.stride());
     frame.unmap();
     if (ok && turned) {
         const bool quarterTurn = rotation == FrameRotation::Clockwise90 || rotation == FrameRotation::Clockwise270;
@@ -448,9 +463,8 @@ bool QtVideoCamera::takeFrame(Image &target)
         if (mirrored && rotation != FrameRotation::None)
             d->mirrored.ensureSize(sizeOf(size));
         ok = !target.isNull()
-             && orientFrame(std::as_const(converted).bits(), converted.stride(), size.width(), size.height(),
-                            mirrored, rotation, d->mirrored.bits(), d->mirrored.stride(), target.bits(),
-                            target.stride());
+             && orientFrame(std::as_const(converted).bits(), converted.stride(), size.width(), size.height(), mirrored,
+                            rotation, d->mirrored.bits(), d->mirrored.stride(), target.bits(), target.stride());
     }
     if (!ok) {
         qCDebug(lcCamera) << "frame skipped: incomplete planes" << frame.pixelFormat() << size;

@@ -3,8 +3,8 @@
 #include "core/image.h"
 #include "core/video_capture_setting.h"
 
-#include <QMetaType>
 #include <QList>
+#include <QMetaType>
 #include <QObject>
 
 #include <cstdint>

@@ -10,9 +10,9 @@ class PeakLimiter
 {
 public:
     PeakLimiter(float threshold, float releaseSeconds, float sampleRate)
-        : m_threshold(threshold), m_release(std::exp(-1.0f / (releaseSeconds * sampleRate)))
-    {
-    }
+        : m_threshold(threshold)
+        , m_release(std::exp(-1.0f / (releaseSeconds * sampleRate)))
+    { }
 
     float process(float x)
     {

@@ -18,8 +18,7 @@ inline float clampUnit(float value)
     return 0.0f;
 }
 
-template <typename Sample>
-inline void store(unsigned char *target, std::size_t index, Sample value)
+template <typename Sample> inline void store(unsigned char *target, std::size_t index, Sample value)
 {
     std::memcpy(target + index * sizeof(Sample), &value, sizeof(Sample));
 }
@@ -29,10 +28,14 @@ inline void store(unsigned char *target, std::size_t index, Sample value)
 std::size_t bytesPerSample(SampleFormat format)
 {
     switch (format) {
-    case SampleFormat::UInt8: return 1;
-    case SampleFormat::Int16: return 2;
-    case SampleFormat::Int32: return 4;
-    case SampleFormat::Float: return 4;
+    case SampleFormat::UInt8:
+        return 1;
+    case SampleFormat::Int16:
+        return 2;
+    case SampleFormat::Int32:
+        return 4;
+    case SampleFormat::Float:
+        return 4;
     }
     return 0;
 }
@@ -53,8 +56,7 @@ void convertSamples(const float *source, std::size_t count, SampleFormat format,
         // In double: a float holds only 24 bits, 2147483647.0f would round up
         // to 2^31 and overflow.
         for (std::size_t i = 0; i < count; ++i)
-            store(bytes, i,
-                  std::int32_t(std::lrint(double(clampUnit(source[i])) * 2147483647.0)));
+            store(bytes, i, std::int32_t(std::lrint(double(clampUnit(source[i])) * 2147483647.0)));
         break;
     case SampleFormat::Float:
         for (std::size_t i = 0; i < count; ++i)

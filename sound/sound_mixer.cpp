@@ -13,8 +13,8 @@ constexpr float kPi = 3.14159265358979f;
 constexpr double kQuietAmount = 0.0002;
 constexpr double kLoudAmount = 0.05;
 
-constexpr float kAttackSeconds = 0.007;  // ~95 % within 20 ms
-constexpr float kReleaseSeconds = 0.019; // -60 dB relative within 130 ms
+constexpr float kAttackSeconds = 0.007;    // ~95 % within 20 ms
+constexpr float kReleaseSeconds = 0.019;   // -60 dB relative within 130 ms
 constexpr float kLimiterThreshold = 0.89f; // -1 dBFS
 constexpr float kLimiterReleaseSeconds = 0.08f;
 
@@ -26,8 +26,7 @@ constexpr float kChimeAmplitude = 0.2f;
 constexpr float kTickAmplitude = 0.09f;
 
 // Glitter notes: a major pentatonic scale two to three octaves above middle C.
-constexpr float kTinkleNotes[] = {2093.0f, 2349.3f, 2637.0f, 3136.0f, 3520.0f,
-                                  4186.0f, 4698.6f, 5274.0f};
+constexpr float kTinkleNotes[] = {2093.0f, 2349.3f, 2637.0f, 3136.0f, 3520.0f, 4186.0f, 4698.6f, 5274.0f};
 // The chime's arpeggio (C6 E6 G6 C7) and its bell partials.
 constexpr float kChimeNotes[] = {1046.5f, 1318.5f, 1568.0f, 2093.0f};
 constexpr float kChimeNoteSpacingSeconds = 0.09f;
@@ -37,8 +36,7 @@ struct Partial
 {
     float ratio, amplitude, decaySeconds;
 };
-constexpr Partial kBellPartials[] = {{1.0f, 1.0f, 0.24f}, {2.76f, 0.3f, 0.11f},
-                                     {5.40f, 0.1f, 0.045f}};
+constexpr Partial kBellPartials[] = {{1.0f, 1.0f, 0.24f}, {2.76f, 0.3f, 0.11f}, {5.40f, 0.1f, 0.045f}};
 
 // Values this small are flushed to zero so no filter state ever decays into
 // denormals (which are slow and would follow a loud burst for minutes).
@@ -57,17 +55,17 @@ inline float onePoleCoefficient(float seconds, float sampleRate)
 
 SoundMixer::SoundMixer(int sampleRate, int channelCount, std::uint32_t seed)
     : SoundMixer(sampleRate, channelCount, seed, m_ownEvents)
-{
-}
+{ }
 
 SoundMixer::SoundMixer(int sampleRate, int channelCount, std::uint32_t seed, SoundEvents &events)
-    : m_events(events),
-      m_sampleRate(std::clamp(sampleRate, 8000, 384000)),
-      m_channelCount(std::clamp(channelCount, 1, kMaxChannels)),
-      m_rate(float(m_sampleRate)),
-      // xorshift must not start at zero; mix the seed so nearby seeds differ.
-      m_random((seed ^ 0x9E3779B9u) * 2654435761u | 1u),
-      m_limiter(kLimiterThreshold, kLimiterReleaseSeconds, m_rate)
+    : m_events(events)
+    , m_sampleRate(std::clamp(sampleRate, 8000, 384000))
+    , m_channelCount(std::clamp(channelCount, 1, kMaxChannels))
+    , m_rate(float(m_sampleRate))
+    ,
+    // xorshift must not start at zero; mix the seed so nearby seeds differ.
+    m_random((seed ^ 0x9E3779B9u) * 2654435761u | 1u)
+    , m_limiter(kLimiterThreshold, kLimiterReleaseSeconds, m_rate)
 {
     m_attack = onePoleCoefficient(kAttackSeconds, m_rate);
     m_release = onePoleCoefficient(kReleaseSeconds, m_rate);
@@ -102,8 +100,7 @@ float SoundMixer::crackleLevel(double wipeAmount)
 {
     if (!(wipeAmount > kQuietAmount))
         return 0.0f;
-    const double x = std::min(1.0, std::log(wipeAmount / kQuietAmount)
-                                       / std::log(kLoudAmount / kQuietAmount));
+    const double x = std::min(1.0, std::log(wipeAmount / kQuietAmount) / std::log(kLoudAmount / kQuietAmount));
     return float(x * x);
 }
 
@@ -152,8 +149,8 @@ void SoundMixer::pollEvents()
 }
 
 template <int N>
-void SoundMixer::RingBank<N>::start(float frequency, float amplitude, float decaySeconds,
-                                    float sampleRate, int startDelay, int maxSamples)
+void SoundMixer::RingBank<N>::start(float frequency, float amplitude, float decaySeconds, float sampleRate,
+                                    int startDelay, int maxSamples)
 {
     if (count == N)
         return;
@@ -171,8 +168,7 @@ void SoundMixer::RingBank<N>::start(float frequency, float amplitude, float deca
     remaining[k] = std::max(1, std::min(maxSamples, int(6.91f * decaySeconds * sampleRate)));
 }
 
-template <int N>
-void SoundMixer::RingBank<N>::add(float *out, int frames)
+template <int N> void SoundMixer::RingBank<N>::add(float *out, int frames)
 {
     if (count == 0)
         return;
@@ -213,14 +209,12 @@ void SoundMixer::RingBank<N>::add(float *out, int frames)
     }
 }
 
-template <int N>
-void SoundMixer::RingBank<N>::clear()
+template <int N> void SoundMixer::RingBank<N>::clear()
 {
     *this = RingBank();
 }
 
-template <int N>
-void SoundMixer::CrystalBank<N>::add(float *out, int frames)
+template <int N> void SoundMixer::CrystalBank<N>::add(float *out, int frames)
 {
     if (count == 0)
         return;
@@ -268,8 +262,7 @@ void SoundMixer::CrystalBank<N>::add(float *out, int frames)
     }
 }
 
-template <int N>
-void SoundMixer::CrystalBank<N>::clear()
+template <int N> void SoundMixer::CrystalBank<N>::clear()
 {
     *this = CrystalBank();
 }
@@ -316,8 +309,8 @@ void SoundMixer::startChime()
         for (const Partial &partial : kBellPartials) {
             const float frequency = kChimeNotes[note] * partial.ratio;
             if (frequency < std::min(kDirectCutoff, 0.45f * m_rate))
-                m_chime.start(frequency, kChimeAmplitude * partial.amplitude,
-                              partial.decaySeconds, m_rate, onset, longest - onset - kBlock);
+                m_chime.start(frequency, kChimeAmplitude * partial.amplitude, partial.decaySeconds, m_rate, onset,
+                              longest - onset - kBlock);
         }
     }
 }
@@ -325,10 +318,8 @@ void SoundMixer::startChime()
 void SoundMixer::startTick()
 {
     m_tick.clear();
-    m_tick.start(std::min(3200.0f, 0.4f * m_rate), kTickAmplitude, 0.0012f, m_rate, 0,
-                 m_sampleRate);
-    m_tick.start(std::min(1600.0f, 0.4f * m_rate), 0.6f * kTickAmplitude, 0.002f, m_rate, 0,
-                 m_sampleRate);
+    m_tick.start(std::min(3200.0f, 0.4f * m_rate), kTickAmplitude, 0.0012f, m_rate, 0, m_sampleRate);
+    m_tick.start(std::min(1600.0f, 0.4f * m_rate), 0.6f * kTickAmplitude, 0.002f, m_rate, 0, m_sampleRate);
 }
 
 void SoundMixer::renderBlock(float *mono, int frames)

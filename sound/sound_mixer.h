@@ -57,8 +57,7 @@ private:
     // end on block boundaries (64 samples, 1.3 ms at 48 kHz).
 
     // Decaying sines (bell partials, tinkles, ticks): two-pole resonators.
-    template <int N>
-    struct RingBank
+    template <int N> struct RingBank
     {
         static_assert(N % 4 == 0);
         alignas(16) std::array<float, N> a1{}, a2{}, y1{}, y2{}, kick{};
@@ -66,19 +65,17 @@ private:
         std::array<int, N> remaining{}; // samples it sounds once started
         int count = 0;
 
-        void start(float frequency, float amplitude, float decaySeconds, float sampleRate,
-                   int startDelay, int maxSamples);
+        void start(float frequency, float amplitude, float decaySeconds, float sampleRate, int startDelay,
+                   int maxSamples);
         void add(float *out, int frames);
         void clear();
     };
 
     // Band-pass filtered noise bursts: tiny ice crystals.
-    template <int N>
-    struct CrystalBank
+    template <int N> struct CrystalBank
     {
         static_assert(N % 4 == 0);
-        alignas(16) std::array<float, N> rise{}, riseDecay{}, fall{}, fallDecay{}, f{}, damping{},
-            low{}, band{};
+        alignas(16) std::array<float, N> rise{}, riseDecay{}, fall{}, fallDecay{}, f{}, damping{}, low{}, band{};
         alignas(16) std::array<std::uint32_t, N> noise{};
         std::array<int, N> remaining{};
         int count = 0;

@@ -43,11 +43,16 @@ constexpr int kFeedMilliseconds = 10;
 std::optional<SampleFormat> sampleFormatOf(QAudioFormat::SampleFormat format)
 {
     switch (format) {
-    case QAudioFormat::UInt8: return SampleFormat::UInt8;
-    case QAudioFormat::Int16: return SampleFormat::Int16;
-    case QAudioFormat::Int32: return SampleFormat::Int32;
-    case QAudioFormat::Float: return SampleFormat::Float;
-    default: return std::nullopt;
+    case QAudioFormat::UInt8:
+        return SampleFormat::UInt8;
+    case QAudioFormat::Int16:
+        return SampleFormat::Int16;
+    case QAudioFormat::Int32:
+        return SampleFormat::Int32;
+    case QAudioFormat::Float:
+        return SampleFormat::Float;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -57,7 +62,8 @@ class SinkWorker final : public QObject
 {
 public:
     SinkWorker(std::shared_ptr<SoundEvents> events, int retryMilliseconds, std::shared_ptr<AttemptRelay> relay)
-        : m_events(std::move(events)), m_relay(std::move(relay))
+        : m_events(std::move(events))
+        , m_relay(std::move(relay))
     {
         // A child, so that it moves to the audio thread with the worker.
         m_retryTimer = new QTimer(this);
@@ -88,8 +94,8 @@ public:
         // Queued: SoundOutput lives on the window's thread.
         const std::lock_guard lock(m_relay->mutex);
         if (SoundOutput *output = m_relay->output)
-            QMetaObject::invokeMethod(output, [output, opened] { Q_EMIT output->openAttempted(opened); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                output, [output, opened] { Q_EMIT output->openAttempted(opened); }, Qt::QueuedConnection);
     }
 
 private:
@@ -125,8 +131,7 @@ private:
         }
         m_format = *sampleFormat;
         m_mixer = std::make_unique<SoundMixer>(format.sampleRate(), format.channelCount(),
-                                               QRandomGenerator::global()->generate(),
-                                               *m_events);
+                                               QRandomGenerator::global()->generate(), *m_events);
         m_frameBytes = format.bytesPerFrame();
         m_sink = new QAudioSink(device, format, this);
         m_sink->setBufferSize(format.bytesForDuration(kBufferMicroseconds));
@@ -161,8 +166,7 @@ private:
         }
         qsizetype free = m_sink->bytesFree();
         while (free >= m_frameBytes) {
-            const qsizetype bytes = std::min<qsizetype>(free - free % m_frameBytes,
-                                                        qsizetype(m_buffer.size()));
+            const qsizetype bytes = std::min<qsizetype>(free - free % m_frameBytes, qsizetype(m_buffer.size()));
             m_mixer->render(m_format, m_buffer.data(), std::size_t(bytes / m_frameBytes));
             const qint64 written = m_stream->write(m_buffer.data(), bytes);
             if (written < bytes)
@@ -217,7 +221,9 @@ private:
 } // namespace
 
 SoundOutput::SoundOutput(QObject *parent, int retryMilliseconds)
-    : QObject(parent), m_events(std::make_shared<SoundEvents>()), m_relay(std::make_shared<AttemptRelay>())
+    : QObject(parent)
+    , m_events(std::make_shared<SoundEvents>())
+    , m_relay(std::make_shared<AttemptRelay>())
 {
     m_relay->output = this;
     // No parent: when the thread will not end, it is left running, not
@@ -247,8 +253,7 @@ SoundOutput::~SoundOutput()
     // Probably stuck in the sound server connection. The game's exit must not
     // wait for it: the thread keeps what it uses (the worker and the shared
     // events) and is left to the process's end.
-    qCWarning(lcSound, "The sound thread did not end within %d ms; leaving it behind",
-              kStopWaitMilliseconds);
+    qCWarning(lcSound, "The sound thread did not end within %d ms; leaving it behind", kStopWaitMilliseconds);
     QThread *thread = m_thread;
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
 }

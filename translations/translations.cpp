@@ -13,8 +13,7 @@ const char kTranslatorName[] = "frostpaneTranslator";
 
 // Loads and installs "<baseName>_<language>.qm" from `directory`. For "de_CH"
 // QTranslator tries frostpane_de_CH.qm, then frostpane_de.qm.
-bool install(QCoreApplication &application, const QString &baseName, const QString &language,
-             const QString &directory)
+bool install(QCoreApplication &application, const QString &baseName, const QString &language, const QString &directory)
 {
     auto *translator = new QTranslator(&application);
     translator->setObjectName(QLatin1String(kTranslatorName));
@@ -32,8 +31,7 @@ bool install(QCoreApplication &application, const QString &baseName, const QStri
 bool installTranslations(QCoreApplication &application, const QLocale &locale, const QString &directory)
 {
     // A translator takes itself out of the application when it is deleted.
-    qDeleteAll(application.findChildren<QTranslator *>(QLatin1String(kTranslatorName),
-                                                       Qt::FindDirectChildrenOnly));
+    qDeleteAll(application.findChildren<QTranslator *>(QLatin1String(kTranslatorName), Qt::FindDirectChildrenOnly));
 
     const QStringList languages = locale.uiLanguages();
     for (const QString &language : languages) {
@@ -50,8 +48,7 @@ bool installTranslations(QCoreApplication &application, const QLocale &locale, c
             continue;
         // Qt's own texts in the same language; without them the standard
         // buttons stay English, which is no reason to give up ours.
-        if (!install(application, QStringLiteral("qtbase"), name,
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        if (!install(application, QStringLiteral("qtbase"), name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
             qCInfo(lcTranslations) << "Qt's own translation for" << name << "is not installed";
         return true;
     }

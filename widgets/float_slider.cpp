@@ -19,8 +19,7 @@ class AccessibleFloatSlider final : public QAccessibleWidget, public QAccessible
 public:
     explicit AccessibleFloatSlider(FloatSlider *slider)
         : QAccessibleWidget(slider, QAccessible::Slider)
-    {
-    }
+    { }
 
     void *interface_cast(QAccessible::InterfaceType type) override
     {
@@ -147,8 +146,8 @@ void FloatSlider::paintEvent(QPaintEvent *)
     painter.setBrush(QColor(255, 255, 255, 200));
     painter.drawRoundedRect(groove, grooveHeight / 2.0, grooveHeight / 2.0);
     painter.setBrush(accent);
-    painter.drawRoundedRect(QRectF(groove.left(), groove.top(), span * t, grooveHeight),
-                            grooveHeight / 2.0, grooveHeight / 2.0);
+    painter.drawRoundedRect(QRectF(groove.left(), groove.top(), span * t, grooveHeight), grooveHeight / 2.0,
+                            grooveHeight / 2.0);
 
     if (m_tickFrequency > 0.0 && m_maximum > m_minimum) {
         painter.setPen(QPen(QColor(255, 255, 255, 160), 1.0));

@@ -12,8 +12,7 @@
 // centered button). The real QWidget geometry is the smallest whole-pixel
 // rectangle that covers the float one; painting can use subPixelOffset() to
 // draw at the exact place.
-template <typename Widget>
-class Floating : public Widget
+template <typename Widget> class Floating : public Widget
 {
 public:
     using Widget::Widget;
@@ -25,15 +24,44 @@ public:
     QPointF positionF() const { return {m_x, m_y}; }
     QSizeF sizeF() const { return {m_width, m_height}; }
 
-    void setXF(float x) { m_x = x; place(); }
-    void setYF(float y) { m_y = y; place(); }
-    void setWidthF(float w) { m_width = w; place(); }
-    void setHeightF(float h) { m_height = h; place(); }
-    void setPositionF(float x, float y) { m_x = x; m_y = y; place(); }
-    void setSizeF(float w, float h) { m_width = w; m_height = h; place(); }
+    void setXF(float x)
+    {
+        m_x = x;
+        place();
+    }
+    void setYF(float y)
+    {
+        m_y = y;
+        place();
+    }
+    void setWidthF(float w)
+    {
+        m_width = w;
+        place();
+    }
+    void setHeightF(float h)
+    {
+        m_height = h;
+        place();
+    }
+    void setPositionF(float x, float y)
+    {
+        m_x = x;
+        m_y = y;
+        place();
+    }
+    void setSizeF(float w, float h)
+    {
+        m_width = w;
+        m_height = h;
+        place();
+    }
     void setGeometryF(float x, float y, float w, float h)
     {
-        m_x = x; m_y = y; m_width = w; m_height = h;
+        m_x = x;
+        m_y = y;
+        m_width = w;
+        m_height = h;
         place();
     }
 
@@ -43,10 +71,7 @@ protected:
     virtual QSizeF drawnSize() const { return sizeF(); }
 
     // Offset of the float position inside the whole-pixel widget rectangle.
-    QPointF subPixelOffset() const
-    {
-        return {m_x - std::floor(m_x), m_y - std::floor(m_y)};
-    }
+    QPointF subPixelOffset() const { return {m_x - std::floor(m_x), m_y - std::floor(m_y)}; }
 
     void place()
     {

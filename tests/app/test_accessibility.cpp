@@ -39,8 +39,7 @@ private Q_SLOTS:
         QCOMPARE(accessible->text(QAccessible::Name), name);
         QVERIFY(accessible->text(QAccessible::Description).size() > 10);
         QVERIFY(accessible->actionInterface());
-        QCOMPARE(accessible->actionInterface()->actionNames(),
-                 QStringList{QAccessibleActionInterface::pressAction()});
+        QCOMPARE(accessible->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
     }
 
     // The press action is a tap with the tap's rules: it starts the camera.
@@ -61,9 +60,12 @@ private Q_SLOTS:
         QTest::addColumn<double>("minimum");
         QTest::addColumn<double>("maximum");
         // Two sizes offered: 640 x 480 and 1280 x 720.
-        QTest::newRow("resolution") << QByteArray("resolutionSlider") << QStringLiteral("Camera resolution") << 0.0 << 1.0;
-        QTest::newRow("sensitivity") << QByteArray("sensitivitySlider") << QStringLiteral("Camera sensitivity") << 0.0 << 765.0;
-        QTest::newRow("freezing") << QByteArray("freezingSpeedSlider") << QStringLiteral("Freezing speed") << 0.0 << 100.0;
+        QTest::newRow("resolution") << QByteArray("resolutionSlider") << QStringLiteral("Camera resolution") << 0.0
+                                    << 1.0;
+        QTest::newRow("sensitivity") << QByteArray("sensitivitySlider") << QStringLiteral("Camera sensitivity") << 0.0
+                                     << 765.0;
+        QTest::newRow("freezing") << QByteArray("freezingSpeedSlider") << QStringLiteral("Freezing speed") << 0.0
+                                  << 100.0;
     }
 
     void slidersShowNameValueAndRange()
@@ -95,8 +97,8 @@ private Q_SLOTS:
         QVERIFY(f.shown("okButton"));
         QWidget *window = f.window.get();
         // Top to bottom, as they stand on the screen.
-        const char *const order[] = {"resolutionSlider", "sensitivitySlider", "soundSwitch",
-                                     "freezingSpeedSlider", "okButton"};
+        const char *const order[] = {"resolutionSlider", "sensitivitySlider", "soundSwitch", "freezingSpeedSlider",
+                                     "okButton"};
         QCOMPARE(QApplication::focusWidget(), f.find(order[0]));
         for (std::size_t i = 1; i < std::size(order); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -133,8 +135,8 @@ private Q_SLOTS:
         WindowFixture f(typicalWebcamSettings(), typicalWebcamSettings());
         f.tap("pictureView");
         const QImage before = f.screen();
-        for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Return, Qt::Key_Space, Qt::Key_Right, Qt::Key_Left,
-                            Qt::Key_PageUp, Qt::Key_Up, Qt::Key_A, Qt::Key_Enter, Qt::Key_Backtab}) {
+        for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Return, Qt::Key_Space, Qt::Key_Right, Qt::Key_Left, Qt::Key_PageUp,
+                            Qt::Key_Up, Qt::Key_A, Qt::Key_Enter, Qt::Key_Backtab}) {
             QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : f.window.get();
             QTest::keyClick(target, key);
         }

@@ -251,8 +251,7 @@ private Q_SLOTS:
         f.tap("okButton");
         QCOMPARE(f.camera->captureSetting(), (VideoCaptureSetting{1280, 720, 30}));
         QCOMPARE(f.camera->isActive(), running);
-        QCOMPARE(f.icon("cameraIcon")->fillBitmap(),
-                 f.catalogueImage(running ? "camera_on" : "camera_off"));
+        QCOMPARE(f.icon("cameraIcon")->fillBitmap(), f.catalogueImage(running ? "camera_on" : "camera_off"));
 
         // Every later OK applies the slider again, moved or not.
         f.camera->requestedSettings.clear();

@@ -44,8 +44,7 @@ struct Controller
 } // namespace
 
 namespace QTest {
-template <>
-inline char *toString(const Resolutions &resolutions)
+template <> inline char *toString(const Resolutions &resolutions)
 {
     QByteArray text("{");
     for (const auto &[id, setting] : resolutions) {

@@ -12,9 +12,9 @@
 
 namespace {
 
-const char *const kSettingsControls[] = {"resolutionBox",     "resolutionSlider",  "sensitivityBox",
-                                         "sensitivitySlider", "freezingSpeedBox",  "freezingSpeedSlider",
-                                         "okBox",             "okButton"};
+const char *const kSettingsControls[] = {
+    "resolutionBox",    "resolutionSlider",    "sensitivityBox", "sensitivitySlider",
+    "freezingSpeedBox", "freezingSpeedSlider", "okBox",          "okButton"};
 
 } // namespace
 
@@ -120,7 +120,8 @@ private Q_SLOTS:
                      "Lukas Baubkus (CC\u00a0BY\u2011SA\u00a03.0) and others: see /")),
                  qPrintable(lines[6]));
         QVERIFY2(lines[6].endsWith(QStringLiteral("/share/doc/frostpane/CREDITS.")), qPrintable(lines[6]));
-        QCOMPARE(lines[7], QStringLiteral("Your own photos: put them in the folder Frostpane in your Pictures folder."));
+        QCOMPARE(lines[7],
+                 QStringLiteral("Your own photos: put them in the folder Frostpane in your Pictures folder."));
         QCOMPARE(lines[8], QStringLiteral("A finger or the mouse wipes the ice too: drag it over the picture."));
     }
 

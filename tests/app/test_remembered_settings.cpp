@@ -74,8 +74,7 @@ private Q_SLOTS:
     void theCameraSideIsSavedWhenItChanges()
     {
         {
-            WindowFixture f(typicalWebcamSettings(), {{1280, 720, 30}, {640, 480, 25}}, {640, 480},
-                            m_store->load());
+            WindowFixture f(typicalWebcamSettings(), {{1280, 720, 30}, {640, 480, 25}}, {640, 480}, m_store->load());
             keepSettings(*f.window, *m_store);
             f.tap("pictureView");
             f.tap("switchCameraIcon");
@@ -105,8 +104,8 @@ private Q_SLOTS:
             << gone << CameraKind::Front << VideoCaptureSetting{640, 480, 30};
         StoredSettings school;
         school.resolutions[""] = VideoCaptureSetting{1280, 720, 30};
-        QTest::newRow("a resolution for every camera") << school << CameraKind::Front
-                                                       << VideoCaptureSetting{1280, 720, 30};
+        QTest::newRow("a resolution for every camera")
+            << school << CameraKind::Front << VideoCaptureSetting{1280, 720, 30};
         StoredSettings own = school;
         own.resolutions["front"] = std::nullopt;
         QTest::newRow("this camera's own default over the one for every camera")

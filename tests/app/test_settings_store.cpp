@@ -13,8 +13,7 @@
 using namespace Qt::StringLiterals;
 
 namespace QTest {
-template <>
-inline char *toString(const StoredSettings &s)
+template <> inline char *toString(const StoredSettings &s)
 {
     return qstrdup(QByteArray("sensitivity " + QByteArray::number(s.cameraSensitivity) + ", freezing "
                               + QByteArray::number(s.freezingSpeed) + ", sound " + QByteArray::number(s.sound)
@@ -35,10 +34,22 @@ struct FileContent
     enum class Kind { Missing, Bytes, Folder, Fifo } kind = Kind::Missing;
     QByteArray bytes;
 };
-FileContent missing() { return {}; }
-FileContent bytes(const QByteArray &b) { return {FileContent::Kind::Bytes, b}; }
-FileContent folder() { return {FileContent::Kind::Folder, {}}; }
-FileContent fifo() { return {FileContent::Kind::Fifo, {}}; }
+FileContent missing()
+{
+    return {};
+}
+FileContent bytes(const QByteArray &b)
+{
+    return {FileContent::Kind::Bytes, b};
+}
+FileContent folder()
+{
+    return {FileContent::Kind::Folder, {}};
+}
+FileContent fifo()
+{
+    return {FileContent::Kind::Fifo, {}};
+}
 
 void put(const QString &path, const FileContent &content)
 {
@@ -71,7 +82,11 @@ StoredSettings with(const std::function<void(StoredSettings &)> &change)
 class SettingsWarnings
 {
 public:
-    SettingsWarnings() { s_messages.clear(); s_previous = qInstallMessageHandler(&collect); }
+    SettingsWarnings()
+    {
+        s_messages.clear();
+        s_previous = qInstallMessageHandler(&collect);
+    }
     ~SettingsWarnings() { qInstallMessageHandler(s_previous); }
     const QStringList &messages() const { return s_messages; }
 
@@ -140,34 +155,33 @@ private Q_SLOTS:
         QTest::newRow("missing: the defaults") << missing() << missing() << StoredSettings{} << QStringList{};
         QTest::newRow("good") << bytes(kGoodFile) << missing() << good << QStringList{};
         QTest::newRow("empty") << bytes({}) << missing() << StoredSettings{} << QStringList{};
-        QTest::newRow("garbage text")
-            << bytes("%%%\n[[[\n=\n]]]\ncameraSensitivity\n\\\\\n@Variant(\n") << missing() << StoredSettings{}
-            << QStringList{};
+        QTest::newRow("garbage text") << bytes("%%%\n[[[\n=\n]]]\ncameraSensitivity\n\\\\\n@Variant(\n") << missing()
+                                      << StoredSettings{} << QStringList{};
         QTest::newRow("truncated in the middle of a line")
             << bytes(kGoodFile.left(kGoodFile.indexOf("freezingSpeed") + 10)) << missing()
             << with([](StoredSettings &s) { s.cameraSensitivity = 60; }) << QStringList{};
         QTest::newRow("binary") << bytes(randomBytes(4096, 7)) << missing() << StoredSettings{} << QStringList{};
         QTest::newRow("a NUL ends a value")
-            << bytes(QByteArray("[game]\nfreezingSpeed=5\0" "0\n", 22)) << missing()
-            << with([](StoredSettings &s) { s.freezingSpeed = 5; }) << QStringList{};
+            << bytes(QByteArray("[game]\nfreezingSpeed=5\0"
+                                "0\n",
+                                22))
+            << missing() << with([](StoredSettings &s) { s.freezingSpeed = 5; }) << QStringList{};
         QTest::newRow("unreadable (a folder)")
             << folder() << missing() << StoredSettings{} << QStringList{u"cannot read"_s};
         QTest::newRow("a FIFO") << fifo() << missing() << StoredSettings{} << QStringList{u"cannot read"_s};
         QTest::newRow("64 KB: read") << bytes(goodFileOfSize(SettingsStore::kMaximumFileSize)) << missing() << good
                                      << QStringList{};
-        QTest::newRow("a byte over 64 KB: refused")
-            << bytes(goodFileOfSize(SettingsStore::kMaximumFileSize + 1)) << missing() << StoredSettings{}
-            << QStringList{u"64 KB"_s};
+        QTest::newRow("a byte over 64 KB: refused") << bytes(goodFileOfSize(SettingsStore::kMaximumFileSize + 1))
+                                                    << missing() << StoredSettings{} << QStringList{u"64 KB"_s};
         QTest::newRow("a FIFO as the system file, the user's read")
-            << bytes("[game]\nfreezingSpeed=2\n") << fifo()
-            << with([](StoredSettings &s) { s.freezingSpeed = 2; }) << QStringList{u"cannot read"_s};
+            << bytes("[game]\nfreezingSpeed=2\n") << fifo() << with([](StoredSettings &s) { s.freezingSpeed = 2; })
+            << QStringList{u"cannot read"_s};
         QTest::newRow("wrong types")
             << bytes("[game]\ncameraSensitivity=much\nfreezingSpeed=2.5\nsound=loud\n"
                      "[camera]\nback=front\nresolution=big\n[window]\nfullScreen=1,2\ngeometry=here\n")
             << missing() << StoredSettings{}
-            << QStringList{u"game/cameraSensitivity"_s, u"game/freezingSpeed"_s, u"game/sound"_s,
-                           u"camera/back"_s,           u"camera/resolution"_s,  u"window/fullScreen"_s,
-                           u"window/geometry"_s};
+            << QStringList{u"game/cameraSensitivity"_s, u"game/freezingSpeed"_s, u"game/sound"_s,     u"camera/back"_s,
+                           u"camera/resolution"_s,      u"window/fullScreen"_s,  u"window/geometry"_s};
         QTest::newRow("out of range: the nearest value")
             << bytes("[game]\ncameraSensitivity=-5000\nfreezingSpeed=500\n") << missing()
             << with([](StoredSettings &s) {
@@ -187,8 +201,8 @@ private Q_SLOTS:
         QTest::newRow("both: a bad user value keeps the system's")
             << bytes("[game]\nfreezingSpeed=fast\n") << bytes(kGoodFile) << good
             << QStringList{u"game/freezingSpeed"_s};
-        QTest::newRow("both broken") << bytes(randomBytes(1000, 1)) << bytes(randomBytes(1000, 2))
-                                     << StoredSettings{} << QStringList{};
+        QTest::newRow("both broken") << bytes(randomBytes(1000, 1)) << bytes(randomBytes(1000, 2)) << StoredSettings{}
+                                     << QStringList{};
     }
 
     void load()
@@ -332,7 +346,8 @@ private Q_SLOTS:
         const SettingsWarnings warnings;
         QVERIFY(!store.save(StoredSettings{}));
         QCOMPARE(warnings.messages().size(), 1);
-        struct stat status{};
+        struct stat status
+        { };
         QCOMPARE(::lstat(QFile::encodeName(m_user).constData(), &status), 0);
         QVERIFY(S_ISFIFO(status.st_mode));
     }

@@ -8,7 +8,8 @@ namespace {
 // The game playing: the camera runs.
 struct Running : WindowFixture
 {
-    Running() : WindowFixture(typicalWebcamSettings())
+    Running()
+        : WindowFixture(typicalWebcamSettings())
     {
         tap("cameraIcon");
         if (!camera->isActive())
@@ -92,7 +93,7 @@ private Q_SLOTS:
         r.tick(); // asks the camera to stop
         QTest::keyClick(r.window.get(), Qt::Key_Escape);
         r.window->close();
-        r.tick(); // shows it off, instead of asking again
+        r.tick();                                  // shows it off, instead of asking again
         QCOMPARE(r.camera->activationRequests, 2); // started once, told to stop once
         QCOMPARE(r.icon("cameraIcon")->fillBitmap(), r.catalogueImage("camera_off"));
         r.camera->forceActive(false);

@@ -107,8 +107,8 @@ private Q_SLOTS:
         for (const QPoint p : {QPoint(90, 400), QPoint(300, 390), QPoint(300, 410), QPoint(510, 400)})
             QVERIFY(showsPhoto(shot, p));
         // Nowhere else.
-        for (const QPoint p : {QPoint(300, 380), QPoint(300, 420), QPoint(60, 400), QPoint(540, 400),
-                               QPoint(200, 250), QPoint(5, 5)})
+        for (const QPoint p :
+             {QPoint(300, 380), QPoint(300, 420), QPoint(60, 400), QPoint(540, 400), QPoint(200, 250), QPoint(5, 5)})
             QVERIFY(showsIce(shot, p));
         // A stroke is no tap: the tools stay hidden.
         QVERIFY(!f.shown("settingsIcon"));
@@ -138,8 +138,8 @@ private Q_SLOTS:
         QApplication::processEvents();
         const QImage shot = f.screen();
         keepShot(shot, "two-fingers");
-        for (const QPoint p : {QPoint(100, 150), QPoint(250, 150), QPoint(500, 150), QPoint(540, 330),
-                               QPoint(340, 370), QPoint(140, 410)})
+        for (const QPoint p : {QPoint(100, 150), QPoint(250, 150), QPoint(500, 150), QPoint(540, 330), QPoint(340, 370),
+                               QPoint(140, 410)})
             QVERIFY2(showsPhoto(shot, p), qPrintable(QStringLiteral("%1, %2").arg(p.x()).arg(p.y())));
         for (const QPoint p : {QPoint(300, 100), QPoint(300, 250), QPoint(600, 450), QPoint(20, 300)})
             QVERIFY(showsIce(shot, p));
@@ -193,8 +193,7 @@ private Q_SLOTS:
         QTest::touchEvent(w, touchScreen()).release(0, spot, w);
         for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
             QMouseEvent madeUp(type, spot, f.view()->mapToGlobal(spot), Qt::LeftButton,
-                               type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, {},
-                               touchScreen());
+                               type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, {}, touchScreen());
             QApplication::sendEvent(f.view(), &madeUp);
         }
         QVERIFY(!f.shown("aboutText"));
@@ -203,8 +202,8 @@ private Q_SLOTS:
         QMouseEvent press(QEvent::MouseButtonPress, QPointF(100, 100), f.view()->mapToGlobal(QPointF(100, 100)),
                           Qt::LeftButton, Qt::LeftButton, {}, touchScreen());
         QApplication::sendEvent(f.view(), &press);
-        QMouseEvent move(QEvent::MouseMove, QPointF(300, 100), f.view()->mapToGlobal(QPointF(300, 100)),
-                         Qt::NoButton, Qt::LeftButton, {}, touchScreen());
+        QMouseEvent move(QEvent::MouseMove, QPointF(300, 100), f.view()->mapToGlobal(QPointF(300, 100)), Qt::NoButton,
+                         Qt::LeftButton, {}, touchScreen());
         QApplication::sendEvent(f.view(), &move);
         QVERIFY(!f.stepTimer()->isActive());
     }

@@ -36,12 +36,14 @@ private Q_SLOTS:
     {
         {
             TerminationSignals termination;
-            struct sigaction current{};
+            struct sigaction current
+            { };
             QCOMPARE(::sigaction(SIGTERM, nullptr, &current), 0);
             QVERIFY(current.sa_handler != SIG_DFL);
         }
         for (const int signal : {SIGTERM, SIGHUP}) {
-            struct sigaction current{};
+            struct sigaction current
+            { };
             QCOMPARE(::sigaction(signal, nullptr, &current), 0);
             QVERIFY(current.sa_handler == SIG_DFL);
         }

@@ -20,7 +20,8 @@ QList<BitmapRectangle *> rectanglesOf(const QWidget &window)
 // A 1000 x 600 window, by default with the tools shown: every icon 80 x 80.
 struct Tools : WindowFixture
 {
-    explicit Tools(bool shown = true) : WindowFixture(typicalWebcamSettings(), typicalWebcamSettings(), {1000, 600})
+    explicit Tools(bool shown = true)
+        : WindowFixture(typicalWebcamSettings(), typicalWebcamSettings(), {1000, 600})
     {
         if (shown)
             tap("pictureView");
@@ -49,7 +50,7 @@ private Q_SLOTS:
         t.press("cameraIcon");
         QCOMPARE(icon->scaleX(), 1.3f);
         QCOMPARE(icon->geometry(), QRect(448, 188, 104, 104));
-        QCOMPARE(icon->sizeF(), QSizeF(80, 80)); // the logical size stays
+        QCOMPARE(icon->sizeF(), QSizeF(80, 80));     // the logical size stays
         QCOMPARE(t.window->children().last(), icon); // brought to the front
         // Nothing else takes the pointer meanwhile; sliders keep theirs.
         for (BitmapRectangle *r : rectanglesOf(*t.window))
@@ -123,11 +124,13 @@ private Q_SLOTS:
         QTest::addColumn<ToolIcon>("tool");
         QTest::addColumn<qint64>("held");
         QTest::addColumn<bool>("acts");
-        const std::pair<ToolIcon, const char *> tools[] = {
-            {ToolIcon::Camera, "camera"},          {ToolIcon::SwitchCamera, "camera switch"},
-            {ToolIcon::Eye, "eye"},                {ToolIcon::Settings, "settings"},
-            {ToolIcon::About, "about"},            {ToolIcon::NextImage, "next picture"},
-            {ToolIcon::PreviousImage, "previous picture"}};
+        const std::pair<ToolIcon, const char *> tools[] = {{ToolIcon::Camera, "camera"},
+                                                           {ToolIcon::SwitchCamera, "camera switch"},
+                                                           {ToolIcon::Eye, "eye"},
+                                                           {ToolIcon::Settings, "settings"},
+                                                           {ToolIcon::About, "about"},
+                                                           {ToolIcon::NextImage, "next picture"},
+                                                           {ToolIcon::PreviousImage, "previous picture"}};
         for (const auto &[tool, name] : tools) {
             const bool step = tool == ToolIcon::NextImage || tool == ToolIcon::PreviousImage;
             QTest::addRow("%s held 500 ms: acts", name) << tool << qint64(500) << true;

@@ -40,8 +40,8 @@ private Q_SLOTS:
         QTest::newRow("1 x 1") << savedAt({100, 100, 1, 1}) << kOneScreen << u"smaller than 320 x 240"_s;
         QTest::newRow("a pixel too narrow") << savedAt({100, 100, 319, 480}) << kOneScreen << u"smaller"_s;
         QTest::newRow("a pixel too low") << savedAt({100, 100, 640, 239}) << kOneScreen << u"smaller"_s;
-        QTest::newRow("on a screen that is gone") << savedAt({2000, 100, 640, 480}) << kOneScreen
-                                                  << u"on none of the screens"_s;
+        QTest::newRow("on a screen that is gone")
+            << savedAt({2000, 100, 640, 480}) << kOneScreen << u"on none of the screens"_s;
         QTest::newRow("far off") << savedAt({-90000, 90000, 640, 480}) << kTwoScreens << u"on none"_s;
         QTest::newRow("junk") << QByteArray("here") << kOneScreen << u"not a saved window geometry"_s;
         QTest::newRow("cut short") << savedAt({100, 100, 640, 480}).left(20) << kOneScreen

@@ -42,24 +42,41 @@ int shapes(int format, std::int64_t w, std::int64_t h, Shape out[3])
 {
     const std::int64_t hw = (w + 1) / 2, hh = (h + 1) / 2;
     switch (FramePixelFormat(format)) {
-    case FramePixelFormat::YUYV: case FramePixelFormat::UYVY:
-        out[0] = {hw * 4, h}; return 1;
-    case FramePixelFormat::NV12: case FramePixelFormat::NV21:
-        out[0] = {w, h}; out[1] = {hw * 2, hh}; return 2;
-    case FramePixelFormat::I420: case FramePixelFormat::YV12:
-        out[0] = {w, h}; out[1] = out[2] = {hw, hh}; return 3;
+    case FramePixelFormat::YUYV:
+    case FramePixelFormat::UYVY:
+        out[0] = {hw * 4, h};
+        return 1;
+    case FramePixelFormat::NV12:
+    case FramePixelFormat::NV21:
+        out[0] = {w, h};
+        out[1] = {hw * 2, hh};
+        return 2;
+    case FramePixelFormat::I420:
+    case FramePixelFormat::YV12:
+        out[0] = {w, h};
+        out[1] = out[2] = {hw, hh};
+        return 3;
     case FramePixelFormat::I422:
-        out[0] = {w, h}; out[1] = out[2] = {hw, h}; return 3;
+        out[0] = {w, h};
+        out[1] = out[2] = {hw, h};
+        return 3;
     case FramePixelFormat::GRAY8:
-        out[0] = {w, h}; return 1;
+        out[0] = {w, h};
+        return 1;
     case FramePixelFormat::Y16:
-        out[0] = {w * 2, h}; return 1;
-    case FramePixelFormat::P010: case FramePixelFormat::P016:
-        out[0] = {w * 2, h}; out[1] = {hw * 4, hh}; return 2;
+        out[0] = {w * 2, h};
+        return 1;
+    case FramePixelFormat::P010:
+    case FramePixelFormat::P016:
+        out[0] = {w * 2, h};
+        out[1] = {hw * 4, hh};
+        return 2;
     case FramePixelFormat::Unsupported:
-        out[0] = {w * 4, h}; return 3; // still hand over planes
+        out[0] = {w * 4, h};
+        return 3; // still hand over planes
     default:
-        out[0] = {w * 4, h}; return 1;
+        out[0] = {w * 4, h};
+        return 1;
     }
 }
 
@@ -97,16 +114,23 @@ void checkTurn(const std::uint8_t *frame, std::ptrdiff_t stride, int width, int 
     const std::ptrdiff_t turnedStride = std::ptrdiff_t(turnedW) * 4 + ((how >> 5) & 3);
     GuardedBytes scratch(std::size_t(scratchStride * (height - 1) + width * 4), Guard::After);
     GuardedBytes turned(std::size_t(turnedStride * (turnedH - 1) + turnedW * 4), Guard::Before);
-    if (!orientFrame(frame, stride, width, height, mirrored, FrameRotation(angle), scratch.data(),
-                     scratchStride, turned.data(), turnedStride))
+    if (!orientFrame(frame, stride, width, height, mirrored, FrameRotation(angle), scratch.data(), scratchStride,
+                     turned.data(), turnedStride))
         __builtin_trap(); // everything here fits
     for (int y = 0; y < turnedH; ++y) {
         for (int x = 0; x < turnedW; ++x) {
             // Undo the clockwise turn, then the mirror.
             int sx = x, sy = y;
-            if (angle == 90) { sx = y; sy = height - 1 - x; }
-            else if (angle == 180) { sx = width - 1 - x; sy = height - 1 - y; }
-            else if (angle == 270) { sx = width - 1 - y; sy = x; }
+            if (angle == 90) {
+                sx = y;
+                sy = height - 1 - x;
+            } else if (angle == 180) {
+                sx = width - 1 - x;
+                sy = height - 1 - y;
+            } else if (angle == 270) {
+                sx = width - 1 - y;
+                sy = x;
+            }
             if (mirrored)
                 sx = width - 1 - sx;
             if (wordAt(turned.data(), turnedStride, x, y) != wordAt(frame, stride, sx, sy))
@@ -145,10 +169,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *input, std::size_t len
         const int sizeDelta = std::int8_t(input[8 + 3 * i]);
         std::int64_t stride = shape[i].rowBytes + (mode & 1 ? strideDelta : std::max(strideDelta, 0) % 8);
         switch (mode >> 5) {
-        case 5: stride = std::int64_t(1) << (40 + (mode & 0x1F) % 23); break; // up to 2^62
-        case 6: stride = -std::int64_t(std::uint8_t(strideDelta)) - 1; break;
-        case 7: stride = std::int64_t(INT_MAX) + (mode & 0x1F); break;
-        default: break;
+        case 5:
+            stride = std::int64_t(1) << (40 + (mode & 0x1F) % 23);
+            break; // up to 2^62
+        case 6:
+            stride = -std::int64_t(std::uint8_t(strideDelta)) - 1;
+            break;
+        case 7:
+            stride = std::int64_t(INT_MAX) + (mode & 0x1F);
+            break;
+        default:
+            break;
         }
         // The honest size for that stride, nudged; a wild stride gets a small buffer.
         std::int64_t size = 64 + sizeDelta;
@@ -160,7 +191,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *input, std::size_t len
         } else {
             planes.size[i] = std::ptrdiff_t(size);
         }
-        buffers[i] = new GuardedBytes(std::size_t(std::max<std::int64_t>(size, 1)), (flags & 4) ? Guard::Before : Guard::After);
+        buffers[i] = new GuardedBytes(std::size_t(std::max<std::int64_t>(size, 1)),
+                                      (flags & 4) ? Guard::Before : Guard::After);
         for (std::int64_t b = 0; b < size; ++b)
             buffers[i]->data()[b] = length > at ? input[at + std::size_t(b) % (length - at)] : 0x80;
         planes.data[i] = (mode & 0x10) ? nullptr : buffers[i]->data();
@@ -177,13 +209,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *input, std::size_t len
     std::int64_t dstStride = dstRow + ((flags >> 3) & 7);
     if (flags & 0x40)
         dstStride = dstRow - 1;
-    const std::size_t dstSize = sane ? std::size_t(std::max<std::int64_t>(dstStride, dstRow) * (height - 1) + dstRow) : 4;
+    const std::size_t dstSize = sane ? std::size_t(std::max<std::int64_t>(dstStride, dstRow) * (height - 1) + dstRow)
+                                     : 4;
     GuardedBytes destination(dstSize, Guard::After);
     std::memset(destination.data(), 0xCD, dstSize);
 
     const bool converted = convertFrame(FramePixelFormat(format), planes, width, height, colors,
-                                        (flags & 0x80) ? nullptr : destination.data(),
-                                        std::ptrdiff_t(dstStride));
+                                        (flags & 0x80) ? nullptr : destination.data(), std::ptrdiff_t(dstStride));
     const bool destinationGood = !(flags & 0x80) && dstStride >= dstRow;
     (converted ? stats.converted : stats.refused)[format]++;
     if (converted != (complete && destinationGood))

@@ -54,10 +54,9 @@ private Q_SLOTS:
         QTest::newRow("plugged in later, listed once, pulled out")
             << L({"c:Cam"}) << QByteArray("c") << L({}) << 1000 << 1500 << true << L({});
         QTest::newRow("another camera leaves: a stall is the watchdog's")
-            << L({"a:Cam", "x:Other"}) << QByteArray("a") << L({"a:Cam"}) << 0 << 9000 << false
-            << L({});
-        QTest::newRow("a camera comes") << L({"a:Cam"}) << QByteArray("a") << L({"a:Cam", "c:Cam"})
-                                        << 0 << 9000 << false << L({});
+            << L({"a:Cam", "x:Other"}) << QByteArray("a") << L({"a:Cam"}) << 0 << 9000 << false << L({});
+        QTest::newRow("a camera comes") << L({"a:Cam"}) << QByteArray("a") << L({"a:Cam", "c:Cam"}) << 0 << 9000
+                                        << false << L({});
         QTest::newRow("nothing in use: only the stale twin is marked")
             << twice << QByteArray() << L({"b:Cam"}) << 0 << 9000 << false << L({"b"});
     }

@@ -1,9 +1,9 @@
 #include "camera/frame_conversion.h"
 #include "support/guarded_bytes.h"
 
-#include <QtGui/qrgb.h>
 #include <QImage>
 #include <QTransform>
+#include <QtGui/qrgb.h>
 #include <QtTest>
 
 #include <sys/mman.h>
@@ -46,30 +46,47 @@ Tolerance toleranceFor(YuvColors colors)
 const char *formatName(FramePixelFormat f)
 {
     switch (f) {
-    case FramePixelFormat::Unsupported: return "Unsupported";
-    case FramePixelFormat::YUYV: return "YUYV";
-    case FramePixelFormat::UYVY: return "UYVY";
-    case FramePixelFormat::NV12: return "NV12";
-    case FramePixelFormat::NV21: return "NV21";
-    case FramePixelFormat::I420: return "I420";
-    case FramePixelFormat::YV12: return "YV12";
-    case FramePixelFormat::BGRA: return "BGRA";
-    case FramePixelFormat::RGBA: return "RGBA";
-    case FramePixelFormat::ARGB: return "ARGB";
-    case FramePixelFormat::ABGR: return "ABGR";
-    case FramePixelFormat::I422: return "I422";
-    case FramePixelFormat::AYUV: return "AYUV";
-    case FramePixelFormat::GRAY8: return "GRAY8";
-    case FramePixelFormat::Y16: return "Y16";
-    case FramePixelFormat::P010: return "P010";
-    case FramePixelFormat::P016: return "P016";
+    case FramePixelFormat::Unsupported:
+        return "Unsupported";
+    case FramePixelFormat::YUYV:
+        return "YUYV";
+    case FramePixelFormat::UYVY:
+        return "UYVY";
+    case FramePixelFormat::NV12:
+        return "NV12";
+    case FramePixelFormat::NV21:
+        return "NV21";
+    case FramePixelFormat::I420:
+        return "I420";
+    case FramePixelFormat::YV12:
+        return "YV12";
+    case FramePixelFormat::BGRA:
+        return "BGRA";
+    case FramePixelFormat::RGBA:
+        return "RGBA";
+    case FramePixelFormat::ARGB:
+        return "ARGB";
+    case FramePixelFormat::ABGR:
+        return "ABGR";
+    case FramePixelFormat::I422:
+        return "I422";
+    case FramePixelFormat::AYUV:
+        return "AYUV";
+    case FramePixelFormat::GRAY8:
+        return "GRAY8";
+    case FramePixelFormat::Y16:
+        return "Y16";
+    case FramePixelFormat::P010:
+        return "P010";
+    case FramePixelFormat::P016:
+        return "P016";
     }
     return "?";
 }
 
 using F = FramePixelFormat;
-const std::vector<F> kYuvFormats = {F::YUYV, F::UYVY, F::NV12, F::NV21, F::I420, F::YV12,
-                                    F::I422, F::AYUV, F::P010, F::P016};
+const std::vector<F> kYuvFormats = {F::YUYV, F::UYVY, F::NV12, F::NV21, F::I420,
+                                    F::YV12, F::I422, F::AYUV, F::P010, F::P016};
 const std::vector<F> kGreyFormats = {F::GRAY8, F::Y16};
 const std::vector<F> kRgbFormats = {F::BGRA, F::RGBA, F::ARGB, F::ABGR};
 
@@ -81,9 +98,18 @@ std::vector<F> allFormats()
     return all;
 }
 
-bool isGrey(F f) { return f == F::GRAY8 || f == F::Y16; }
-bool isRgb(F f) { return std::find(kRgbFormats.begin(), kRgbFormats.end(), f) != kRgbFormats.end(); }
-bool isWide(F f) { return f == F::Y16 || f == F::P010 || f == F::P016; }
+bool isGrey(F f)
+{
+    return f == F::GRAY8 || f == F::Y16;
+}
+bool isRgb(F f)
+{
+    return std::find(kRgbFormats.begin(), kRgbFormats.end(), f) != kRgbFormats.end();
+}
+bool isWide(F f)
+{
+    return f == F::Y16 || f == F::P010 || f == F::P016;
+}
 
 // What a test frame shows: luma per pixel, chroma per chroma sample (in the
 // format's own chroma grid), all 8-bit. RGB frames take their bytes from
@@ -113,12 +139,22 @@ struct Frame
 };
 
 // Horizontal and vertical chroma subsampling shifts.
-int chromaShiftX(F f) { return f == F::AYUV || isGrey(f) || isRgb(f) ? 0 : 1; }
+int chromaShiftX(F f)
+{
+    return f == F::AYUV || isGrey(f) || isRgb(f) ? 0 : 1;
+}
 int chromaShiftY(F f)
 {
     switch (f) {
-    case F::NV12: case F::NV21: case F::I420: case F::YV12: case F::P010: case F::P016: return 1;
-    default: return 0;
+    case F::NV12:
+    case F::NV21:
+    case F::I420:
+    case F::YV12:
+    case F::P010:
+    case F::P016:
+        return 1;
+    default:
+        return 0;
     }
 }
 
@@ -269,10 +305,18 @@ QRgb referenceYuv(int luma, int u, int v, YuvColors colors)
 void rgbPositions(F f, int &r, int &g, int &b)
 {
     switch (f) {
-    case F::BGRA: r = 2, g = 1, b = 0; break;
-    case F::RGBA: r = 0, g = 1, b = 2; break;
-    case F::ARGB: r = 1, g = 2, b = 3; break;
-    default: r = 3, g = 2, b = 1; break; // ABGR
+    case F::BGRA:
+        r = 2, g = 1, b = 0;
+        break;
+    case F::RGBA:
+        r = 0, g = 1, b = 2;
+        break;
+    case F::ARGB:
+        r = 1, g = 2, b = 3;
+        break;
+    default:
+        r = 3, g = 2, b = 1;
+        break; // ABGR
     }
 }
 
@@ -292,8 +336,7 @@ QRgb expectedPixel(F f, const Picture &pic, int x, int y, YuvColors colors)
 bool opaqueAndNear(std::uint32_t word, QRgb expected, Tolerance t)
 {
     return word >> 24 == 0xFF && std::abs(qRed(word) - qRed(expected)) <= t.red
-           && std::abs(qGreen(word) - qGreen(expected)) <= t.green
-           && std::abs(qBlue(word) - qBlue(expected)) <= t.blue;
+           && std::abs(qGreen(word) - qGreen(expected)) <= t.green && std::abs(qBlue(word) - qBlue(expected)) <= t.blue;
 }
 
 // A destination with `pad` spare bytes per row, exactly sized and guarded,
@@ -301,16 +344,17 @@ bool opaqueAndNear(std::uint32_t word, QRgb expected, Tolerance t)
 struct Target
 {
     Target(int w, int h, int padBytes)
-        : width(w), height(h), stride(std::ptrdiff_t(w) * 4 + padBytes),
-          bytes(std::size_t(stride * (h - 1) + std::ptrdiff_t(w) * 4), Guard::After)
+        : width(w)
+        , height(h)
+        , stride(std::ptrdiff_t(w) * 4 + padBytes)
+        , bytes(std::size_t(stride * (h - 1) + std::ptrdiff_t(w) * 4), Guard::After)
     {
         std::fill_n(bytes.data(), bytes.size(), 0xCD);
     }
     std::uint32_t word(int x, int y) const
     {
         const std::uint8_t *p = bytes.data() + stride * y + std::ptrdiff_t(x) * 4;
-        return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16
-               | std::uint32_t(p[3]) << 24;
+        return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
     }
     bool paddingUntouched() const
     {
@@ -347,7 +391,9 @@ Picture noise(unsigned seed)
     std::mt19937 random(seed);
     for (auto &b : *table)
         b = std::uint8_t(random());
-    const auto pick = [table](int plane, int x, int y) { return (*table)[std::size_t((plane * 64 + y % 64) * 64 + x % 64)]; };
+    const auto pick = [table](int plane, int x, int y) {
+        return (*table)[std::size_t((plane * 64 + y % 64) * 64 + x % 64)];
+    };
     Picture p;
     p.luma = [=](int x, int y) { return int(pick(0, x, y)); };
     p.u = [=](int x, int y) { return int(pick(1, x, y)); };
@@ -356,8 +402,8 @@ Picture noise(unsigned seed)
     return p;
 }
 
-const YuvColors kAllColors[] = {{YuvMatrix::Bt601, false}, {YuvMatrix::Bt601, true},
-                                  {YuvMatrix::Bt709, false}, {YuvMatrix::Bt709, true}};
+const YuvColors kAllColors[] = {
+    {YuvMatrix::Bt601, false}, {YuvMatrix::Bt601, true}, {YuvMatrix::Bt709, false}, {YuvMatrix::Bt709, true}};
 
 const char *colorName(YuvColors c)
 {
@@ -368,7 +414,10 @@ const char *colorName(YuvColors c)
 
 // Largest deviation seen per color setting, reported at the end.
 int largestDeviation[4][3] = {};
-int colorIndex(YuvColors c) { return (c.matrix == YuvMatrix::Bt709 ? 2 : 0) + (c.fullRange ? 1 : 0); }
+int colorIndex(YuvColors c)
+{
+    return (c.matrix == YuvMatrix::Bt709 ? 2 : 0) + (c.fullRange ? 1 : 0);
+}
 
 } // namespace
 
@@ -471,12 +520,10 @@ private Q_SLOTS:
         QVERIFY(framePlanesAreComplete(format, frame.view(), width, height));
         for (YuvColors colors : kAllColors) {
             Target target(width, height, 4 * pad + 1);
-            QVERIFY(convertFrame(format, frame.view(), width, height, colors, target.bytes.data(),
-                                 target.stride));
+            QVERIFY(convertFrame(format, frame.view(), width, height, colors, target.bytes.data(), target.stride));
             // RGB is reordered, full-range grey copied: both exact.
-            const Tolerance tolerance = isRgb(format) || (isGrey(format) && colors.fullRange)
-                                            ? Tolerance{0, 0, 0}
-                                            : toleranceFor(colors);
+            const Tolerance tolerance = isRgb(format) || (isGrey(format) && colors.fullRange) ? Tolerance{0, 0, 0}
+                                                                                              : toleranceFor(colors);
             for (int y = 0; y < height; ++y)
                 for (int x = 0; x < width; ++x) {
                     const std::uint32_t word = target.word(x, y);
@@ -488,8 +535,8 @@ private Q_SLOTS:
                         d[2] = std::max(d[2], std::abs(qBlue(word) - qBlue(expected)));
                     }
                     QVERIFY2(opaqueAndNear(word, expected, tolerance),
-                             qPrintable(QString::asprintf("%s at (%d, %d): %08x, expected %08x", colorName(colors),
-                                                          x, y, word, expected)));
+                             qPrintable(QString::asprintf("%s at (%d, %d): %08x, expected %08x", colorName(colors), x,
+                                                          y, word, expected)));
                 }
             QVERIFY(target.paddingUntouched());
         }
@@ -552,9 +599,15 @@ private Q_SLOTS:
         const Frame frame = buildFrame(format, builtWidth, 5, what == 4 ? 2 : 0, Guard::After, noise(3));
         FramePlanes view = frame.view();
         switch (what) {
-        case 0: view.size[plane] -= 1; break;
-        case 1: view.stride[plane] -= 1; break;
-        case 2: view.data[plane] = nullptr; break;
+        case 0:
+            view.size[plane] -= 1;
+            break;
+        case 1:
+            view.stride[plane] -= 1;
+            break;
+        case 2:
+            view.data[plane] = nullptr;
+            break;
         case 3:
             view.size[plane] -= 1;
             QVERIFY(framePlanesAreComplete(format, view, 6, 5)); // only the address is wrong below
@@ -600,7 +653,8 @@ private Q_SLOTS:
         QTest::newRow("BGRA width INT_MAX") << F::BGRA << INT_MAX << 1 << 0 << most << most;
         QTest::newRow("YUYV width INT_MAX") << F::YUYV << INT_MAX << 1 << 0 << most << most;
         QTest::newRow("NV21 width INT_MAX") << F::NV21 << INT_MAX << 2 << 1 << most << most;
-        QTest::newRow("GRAY8 over 2^29 pixels") << F::GRAY8 << (1 << 15) << (1 << 14) + 1 << 0 << qint64(1 << 15) << most;
+        QTest::newRow("GRAY8 over 2^29 pixels")
+            << F::GRAY8 << (1 << 15) << (1 << 14) + 1 << 0 << qint64(1 << 15) << most;
         QTest::newRow("YUYV negative stride") << F::YUYV << 2 << 2 << 0 << qint64(-4) << qint64(64);
         QTest::newRow("I420 negative chroma stride") << F::I420 << 2 << 2 << 1 << qint64(-1) << qint64(64);
         QTest::newRow("YUYV stride min") << F::YUYV << 2 << 2 << 0 << std::numeric_limits<qint64>::min() << qint64(64);
@@ -685,8 +739,7 @@ private Q_SLOTS:
         for (const QSize size : {QSize(3, 2), QSize(17, 5)}) {
             for (const int angle : {0, 90, 180, 270}) {
                 for (const bool mirrored : {false, true})
-                    QTest::addRow("%dx%d %s turned %d", size.width(), size.height(),
-                                  mirrored ? "mirrored," : "", angle)
+                    QTest::addRow("%dx%d %s turned %d", size.width(), size.height(), mirrored ? "mirrored," : "", angle)
                         << size << mirrored << angle;
             }
         }
@@ -729,9 +782,9 @@ private Q_SLOTS:
             const char *name;
             int source, scratch, destination;
         };
-        const Pads pads[] = {{"source +1", 1, 0, 0},       {"source +2", 2, 0, 0},
-                             {"source +3", 3, 0, 0},       {"scratch +1", 0, 1, 0},
-                             {"scratch +3", 0, 3, 0},      {"destination +1", 0, 0, 1},
+        const Pads pads[] = {{"source +1", 1, 0, 0},        {"source +2", 2, 0, 0},
+                             {"source +3", 3, 0, 0},        {"scratch +1", 0, 1, 0},
+                             {"scratch +3", 0, 3, 0},       {"destination +1", 0, 0, 1},
                              {"all odd +1 +3 +2", 1, 3, 2}, {"whole pixels +4 +8 +4", 4, 8, 4}};
         for (const QSize size : {QSize(1, 1), QSize(5, 3), QSize(3, 17)}) {
             for (const int angle : {0, 90, 180, 270}) {
@@ -781,9 +834,11 @@ private Q_SLOTS:
             for (int x = 0; x < turnedWidth; ++x) {
                 std::uint32_t word;
                 std::memcpy(&word, destination.data() + destinationStride * y + std::ptrdiff_t(x) * 4, 4);
-                QVERIFY2(word == expected.pixel(x, y),
-                         qPrintable(QStringLiteral("at %1,%2: %3 instead of %4")
-                                        .arg(x).arg(y).arg(word, 8, 16).arg(expected.pixel(x, y), 8, 16)));
+                QVERIFY2(word == expected.pixel(x, y), qPrintable(QStringLiteral("at %1,%2: %3 instead of %4")
+                                                                      .arg(x)
+                                                                      .arg(y)
+                                                                      .arg(word, 8, 16)
+                                                                      .arg(expected.pixel(x, y), 8, 16)));
             }
             // The padding between rows is left alone.
             if (y + 1 < expected.height()) {
@@ -800,12 +855,12 @@ private Q_SLOTS:
         QImage wide(2, 4, QImage::Format_ARGB32_Premultiplied);
         QVERIFY(!orientFrame(source.constBits(), source.bytesPerLine(), 4, 2, false, FrameRotation::Clockwise90,
                              nullptr, 0, narrow.bits(), narrow.bytesPerLine()));
-        QVERIFY(!orientFrame(source.constBits(), source.bytesPerLine(), 4, 2, true, FrameRotation::Clockwise90,
-                             nullptr, 0, wide.bits(), wide.bytesPerLine())); // no scratch
+        QVERIFY(!orientFrame(source.constBits(), source.bytesPerLine(), 4, 2, true, FrameRotation::Clockwise90, nullptr,
+                             0, wide.bits(), wide.bytesPerLine())); // no scratch
         QVERIFY(!orientFrame(source.constBits(), 8, 4, 2, false, FrameRotation::None, nullptr, 0, wide.bits(),
                              wide.bytesPerLine())); // a source stride shorter than a row
-        QVERIFY(orientFrame(source.constBits(), source.bytesPerLine(), 4, 2, false, FrameRotation::Clockwise90,
-                            nullptr, 0, wide.bits(), wide.bytesPerLine()));
+        QVERIFY(orientFrame(source.constBits(), source.bytesPerLine(), 4, 2, false, FrameRotation::Clockwise90, nullptr,
+                            0, wide.bits(), wide.bytesPerLine()));
     }
 };
 

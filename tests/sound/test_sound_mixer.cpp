@@ -78,8 +78,7 @@ private Q_SLOTS:
         QTest::newRow("camera noise below the floor") << 0.0001 << false;
         QTest::newRow("a nonsense amount (NaN)") << std::nan("") << false;
         QTest::newRow("negative amount") << -0.5 << false;
-        QTest::newRow("disabled while a hand waves, the banner shows and a tool is tapped")
-            << 0.03 << true;
+        QTest::newRow("disabled while a hand waves, the banner shows and a tool is tapped") << 0.03 << true;
     }
 
     void silenceIsExactZeros()
@@ -237,7 +236,9 @@ private Q_SLOTS:
             for (std::size_t i = 0; i < samples; ++i) {
                 double value = 0;
                 switch (format) {
-                case SampleFormat::UInt8: value = (double(bytes[i]) - 128.0) / 127.0; break;
+                case SampleFormat::UInt8:
+                    value = (double(bytes[i]) - 128.0) / 127.0;
+                    break;
                 case SampleFormat::Int16: {
                     std::int16_t s;
                     std::memcpy(&s, bytes.data() + 2 * i, 2);
@@ -311,10 +312,9 @@ private Q_SLOTS:
         QTest::addColumn<SampleFormat>("format");
         QTest::addColumn<int>("channels");
         for (int channels : {1, 2}) {
-            for (auto [name, format] : {std::pair{"UInt8", SampleFormat::UInt8},
-                                        std::pair{"Int16", SampleFormat::Int16},
-                                        std::pair{"Int32", SampleFormat::Int32},
-                                        std::pair{"Float", SampleFormat::Float}}) {
+            for (auto [name, format] :
+                 {std::pair{"UInt8", SampleFormat::UInt8}, std::pair{"Int16", SampleFormat::Int16},
+                  std::pair{"Int32", SampleFormat::Int32}, std::pair{"Float", SampleFormat::Float}}) {
                 QTest::addRow("%s, %d channel(s)", name, channels) << format << channels;
             }
         }
@@ -344,8 +344,10 @@ private Q_SLOTS:
         const std::size_t frameBytes = std::size_t(channels) * bytesPerSample(format);
         for (std::size_t f = 0; f < frames; ++f)
             for (int c = 1; c < channels; ++c)
-                QVERIFY(std::memcmp(&bytes[f * frameBytes], &bytes[f * frameBytes + std::size_t(c) * bytesPerSample(format)],
-                                    bytesPerSample(format)) == 0);
+                QVERIFY(std::memcmp(&bytes[f * frameBytes],
+                                    &bytes[f * frameBytes + std::size_t(c) * bytesPerSample(format)],
+                                    bytesPerSample(format))
+                        == 0);
     }
 
     void conversionAtKnownValues_data()
@@ -357,19 +359,16 @@ private Q_SLOTS:
             << SampleFormat::UInt8 << QList<double>{128, 255, 1, 192, 64, 255, 1, 128};
         QTest::newRow("Int16") << SampleFormat::Int16
                                << QList<double>{0, 32767, -32767, 16384, -16384, 32767, -32767, 0};
-        QTest::newRow("Int32") << SampleFormat::Int32
-                               << QList<double>{0, 2147483647, -2147483647, 1073741824,
-                                                -1073741824, 2147483647, -2147483647, 0};
-        QTest::newRow("Float") << SampleFormat::Float
-                               << QList<double>{0, 1, -1, 0.5, -0.5, 1, -1, 0};
+        QTest::newRow("Int32") << SampleFormat::Int32 << QList<double>{0,           2147483647, -2147483647, 1073741824,
+                                                                       -1073741824, 2147483647, -2147483647, 0};
+        QTest::newRow("Float") << SampleFormat::Float << QList<double>{0, 1, -1, 0.5, -0.5, 1, -1, 0};
     }
 
     void conversionAtKnownValues()
     {
         QFETCH(SampleFormat, format);
         QFETCH(QList<double>, expected);
-        const float input[] = {0.0f, 1.0f, -1.0f, 0.5f, -0.5f, 1.5f, -2.0f,
-                               std::numeric_limits<float>::quiet_NaN()};
+        const float input[] = {0.0f, 1.0f, -1.0f, 0.5f, -0.5f, 1.5f, -2.0f, std::numeric_limits<float>::quiet_NaN()};
         const std::size_t size = bytesPerSample(format);
         // One byte in front so that no sample is aligned.
         std::vector<unsigned char> bytes(1 + std::size(input) * size + 1, 0xAB);
@@ -380,10 +379,27 @@ private Q_SLOTS:
             const unsigned char *at = bytes.data() + 1 + i * size;
             double value = 0;
             switch (format) {
-            case SampleFormat::UInt8: value = *at; break;
-            case SampleFormat::Int16: { std::int16_t s; std::memcpy(&s, at, 2); value = s; break; }
-            case SampleFormat::Int32: { std::int32_t s; std::memcpy(&s, at, 4); value = s; break; }
-            case SampleFormat::Float: { float s; std::memcpy(&s, at, 4); value = double(s); break; }
+            case SampleFormat::UInt8:
+                value = *at;
+                break;
+            case SampleFormat::Int16: {
+                std::int16_t s;
+                std::memcpy(&s, at, 2);
+                value = s;
+                break;
+            }
+            case SampleFormat::Int32: {
+                std::int32_t s;
+                std::memcpy(&s, at, 4);
+                value = s;
+                break;
+            }
+            case SampleFormat::Float: {
+                float s;
+                std::memcpy(&s, at, 4);
+                value = double(s);
+                break;
+            }
             }
             QCOMPARE(value, expected.at(qsizetype(i)));
         }

@@ -80,8 +80,7 @@ private Q_SLOTS:
         // Qt lists no audio output, which is the line expected here.
         QMutexLocker lock(&messagesMutex);
         QCOMPARE(soundMessages.size(), 1);
-        QVERIFY2(soundMessages.first().contains(QLatin1String("without sound")),
-                 qPrintable(soundMessages.first()));
+        QVERIFY2(soundMessages.first().contains(QLatin1String("without sound")), qPrintable(soundMessages.first()));
     }
 
     // The server may come back: the device is tried again and again on the

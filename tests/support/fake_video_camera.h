@@ -4,8 +4,8 @@
 
 #include <QImage>
 
-#include <cstring>
 #include <QList>
+#include <cstring>
 
 // A scripted camera for tests: it reports the settings it is given, starts or
 // refuses to start as told, settles on requested settings it offers, and
@@ -17,9 +17,9 @@ class FakeVideoCamera final : public VideoCamera
 public:
     explicit FakeVideoCamera(QList<VideoCaptureSetting> frontSettings = {},
                              QList<VideoCaptureSetting> backSettings = {})
-        : m_front(std::move(frontSettings)), m_back(std::move(backSettings))
-    {
-    }
+        : m_front(std::move(frontSettings))
+        , m_back(std::move(backSettings))
+    { }
 
     // --- script -----------------------------------------------------------
     bool startsWhenAsked = true;
@@ -55,11 +55,12 @@ public:
     }
 
     // --- VideoCamera --------------------------------------------------------
-    void setKind(CameraKind kind) override { m_kind = kind; m_setting = {}; }
-    bool hasCamera(CameraKind kind) const override
+    void setKind(CameraKind kind) override
     {
-        return !(kind == CameraKind::Front ? m_front : m_back).isEmpty();
+        m_kind = kind;
+        m_setting = {};
     }
+    bool hasCamera(CameraKind kind) const override { return !(kind == CameraKind::Front ? m_front : m_back).isEmpty(); }
     QString deviceId() const override
     {
         if (!hasCamera(m_kind))

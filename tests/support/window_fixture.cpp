@@ -6,9 +6,8 @@
 #include <QTimer>
 #include <QtTest>
 
-WindowFixture::WindowFixture(QList<VideoCaptureSetting> frontSettings,
-                             QList<VideoCaptureSetting> backSettings, QSize size,
-                             const StoredSettings &settings)
+WindowFixture::WindowFixture(QList<VideoCaptureSetting> frontSettings, QList<VideoCaptureSetting> backSettings,
+                             QSize size, const StoredSettings &settings)
 {
     auto fake = std::make_unique<FakeVideoCamera>(std::move(frontSettings), std::move(backSettings));
     camera = fake.get();

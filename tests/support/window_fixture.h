@@ -11,9 +11,8 @@
 #include <memory>
 
 // The seven tool icons by object name.
-inline constexpr std::array<const char *, 7> kToolIcons = {"cameraIcon",       "settingsIcon",    "eyeIcon",
-                                                           "aboutIcon",        "switchCameraIcon", "nextPictureIcon",
-                                                           "previousPictureIcon"};
+inline constexpr std::array<const char *, 7> kToolIcons = {
+    "cameraIcon", "settingsIcon", "eyeIcon", "aboutIcon", "switchCameraIcon", "nextPictureIcon", "previousPictureIcon"};
 
 // A pixel of a screenshot or a picture, as it shows on black: opaque.
 inline QRgb pixelAt(const QImage &image, QPoint p)
@@ -25,14 +24,12 @@ inline QRgb pixelAt(const QImage &image, QPoint p)
 // event dispatch: pointer presses on its controls, its timers' ticks.
 struct WindowFixture
 {
-    explicit WindowFixture(QList<VideoCaptureSetting> frontSettings = {},
-                           QList<VideoCaptureSetting> backSettings = {}, QSize size = {640, 480},
-                           const StoredSettings &settings = StoredSettings());
+    explicit WindowFixture(QList<VideoCaptureSetting> frontSettings = {}, QList<VideoCaptureSetting> backSettings = {},
+                           QSize size = {640, 480}, const StoredSettings &settings = StoredSettings());
 
     // The window's control of that object name; aborts the test run when the
     // window has none, so a renamed control shows up at once.
-    template <typename T = QWidget>
-    T *find(const char *name) const
+    template <typename T = QWidget> T *find(const char *name) const
     {
         T *control = window->findChild<T *>(QString::fromLatin1(name));
         if (!control)
@@ -78,8 +75,7 @@ struct WindowFixture
 QList<VideoCaptureSetting> typicalWebcamSettings();
 
 namespace QTest {
-template <>
-inline char *toString(const VideoCaptureSetting &s)
+template <> inline char *toString(const VideoCaptureSetting &s)
 {
     const QByteArray text = QByteArray::number(s.width) + 'x' + QByteArray::number(s.height) + '@'
                             + QByteArray::number(s.frameRate);

@@ -3,13 +3,13 @@
 #include "support/window_fixture.h"
 #include "translations/translations.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QAbstractTextDocumentLayout>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -198,7 +198,8 @@ private Q_SLOTS:
             QCOMPARE(box->width(), 280);
             for (const QString &text : texts) {
                 const int right = label->x() + label->fontMetrics().horizontalAdvance(text);
-                QVERIFY2(right <= box->width(), qPrintable(text + QStringLiteral(" ends at ") + QString::number(right)));
+                QVERIFY2(right <= box->width(),
+                         qPrintable(text + QStringLiteral(" ends at ") + QString::number(right)));
             }
         }
     }
@@ -278,8 +279,8 @@ private Q_SLOTS:
     // every text, so that the sign never starts a line.
     void frenchPunctuationHasItsNoBreakSpace()
     {
-        const QList<Message> messages
-            = readTranslationSource(QStringLiteral(FROSTPANE_TRANSLATIONS_SOURCE_DIR "/frostpane_fr.ts"));
+        const QList<Message> messages = readTranslationSource(
+            QStringLiteral(FROSTPANE_TRANSLATIONS_SOURCE_DIR "/frostpane_fr.ts"));
         const QRegularExpression wrong(QStringLiteral("[^\\x{00a0}\\x{202f}][:;!?]"));
         for (const Message &message : messages) {
             const QRegularExpressionMatch match = wrong.match(message.translation);
@@ -318,10 +319,9 @@ private Q_SLOTS:
         for (const Message &message : messages) {
             const QByteArray what = (message.context + QStringLiteral(": ") + message.source).toUtf8();
             QVERIFY2(message.finished, what.constData());
-            const QString text = translator.translate(message.context.toUtf8().constData(),
-                                                      message.source.toUtf8().constData(),
-                                                      message.comment.isEmpty() ? nullptr
-                                                                                : message.comment.toUtf8().constData());
+            const QString text = translator.translate(
+                message.context.toUtf8().constData(), message.source.toUtf8().constData(),
+                message.comment.isEmpty() ? nullptr : message.comment.toUtf8().constData());
             QVERIFY2(!text.trimmed().isEmpty(), what.constData());
             QCOMPARE(text, message.translation);
             QCOMPARE(placeholders(text), placeholders(message.source));
