@@ -8,17 +8,7 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <chrono>
 #include <condition_variable>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -29,92 +19,6 @@ Q_LOGGING_CATEGORY(lcSettings, "frostpane.settings")
 namespace {
 
 const QString kFileInFolder = QStringLiteral("frostpane/frostpane.conf");
-
-// What reading one file gave. The workers below use the C library only: one
-// may still be stuck in a system call when the game ends.
-struct FileBytes
-{
-    enum class Outcome { Missing, Read, Unreadable } outcome = Outcome::Missing;
-    std::string bytes;
-    std::string reason; // why it could not be read
-};
-
-std::string errorText(int error)
-{
-    return std::strerror(error);
-}
-
-// Reads a whole plain file of at most kMaximumFileSize bytes. The open does
-// not wait (a FIFO, a device), and the descriptor, not the name, is checked
-// for a plain file, so nothing can be swapped in between.
-FileBytes readNow(const std::string &path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return {};
-        return {FileBytes::Outcome::Unreadable, {}, errorText(errno)};
-    }
-    FileBytes result{FileBytes::Outcome::Read, {}, {}};
-    struct stat status
-    { };
-    if (::fstat(fd, &status) != 0) {
-        result = {FileBytes::Outcome::Unreadable, {}, errorText(errno)};
-    } else if (!S_ISREG(status.st_mode)) {
-        result = {FileBytes::Outcome::Unreadable, {}, "not a plain file"};
-    } else {
-        const size_t limit = size_t(SettingsStore::kMaximumFileSize);
-        std::string bytes(limit + 1, '\0');
-        size_t total = 0;
-        while (total < bytes.size()) {
-            const ssize_t got = ::read(fd, bytes.data() + total, bytes.size() - total);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                result = {FileBytes::Outcome::Unreadable, {}, errorText(errno)};
-                break;
-            }
-            if (got == 0)
-                break;
-            total += size_t(got);
-        }
-        if (result.outcome == FileBytes::Outcome::Read) {
-            if (total > limit) {
-                result = {FileBytes::Outcome::Unreadable, {}, "larger than 64 KB, which no settings file is"};
-            } else {
-                bytes.resize(total);
-                result.bytes = std::move(bytes);
-            }
-        }
-    }
-    ::close(fd);
-    return result;
-}
-
-// readNow on a worker, waited for at most `timeoutMs`: a file on a hung
-// network home leaves the worker stuck, never the caller.
-FileBytes readWithin(const QString &path, int timeoutMs)
-{
-    struct Shared
-    {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
-        FileBytes result;
-    };
-    const auto shared = std::make_shared<Shared>();
-    std::thread([shared, name = QFile::encodeName(path).toStdString()] {
-        FileBytes result = readNow(name);
-        const std::lock_guard lock(shared->mutex);
-        shared->result = std::move(result);
-        shared->finished = true;
-        shared->done.notify_all();
-    }).detach();
-    std::unique_lock lock(shared->mutex);
-    if (!shared->done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&shared] { return shared->finished; }))
-        return {FileBytes::Outcome::Unreadable, {}, "no answer within " + std::to_string(timeoutMs) + " ms"};
-    return std::move(shared->result);
-}
 
 // Every key of the bytes of one settings file. QSettings reads only files
 // named by path, so it parses a private copy: the bytes already read, in a
@@ -197,57 +101,6 @@ std::optional<std::string> compose(const StoredValues &values)
     return written.readAll().toStdString();
 }
 
-struct WriteJob
-{
-    std::string path;
-    std::string bytes;
-    quint64 number = 0;
-};
-
-// Writes `bytes` beside `path` and renames the new file over it, which
-// replaces it at once: a crash or a full disk leaves the old file as it was,
-// never half of each. Something other than a plain file in its place is
-// left alone. Returns why it failed, or nothing.
-std::string writeNow(const WriteJob &job)
-{
-    const std::filesystem::path target(job.path);
-    std::error_code error;
-    std::filesystem::create_directories(target.parent_path(), error);
-    if (error)
-        return "cannot create the folder of";
-    struct stat status
-    { };
-    if (::lstat(job.path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
-        return "something other than a plain file is in the place of";
-    std::string fresh = (target.parent_path() / ".frostpane.conf.XXXXXX").string();
-    const int fd = ::mkostemp(fresh.data(), O_CLOEXEC);
-    if (fd < 0)
-        return "cannot write beside";
-    size_t total = 0;
-    bool written = true;
-    while (total < job.bytes.size()) {
-        const ssize_t put = ::write(fd, job.bytes.data() + total, job.bytes.size() - total);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0) {
-            written = false;
-            break;
-        }
-        total += size_t(put);
-    }
-    if (::close(fd) != 0)
-        written = false;
-    if (!written) {
-        ::unlink(fresh.c_str());
-        return "cannot write";
-    }
-    if (::rename(fresh.c_str(), job.path.c_str()) != 0) {
-        ::unlink(fresh.c_str());
-        return "cannot replace";
-    }
-    return {};
-}
-
 } // namespace
 
 // The write worker's state. One thread writes, the latest settings first:
@@ -256,7 +109,7 @@ struct SettingsStore::Writer
 {
     std::mutex mutex;
     std::condition_variable changed;
-    std::optional<WriteJob> pending;
+    std::optional<SettingsFileJob> pending;
     bool writing = false;
     bool started = false;
     bool stopping = false;
@@ -277,11 +130,11 @@ struct SettingsStore::Writer
             writer->changed.wait(lock, [&writer] { return writer->pending || writer->stopping; });
             if (!writer->pending)
                 return;
-            const WriteJob job = std::move(*writer->pending);
+            const SettingsFileJob job = std::move(*writer->pending);
             writer->pending.reset();
             writer->writing = true;
             lock.unlock();
-            std::string error = writeNow(job);
+            std::string error = writeSettingsFile(job);
             lock.lock();
             writer->writing = false;
             writer->stuck = false;
@@ -322,8 +175,9 @@ SettingsStore::~SettingsStore()
 StoredSettings SettingsStore::load() const
 {
     const auto readOver = [](const StoredSettings &base, const QString &path, bool *unreadable) {
-        const FileBytes file = readWithin(path, kReadWaitMilliseconds);
-        if (file.outcome == FileBytes::Outcome::Unreadable) {
+        const SettingsFileBytes file = readSettingsFileWithin(QFile::encodeName(path).toStdString(),
+                                                              kReadWaitMilliseconds);
+        if (file.outcome == SettingsFileBytes::Outcome::Unreadable) {
             qCWarning(lcSettings).noquote()
                 << "cannot read" << path
                 << QStringLiteral("(%1); its values are left out").arg(QString::fromStdString(file.reason));
@@ -369,7 +223,7 @@ bool SettingsStore::save(const StoredSettings &settings) const
 
     std::unique_lock lock(m_writer->mutex);
     const quint64 number = ++m_writer->lastNumber;
-    m_writer->pending = WriteJob{QFile::encodeName(m_userFile).toStdString(), std::move(*bytes), number};
+    m_writer->pending = SettingsFileJob{QFile::encodeName(m_userFile).toStdString(), std::move(*bytes), number};
     if (!std::exchange(m_writer->started, true))
         std::thread(&Writer::run, m_writer).detach();
     m_writer->changed.notify_all();

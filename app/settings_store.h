@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/settings_file.h"
 #include "core/stored_settings.h"
 
 #include <QString>
@@ -23,7 +24,7 @@ class SettingsStore
 public:
     // The longest a file is read: a settings file is a few hundred bytes, so
     // anything larger is refused (with a warning) instead of parsed.
-    static constexpr qint64 kMaximumFileSize = 64 * 1024;
+    static constexpr qint64 kMaximumFileSize = kMaximumSettingsFileSize;
     // The longest load() waits for one file, and save() for its write (once
     // a write has taken longer, saves do not wait until it is done).
     static constexpr int kReadWaitMilliseconds = 1000;
