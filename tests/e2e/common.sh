@@ -53,6 +53,7 @@ check() {
   else
     echo "  FAILED: $name"
     failed=$((failed + 1))
+    return 1
   fi
 }
 

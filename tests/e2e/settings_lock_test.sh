@@ -13,16 +13,14 @@
 # Prints the figures it measured (start and exit times, descriptors, memory).
 #   settings_lock_test.sh GAME [LOG_DIR]
 set -u
-GAME=$1
-LOGS=${2:-$(mktemp -d)}
-mkdir -p "$LOGS"
+# shellcheck source=tests/e2e/common.sh
+source "$(dirname "$0")/common.sh" "$1" "" "${2:-}"
+LOGS=$SHOTS
 
-passed=0
-failed=0
-xvfb_pid=
 home=
 pids=()
 
+# This script's own games, each with its own folders, and its X server.
 cleanup() {
   local pid
   for pid in "${pids[@]}" $xvfb_pid; do
@@ -36,30 +34,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-check() {
-  local name=$1
-  shift
-  if "$@"; then
-    echo "  ok: $name"
-    passed=$((passed + 1))
-  else
-    echo "  FAILED: $name"
-    failed=$((failed + 1))
-    return 1
-  fi
-}
-
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
-
-# wait_until SECONDS COMMAND...: COMMAND until it succeeds or time is up.
-wait_until() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -ge "$deadline" ] && return 1
-    sleep 0.1
-  done
-}
 
 windows() { xdotool search --onlyvisible --name '^Frostpane$' 2>/dev/null | wc -l; }
 has_window() { [ "$(windows)" -ge 1 ]; }
@@ -78,14 +53,8 @@ fresh() {
   home=$(mktemp -d)
   mkdir -p "$home/config/frostpane" "$home/system"
   mkdir -m 700 "$home/runtime"
-  local display_file
-  display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$display_file" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do [ -s "$display_file" ] && break; sleep 0.1; done
-  display_number=$(cat "$display_file")
-  export DISPLAY=":$display_number"
-  rm -f "$display_file"
+  start_xvfb 640x480 -noreset || return 1
+  display_number=${DISPLAY#:}
 }
 
 # launch NAME [DISPLAY]: the game in the background, its pid in `launched`.
