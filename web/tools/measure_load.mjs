@@ -96,6 +96,8 @@ try {
         const box = await page.locator('#cameraIcon').boundingBox();
         await page.mouse.click(box.x + box.width / 2, box.y + box.height / 2);
         await page.waitForSelector('#game[data-camera="on"]');
+        // The tools the tap showed have faded: the child plays.
+        await page.waitForSelector('#game[data-fade="stopped"]', { timeout: 30_000 });
       }
       await page.waitForTimeout(3000); // the camera settles before the window opens
       const frames = kind === 'game' ? page.evaluate(() => new Promise((done) => {

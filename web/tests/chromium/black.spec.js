@@ -1,7 +1,7 @@
 // A camera that sees nothing move (black) wipes nothing and makes no sound.
 import { expect, test } from '@playwright/test';
 import { changedPixels } from '../support/png.js';
-import { openGame, screenshot, tapTool } from './helpers.js';
+import { meterSound, openGame, screenshot, tapTool } from './helpers.js';
 
 // Resolves once `count` more camera frames have been stepped.
 function frames(page, count) {
@@ -17,10 +17,8 @@ test('black wipes nothing and stays silent', async ({ page }) => {
   const start = await screenshot(page, 'black-start');
   await tapTool(page, '#cameraIcon');
   await expect(page.locator('#game')).toHaveAttribute('data-camera', 'on');
-  await page.waitForFunction(() => globalThis.frostpane.sound.running);
-  await page.evaluate(() => globalThis.frostpane.sound.meter(true));
   await frames(page, 10);
-  await page.evaluate(() => globalThis.frostpane.sound.resetPeak());
+  await meterSound(page);
   // Sixty frames of black: the time passing is the point.
   await frames(page, 60);
   await expect(page.locator('#game')).toHaveAttribute('data-scene', 'play');

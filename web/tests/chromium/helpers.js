@@ -65,3 +65,13 @@ export async function showTools(page) {
   await tap(page, Math.round(width * 0.1), Math.round(height * 0.9));
   await expect(page.locator('#settingsIcon')).toBeVisible();
 }
+
+// Once the worklet runs (the first tap starts it), its level is measured
+// from now on: `globalThis.frostpane.sound.peak` is the loudest since.
+export async function meterSound(page) {
+  await page.waitForFunction(() => globalThis.frostpane.sound.running);
+  await page.evaluate(() => {
+    globalThis.frostpane.sound.meter(true);
+    globalThis.frostpane.sound.resetPeak();
+  });
+}

@@ -5,7 +5,7 @@ import { join } from 'node:path';
 import { expect, test } from '@playwright/test';
 import { changedPixels, decodePng, meanDifference, pixel } from '../support/png.js';
 import { PROJECT_DIR } from '../support/site.js';
-import { openGame, screenshot, tapTool } from './helpers.js';
+import { meterSound, openGame, screenshot, tapTool } from './helpers.js';
 
 const PHOTO = decodePng(readFileSync(join(PROJECT_DIR, 'assets', 'images', 'frostpane_001.png')));
 const ICE = decodePng(readFileSync(join(PROJECT_DIR, 'assets', 'images', 'frostpane_001_ice.png')));
@@ -46,11 +46,7 @@ test('a tap starts the camera and the ball wipes its path; the bar grows', async
   const start = await screenshot(page, 'play-start');
   await tapTool(page, '#cameraIcon');
   await expect(page.locator('#game')).toHaveAttribute('data-camera', 'on');
-  await page.waitForFunction(() => globalThis.frostpane.sound.running);
-  await page.evaluate(() => {
-    globalThis.frostpane.sound.meter(true);
-    globalThis.frostpane.sound.resetPeak();
-  });
+  await meterSound(page);
   await expect.poll(() => cleaned(page), { timeout: 15_000 }).toBeGreaterThan(0.01);
   // The ice the ball wipes crackles.
   await expect.poll(() => page.evaluate(() => globalThis.frostpane.sound.peak)).toBeGreaterThan(0.001);

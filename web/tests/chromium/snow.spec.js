@@ -4,17 +4,13 @@ import { join } from 'node:path';
 import { expect, test } from '@playwright/test';
 import { decodePng } from '../support/png.js';
 import { PROJECT_DIR } from '../support/site.js';
-import { openGame, screenshot, tapTool } from './helpers.js';
+import { meterSound, openGame, screenshot, tapTool } from './helpers.js';
 
 test('snow brings the banner, the full bar and the chime', async ({ page }) => {
   await openGame(page);
   await tapTool(page, '#cameraIcon');
   await expect(page.locator('#game')).toHaveAttribute('data-camera', 'on');
-  await page.waitForFunction(() => globalThis.frostpane.sound.running);
-  await page.evaluate(() => {
-    globalThis.frostpane.sound.meter(true);
-    globalThis.frostpane.sound.resetPeak();
-  });
+  await meterSound(page);
   await expect(page.locator('#game')).toHaveAttribute('data-banner', 'shown', { timeout: 20_000 });
   const shot = await screenshot(page, 'snow-banner');
   const { banner, cleaned } = await page.evaluate(() => {
