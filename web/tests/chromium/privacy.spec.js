@@ -85,4 +85,10 @@ test('the manifest names the game, its icons and a full-screen display', async (
     const file = await page.request.get(new URL(icon.src, baseURL).href);
     expect([icon.src, file.status(), file.headers()['content-type']]).toEqual([icon.src, 200, 'image/png']);
   }
+  // Chromium finds nothing that keeps it from offering to install the game
+  // but that a test's browser context is a private one.
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  const cdp = await page.context().newCDPSession(page);
+  const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+  expect(installabilityErrors.map((e) => e.errorId).filter((id) => id !== 'in-incognito')).toEqual([]);
 });
