@@ -180,6 +180,12 @@ EMSCRIPTEN_KEEPALIVE void fp_icon(int tool)
     g_numbers = {s.x, s.y, s.width, s.height, s.scale, controls.isVisible(ToolIcon(tool)) ? 1.0 : 0.0};
 }
 
+// How many cameras the browser names.
+EMSCRIPTEN_KEEPALIVE void fp_setCameraCount(int count)
+{
+    page().controls.setCameraCount(count);
+}
+
 EMSCRIPTEN_KEEPALIVE float fp_toolOpacity()
 {
     return page().controls.opacity();

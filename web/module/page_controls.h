@@ -43,7 +43,13 @@ public:
         float x, y, width, height, scale;
     };
     Shown shown(ToolIcon tool) const;
-    bool isVisible(ToolIcon tool) const { return m_visible[slot(tool)]; }
+    // Whether the icon shows now. The camera switch shows with the tools only
+    // while the browser names two cameras or more (setCameraCount()).
+    bool isVisible(ToolIcon tool) const
+    {
+        return m_visible[slot(tool)] && (tool != ToolIcon::SwitchCamera || m_cameraCount >= 2);
+    }
+    void setCameraCount(int count) { m_cameraCount = count; }
     float opacity() const { return m_fade.opacity(); }
 
     // A pointer went down on a visible icon; true when the press counts.
@@ -85,6 +91,7 @@ private:
     Panel m_panel = Panel::None;
     std::optional<ToolIcon> m_held;
     bool m_lastClickTicks = false;
+    int m_cameraCount = 0;
     std::array<IconPlace, kToolCount> m_places{};
     std::array<bool, kToolCount> m_visible{};
     PressedIconPlace m_heldPlace{};

@@ -68,6 +68,7 @@ export class Core {
     return { x, y, width, height, scale, visible: visible !== 0 };
   }
   toolOpacity() { return this.m._fp_toolOpacity(); }
+  setCameraCount(count) { this.m._fp_setCameraCount(count); }
   pictureRect() {
     this.m._fp_pictureRect();
     const [x, y, width, height] = this.numbers(4);

@@ -49,7 +49,6 @@ class Page {
     this.icons = Array.from({ length: TOOL_COUNT }, (_, tool) => this.root.querySelector(`[data-tool="${tool}"]`));
     this.camera = new Camera(this.video);
     this.sound = new Sound();
-    this.cameraCount = 0;
     this.loading = new Map(); // picture number -> the promise of its arrival in the module
     // The camera's frame, cut and scaled for the module.
     this.frameCanvas = document.createElement('canvas');
@@ -84,7 +83,7 @@ class Page {
     this.connect();
     this.layout();
     await this.showPicture();
-    this.cameraCount = await this.camera.count().catch(() => 0);
+    this.core.setCameraCount(await this.camera.count().catch(() => 0));
     this.render();
     // The other pictures and the banner come while the child looks.
     this.banner.src = 'images/congratulations.png';
@@ -162,8 +161,7 @@ class Page {
     const opacity = this.core.toolOpacity();
     for (const [tool, icon] of this.icons.entries()) {
       const shown = this.core.icon(tool);
-      const visible = shown.visible && (tool !== Tool.SwitchCamera || this.cameraCount >= 2);
-      icon.hidden = !visible;
+      icon.hidden = !shown.visible;
       place(icon, shown.x, shown.y, shown.width * shown.scale, shown.height * shown.scale);
       icon.style.opacity = String(opacity);
       icon.classList.toggle('held', shown.scale !== 1);
@@ -549,7 +547,7 @@ class Page {
       this.keepStepping();
     }
     if (this.camera.active) {
-      this.cameraCount = await this.camera.count().catch(() => this.cameraCount);
+      this.core.setCameraCount(await this.camera.count().catch(() => 0));
       // Each camera comes with the resolution remembered for it.
       const remembered = this.core.useCamera(this.camera.deviceId);
       const now = this.camera.track?.getSettings();

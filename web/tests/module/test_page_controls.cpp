@@ -3,6 +3,7 @@
 // the pointer to itself. The gate's and the fade's own timing have their
 // tests in tests/core; here they are only driven.
 
+#include "tests/core/core_fixture.h"
 #include "web/module/page_controls.h"
 
 #include <gtest/gtest.h>
@@ -14,14 +15,19 @@ namespace {
 using Action = PageControls::Action;
 using Panel = PageControls::Panel;
 
-constexpr std::array<ToolIcon, 7> kTools = {ToolIcon::SwitchCamera, ToolIcon::Eye,           ToolIcon::About,
-                                            ToolIcon::Camera,       ToolIcon::Settings,      ToolIcon::PreviousImage,
+constexpr std::array<ToolIcon, 7> kTools = {ToolIcon::SwitchCamera, ToolIcon::Eye,      ToolIcon::About,
+                                            ToolIcon::Camera,       ToolIcon::Settings, ToolIcon::PreviousImage,
                                             ToolIcon::NextImage};
 
 class PageControlsTest : public testing::Test
 {
 protected:
-    PageControlsTest() { controls.place(640, 480, 512, 512); }
+    // Two cameras, so that the switch shows with the other tools.
+    PageControlsTest()
+    {
+        controls.place(640, 480, 512, 512);
+        controls.setCameraCount(2);
+    }
 
     // A press that lasts `holdMilliseconds`, after the gate's half second.
     Action tapTool(ToolIcon tool, std::int64_t holdMilliseconds = 50)
@@ -90,27 +96,30 @@ TEST_P(PageControlsClicks, aClickAsksForItsIconsActionOnlyAfterAShortPress)
     EXPECT_EQ(controls.lastClickTicks(), c.expected != Action::None);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Icons, PageControlsClicks,
-    testing::Values(ClickCase{"switch camera", ToolIcon::SwitchCamera, 100, Action::SwitchCamera},
-                    ClickCase{"eye", ToolIcon::Eye, 100, Action::ToggleView},
-                    ClickCase{"about", ToolIcon::About, 100, Action::OpenAbout},
-                    ClickCase{"camera", ToolIcon::Camera, 500, Action::ToggleCamera},
-                    ClickCase{"settings", ToolIcon::Settings, 100, Action::OpenSettings},
-                    ClickCase{"previous", ToolIcon::PreviousImage, 100, Action::PreviousPicture},
-                    ClickCase{"next", ToolIcon::NextImage, 100, Action::NextPicture},
-                    ClickCase{"settings held too long", ToolIcon::Settings, 501, Action::None},
-                    ClickCase{"camera held too long", ToolIcon::Camera, 600, Action::None},
-                    ClickCase{"eye held too long", ToolIcon::Eye, 600, Action::None},
-                    ClickCase{"next held long still steps", ToolIcon::NextImage, 2000, Action::NextPicture}),
-    [](const testing::TestParamInfo<ClickCase> &info) {
-        std::string name = info.param.name;
-        for (char &ch : name) {
-            if (!std::isalnum(static_cast<unsigned char>(ch)))
-                ch = '_';
-        }
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Icons, PageControlsClicks,
+                         testing::Values(ClickCase{"switch camera", ToolIcon::SwitchCamera, 100, Action::SwitchCamera},
+                                         ClickCase{"eye", ToolIcon::Eye, 100, Action::ToggleView},
+                                         ClickCase{"about", ToolIcon::About, 100, Action::OpenAbout},
+                                         ClickCase{"camera", ToolIcon::Camera, 500, Action::ToggleCamera},
+                                         ClickCase{"settings", ToolIcon::Settings, 100, Action::OpenSettings},
+                                         ClickCase{"previous", ToolIcon::PreviousImage, 100, Action::PreviousPicture},
+                                         ClickCase{"next", ToolIcon::NextImage, 100, Action::NextPicture},
+                                         ClickCase{"settings held too long", ToolIcon::Settings, 501, Action::None},
+                                         ClickCase{"camera held too long", ToolIcon::Camera, 600, Action::None},
+                                         ClickCase{"eye held too long", ToolIcon::Eye, 600, Action::None},
+                                         ClickCase{"next held long still steps", ToolIcon::NextImage, 2000,
+                                                   Action::NextPicture}),
+                         testnames::ByName{});
+
+TEST_F(PageControlsTest, theSwitchShowsOnlyWithTwoCameras)
+{
+    EXPECT_TRUE(controls.tapPicture());
+    EXPECT_TRUE(controls.isVisible(ToolIcon::SwitchCamera));
+    controls.setCameraCount(1);
+    EXPECT_FALSE(controls.isVisible(ToolIcon::SwitchCamera));
+    EXPECT_TRUE(controls.isVisible(ToolIcon::Eye));
+    EXPECT_EQ(tapTool(ToolIcon::SwitchCamera), Action::None);
+}
 
 TEST_F(PageControlsTest, aHiddenIconDoesNotAct)
 {
@@ -121,8 +130,8 @@ TEST_F(PageControlsTest, aHiddenIconDoesNotAct)
 
 TEST_F(PageControlsTest, aPanelHidesTheToolsUntilTheSecondTapOnThePicture)
 {
-    for (const auto &[tool, panel] : {std::pair{ToolIcon::Settings, Panel::Settings},
-                                      std::pair{ToolIcon::About, Panel::About}}) {
+    for (const auto &[tool, panel] :
+         {std::pair{ToolIcon::Settings, Panel::Settings}, std::pair{ToolIcon::About, Panel::About}}) {
         SCOPED_TRACE(int(panel));
         controls.tapPicture();
         EXPECT_EQ(tapTool(tool), panel == Panel::Settings ? Action::OpenSettings : Action::OpenAbout);
