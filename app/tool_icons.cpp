@@ -16,29 +16,26 @@ struct ToolEntry
     ToolIcon tool;
     const char *objectName;
     const char *face; // at start
-    // Whether a click acts only when its press was a short tap. Stepping
-    // through the pictures harms nothing, so any press does for those.
-    bool needsTap;
     const char *name; // for screen readers, with what the tool does
     const char *description;
 };
 
 // Bottom to top, as they are stacked.
 constexpr std::array<ToolEntry, 7> kTools = {{
-    {ToolIcon::Camera, "cameraIcon", "camera_off", true, QT_TRANSLATE_NOOP("ToolIcons", "Camera"),
+    {ToolIcon::Camera, "cameraIcon", "camera_off", QT_TRANSLATE_NOOP("ToolIcons", "Camera"),
      QT_TRANSLATE_NOOP("ToolIcons", "Starts or stops the camera.")},
-    {ToolIcon::Settings, "settingsIcon", "settings", true, QT_TRANSLATE_NOOP("ToolIcons", "Settings"),
+    {ToolIcon::Settings, "settingsIcon", "settings", QT_TRANSLATE_NOOP("ToolIcons", "Settings"),
      QT_TRANSLATE_NOOP("ToolIcons",
                        "Opens the settings: camera resolution, camera sensitivity, freezing speed and sound.")},
-    {ToolIcon::Eye, "eyeIcon", "view_snowflake", true, QT_TRANSLATE_NOOP("ToolIcons", "View"),
+    {ToolIcon::Eye, "eyeIcon", "view_snowflake", QT_TRANSLATE_NOOP("ToolIcons", "View"),
      QT_TRANSLATE_NOOP("ToolIcons", "Switches between the game picture and the plain camera picture.")},
-    {ToolIcon::About, "aboutIcon", "about_icon", true, QT_TRANSLATE_NOOP("ToolIcons", "About"),
+    {ToolIcon::About, "aboutIcon", "about_icon", QT_TRANSLATE_NOOP("ToolIcons", "About"),
      QT_TRANSLATE_NOOP("ToolIcons", "Tells what the game is and who made it.")},
-    {ToolIcon::SwitchCamera, "switchCameraIcon", "camera_front", true, QT_TRANSLATE_NOOP("ToolIcons", "Switch camera"),
+    {ToolIcon::SwitchCamera, "switchCameraIcon", "camera_front", QT_TRANSLATE_NOOP("ToolIcons", "Switch camera"),
      QT_TRANSLATE_NOOP("ToolIcons", "Switches between the front and the back camera.")},
-    {ToolIcon::NextImage, "nextPictureIcon", "next_image", false, QT_TRANSLATE_NOOP("ToolIcons", "Next picture"),
+    {ToolIcon::NextImage, "nextPictureIcon", "next_image", QT_TRANSLATE_NOOP("ToolIcons", "Next picture"),
      QT_TRANSLATE_NOOP("ToolIcons", "Shows the next picture.")},
-    {ToolIcon::PreviousImage, "previousPictureIcon", "previous_image", false,
+    {ToolIcon::PreviousImage, "previousPictureIcon", "previous_image",
      QT_TRANSLATE_NOOP("ToolIcons", "Previous picture"), QT_TRANSLATE_NOOP("ToolIcons", "Shows the previous picture.")},
 }};
 
@@ -169,7 +166,7 @@ void ToolIcons::letOnlyThisRectangleBeHit(const BitmapRectangle *pressed, bool o
 void ToolIcons::click(ToolIcon tool)
 {
     // A press held too long does nothing, not even keep the tools up.
-    if (entryOf(tool).needsTap && !m_tapGate.isTap())
+    if (needsShortTap(tool) && !m_tapGate.isTap())
         return;
     stayAwake();
     if (!m_fadeTimer->isActive())

@@ -11,6 +11,13 @@
 enum class SettingsSlider { CameraResolutions, CameraSensitivity, FreezingSpeed };
 enum class ToolIcon { SwitchCamera, Eye, About, Camera, Settings, PreviousImage, NextImage };
 
+// Whether a click on the tool acts only when its press was a short tap.
+// Stepping through the pictures harms nothing, so any press does for those.
+constexpr bool needsShortTap(ToolIcon tool)
+{
+    return tool != ToolIcon::NextImage && tool != ToolIcon::PreviousImage;
+}
+
 struct SliderSlot
 {
     SettingsSlider slider;

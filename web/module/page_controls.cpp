@@ -37,8 +37,7 @@ bool PageControls::press(ToolIcon tool)
         return false;
     m_held = tool;
     const IconPlace &p = m_places[slot(tool)];
-    m_heldPlace = placePressedIcon(float(p.home.left), float(p.home.top), p.width, p.height,
-                                   float(kIconPressScale));
+    m_heldPlace = placePressedIcon(float(p.home.left), float(p.home.top), p.width, p.height, float(kIconPressScale));
     return true;
 }
 
@@ -58,10 +57,10 @@ PageControls::Action PageControls::click(ToolIcon tool)
     Action action = Action::None;
     switch (tool) {
     case ToolIcon::NextImage:
+        action = Action::NextPicture;
+        break;
     case ToolIcon::PreviousImage:
-        // Stepping through the pictures needs no short press: a child may
-        // lean on the arrow.
-        action = tool == ToolIcon::NextImage ? Action::NextPicture : Action::PreviousPicture;
+        action = Action::PreviousPicture;
         break;
     case ToolIcon::Camera:
         if (!m_tapGate.isTap())
@@ -72,12 +71,20 @@ PageControls::Action PageControls::click(ToolIcon tool)
             return Action::None;
         m_lastClickTicks = true;
         return Action::ToggleCamera;
-    case ToolIcon::SwitchCamera: action = Action::SwitchCamera; break;
-    case ToolIcon::Eye: action = Action::ToggleView; break;
-    case ToolIcon::Settings: action = Action::OpenSettings; break;
-    case ToolIcon::About: action = Action::OpenAbout; break;
+    case ToolIcon::SwitchCamera:
+        action = Action::SwitchCamera;
+        break;
+    case ToolIcon::Eye:
+        action = Action::ToggleView;
+        break;
+    case ToolIcon::Settings:
+        action = Action::OpenSettings;
+        break;
+    case ToolIcon::About:
+        action = Action::OpenAbout;
+        break;
     }
-    if (action != Action::NextPicture && action != Action::PreviousPicture && !m_tapGate.isTap())
+    if (needsShortTap(tool) && !m_tapGate.isTap())
         return Action::None;
     m_lastClickTicks = true;
     m_fade.stayAwake();
