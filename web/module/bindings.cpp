@@ -669,3 +669,22 @@ EMSCRIPTEN_KEEPALIVE void fp_pointerCancel(int id)
 }
 
 } // extern "C"
+
+// ---- A parent's own photos ----------------------------------------------------------
+
+extern "C" {
+
+// Only the first `count` pictures stay (the parent's photos after them were
+// removed): the picture on show steps on to the first one if it was among
+// those that go.
+EMSCRIPTEN_KEEPALIVE void fp_keepPictures(int count)
+{
+    Page &p = page();
+    count = std::max(count, kBuiltInPictures);
+    std::erase_if(pictures(), [count](const auto &entry) { return entry.first > count; });
+    while (p.game.pictureNumber() > count)
+        p.game.nextPicture();
+    p.game.setPictureCount(count);
+}
+
+} // extern "C"

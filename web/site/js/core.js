@@ -185,6 +185,33 @@ export class Core {
     return this.m._fp_putPicture(number) !== 0;
   }
 
+  // ---- A parent's own photos
+  maxPhotos() { return this.m._fp_maxPhotos(); }
+  // The size every photo is cut and scaled to.
+  photoSize() { return { width: this.m._fp_photoWidth(), height: this.m._fp_photoHeight() }; }
+  // The part of an upright photo of width x height to keep, or why it cannot
+  // be used ({ problem: 'small' | 'large' | 'long' }).
+  photoCut(width, height) {
+    const problem = this.m._fp_photoCut(width, height);
+    if (problem !== 0)
+      return { problem: ['', 'small', 'large', 'long'][problem] ?? 'small' };
+    const start = this.m._fp_photoNumbers() / 8;
+    const [x, y, w, h] = this.m.HEAPF64.subarray(start, start + 4);
+    return { x, y, width: w, height: h };
+  }
+  // The ice of a cut photo (ImageData of photoSize()) as picture `number`,
+  // made by the module's frost generator; null when it could not be made.
+  makeIce(number, photo) {
+    const size = photo.width * photo.height * 4;
+    this.m.HEAPU8.set(photo.data, this.m._fp_icePhoto());
+    const at = this.m._fp_makeIce(number);
+    if (!at)
+      return null;
+    return new ImageData(new Uint8ClampedArray(this.m.HEAPU8.slice(at, at + size)), photo.width, photo.height);
+  }
+  // Only pictures 1..count stay; the one on show steps on if it went.
+  keepPictures(count) { this.m._fp_keepPictures(count); }
+
   // ---- Steps
   // The bytes the next camera frame goes into ({ width, height, bytes }), or
   // null while there is no picture to play on.
