@@ -159,3 +159,37 @@ test('a photo dropped onto the page joins the pictures', async ({ page }) => {
   await expect(page.locator('#game')).toHaveAttribute('data-photos', '1', { timeout: 30_000 });
   expect(await page.evaluate(() => frostpane.core.pictureCount())).toBe(7);
 });
+
+// The page's ice comes from the desktop's generator drawing its feathers and
+// glitter on a Canvas 2D. For a built-in picture it is close to the committed
+// overlay, much closer than the overlay of another seed; not equal: besides
+// the canvas's own antialiasing, the C library's sin, cos and atan2 differ
+// from the desktop's in the last bit for some angles, so a feather may grow a
+// branch more or less and the frost's strokes are laid out a little
+// differently from there on.
+test('the page freezes a built-in picture as the desktop froze it', async ({ page }) => {
+  await openGame(page);
+  const differences = await page.evaluate(async () => {
+    const pixels = async (url) => {
+      const bitmap = await createImageBitmap(await (await fetch(url)).blob());
+      const g = new OffscreenCanvas(bitmap.width, bitmap.height).getContext('2d');
+      g.drawImage(bitmap, 0, 0);
+      return g.getImageData(0, 0, bitmap.width, bitmap.height);
+    };
+    const photo = await pixels('images/frostpane_001.png');
+    const committed = await pixels('images/frostpane_001_ice.png');
+    const mean = (a, b) => {
+      let sum = 0;
+      for (let i = 0; i < a.data.length; i += 4)
+        sum += Math.abs(a.data[i] - b.data[i]) + Math.abs(a.data[i + 1] - b.data[i + 1])
+          + Math.abs(a.data[i + 2] - b.data[i + 2]);
+      return sum / (a.data.length / 4 * 3);
+    };
+    const core = globalThis.frostpane.core;
+    return { same: mean(core.makeIce(1, photo), committed), otherSeed: mean(core.makeIce(2, photo), committed) };
+  });
+  console.log(`mean difference from the committed ice: ${differences.same.toFixed(2)} (seed 1001), `
+    + `${differences.otherSeed.toFixed(2)} (seed 1002)`);
+  expect(differences.same).toBeLessThan(5);
+  expect(differences.otherSeed).toBeGreaterThan(3 * differences.same);
+});
