@@ -246,27 +246,27 @@
     </message>
     <message>
         <source>%1 was skipped: it is not a picture this browser can read.</source>
-        <translation>%1 a été ignoré : ce n&apos;est pas une image que ce navigateur sait lire.</translation>
+        <translation>%1 a été ignoré&#xa0;: ce n&apos;est pas une image que ce navigateur sait lire.</translation>
     </message>
     <message>
         <source>%1 was skipped: the picture is too small.</source>
-        <translation>%1 a été ignoré : l&apos;image est trop petite.</translation>
+        <translation>%1 a été ignoré&#xa0;: l&apos;image est trop petite.</translation>
     </message>
     <message>
         <source>%1 was skipped: the picture is too large.</source>
-        <translation>%1 a été ignoré : l&apos;image est trop grande.</translation>
+        <translation>%1 a été ignoré&#xa0;: l&apos;image est trop grande.</translation>
     </message>
     <message>
         <source>%1 was skipped: the picture is too long and narrow.</source>
-        <translation>%1 a été ignoré : l&apos;image est trop longue et étroite.</translation>
+        <translation>%1 a été ignoré&#xa0;: l&apos;image est trop longue et étroite.</translation>
     </message>
     <message>
         <source>%1 was skipped: the game keeps at most %2 photos.</source>
-        <translation>%1 a été ignoré : le jeu garde au plus %2 photos.</translation>
+        <translation>%1 a été ignoré&#xa0;: le jeu garde au plus %2 photos.</translation>
     </message>
     <message>
         <source>%1 was skipped: this browser does not let the game keep photos.</source>
-        <translation>%1 a été ignoré : ce navigateur ne laisse pas le jeu garder des photos.</translation>
+        <translation>%1 a été ignoré&#xa0;: ce navigateur ne laisse pas le jeu garder des photos.</translation>
     </message>
 </context>
 </TS>

@@ -202,7 +202,10 @@ export class Core {
   // The ice of a cut photo (ImageData of photoSize()) as picture `number`,
   // made by the module's frost generator; null when it could not be made.
   makeIce(number, photo) {
-    const size = photo.width * photo.height * 4;
+    const { width, height } = this.photoSize();
+    if (photo.width !== width || photo.height !== height)
+      return null;
+    const size = width * height * 4;
     this.m.HEAPU8.set(photo.data, this.m._fp_icePhoto());
     const at = this.m._fp_makeIce(number);
     if (!at)
