@@ -241,6 +241,10 @@
         <translation>Fotos hinzufügen…</translation>
     </message>
     <message>
+        <source>Remove this photo</source>
+        <translation>Dieses Foto entfernen</translation>
+    </message>
+    <message>
         <source>Remove photos</source>
         <translation>Fotos entfernen</translation>
     </message>

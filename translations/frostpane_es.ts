@@ -241,6 +241,10 @@
         <translation>Añadir fotos…</translation>
     </message>
     <message>
+        <source>Remove this photo</source>
+        <translation>Quitar esta foto</translation>
+    </message>
+    <message>
         <source>Remove photos</source>
         <translation>Quitar las fotos</translation>
     </message>

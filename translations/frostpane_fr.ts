@@ -241,6 +241,10 @@
         <translation>Ajouter des photos…</translation>
     </message>
     <message>
+        <source>Remove this photo</source>
+        <translation>Retirer cette photo</translation>
+    </message>
+    <message>
         <source>Remove photos</source>
         <translation>Retirer les photos</translation>
     </message>

@@ -69,6 +69,7 @@ inline constexpr PageText kPageTexts[] = {
     // A parent's own photos: the buttons in the settings panel and the note
     // for each file skipped (%1 its name).
     {"addPhotos", QT_TRANSLATE_NOOP("WebPage", "Add photos…")},
+    {"removePhoto", QT_TRANSLATE_NOOP("WebPage", "Remove this photo")},
     {"removePhotos", QT_TRANSLATE_NOOP("WebPage", "Remove photos")},
     {"photoUnreadable", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: it is not a picture this browser can read.")},
     {"photoTooSmall", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: the picture is too small.")},

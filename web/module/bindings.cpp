@@ -687,4 +687,14 @@ EMSCRIPTEN_KEEPALIVE void fp_keepPictures(int count)
     p.game.setPictureCount(count);
 }
 
+// Steps on to picture `number` (one of a parent's photos took its place).
+EMSCRIPTEN_KEEPALIVE void fp_stepToPicture(int number)
+{
+    Page &p = page();
+    if (number < 1 || number > p.game.pictureCount())
+        return;
+    while (p.game.pictureNumber() != number)
+        p.game.nextPicture();
+}
+
 } // extern "C"

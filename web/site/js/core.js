@@ -214,6 +214,7 @@ export class Core {
   }
   // Only pictures 1..count stay; the one on show steps on if it went.
   keepPictures(count) { this.m._fp_keepPictures(count); }
+  stepToPicture(number) { this.m._fp_stepToPicture(number); }
 
   // ---- Steps
   // The bytes the next camera frame goes into ({ width, height, bytes }), or

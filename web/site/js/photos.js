@@ -52,6 +52,7 @@ class PhotoStore {
   keys() { return this.request('readonly', (store) => store.getAllKeys()); }
   get(key) { return this.request('readonly', (store) => store.get(key)); }
   add(record) { return this.request('readwrite', (store) => store.add(record)); }
+  delete(key) { return this.request('readwrite', (store) => store.delete(key)); }
   clear() { return this.request('readwrite', (store) => store.clear()); }
 }
 
@@ -86,6 +87,10 @@ export class Photos {
   connect() {
     document.getElementById('addPhotosButton').addEventListener('click', () => this.input.click());
     document.getElementById('removePhotosButton').addEventListener('click', () => this.removeAll());
+    document.getElementById('removePhotoButton').addEventListener('click', () => this.removeShown());
+    // "Remove this photo" only while one of them is on show.
+    new MutationObserver(() => this.showCount()).observe(this.page.root,
+      { attributes: true, attributeFilter: ['data-picture'] });
     this.input.addEventListener('change', () => {
       const files = Array.from(this.input.files ?? []);
       this.input.value = '';
@@ -113,11 +118,16 @@ export class Photos {
 
   // Picture `number`'s photo and ice as ImageData, read from the store.
   async load(number) {
-    const key = this.keys[number - this.core.builtInPictures() - 1];
+    const index = number - this.core.builtInPictures() - 1;
+    const key = this.keys[index];
     const record = key === undefined ? null : await this.store.get(key);
     if (!record)
       throw new Error(`photo ${number} is not kept`);
-    return Promise.all([pixelsOf(record.photo), pixelsOf(record.ice)]);
+    const pixels = await Promise.all([pixelsOf(record.photo), pixelsOf(record.ice)]);
+    // A photo removed meanwhile moved the others to other numbers.
+    if (this.keys[index] !== key)
+      throw new Error(`photo ${number} moved while it was read`);
+    return pixels;
   }
 
   // Picture `number` is on show: it and its neighbours stay in the module
@@ -203,28 +213,53 @@ export class Photos {
     }
   }
 
-  async removeAll() {
-    await this.work;
-    this.work = (async () => {
+  removeAll() {
+    return this.remove(() => this.store.clear(), () => {
+      this.keys = [];
+      return 1;
+    });
+  }
+
+  // Removes the photo on show; the one after it takes its place (or the
+  // one before, for the last).
+  removeShown() {
+    const number = this.core.pictureNumber();
+    const index = number - this.core.builtInPictures() - 1;
+    const key = this.keys[index];
+    if (!this.isPhoto(number) || key === undefined)
+      return this.work;
+    return this.remove(() => this.store.delete(key), () => {
+      this.keys.splice(index, 1);
+      return Math.min(number, this.core.builtInPictures() + this.keys.length);
+    });
+  }
+
+  // Removes from the store, then from the game: every photo leaves the
+  // module (their numbers change), and the game steps to `forget()`'s
+  // picture.
+  remove(fromStore, forget) {
+    this.work = this.work.then(async () => {
       try {
-        if (this.available)
-          await this.store.clear();
+        await fromStore();
       } catch (error) {
         console.warn('frostpane.photos: the photos could not be removed', error);
         return;
       }
-      this.keys = [];
+      const next = forget();
       this.core.keepPictures(this.core.builtInPictures());
+      this.core.setPictureCount(this.core.builtInPictures() + this.keys.length);
+      this.core.stepToPicture(next);
       this.showCount();
       this.page.render();
       await this.page.showPicture();
-    })();
+    });
     return this.work;
   }
 
   showCount() {
     this.page.root.dataset.photos = String(this.keys.length);
     document.getElementById('removePhotosButton').disabled = this.keys.length === 0;
+    document.getElementById('removePhotoButton').disabled = !this.isPhoto(this.core.pictureNumber());
   }
 
   setBusy(busy) {

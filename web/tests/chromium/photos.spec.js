@@ -127,6 +127,51 @@ test('photos picked in the settings panel join upright under ice, stay after a r
   expect(await page.evaluate(() => frostpane.core.pictureCount())).toBe(6);
 });
 
+// The colour in the middle of the screen, once the picture is drawn.
+async function expectMiddleColour(page, shotName, dominant) {
+  await expect.poll(async () => {
+    const [r, g, b] = pixel(await screenshot(page, shotName), 320, 240);
+    return [r, g, b].indexOf(Math.max(r, g, b));
+  }).toBe(dominant);
+}
+
+test('the photo on show can be removed alone; the one after it takes its place', async ({ page }) => {
+  await openGame(page);
+  const photos = [];
+  for (const [name, colour] of [['a.png', '#20c020'], ['b.png', '#e02020'], ['c.png', '#2020e0']])
+    photos.push({ name, mimeType: 'image/png', buffer: await drawnPicture(page, 640, 480, [colour], 'image/png') });
+  await openSettings(page);
+  await expect(page.locator('#removePhotoButton')).toBeDisabled(); // a built-in picture is on show
+  await addThroughPicker(page, photos);
+  await expect(page.locator('#game')).toHaveAttribute('data-photos', '3', { timeout: 30_000 });
+  await page.locator('#okButton').click();
+
+  await showTools(page);
+  await tapTool(page, '#previousPictureIcon');
+  await tapTool(page, '#previousPictureIcon');
+  await expect(page.locator('#game')).toHaveAttribute('data-picture', '8');
+  await expectMiddleColour(page, 'photos-b-on-show', 0);
+
+  await openSettings(page);
+  await expect(page.locator('#removePhotoButton')).toBeEnabled();
+  await screenshot(page, 'photos-settings-with-photos');
+  await page.locator('#removePhotoButton').click();
+  await expect(page.locator('#game')).toHaveAttribute('data-photos', '2');
+  await page.locator('#okButton').click();
+  await expect(page.locator('#game')).toHaveAttribute('data-picture', '8');
+  expect(await page.evaluate(() => frostpane.core.pictureCount())).toBe(8);
+  await expectMiddleColour(page, 'photos-c-took-its-place', 2);
+
+  // The one before is still there, and stays after a reload.
+  await page.reload();
+  await expect(page.locator('#game')).toHaveAttribute('data-photos', '2');
+  await showTools(page);
+  await tapTool(page, '#previousPictureIcon');
+  await tapTool(page, '#previousPictureIcon');
+  await expect(page.locator('#game')).toHaveAttribute('data-picture', '7');
+  await expectMiddleColour(page, 'photos-a-still-there', 1);
+});
+
 // Cases the module judges by the upright size, each skipped with its note.
 const UNUSABLE = [
   { name: 'tiny.png', width: 40, height: 20, note: 'too small' },
