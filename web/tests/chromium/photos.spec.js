@@ -172,6 +172,44 @@ test('the photo on show can be removed alone; the one after it takes its place',
   await expectMiddleColour(page, 'photos-a-still-there', 1);
 });
 
+test('at most 100 photos are kept: the ones after them are skipped with a note', async ({ page }) => {
+  await openGame(page);
+  await expect(page.locator('#game')).toHaveAttribute('data-photos', '0');
+  // 99 photos kept before, as a parent's earlier visits would have left them.
+  await page.evaluate(async () => {
+    const canvas = new OffscreenCanvas(640, 480);
+    const g = canvas.getContext('2d');
+    g.fillStyle = '#808080';
+    g.fillRect(0, 0, 640, 480);
+    const blob = await canvas.convertToBlob({ type: 'image/png' });
+    const db = await new Promise((resolve, reject) => {
+      const request = indexedDB.open('frostpane-photos', 1);
+      request.onsuccess = () => resolve(request.result);
+      request.onerror = () => reject(request.error);
+    });
+    await new Promise((resolve, reject) => {
+      const transaction = db.transaction('photos', 'readwrite');
+      for (let i = 0; i < 99; ++i)
+        transaction.objectStore('photos').add({ name: `earlier-${i}.jpg`, photo: blob, ice: blob });
+      transaction.oncomplete = resolve;
+      transaction.onerror = () => reject(transaction.error);
+    });
+    db.close();
+  });
+  await page.reload();
+  await expect(page.locator('#game')).toHaveAttribute('data-photos', '99');
+  expect(await page.evaluate(() => frostpane.core.pictureCount())).toBe(105);
+
+  await openSettings(page);
+  await addThroughPicker(page, [await greenPhoto(page), await turnedPhoto(page)]);
+  await expect(page.locator('#game')).toHaveAttribute('data-photo-work', 'idle', { timeout: 30_000 });
+  await expect(page.locator('#game')).toHaveAttribute('data-photos', '100');
+  expect(await page.evaluate(() => frostpane.core.pictureCount())).toBe(106);
+  await expect(page.locator('#notice')).toContainText('turned.jpg');
+  await expect(page.locator('#notice')).toContainText('at most 100 photos');
+  await expect(page.locator('#notice')).not.toContainText('garden.png');
+});
+
 // Cases the module judges by the upright size, each skipped with its note.
 const UNUSABLE = [
   { name: 'tiny.png', width: 40, height: 20, note: 'too small' },
