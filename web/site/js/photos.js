@@ -1,8 +1,8 @@
 // A parent's own photos in the browser: picked with "Add photos…" in the
 // settings panel or dropped onto the page, they join the built-in pictures.
 // The browser decodes each file and turns it upright; the module says whether
-// it can be used and which part to keep, and makes its ice with the frost
-// generator. The cut photo and its ice are kept in this browser's IndexedDB
+// it can be used and which part to keep, and a worker makes its ice with the
+// frost generator. The cut photo and its ice are kept in this browser's IndexedDB
 // (never sent anywhere) and read back only for the picture on show and its
 // two neighbours.
 import { format } from './i18n.js';
@@ -24,6 +24,59 @@ class Skipped extends Error {
   constructor(problem) {
     super(problem);
     this.problem = problem;
+  }
+}
+
+// Makes ice in a worker with the frost generator's own module, so that the
+// page goes on while photos are added; on the page's thread, with the game's
+// module, where a worker cannot be had.
+class IceMaker {
+  constructor(core) {
+    this.core = core;
+    this.pending = new Map(); // id -> { resolve, reject }
+    this.nextId = 1;
+    try {
+      this.worker = new Worker(new URL('./ice_worker.js', import.meta.url), { type: 'module' });
+      this.worker.onmessage = ({ data }) => this.answered(data);
+      this.worker.onerror = (event) => this.failed(event);
+    } catch (error) {
+      console.warn('frostpane.photos: no worker for the ice', error);
+      this.worker = null;
+    }
+  }
+
+  // The ice of a cut photo (ImageData) as picture `number`, or null.
+  make(number, photo) {
+    if (!this.worker)
+      return Promise.resolve(this.core.makeIce(number, photo));
+    const id = this.nextId++;
+    const answer = new Promise((resolve, reject) => this.pending.set(id, { resolve, reject }));
+    this.worker.postMessage({ id, number, width: photo.width, height: photo.height, pixels: photo.data });
+    return answer.then(
+      (ice) => new ImageData(new Uint8ClampedArray(ice.buffer), photo.width, photo.height),
+      () => this.core.makeIce(number, photo));
+  }
+
+  answered({ id, ice, error }) {
+    const waiting = this.pending.get(id);
+    this.pending.delete(id);
+    if (error)
+      console.warn('frostpane.photos: the worker made no ice', error);
+    if (ice)
+      waiting?.resolve(ice);
+    else
+      waiting?.reject(new Error(error));
+  }
+
+  // The worker could not start (its module did not load): the page's own
+  // module makes the ice from now on.
+  failed(event) {
+    console.warn('frostpane.photos: the ice worker stopped', event.message ?? event);
+    this.worker?.terminate();
+    this.worker = null;
+    for (const waiting of this.pending.values())
+      waiting.reject(new Error('no worker'));
+    this.pending.clear();
   }
 }
 
@@ -62,6 +115,7 @@ export class Photos {
     this.page = page;
     this.core = page.core;
     this.store = new PhotoStore();
+    this.iceMaker = null; // made with the first photo added
     this.keys = [];
     this.available = false;
     this.work = Promise.resolve();
@@ -183,7 +237,8 @@ export class Photos {
       throw new Skipped('full');
     const photo = await this.cut(file);
     const number = this.core.builtInPictures() + this.keys.length + 1;
-    const ice = this.core.makeIce(number, photo);
+    this.iceMaker ??= new IceMaker(this.core);
+    const ice = await this.iceMaker.make(number, photo);
     if (!ice)
       throw new Skipped('unreadable');
     const [photoBlob, iceBlob] = await Promise.all([blobOf(photo), blobOf(ice)]);

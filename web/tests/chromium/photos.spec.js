@@ -87,6 +87,11 @@ async function expectUprightTurnedPhoto(page, shotName) {
 }
 
 test('photos picked in the settings panel join upright under ice, stay after a reload and go again', async ({ page }) => {
+  const warnings = [];
+  page.on('console', (message) => {
+    if (message.type() === 'warning' || message.type() === 'error')
+      warnings.push(message.text());
+  });
   await openGame(page);
   await expect(page.locator('#game')).toHaveAttribute('data-photos', '0');
   expect(await page.evaluate(() => frostpane.core.pictureCount())).toBe(6);
@@ -104,6 +109,10 @@ test('photos picked in the settings panel join upright under ice, stay after a r
   await expect(page.locator('#notice')).not.toContainText('turned.jpg');
   await screenshot(page, 'photos-skipped-note');
   expect(await page.evaluate(() => frostpane.core.pictureCount())).toBe(8);
+  // The ice was made in the worker, not on the page's thread instead.
+  expect(page.workers().map((worker) => worker.url()).filter((url) => url.endsWith('/js/ice_worker.js')))
+    .toHaveLength(1);
+  expect(warnings.filter((text) => text.includes('ice'))).toEqual([]);
   await page.locator('#okButton').click();
   await expect(page.locator('#settingsPanel')).toBeHidden();
 
