@@ -38,10 +38,14 @@ const std::vector<Case> &cases()
 {
     static const std::vector<Case> table = {
         {"half-transparent colour comes back premultiplied, in RGBA order",
-         [](FrostCanvas &c) { c.ellipse({50, 50}, 30, 30, FrostColor{200, 100, 50, 128}); },
+         [](FrostCanvas &c) {
+             c.ellipse({50, 50}, 30, 30, FrostColor{200, 100, 50, 128});
+         },
          {{50, 50, {100, 50, 25, 128}}, {5, 5, kEmpty}}},
         {"an ellipse is as wide and high as its two radii",
-         [](FrostCanvas &c) { c.ellipse({50, 50}, 40, 10, kOpaqueRed); },
+         [](FrostCanvas &c) {
+             c.ellipse({50, 50}, 40, 10, kOpaqueRed);
+         },
          {{15, 50, kRed}, {85, 50, kRed}, {50, 45, kRed}, {50, 35, kEmpty}, {5, 50, kEmpty}}},
         {"overlapping polygons of one shape leave their overlap empty",
          [](FrostCanvas &c) {
@@ -50,8 +54,15 @@ const std::vector<Case> &cases()
          },
          {{20, 20, kRed}, {80, 80, kRed}, {50, 50, kEmpty}, {80, 20, kEmpty}}},
         {"a line has round ends half its width beyond its end points",
-         [](FrostCanvas &c) { c.line({20, 50}, {80, 50}, 20, kOpaqueRed); },
-         {{50, 50, kRed}, {50, 42, kRed}, {14, 50, kRed}, {86, 50, kRed}, {50, 35, kEmpty}, {7, 50, kEmpty},
+         [](FrostCanvas &c) {
+             c.line({20, 50}, {80, 50}, 20, kOpaqueRed);
+         },
+         {{50, 50, kRed},
+          {50, 42, kRed},
+          {14, 50, kRed},
+          {86, 50, kRed},
+          {50, 35, kEmpty},
+          {7, 50, kEmpty},
           {13, 41, kEmpty}}},
         {"a glow has its first stop's colour in the middle and fades out at its rim",
          [](FrostCanvas &c) {
@@ -138,22 +149,23 @@ private Q_SLOTS:
         class ShortCanvas final : public FrostCanvas
         {
         public:
-            void line(FrostPoint, FrostPoint, double, FrostColor) override {}
-            void ellipse(FrostPoint, double, double, FrostColor) override {}
-            void glow(FrostPoint, double, const std::vector<GradientStop> &) override {}
-            void polygons(const std::vector<FrostPolygon> &, FrostColor) override {}
-            void save() override {}
-            void restore() override {}
-            void translate(double, double) override {}
-            void rotate(double) override {}
+            void line(FrostPoint, FrostPoint, double, FrostColor) override { }
+            void ellipse(FrostPoint, double, double, FrostColor) override { }
+            void glow(FrostPoint, double, const std::vector<GradientStop> &) override { }
+            void polygons(const std::vector<FrostPolygon> &, FrostColor) override { }
+            void save() override { }
+            void restore() override { }
+            void translate(double, double) override { }
+            void rotate(double) override { }
             std::vector<std::uint8_t> pixels() override { return std::vector<std::uint8_t>(10, 255); }
         };
         const int w = 64;
         const int h = 48;
         std::vector<std::uint8_t> photo(std::size_t(w * h * 4), 90);
         std::vector<std::uint8_t> ice(photo.size(), 0);
-        QVERIFY(makeIcePixels(photo.data(), w, h, std::size_t(w * 4), 1001,
-                              [](int, int) { return std::make_unique<ShortCanvas>(); }, ice.data()));
+        QVERIFY(makeIcePixels(
+            photo.data(), w, h, std::size_t(w * 4), 1001, [](int, int) { return std::make_unique<ShortCanvas>(); },
+            ice.data()));
         for (std::size_t i = 3; i < ice.size(); i += 4)
             QCOMPARE(int(ice[i]), 255);
     }
