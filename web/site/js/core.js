@@ -199,19 +199,6 @@ export class Core {
     const [x, y, w, h] = this.m.HEAPF64.subarray(start, start + 4);
     return { x, y, width: w, height: h };
   }
-  // The ice of a cut photo (ImageData of photoSize()) as picture `number`,
-  // made by the module's frost generator; null when it could not be made.
-  makeIce(number, photo) {
-    const { width, height } = this.photoSize();
-    if (photo.width !== width || photo.height !== height)
-      return null;
-    const size = width * height * 4;
-    this.m.HEAPU8.set(photo.data, this.m._fp_icePhoto());
-    const at = this.m._fp_makeIce(number);
-    if (!at)
-      return null;
-    return new ImageData(new Uint8ClampedArray(this.m.HEAPU8.slice(at, at + size)), photo.width, photo.height);
-  }
   // Only pictures 1..count stay; the one on show steps on if it went.
   keepPictures(count) { this.m._fp_keepPictures(count); }
   stepToPicture(number) { this.m._fp_stepToPicture(number); }

@@ -27,12 +27,10 @@ class Skipped extends Error {
   }
 }
 
-// Makes ice in a worker with the frost generator's own module, so that the
-// page goes on while photos are added; on the page's thread, with the game's
-// module, where a worker cannot be had.
+// Makes ice in a worker with the frost module, so that the page goes on
+// while photos are added; on the page's thread where a worker cannot be had.
 class IceMaker {
-  constructor(core) {
-    this.core = core;
+  constructor() {
     this.pending = new Map(); // id -> { resolve, reject }
     this.nextId = 1;
     try {
@@ -45,16 +43,23 @@ class IceMaker {
     }
   }
 
-  // The ice of a cut photo (ImageData) as picture `number`, or null.
-  make(number, photo) {
+  // The ice of a cut photo (ImageData) as picture `number`, as ImageData.
+  async make(number, photo) {
+    const { width, height } = photo;
+    const ice = await this.fromWorker(number, photo).catch(async () => {
+      const { makeIce } = await import('./frost_module.js');
+      return makeIce(number, width, height, photo.data);
+    });
+    return new ImageData(new Uint8ClampedArray(ice.buffer), width, height);
+  }
+
+  fromWorker(number, photo) {
     if (!this.worker)
-      return Promise.resolve(this.core.makeIce(number, photo));
+      return Promise.reject(new Error('no worker'));
     const id = this.nextId++;
     const answer = new Promise((resolve, reject) => this.pending.set(id, { resolve, reject }));
     this.worker.postMessage({ id, number, width: photo.width, height: photo.height, pixels: photo.data });
-    return answer.then(
-      (ice) => new ImageData(new Uint8ClampedArray(ice.buffer), photo.width, photo.height),
-      () => this.core.makeIce(number, photo));
+    return answer;
   }
 
   answered({ id, ice, error }) {
@@ -68,8 +73,8 @@ class IceMaker {
       waiting?.reject(new Error(error));
   }
 
-  // The worker could not start (its module did not load): the page's own
-  // module makes the ice from now on.
+  // The worker could not start (or its module did not load): the page makes
+  // the ice itself from now on.
   failed(event) {
     console.warn('frostpane.photos: the ice worker stopped', event.message ?? event);
     this.worker?.terminate();
@@ -237,14 +242,17 @@ export class Photos {
       throw new Skipped('full');
     const photo = await this.cut(file);
     const number = this.core.builtInPictures() + this.keys.length + 1;
-    this.iceMaker ??= new IceMaker(this.core);
-    const ice = await this.iceMaker.make(number, photo);
-    if (!ice)
-      throw new Skipped('unreadable');
+    const ice = await this.makeIce(number, photo);
     const [photoBlob, iceBlob] = await Promise.all([blobOf(photo), blobOf(ice)]);
     const key = await this.store.add({ name: file.name, photo: photoBlob, ice: iceBlob });
     this.keys.push(key);
     this.core.setPictureCount(this.core.builtInPictures() + this.keys.length);
+  }
+
+  // The ice of a cut photo as picture `number`.
+  makeIce(number, photo) {
+    this.iceMaker ??= new IceMaker();
+    return this.iceMaker.make(number, photo);
   }
 
   // The file decoded upright, cut and scaled as the module says, on black

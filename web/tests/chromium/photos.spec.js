@@ -277,11 +277,30 @@ test('the page freezes a built-in picture as the desktop froze it', async ({ pag
           + Math.abs(a.data[i + 2] - b.data[i + 2]);
       return sum / (a.data.length / 4 * 3);
     };
-    const core = globalThis.frostpane.core;
-    return { same: mean(core.makeIce(1, photo), committed), otherSeed: mean(core.makeIce(2, photo), committed) };
+    const photos = globalThis.frostpane.photos;
+    return { same: mean(await photos.makeIce(1, photo), committed), otherSeed: mean(await photos.makeIce(2, photo), committed) };
   });
   console.log(`mean difference from the committed ice: ${differences.same.toFixed(2)} (seed 1001), `
     + `${differences.otherSeed.toFixed(2)} (seed 1002)`);
   expect(differences.same).toBeLessThan(5);
   expect(differences.otherSeed).toBeGreaterThan(3 * differences.same);
+});
+
+test('where no worker can start, the page makes the ice itself', async ({ page }) => {
+  await page.addInitScript(() => {
+    globalThis.Worker = class {
+      constructor() {
+        throw new DOMException('workers are blocked here', 'SecurityError');
+      }
+    };
+  });
+  await openGame(page);
+  await openSettings(page);
+  await addThroughPicker(page, [await greenPhoto(page)]);
+  await expect(page.locator('#game')).toHaveAttribute('data-photos', '1', { timeout: 30_000 });
+  await page.locator('#okButton').click();
+  await showTools(page);
+  await tapTool(page, '#previousPictureIcon');
+  await expect(page.locator('#game')).toHaveAttribute('data-picture', '7');
+  await expectMiddleColour(page, 'photos-made-without-worker', 1);
 });
