@@ -48,6 +48,7 @@ if(FROSTPANE_BUILD_TESTS)
   set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
   add_subdirectory(tests/core)
+  add_subdirectory(tests/ice)
 endif()
 
 if(FROSTPANE_BUILD_BENCHMARKS)

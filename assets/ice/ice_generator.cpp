@@ -209,8 +209,12 @@ void drawFeathers(FrostCanvas &canvas, int w, int h, Rng &rng)
         for (int i = 0; i < count; ++i) {
             const double spread = (i - (count - 1) / 2.0) * 0.42 + rng.uniform(-0.12, 0.12);
             const double length = rng.uniform(150.0, 230.0) * (i == 1 ? 1.0 : 0.8);
-            growFeather(ctx, c, towardsCentre + spread, length, rng.uniform(1.8, 2.4), 2,
-                        float(rng.uniform(0.55, 0.68)));
+            // One draw per statement: the order of a call's arguments is
+            // the compiler's choice. Last first, as the committed overlays
+            // were made.
+            const float stop = float(rng.uniform(0.55, 0.68));
+            const double width = rng.uniform(1.8, 2.4);
+            growFeather(ctx, c, towardsCentre + spread, length, width, 2, stop);
         }
     }
 
@@ -223,8 +227,11 @@ void drawFeathers(FrostCanvas &canvas, int w, int h, Rng &rng)
         if (edgeMetric(float(x), float(y), w, h) < 0.80f)
             continue;
         const double towardsCentre = std::atan2(h / 2.0 - y, w / 2.0 - x);
-        growFeather(ctx, FrostPoint{x, y}, towardsCentre + rng.uniform(-0.9, 0.9), rng.uniform(45.0, 110.0),
-                    rng.uniform(1.0, 1.5), 2, float(rng.uniform(0.50, 0.64)));
+        const float stop = float(rng.uniform(0.50, 0.64));
+        const double width = rng.uniform(1.0, 1.5);
+        const double length = rng.uniform(45.0, 110.0);
+        const double turn = rng.uniform(-0.9, 0.9);
+        growFeather(ctx, FrostPoint{x, y}, towardsCentre + turn, length, width, 2, stop);
     }
 }
 
