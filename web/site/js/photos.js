@@ -2,9 +2,9 @@
 // settings panel or dropped onto the page, they join the built-in pictures.
 // The browser decodes each file and turns it upright; the module says whether
 // it can be used and which part to keep, and a worker makes its ice with the
-// frost generator. The cut photo and its ice are kept in this browser's IndexedDB
-// (never sent anywhere) and read back only for the picture on show and its
-// two neighbours.
+// frost generator. The cut photo and its ice are kept in this browser's
+// IndexedDB (never sent anywhere) and read back only for the picture on show
+// and its two neighbours.
 import { format } from './i18n.js';
 
 const DB_NAME = 'frostpane-photos';
