@@ -50,7 +50,8 @@ async function turnedPhoto(page) {
 }
 
 async function greenPhoto(page) {
-  return { name: 'garden.png', mimeType: 'image/png', buffer: await drawnPicture(page, 1000, 500, ['#10c010'], 'image/png') };
+  const buffer = await drawnPicture(page, 1000, 500, ['#10c010'], 'image/png');
+  return { name: 'garden.png', mimeType: 'image/png', buffer };
 }
 
 const NOT_A_PHOTO = { name: 'notes.jpg', mimeType: 'image/jpeg', buffer: Buffer.from('shopping: milk, bread\n') };
@@ -275,7 +276,10 @@ test('the page freezes a built-in picture as the desktop froze it', async ({ pag
       return sum / (a.data.length / 4 * 3);
     };
     const photos = globalThis.frostpane.photos;
-    return { same: mean(await photos.makeIce(1, photo), committed), otherSeed: mean(await photos.makeIce(2, photo), committed) };
+    return {
+      same: mean(await photos.makeIce(1, photo), committed),
+      otherSeed: mean(await photos.makeIce(2, photo), committed),
+    };
   });
   console.log(`mean difference from the committed ice: ${differences.same.toFixed(2)} (seed 1001), `
     + `${differences.otherSeed.toFixed(2)} (seed 1002)`);
