@@ -319,7 +319,7 @@ QImage decode(const QByteArray &bytes, QString *whyNot)
 
 quint32 iceSeed(int number)
 {
-    return quint32(1000 + number);
+    return PhotoRules::iceSeed(number);
 }
 
 } // namespace UserPhotos

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "assets/photo_rules.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QList>
@@ -24,16 +26,13 @@ struct PhotoWithIce
 
 namespace UserPhotos {
 
-// At most this many photos are used; the files after them are ignored.
-constexpr int kMaxPhotos = 100;
-// Every photo is cropped to 4:3 around its middle and scaled to this size.
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
-// Photos outside these bounds are skipped: too few pixels to show, more than
-// a decoder should ever be asked for, or too long a strip to crop to 4:3.
-constexpr int kMinSide = 32;
-constexpr qint64 kMaxPixels = 120'000'000;
-constexpr double kMaxAspect = 4.0;
+// The bounds and the size every photo is cut to are the browser's too.
+constexpr int kMaxPhotos = PhotoRules::kMaxPhotos;
+constexpr int kWidth = PhotoRules::kWidth;
+constexpr int kHeight = PhotoRules::kHeight;
+constexpr int kMinSide = PhotoRules::kMinSide;
+constexpr qint64 kMaxPixels = PhotoRules::kMaxPixels;
+constexpr double kMaxAspect = PhotoRules::kMaxAspect;
 // The most memory a decoder may take for one image, in megabytes.
 constexpr int kAllocationLimitMb = 256;
 

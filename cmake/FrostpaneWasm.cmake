@@ -30,6 +30,8 @@ add_link_options(-sDYNAMIC_EXECUTION=0 -sALLOW_MEMORY_GROWTH=1)
 
 add_subdirectory(core)
 add_subdirectory(sound)
+# The frost generator's plain part: the page's photos get their ice from it.
+add_subdirectory(assets/ice)
 
 # Node runs programs as one file: node 20's fetch() cannot read a .wasm path
 # beside the script.
@@ -46,6 +48,7 @@ if(FROSTPANE_BUILD_TESTS)
   set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
   add_subdirectory(tests/core)
+  add_subdirectory(tests/ice)
 endif()
 
 if(FROSTPANE_BUILD_BENCHMARKS)

@@ -236,5 +236,41 @@
         <source>This browser is too old for Frostpane: it lacks WebAssembly with SIMD. A current Chrome, Edge, Firefox or Safari plays it.</source>
         <translation>Dieser Browser ist zu alt für Frostpane: Ihm fehlt WebAssembly mit SIMD. Ein aktueller Chrome, Edge, Firefox oder Safari spielt es.</translation>
     </message>
+    <message>
+        <source>Add photos…</source>
+        <translation>Fotos hinzufügen…</translation>
+    </message>
+    <message>
+        <source>Remove this photo</source>
+        <translation>Dieses Foto entfernen</translation>
+    </message>
+    <message>
+        <source>Remove photos</source>
+        <translation>Fotos entfernen</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: it is not a picture this browser can read.</source>
+        <translation>%1 wurde übersprungen: Es ist kein Bild, das dieser Browser lesen kann.</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: the picture is too small.</source>
+        <translation>%1 wurde übersprungen: Das Bild ist zu klein.</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: the picture is too large.</source>
+        <translation>%1 wurde übersprungen: Das Bild ist zu groß.</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: the picture is too long and narrow.</source>
+        <translation>%1 wurde übersprungen: Das Bild ist zu lang und schmal.</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: the game keeps at most %2 photos.</source>
+        <translation>%1 wurde übersprungen: Das Spiel behält höchstens %2 Fotos.</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: this browser does not let the game keep photos.</source>
+        <translation>%1 wurde übersprungen: Dieser Browser lässt das Spiel keine Fotos behalten.</translation>
+    </message>
 </context>
 </TS>

@@ -236,5 +236,41 @@
         <source>This browser is too old for Frostpane: it lacks WebAssembly with SIMD. A current Chrome, Edge, Firefox or Safari plays it.</source>
         <translation>Este navegador es demasiado antiguo para Frostpane: le falta WebAssembly con SIMD. Un Chrome, Edge, Firefox o Safari actual lo ejecuta.</translation>
     </message>
+    <message>
+        <source>Add photos…</source>
+        <translation>Añadir fotos…</translation>
+    </message>
+    <message>
+        <source>Remove this photo</source>
+        <translation>Quitar esta foto</translation>
+    </message>
+    <message>
+        <source>Remove photos</source>
+        <translation>Quitar las fotos</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: it is not a picture this browser can read.</source>
+        <translation>Se omitió %1: no es una imagen que este navegador pueda leer.</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: the picture is too small.</source>
+        <translation>Se omitió %1: la imagen es demasiado pequeña.</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: the picture is too large.</source>
+        <translation>Se omitió %1: la imagen es demasiado grande.</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: the picture is too long and narrow.</source>
+        <translation>Se omitió %1: la imagen es demasiado larga y estrecha.</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: the game keeps at most %2 photos.</source>
+        <translation>Se omitió %1: el juego guarda como máximo %2 fotos.</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: this browser does not let the game keep photos.</source>
+        <translation>Se omitió %1: este navegador no deja que el juego guarde fotos.</translation>
+    </message>
 </context>
 </TS>

@@ -236,5 +236,41 @@
         <source>This browser is too old for Frostpane: it lacks WebAssembly with SIMD. A current Chrome, Edge, Firefox or Safari plays it.</source>
         <translation>Ce navigateur est trop ancien pour Frostpane&#xa0;: il lui manque WebAssembly avec SIMD. Un Chrome, Edge, Firefox ou Safari récent permet d’y jouer.</translation>
     </message>
+    <message>
+        <source>Add photos…</source>
+        <translation>Ajouter des photos…</translation>
+    </message>
+    <message>
+        <source>Remove this photo</source>
+        <translation>Retirer cette photo</translation>
+    </message>
+    <message>
+        <source>Remove photos</source>
+        <translation>Retirer les photos</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: it is not a picture this browser can read.</source>
+        <translation>%1 a été ignoré&#xa0;: ce n&apos;est pas une image que ce navigateur sait lire.</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: the picture is too small.</source>
+        <translation>%1 a été ignoré&#xa0;: l&apos;image est trop petite.</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: the picture is too large.</source>
+        <translation>%1 a été ignoré&#xa0;: l&apos;image est trop grande.</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: the picture is too long and narrow.</source>
+        <translation>%1 a été ignoré&#xa0;: l&apos;image est trop longue et étroite.</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: the game keeps at most %2 photos.</source>
+        <translation>%1 a été ignoré&#xa0;: le jeu garde au plus %2 photos.</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: this browser does not let the game keep photos.</source>
+        <translation>%1 a été ignoré&#xa0;: ce navigateur ne laisse pas le jeu garder des photos.</translation>
+    </message>
 </context>
 </TS>

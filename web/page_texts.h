@@ -66,4 +66,15 @@ inline constexpr PageText kPageTexts[] = {
     {"oldBrowser",
      QT_TRANSLATE_NOOP("WebPage", "This browser is too old for Frostpane: it lacks WebAssembly with SIMD. A current "
                                   "Chrome, Edge, Firefox or Safari plays it.")},
+    // A parent's own photos: the buttons in the settings panel and the note
+    // for each file skipped (%1 its name).
+    {"addPhotos", QT_TRANSLATE_NOOP("WebPage", "Add photos…")},
+    {"removePhoto", QT_TRANSLATE_NOOP("WebPage", "Remove this photo")},
+    {"removePhotos", QT_TRANSLATE_NOOP("WebPage", "Remove photos")},
+    {"photoUnreadable", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: it is not a picture this browser can read.")},
+    {"photoTooSmall", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: the picture is too small.")},
+    {"photoTooLarge", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: the picture is too large.")},
+    {"photoTooLong", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: the picture is too long and narrow.")},
+    {"photoTooMany", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: the game keeps at most %2 photos.")},
+    {"photoNotKept", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: this browser does not let the game keep photos.")},
 };

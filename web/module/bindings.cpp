@@ -678,3 +678,32 @@ EMSCRIPTEN_KEEPALIVE void fp_pointerCancel(int id)
 }
 
 } // extern "C"
+
+// ---- A parent's own photos ----------------------------------------------------------
+
+extern "C" {
+
+// Only the first `count` pictures stay (the parent's photos after them were
+// removed): the picture on show steps on to the first one if it was among
+// those that go.
+EMSCRIPTEN_KEEPALIVE void fp_keepPictures(int count)
+{
+    Page &p = page();
+    count = std::max(count, kBuiltInPictures);
+    std::erase_if(pictures(), [count](const auto &entry) { return entry.first > count; });
+    while (p.game.pictureNumber() > count)
+        p.game.nextPicture();
+    p.game.setPictureCount(count);
+}
+
+// Steps on to picture `number` (one of a parent's photos took its place).
+EMSCRIPTEN_KEEPALIVE void fp_stepToPicture(int number)
+{
+    Page &p = page();
+    if (number < 1 || number > p.game.pictureCount())
+        return;
+    while (p.game.pictureNumber() != number)
+        p.game.nextPicture();
+}
+
+} // extern "C"

@@ -186,6 +186,24 @@ export class Core {
     return this.m._fp_putPicture(number) !== 0;
   }
 
+  // ---- A parent's own photos
+  maxPhotos() { return this.m._fp_maxPhotos(); }
+  // The size every photo is cut and scaled to.
+  photoSize() { return { width: this.m._fp_photoWidth(), height: this.m._fp_photoHeight() }; }
+  // The part of an upright photo of width x height to keep, or why it cannot
+  // be used ({ problem: 'small' | 'large' | 'long' }).
+  photoCut(width, height) {
+    const problem = this.m._fp_photoCut(width, height);
+    if (problem !== 0)
+      return { problem: ['', 'small', 'large', 'long'][problem] ?? 'small' };
+    const start = this.m._fp_photoNumbers() / 8;
+    const [x, y, w, h] = this.m.HEAPF64.subarray(start, start + 4);
+    return { x, y, width: w, height: h };
+  }
+  // Only pictures 1..count stay; the one on show steps on if it went.
+  keepPictures(count) { this.m._fp_keepPictures(count); }
+  stepToPicture(number) { this.m._fp_stepToPicture(number); }
+
   // ---- Steps
   // The bytes the next camera frame goes into ({ width, height, bytes }), or
   // null while there is no picture to play on.

@@ -7,6 +7,7 @@ import { Camera } from './camera.js';
 import { Sound } from './sound.js';
 import { applyTexts, format, loadTexts } from './i18n.js';
 import { loadSettings, saveSettings } from './storage.js';
+import { Photos } from './photos.js';
 
 // The smallest module that uses a SIMD128 instruction: a browser that
 // validates it runs the game's module.
@@ -61,6 +62,7 @@ class Page {
     this.resolutionMoved = false;
     this.iconPointers = new Map(); // on an icon: pointerId -> { tool, left }
     this.frameRequest = 0;
+    this.photos = new Photos(this);
   }
 
   async start() {
@@ -83,6 +85,7 @@ class Page {
     this.connect();
     this.layout();
     await this.showPicture();
+    this.photos.start();
     this.core.setCameraCount(await this.camera.count().catch(() => 0));
     this.render();
     // The other pictures and the banner come while the child looks.
@@ -194,7 +197,9 @@ class Page {
       return Promise.resolve(true);
     if (!this.loading.has(number)) {
       const name = `images/frostpane_${String(number).padStart(3, '0')}`;
-      const arrival = Promise.all([decodePixels(`${name}.png`), decodePixels(`${name}_ice.png`)])
+      const pixels = this.photos.isPhoto(number) ? this.photos.load(number)
+        : Promise.all([decodePixels(`${name}.png`), decodePixels(`${name}_ice.png`)]);
+      const arrival = pixels
         .then(([photo, ice]) => this.core.putPicture(number, photo, ice))
         .catch((error) => {
           console.warn(`frostpane: picture ${number} could not be read`, error);
@@ -214,6 +219,7 @@ class Page {
 
   async showPicture() {
     await this.loadPicture(this.core.pictureNumber());
+    this.photos.keepAround(this.core.pictureNumber());
     this.draw();
   }
 

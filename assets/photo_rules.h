@@ -1,0 +1,45 @@
+// What a parent's own photo must be, and what it becomes, in both editions:
+// the desktop reads the photos from a folder, the browser from the files a
+// parent picks. Plain C++, no Qt.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+namespace PhotoRules {
+
+// At most this many photos are used; any after them are ignored.
+constexpr int kMaxPhotos = 100;
+// Every photo is cropped to 4:3 around its middle and scaled to this size.
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+// Photos outside these bounds are skipped: too few pixels to show, more than
+// a decoder should ever be asked for, or too long a strip to crop to 4:3.
+constexpr int kMinSide = 32;
+constexpr std::int64_t kMaxPixels = 120'000'000;
+constexpr double kMaxAspect = 4.0;
+
+enum class Problem { None, TooSmall, TooLarge, TooLong };
+
+// Why a photo of `width` x `height` (upright) cannot be used, if it cannot.
+constexpr Problem problemOf(int width, int height)
+{
+    const std::int64_t w = width;
+    const std::int64_t h = height;
+    if (w * h > kMaxPixels)
+        return Problem::TooLarge;
+    if (std::min(w, h) < kMinSide)
+        return Problem::TooSmall;
+    if (double(std::max(w, h)) / double(std::min(w, h)) > kMaxAspect)
+        return Problem::TooLong;
+    return Problem::None;
+}
+
+// The seed of the ice overlay of picture `number`, as the built-in pictures'
+// seeds go (1001 for picture 1).
+constexpr std::uint32_t iceSeed(int number)
+{
+    return std::uint32_t(1000 + number);
+}
+
+} // namespace PhotoRules
