@@ -88,14 +88,14 @@ class Page {
     this.photos.start();
     this.core.setCameraCount(await this.camera.count().catch(() => 0));
     this.render();
-    // The other pictures and the banner come while the child looks.
-    this.banner.src = 'images/congratulations.png';
-    this.banner.addEventListener('load', () => this.draw(), { once: true });
-    this.loadOtherPictures();
     this.root.dataset.simd = this.core.simdTarget();
     this.root.dataset.state = 'ready';
     // Milliseconds from the navigation until the start page was drawn.
     this.shownAt = performance.now();
+    // The other pictures and the banner come while the child looks.
+    this.banner.src = 'images/congratulations.png';
+    this.banner.addEventListener('load', () => this.draw(), { once: true });
+    this.loadOtherPictures();
     this.registerServiceWorker();
   }
 
