@@ -1,6 +1,5 @@
 #include "core/image.h"
 
-#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -45,7 +44,14 @@ void Image::mirror()
     for (int y = 0; y < height(); ++y) {
         std::uint8_t *left = m_view.pixel(0, y);
         std::uint8_t *right = m_view.pixel(width() - 1, y);
-        for (; left < right; left += 4, right -= 4)
-            std::swap_ranges(left, left + 4, right);
+        // Whole pixels at a time, as 32-bit words (memcpy: no cast of the
+        // byte pointers), which compilers keep in registers.
+        for (; left < right; left += 4, right -= 4) {
+            std::uint32_t a, b;
+            std::memcpy(&a, left, 4);
+            std::memcpy(&b, right, 4);
+            std::memcpy(left, &b, 4);
+            std::memcpy(right, &a, 4);
+        }
     }
 }
