@@ -41,7 +41,7 @@ export default defineConfig({
     {
       // The camera allowed, showing the bouncing ball.
       name: 'chromium',
-      testIgnore: /(denied|black|snow)\.spec\.js/,
+      testIgnore: /(denied|black|snow|wide_camera)\.spec\.js/,
       use: {
         launchOptions: {
           executablePath: chromium,
@@ -82,6 +82,18 @@ export default defineConfig({
           executablePath: chromium,
           args: [...fakeCamera, '--use-fake-ui-for-media-stream',
             `--use-file-for-fake-video-capture=${clipPath(CLIP_DIR, 'snow')}`],
+        },
+      },
+    },
+    {
+      // A 1280 x 720 camera, which the browser crops and scales to 640 x 480.
+      name: 'chromium-720',
+      testMatch: /wide_camera\.spec\.js/,
+      use: {
+        launchOptions: {
+          executablePath: chromium,
+          args: [...fakeCamera, '--use-fake-ui-for-media-stream',
+            `--use-file-for-fake-video-capture=${clipPath(CLIP_DIR, 'ball720')}`],
         },
       },
     },

@@ -328,11 +328,16 @@ class Page {
     let frame;
     try {
       frame = new VideoFrame(this.video);
+      // A frame the browser still scales for display (its visible part is
+      // not the video's size) is left to the canvas, which scales it.
+      const visible = frame.visibleRect;
+      if (!visible || visible.width !== this.video.videoWidth || visible.height !== this.video.videoHeight)
+        return null;
       this.frameBytes ??= new Uint8Array(target.width * target.height * 4);
       if (this.frameBytes.length !== target.width * target.height * 4)
         this.frameBytes = new Uint8Array(target.width * target.height * 4);
       await frame.copyTo(this.frameBytes, {
-        rect: { x: part.x, y: part.y, width: part.width, height: part.height },
+        rect: { x: visible.x + part.x, y: visible.y + part.y, width: part.width, height: part.height },
         format: 'RGBA',
         layout: [{ offset: 0, stride: target.width * 4 }],
       });

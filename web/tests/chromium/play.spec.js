@@ -3,7 +3,7 @@
 import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { expect, test } from '@playwright/test';
-import { changedPixels, decodePng, meanDifference, pixel } from '../support/png.js';
+import { changedPixels, decodePng, meanDifference, photoPixels, pixel } from '../support/png.js';
 import { PROJECT_DIR } from '../support/site.js';
 import { meterSound, openGame, screenshot, tapTool } from './helpers.js';
 
@@ -23,24 +23,6 @@ function cleaned(page) {
   return page.evaluate(() => Number(document.getElementById('game').dataset.cleaned));
 }
 
-// Pixels of the rectangle that show the photo (`distinct`: only where it
-// differs clearly from its ice).
-function photoPixels(shot, rect, distinct = true) {
-  let count = 0;
-  for (let y = rect.y; y < rect.y + rect.height; ++y) {
-    for (let x = rect.x; x < rect.x + rect.width; ++x) {
-      const [r, g, b] = pixel(shot, x, y);
-      const [pr, pg, pb] = pixel(PHOTO, x, y);
-      const [ir, ig, ib] = pixel(ICE, x, y);
-      const toPhoto = Math.abs(r - pr) + Math.abs(g - pg) + Math.abs(b - pb);
-      const toIce = Math.abs(r - ir) + Math.abs(g - ig) + Math.abs(b - ib);
-      if (toPhoto < 24 && (!distinct || toIce > 60))
-        ++count;
-    }
-  }
-  return count;
-}
-
 test('a tap starts the camera and the ball wipes its path; the bar grows', async ({ page }) => {
   await openGame(page);
   const start = await screenshot(page, 'play-start');
@@ -52,7 +34,7 @@ test('a tap starts the camera and the ball wipes its path; the bar grows', async
   await expect.poll(() => page.evaluate(() => globalThis.frostpane.sound.peak)).toBeGreaterThan(0.001);
   const played = await screenshot(page, 'ball-wiped');
   // The ball's trail shows the photo; most of the picture is still ice.
-  expect(photoPixels(played, WHOLE)).toBeGreaterThan(2000);
+  expect(photoPixels(played, PHOTO, ICE, WHOLE)).toBeGreaterThan(2000);
   expect(changedPixels(start, played, WHOLE)).toBeLessThan(640 * 480 / 2);
   const { bar, barColor } = await shown(page);
   expect(bar.width).toBeGreaterThan(0);
@@ -70,8 +52,9 @@ test('a mouse stroke wipes its path with no camera, and the ice grows back', asy
   await expect(page.locator('#game')).toHaveAttribute('data-scene', 'play');
   const wiped = await screenshot(page, 'mouse-stroke');
   // A band along the path shows the photo; far from it, the ice.
-  expect(photoPixels(wiped, { x: 100, y: 236, width: 440, height: 8 }, false)).toBeGreaterThan(440 * 8 * 0.9);
-  expect(photoPixels(wiped, { x: 100, y: 60, width: 440, height: 40 })).toBe(0);
+  const band = { x: 100, y: 236, width: 440, height: 8 };
+  expect(photoPixels(wiped, PHOTO, ICE, band, false)).toBeGreaterThan(band.width * band.height * 0.9);
+  expect(photoPixels(wiped, PHOTO, ICE, { x: 100, y: 60, width: 440, height: 40 })).toBe(0);
   // No tap: the tools stay hidden.
   await expect(page.locator('#settingsIcon')).toBeHidden();
   // The ice closes again by itself, and then nothing more is stepped.

@@ -103,3 +103,21 @@ export function pixel(image, x, y) {
   const i = (y * image.width + x) * 4;
   return [image.rgba[i], image.rgba[i + 1], image.rgba[i + 2]];
 }
+
+// Pixels of the rectangle of `shot` that show `photo` rather than its `ice`
+// (`distinct`: only where the photo differs clearly from the ice there).
+export function photoPixels(shot, photo, ice, rect, distinct = true) {
+  let count = 0;
+  for (let y = rect.y; y < rect.y + rect.height; ++y) {
+    for (let x = rect.x; x < rect.x + rect.width; ++x) {
+      const [r, g, b] = pixel(shot, x, y);
+      const [pr, pg, pb] = pixel(photo, x, y);
+      const [ir, ig, ib] = pixel(ice, x, y);
+      const toPhoto = Math.abs(r - pr) + Math.abs(g - pg) + Math.abs(b - pb);
+      const toIce = Math.abs(r - ir) + Math.abs(g - ig) + Math.abs(b - ib);
+      if (toPhoto < 24 && (!distinct || toIce > 60))
+        ++count;
+    }
+  }
+  return count;
+}
