@@ -41,7 +41,7 @@ export default defineConfig({
     {
       // The camera allowed, showing the bouncing ball.
       name: 'chromium',
-      testIgnore: /(denied|black|snow|wide_camera)\.spec\.js/,
+      testIgnore: /(denied|black|snow|wide_camera)\.test\.js/,
       use: {
         launchOptions: {
           executablePath: chromium,
@@ -53,7 +53,7 @@ export default defineConfig({
     {
       // The camera refused, as a parent who says no.
       name: 'chromium-denied',
-      testMatch: /denied\.spec\.js/,
+      testMatch: /denied\.test\.js/,
       use: {
         launchOptions: {
           executablePath: chromium,
@@ -64,7 +64,7 @@ export default defineConfig({
     {
       // A camera that sees nothing move.
       name: 'chromium-black',
-      testMatch: /black\.spec\.js/,
+      testMatch: /black\.test\.js/,
       use: {
         launchOptions: {
           executablePath: chromium,
@@ -76,7 +76,7 @@ export default defineConfig({
     {
       // A camera that sees everything move.
       name: 'chromium-snow',
-      testMatch: /snow\.spec\.js/,
+      testMatch: /snow\.test\.js/,
       use: {
         launchOptions: {
           executablePath: chromium,
@@ -88,7 +88,7 @@ export default defineConfig({
     {
       // A 1280 x 720 camera, which the browser crops and scales to 640 x 480.
       name: 'chromium-720',
-      testMatch: /wide_camera\.spec\.js/,
+      testMatch: /wide_camera\.test\.js/,
       use: {
         launchOptions: {
           executablePath: chromium,
