@@ -249,6 +249,10 @@
         <translation>Fotos entfernen</translation>
     </message>
     <message>
+        <source>Tap again to remove all photos</source>
+        <translation>Noch einmal tippen, um alle Fotos zu entfernen</translation>
+    </message>
+    <message>
         <source>%1 was skipped: it is not a picture this browser can read.</source>
         <translation>%1 wurde übersprungen: Es ist kein Bild, das dieser Browser lesen kann.</translation>
     </message>

@@ -249,6 +249,10 @@
         <translation>Quitar las fotos</translation>
     </message>
     <message>
+        <source>Tap again to remove all photos</source>
+        <translation>Toque otra vez para quitar todas las fotos</translation>
+    </message>
+    <message>
         <source>%1 was skipped: it is not a picture this browser can read.</source>
         <translation>Se omitió %1: no es una imagen que este navegador pueda leer.</translation>
     </message>

@@ -249,6 +249,10 @@
         <translation>Retirer les photos</translation>
     </message>
     <message>
+        <source>Tap again to remove all photos</source>
+        <translation>Touchez encore pour retirer toutes les photos</translation>
+    </message>
+    <message>
         <source>%1 was skipped: it is not a picture this browser can read.</source>
         <translation>%1 a été ignoré&#xa0;: ce n&apos;est pas une image que ce navigateur sait lire.</translation>
     </message>

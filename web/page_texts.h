@@ -71,6 +71,7 @@ inline constexpr PageText kPageTexts[] = {
     {"addPhotos", QT_TRANSLATE_NOOP("WebPage", "Add photos…")},
     {"removePhoto", QT_TRANSLATE_NOOP("WebPage", "Remove this photo")},
     {"removePhotos", QT_TRANSLATE_NOOP("WebPage", "Remove photos")},
+    {"removePhotosAgain", QT_TRANSLATE_NOOP("WebPage", "Tap again to remove all photos")},
     {"photoUnreadable", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: it is not a picture this browser can read.")},
     {"photoTooSmall", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: the picture is too small.")},
     {"photoTooLarge", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: the picture is too large.")},

@@ -13,6 +13,8 @@ const STORE = 'photos';
 // ice's fine feathers.
 const KEPT_TYPE = 'image/webp';
 const KEPT_QUALITY = 0.92;
+// How long a first tap on "Remove photos" waits for the second.
+const REMOVE_ALL_MILLISECONDS = 4000;
 
 // Why a file was skipped: the name of its note among the page's texts.
 const PROBLEM_TEXTS = {
@@ -145,7 +147,7 @@ export class Photos {
 
   connect() {
     document.getElementById('addPhotosButton').addEventListener('click', () => this.input.click());
-    document.getElementById('removePhotosButton').addEventListener('click', () => this.removeAll());
+    document.getElementById('removePhotosButton').addEventListener('click', () => this.removeAllAsked());
     document.getElementById('removePhotoButton').addEventListener('click', () => this.removeShown());
     // "Remove this photo" only while one of them is on show.
     new MutationObserver(() => this.showCount()).observe(this.page.root,
@@ -274,6 +276,27 @@ export class Photos {
     } finally {
       bitmap.close();
     }
+  }
+
+  // All the photos go only on a second tap within a few seconds: one tap,
+  // a child's as well, only asks.
+  removeAllAsked() {
+    const button = document.getElementById('removePhotosButton');
+    clearTimeout(this.removeAllTimer);
+    if (button.dataset.armed !== 'true') {
+      button.dataset.armed = 'true';
+      button.textContent = this.page.texts.removePhotosAgain ?? '';
+      this.removeAllTimer = setTimeout(() => this.disarmRemoveAll(), REMOVE_ALL_MILLISECONDS);
+      return this.work;
+    }
+    this.disarmRemoveAll();
+    return this.removeAll();
+  }
+
+  disarmRemoveAll() {
+    const button = document.getElementById('removePhotosButton');
+    button.dataset.armed = 'false';
+    button.textContent = this.page.texts.removePhotos ?? '';
   }
 
   removeAll() {

@@ -127,7 +127,15 @@ test('photos picked in the settings panel join upright under ice, stay after a r
   // Removed while one of them is on show: the game goes on with the first
   // built-in picture.
   await openSettings(page);
-  await page.locator('#removePhotosButton').click();
+  // One tap only asks, and the question goes again by itself.
+  const removeAll = page.locator('#removePhotosButton');
+  await removeAll.click();
+  await expect(removeAll).toHaveText('Tap again to remove all photos');
+  await expect(removeAll).toHaveText('Remove photos', { timeout: 8000 });
+  await expect(page.locator('#game')).toHaveAttribute('data-photos', '2');
+  // A second tap soon after the first removes them all.
+  await removeAll.click();
+  await removeAll.click();
   await expect(page.locator('#game')).toHaveAttribute('data-photos', '0');
   await expect(page.locator('#game')).toHaveAttribute('data-picture', '1');
   expect(await page.evaluate(() => frostpane.core.pictureCount())).toBe(6);
