@@ -151,13 +151,6 @@ EMSCRIPTEN_KEEPALIVE int fp_simdTarget()
     return putText(meltPassTargetName());
 }
 
-// A press that moves this far (CSS pixels) is no tap any more, as on the
-// desktop's picture.
-EMSCRIPTEN_KEEPALIVE double fp_tapDistance()
-{
-    return PointerTrack::kTapDistance;
-}
-
 // ---- Layout --------------------------------------------------------------------
 
 // The page is width x height CSS pixels, pixelRatio device pixels each; the

@@ -56,7 +56,6 @@ export class Core {
   }
 
   simdTarget() { return this.text(this.m._fp_simdTarget()); }
-  tapDistance() { return this.m._fp_tapDistance(); }
 
   // ---- Layout
   layout(width, height, pixelRatio, iconWidth, iconHeight) {
