@@ -71,6 +71,14 @@ class Handler(http.server.SimpleHTTPRequestHandler):
             super().log_message(format, *args)
 
 
+class Server(http.server.ThreadingHTTPServer):
+    def handle_error(self, request, client_address):
+        # A tab closed while a file was on its way: nothing went wrong here.
+        if isinstance(sys.exc_info()[1], ConnectionError):
+            return
+        super().handle_error(request, client_address)
+
+
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("site", nargs="?", type=Path,
@@ -83,7 +91,7 @@ def main() -> int:
         print(f"serve.py: no site in {args.site} (build it first: ./run.sh --web)", file=sys.stderr)
         return 1
     handler = functools.partial(Handler, directory=str(args.site))
-    server = http.server.ThreadingHTTPServer((args.bind, args.port), handler)
+    server = Server((args.bind, args.port), handler)
     server.verbose = args.verbose
     host = f"[{args.bind}]" if ":" in args.bind else args.bind
     print(f"Frostpane in the browser: http://{host}:{server.server_address[1]}/  (Ctrl-C stops)", flush=True)

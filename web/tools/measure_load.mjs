@@ -1,7 +1,10 @@
 // The browser's whole CPU while the game plays on the fake camera's ball,
 // beside a page that only shows the same camera at the same size, in one
 // run of one browser build: every process of the browser (browser, renderer,
-// GPU, video capture) is counted from /proc.
+// GPU, video capture, audio) is counted from /proc, and shown by kind too.
+// Two more rows help to read the figure: the game with its sound switched
+// off, and a page that only copies each camera frame and draws it (the
+// least a page that reads the camera and draws its own picture does).
 //   node web/tools/measure_load.mjs SITE CLIP [SECONDS]
 import { spawn } from 'node:child_process';
 import { readFileSync, readdirSync } from 'node:fs';
@@ -31,7 +34,14 @@ function processes() {
       const stat = readFileSync(`/proc/${name}/stat`, 'utf8');
       const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
       const command = stat.slice(stat.indexOf('(') + 1, stat.lastIndexOf(')'));
-      table.set(Number(name), { parent: Number(fields[1]), ticks: Number(fields[11]) + Number(fields[12]), command });
+      let kind = 'browser';
+      try {
+        const line = readFileSync(`/proc/${name}/cmdline`, 'utf8');
+        kind = line.match(/--utility-sub-type=[a-z]+\.mojom\.(\w+)/)?.[1] ?? line.match(/--type=([\w-]+)/)?.[1] ?? kind;
+      } catch {
+        // gone meanwhile
+      }
+      table.set(Number(name), { parent: Number(fields[1]), ticks: Number(fields[11]) + Number(fields[12]), command, kind });
     } catch {
       // gone meanwhile
     }
@@ -58,7 +68,7 @@ function browserTicks() {
   for (const pid of ours) {
     const p = table.get(pid);
     if (pid !== process.pid && p && !p.command.startsWith('python'))
-      ticks.set(pid, p.ticks);
+      ticks.set(pid, p);
   }
   return ticks;
 }
@@ -67,10 +77,17 @@ async function cpuOver(page, milliseconds) {
   const before = browserTicks();
   await page.waitForTimeout(milliseconds); // the measuring window itself
   const after = browserTicks();
+  const share = (ticks) => ticks / ticksPerSecond / (milliseconds / 1000); // cores busy on average
   let used = 0;
-  for (const [pid, ticks] of after)
-    used += ticks - (before.get(pid) ?? 0);
-  return used / ticksPerSecond / (milliseconds / 1000); // cores busy on average
+  const byKind = {};
+  for (const [pid, p] of after) {
+    const ticks = p.ticks - (before.get(pid)?.ticks ?? 0);
+    used += ticks;
+    byKind[p.kind] = (byKind[p.kind] ?? 0) + ticks;
+  }
+  const kinds = Object.entries(byKind).filter(([, ticks]) => ticks > 0)
+    .map(([kind, ticks]) => `${kind} ${(share(ticks) * 100).toFixed(1)}`).join(', ');
+  return { cores: share(used), kinds };
 }
 
 const game = await serve(resolve(site));
@@ -83,14 +100,18 @@ const browser = await chromium.launch({
 try {
   for (const [width, height] of [[640, 480], [1920, 1080]]) {
     const results = {};
-    for (const kind of ['plain', 'game']) {
+    for (const kind of ['plain', 'copy', 'game', 'game, sound off']) {
       const context = await browser.newContext({ viewport: { width, height }, serviceWorkers: 'block' });
       const page = await context.newPage();
-      if (kind === 'plain') {
+      if (kind === 'plain' || kind === 'copy') {
         await page.goto(`${plain.origin}/`);
-        await page.evaluate(() => globalThis.startCamera());
+        await page.evaluate((copy) => globalThis.startCamera({ copy }), kind === 'copy');
       } else {
         await page.goto(`${game.origin}/`);
+        if (kind === 'game, sound off') {
+          await page.evaluate(() => localStorage.setItem('game/sound', 'false'));
+          await page.reload();
+        }
         await page.waitForSelector('#game[data-state="ready"]');
         await page.waitForFunction(() => performance.now() - globalThis.frostpane.startedAt > 600);
         const box = await page.locator('#cameraIcon').boundingBox();
@@ -100,21 +121,24 @@ try {
         await page.waitForSelector('#game[data-fade="stopped"]', { timeout: 30_000 });
       }
       await page.waitForTimeout(3000); // the camera settles before the window opens
-      const frames = kind === 'game' ? page.evaluate(() => new Promise((done) => {
+      const playing = kind.startsWith('game');
+      const frames = playing ? page.evaluate(() => new Promise((done) => {
         let count = 0;
         const video = globalThis.frostpane.video;
         const next = () => { ++count; video.requestVideoFrameCallback(next); };
         video.requestVideoFrameCallback(next);
         setTimeout(() => done(count), 5000);
       })) : Promise.resolve(null);
-      results[kind] = await cpuOver(page, seconds * 1000);
+      const { cores, kinds } = await cpuOver(page, seconds * 1000);
+      results[kind] = cores;
       const stepped = await frames;
-      const cleaned = kind === 'game' ? await page.evaluate(() => document.getElementById('game').dataset.cleaned) : '';
-      console.log(`${width}x${height} ${kind}: ${(results[kind] * 100).toFixed(1)} % of one core`
-        + (kind === 'game' ? ` (${stepped} frames in the first 5 s, cleaned ${cleaned})` : ''));
+      const cleaned = playing ? await page.evaluate(() => document.getElementById('game').dataset.cleaned) : '';
+      console.log(`${width}x${height} ${kind}: ${(cores * 100).toFixed(1)} % of one core`
+        + (playing ? ` (${stepped} frames in the first 5 s, cleaned ${cleaned})` : '') + `\n    ${kinds}`);
       await context.close();
     }
-    console.log(`${width}x${height} game / plain: ${(results.game / results.plain).toFixed(2)}`);
+    for (const kind of ['copy', 'game', 'game, sound off'])
+      console.log(`${width}x${height} ${kind} / plain: ${(results[kind] / results.plain).toFixed(2)}`);
   }
 } finally {
   await browser.close();

@@ -272,8 +272,7 @@ class Page {
   // After a step: the picture, and what the sounds follow.
   showStep() {
     const shown = this.draw();
-    this.sound.setWipeAmount(shown.iceWipedFraction);
-    this.sound.setBannerShown(shown.bannerShown);
+    this.sound.follow(shown.iceWipedFraction, shown.bannerShown);
   }
 
   // ---- Steps ---------------------------------------------------------------------
@@ -302,10 +301,13 @@ class Page {
       return;
     const part = this.core.framePart(width, height);
     const mirror = !this.camera.back; // the front camera as a mirror
-    const pixels = part.width === target.width && part.height === target.height
-      ? await this.copyFrame(part, target) : null;
-    if (pixels) {
-      this.takeFrame(pixels, width, height, mirror);
+    if (part.width === target.width && part.height === target.height && await this.copyFrame(part, target)) {
+      // In place already: the step follows unless the module's memory moved
+      // (grew for a picture) meanwhile, which lost the copy.
+      const room = this.core.frameBuffer();
+      if (room && room.bytes.buffer === target.bytes.buffer && room.bytes.byteOffset === target.bytes.byteOffset
+        && this.camera.active)
+        this.stepOn(width, height, mirror);
       return;
     }
     // Scaled by the canvas, which mirrors it too.
@@ -320,11 +322,12 @@ class Page {
   }
 
   // A frame whose part on show has the picture's size needs no scaling: the
-  // browser converts it to RGBA itself, the cheapest way it has. Null where
-  // it cannot (no WebCodecs, or no conversion on copy).
+  // browser converts it to RGBA itself, the cheapest way it has, straight
+  // into the module's frame buffer. False where it cannot (no WebCodecs, or
+  // no conversion on copy).
   async copyFrame(part, target) {
     if (!this.frameCopies || typeof VideoFrame !== 'function')
-      return null;
+      return false;
     let frame;
     try {
       frame = new VideoFrame(this.video);
@@ -332,19 +335,16 @@ class Page {
       // not the video's size) is left to the canvas, which scales it.
       const visible = frame.visibleRect;
       if (!visible || visible.width !== this.video.videoWidth || visible.height !== this.video.videoHeight)
-        return null;
-      this.frameBytes ??= new Uint8Array(target.width * target.height * 4);
-      if (this.frameBytes.length !== target.width * target.height * 4)
-        this.frameBytes = new Uint8Array(target.width * target.height * 4);
-      await frame.copyTo(this.frameBytes, {
+        return false;
+      await frame.copyTo(target.bytes, {
         rect: { x: visible.x + part.x, y: visible.y + part.y, width: part.width, height: part.height },
         format: 'RGBA',
         layout: [{ offset: 0, stride: target.width * 4 }],
       });
-      return this.frameBytes;
+      return true;
     } catch {
       this.frameCopies = false; // the canvas from now on
-      return null;
+      return false;
     } finally {
       frame?.close();
     }
@@ -357,6 +357,11 @@ class Page {
     if (!room || room.bytes.length !== pixels.length || !this.camera.active)
       return;
     room.bytes.set(pixels);
+    this.stepOn(cameraWidth, cameraHeight, mirror);
+  }
+
+  // Steps the game on the frame in the module's frame buffer.
+  stepOn(cameraWidth, cameraHeight, mirror) {
     if (this.core.step(cameraWidth, cameraHeight, performance.now(), mirror))
       this.showStep();
   }

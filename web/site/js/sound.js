@@ -3,6 +3,13 @@
 // web/module/sound_bindings.cpp). This side only compiles the module, starts
 // the audio on the first tap (browsers allow sound only after one) and posts
 // what happens in the game; the worklet renders.
+//
+// After two seconds of silence (nothing wiped, Sound off) the audio sleeps:
+// the context is suspended, so that neither the worklet nor the sound
+// device costs anything while nothing is heard. The next message that could
+// make a sound wakes it. Each such message carries a number; the worklet's
+// report of silence names the last one it had, so a report that crossed a
+// newer message on the way is ignored.
 
 const WORKLET = new URL('./sound_worklet.js', import.meta.url);
 const MODULE = new URL('../module/sound.wasm', import.meta.url);
@@ -19,6 +26,10 @@ export class Sound {
     this.level = 0;
     this.peak = 0;
     this.blocks = 0;
+    this.number = 0; // of the last message that could make a sound
+    this.sleeping = false;
+    this.wipeAmount = 0;
+    this.bannerShown = false;
   }
 
   async compile() {
@@ -31,8 +42,9 @@ export class Sound {
     }
   }
 
+  // The worklet is there, playing or asleep.
   get running() {
-    return this.context?.state === 'running' && this.node !== null;
+    return this.node !== null && (this.context?.state === 'running' || this.sleeping);
   }
 
   // Call from a tap: makes the audio context there, which a browser allows
@@ -61,6 +73,8 @@ export class Sound {
             this.peak = Math.max(this.peak, this.level);
             this.blocks = event.data.blocks;
           }
+          if (event.data.silentAfter === this.number)
+            this.sleep();
         };
         this.node.connect(this.context.destination);
         await resumed;
@@ -78,12 +92,46 @@ export class Sound {
     this.node?.port.postMessage(message);
   }
 
-  tap() { this.post({ tap: true }); }
-  setWipeAmount(amount) { this.post({ wipeAmount: amount }); }
-  setBannerShown(shown) { this.post({ bannerShown: shown }); }
+  // Posts a message that may make a sound, waking the audio for it. With
+  // Sound off nothing can be heard: the message goes unnumbered and lets
+  // the audio sleep on.
+  postAudible(message) {
+    if (!this.node)
+      return;
+    if (!this.enabled) {
+      this.post(message);
+      return;
+    }
+    this.post({ ...message, number: ++this.number });
+    if (this.sleeping) {
+      this.sleeping = false;
+      this.context.resume().catch(() => {});
+    }
+  }
+
+  // Only silence may sleep: with Sound on, a crackle may still come while
+  // ice is being wiped, however quiet it is just now.
+  sleep() {
+    if (this.sleeping || (this.enabled && this.wipeAmount > 0) || this.context?.state !== 'running')
+      return;
+    this.sleeping = true;
+    this.context.suspend().catch(() => {});
+  }
+
+  tap() { this.postAudible({ tap: true }); }
+  // What the crackle and the chime follow, after each step; posted only
+  // when it changed.
+  follow(wipeAmount, bannerShown) {
+    if (wipeAmount === this.wipeAmount && bannerShown === this.bannerShown)
+      return;
+    this.wipeAmount = wipeAmount;
+    this.bannerShown = bannerShown;
+    this.postAudible({ wipeAmount, bannerShown });
+  }
+  setWipeAmount(amount) { this.follow(amount, this.bannerShown); }
   setEnabled(enabled) {
     this.enabled = enabled;
-    this.post({ enabled });
+    this.postAudible({ enabled });
   }
   // The worklet reports its level from now on (for tests and diagnostics).
   meter(on) { this.post({ meter: on }); }

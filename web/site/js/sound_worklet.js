@@ -1,10 +1,12 @@
 // Runs in the AudioWorkletGlobalScope: the game's synthesis, compiled to a
 // bare WebAssembly module without any JavaScript glue, renders each 128-frame
 // block straight into the output. Nothing here allocates while it renders;
-// only the optional level report (every 32 blocks, when asked) posts a small
-// message.
+// only the optional level report (every 32 blocks, when asked) and the
+// report of lasting silence post a small message.
 
 const METER_BLOCKS = 32;
+// After this many seconds of exact silence the page may let the audio sleep.
+const SILENCE_SECONDS = 2;
 
 class FrostpaneSound extends AudioWorkletProcessor {
   constructor(options) {
@@ -19,10 +21,21 @@ class FrostpaneSound extends AudioWorkletProcessor {
     this.peak = 0;
     this.counted = 0;
     this.blocks = 0;
+    // Silent frames rendered since the last sound, and the number of the
+    // last message that could make one: the page knows from it whether a
+    // sound was asked for after this silence began.
+    this.silentFrames = 0;
+    this.heard = 0;
+    this.silenceReported = false;
     this.port.onmessage = (event) => this.receive(event.data);
   }
 
   receive(message) {
+    if (message.number !== undefined) {
+      this.heard = message.number;
+      this.silentFrames = 0;
+      this.silenceReported = false;
+    }
     if (message.wipeAmount !== undefined)
       this.exports.sound_set_wipe_amount(message.wipeAmount);
     if (message.bannerShown !== undefined)
@@ -31,8 +44,11 @@ class FrostpaneSound extends AudioWorkletProcessor {
       this.exports.sound_tap();
     if (message.enabled !== undefined)
       this.exports.sound_set_enabled(message.enabled ? 1 : 0);
-    if (message.meter !== undefined)
+    if (message.meter !== undefined) {
       this.metering = message.meter;
+      this.peak = 0;
+      this.counted = 0;
+    }
   }
 
   process(inputs, outputs) {
@@ -46,11 +62,18 @@ class FrostpaneSound extends AudioWorkletProcessor {
         for (let i = 0; i < count; ++i)
           channel[done + i] = this.block[i];
       }
-      if (this.metering) {
-        for (let i = 0; i < count; ++i)
-          this.peak = Math.max(this.peak, Math.abs(this.block[i]));
-      }
+      let loudest = 0;
+      for (let i = 0; i < count; ++i)
+        loudest = Math.max(loudest, Math.abs(this.block[i]));
+      this.peak = Math.max(this.peak, loudest);
+      this.silentFrames = loudest === 0 ? this.silentFrames + count : 0;
       done += count;
+    }
+    if (this.silentFrames === 0)
+      this.silenceReported = false;
+    else if (!this.silenceReported && this.silentFrames >= SILENCE_SECONDS * sampleRate) {
+      this.silenceReported = true;
+      this.port.postMessage({ silentAfter: this.heard });
     }
     ++this.blocks;
     if (this.metering && ++this.counted >= METER_BLOCKS) {

@@ -12,21 +12,30 @@ async function peak(page) {
   return page.evaluate(() => globalThis.frostpane.sound.peak);
 }
 
-test('the first tap starts the worklet and a tool\'s tap makes a tick', async ({ page }) => {
+async function contextState(page) {
+  return page.evaluate(() => globalThis.frostpane.sound.context.state);
+}
+
+test('the first tap starts the worklet, a tool\'s tap makes a tick, and silence lets the audio sleep', async ({ page }) => {
   await openGame(page);
   // No sound before a gesture: browsers allow none.
   expect(await page.evaluate(() => globalThis.frostpane.sound.context)).toBeNull();
   await showTools(page);
   await page.waitForFunction(() => globalThis.frostpane.sound.running);
   await page.evaluate(() => globalThis.frostpane.sound.meter(true));
-  // Blocks keep coming, and with nothing happening they are silent.
+  // Blocks come, and with nothing happening they are silent, until the
+  // audio goes to sleep.
   await expect.poll(() => page.evaluate(() => globalThis.frostpane.sound.blocks)).toBeGreaterThan(64);
   expect(await level(page)).toBe(0);
+  await expect.poll(() => contextState(page)).toBe('suspended');
+  // A tap wakes it for its tick.
   await page.evaluate(() => globalThis.frostpane.sound.resetPeak());
   await tapTool(page, '#nextPictureIcon');
   await expect.poll(() => peak(page)).toBeGreaterThan(0.01);
-  // The tick dies away.
+  expect(await contextState(page)).toBe('running');
+  // The tick dies away, and the audio sleeps again.
   await expect.poll(() => level(page), { timeout: 5000 }).toBe(0);
+  await expect.poll(() => contextState(page)).toBe('suspended');
 });
 
 test('with Sound off a tap makes no sound', async ({ page }) => {
@@ -40,7 +49,12 @@ test('with Sound off a tap makes no sound', async ({ page }) => {
   await showTools(page);
   await page.evaluate(() => globalThis.frostpane.sound.resetPeak());
   await tapTool(page, '#nextPictureIcon');
-  const blocks = await page.evaluate(() => globalThis.frostpane.sound.blocks);
-  await expect.poll(() => page.evaluate(() => globalThis.frostpane.sound.blocks)).toBeGreaterThan(blocks + 96);
+  // The audio goes to sleep and the tap does not wake it: nothing was heard.
+  await expect.poll(() => contextState(page)).toBe('suspended');
+  await showTools(page);
+  await tapTool(page, '#nextPictureIcon');
+  // A tick's length and more: the time passing is the point.
+  await page.evaluate(() => new Promise((done) => setTimeout(done, 300)));
+  expect(await contextState(page)).toBe('suspended');
   expect(await peak(page)).toBe(0);
 });
