@@ -260,6 +260,13 @@ export class Photos {
   // The file decoded upright, cut and scaled as the module says, on black
   // where it is transparent.
   async cut(file) {
+    // The module judges the size before anything is decoded: a photo far
+    // too large for the module would take more memory to decode than a
+    // tablet has.
+    const size = await imageSize(file);
+    const judged = this.core.photoCut(size.width, size.height);
+    if (judged.problem)
+      throw new Skipped(judged.problem);
     const bitmap = await uprightBitmap(file);
     try {
       const part = this.core.photoCut(bitmap.width, bitmap.height);
@@ -352,6 +359,21 @@ export class Photos {
     this.page.root.dataset.photoWork = busy ? 'busy' : 'idle';
     document.getElementById('addPhotosButton').disabled = busy;
   }
+}
+
+// The size the file's image says it has, read by the browser from its
+// header: an image element decodes its pixels only when it is drawn.
+function imageSize(file) {
+  const url = URL.createObjectURL(file);
+  const image = new Image();
+  return new Promise((done, fail) => {
+    image.onload = () => done({ width: image.naturalWidth, height: image.naturalHeight });
+    image.onerror = () => fail(new Skipped('unreadable'));
+    image.src = url;
+  }).finally(() => {
+    image.src = '';
+    URL.revokeObjectURL(url);
+  });
 }
 
 // The file as a bitmap standing as its EXIF orientation says.

@@ -1,7 +1,7 @@
 // A parent's own photos: picked in the settings panel or dropped on the page,
 // turned upright, cut, frozen over, kept across a reload, and removed again.
 import { expect, test } from '@playwright/test';
-import { pixel } from '../support/png.js';
+import { blackPng, pixel } from '../support/png.js';
 import { openGame, screenshot, showTools, tapTool } from './helpers.js';
 
 // An EXIF block that says "turn 90 degrees clockwise to show" (orientation
@@ -246,6 +246,30 @@ for (const { name, width, height, note } of UNUSABLE) {
     await expect(page.locator('#game')).toHaveAttribute('data-photos', '0');
   });
 }
+
+test('a photo too large for the game is skipped by its size, never decoded', async ({ page }) => {
+  // Counts the decodes of the file itself (Chromium decodes even a photo of
+  // 20000 x 20000, into 1.6 GB).
+  await page.addInitScript(() => {
+    const decode = globalThis.createImageBitmap;
+    globalThis.posterDecodes = 0;
+    globalThis.createImageBitmap = (source, ...rest) => {
+      if (source?.name === 'poster.png')
+        ++globalThis.posterDecodes;
+      return decode(source, ...rest);
+    };
+  });
+  await openGame(page);
+  await openSettings(page);
+  // 12000 x 12000: 144 million pixels, above the game's 120 million.
+  const buffer = blackPng(12000, 12000);
+  await addThroughPicker(page, [{ name: 'poster.png', mimeType: 'image/png', buffer }]);
+  await expect(page.locator('#notice')).toContainText('poster.png');
+  await expect(page.locator('#notice')).toContainText('too large');
+  expect(await page.evaluate(() => globalThis.posterDecodes)).toBe(0);
+  await expect(page.locator('#game')).toHaveAttribute('data-photo-work', 'idle');
+  await expect(page.locator('#game')).toHaveAttribute('data-photos', '0');
+});
 
 test('a photo dropped onto the page joins the pictures', async ({ page }) => {
   await openGame(page);

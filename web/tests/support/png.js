@@ -1,7 +1,7 @@
 // Reads the PNG files browsers write for screenshots (8-bit RGB or RGBA, not
 // interlaced) into RGBA pixels, so tests can look at pixels without another
 // package.
-import { inflateSync } from 'node:zlib';
+import { deflateSync, inflateSync } from 'node:zlib';
 
 const SIGNATURE = Buffer.from([137, 80, 78, 71, 13, 10, 26, 10]);
 
@@ -120,4 +120,35 @@ export function photoPixels(shot, photo, ice, rect, distinct = true) {
     }
   }
   return count;
+}
+
+// A black-and-white PNG (one bit a pixel) of `width` x `height`, all black:
+// a few hundred kilobytes even for a picture of a billion pixels.
+export function blackPng(width, height) {
+  const row = Buffer.alloc(1 + Math.ceil(width / 8)); // filter byte, then no bits set
+  const rows = Buffer.alloc(row.length * height);
+  const header = Buffer.alloc(13);
+  header.writeUInt32BE(width, 0);
+  header.writeUInt32BE(height, 4);
+  header.set([1, 0, 0, 0, 0], 8); // bit depth 1, greyscale, deflate, no filter, no interlace
+  return Buffer.concat([SIGNATURE, chunk('IHDR', header), chunk('IDAT', deflateSync(rows)), chunk('IEND', Buffer.alloc(0))]);
+}
+
+function chunk(type, data) {
+  const typed = Buffer.concat([Buffer.from(type, 'latin1'), data]);
+  const length = Buffer.alloc(4);
+  length.writeUInt32BE(data.length);
+  const crc = Buffer.alloc(4);
+  crc.writeUInt32BE(crc32(typed));
+  return Buffer.concat([length, typed, crc]);
+}
+
+function crc32(bytes) {
+  let crc = 0xffffffff;
+  for (const byte of bytes) {
+    crc ^= byte;
+    for (let bit = 0; bit < 8; ++bit)
+      crc = (crc >>> 1) ^ (0xedb88320 & -(crc & 1));
+  }
+  return (crc ^ 0xffffffff) >>> 0;
 }
