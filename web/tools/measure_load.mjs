@@ -123,11 +123,9 @@ try {
       await page.waitForTimeout(3000); // the camera settles before the window opens
       const playing = kind.startsWith('game');
       const frames = playing ? page.evaluate(() => new Promise((done) => {
-        let count = 0;
-        const video = globalThis.frostpane.video;
-        const next = () => { ++count; video.requestVideoFrameCallback(next); };
-        video.requestVideoFrameCallback(next);
-        setTimeout(() => done(count), 5000);
+        const camera = globalThis.frostpane.camera;
+        const first = camera.frames;
+        setTimeout(() => done(camera.frames - first), 5000);
       })) : Promise.resolve(null);
       const { cores, kinds } = await cpuOver(page, seconds * 1000);
       results[kind] = cores;

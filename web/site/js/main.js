@@ -38,7 +38,10 @@ class Page {
     this.root = document.getElementById('game');
     this.surface = document.getElementById('picture');
     this.canvas = document.getElementById('pictureCanvas');
-    this.context2d = this.canvas.getContext('2d', { alpha: false });
+    // Desynchronized: the picture goes to the screen without waiting for
+    // the page's next rendering, which on Chromium saves a fifth of the CPU
+    // a page that redraws each camera frame takes (tools/measure_load_web.sh).
+    this.context2d = this.canvas.getContext('2d', { alpha: false, desynchronized: true });
     this.bar = document.getElementById('bar');
     this.banner = document.getElementById('banner');
     this.ratio = 1;
@@ -49,13 +52,13 @@ class Page {
     this.aboutPanel = document.getElementById('aboutPanel');
     this.icons = Array.from({ length: TOOL_COUNT }, (_, tool) => this.root.querySelector(`[data-tool="${tool}"]`));
     this.camera = new Camera(this.video);
+    this.camera.onFrame = (source) => this.stepFrame(source);
     this.sound = new Sound();
     this.loading = new Map(); // picture number -> the promise of its arrival in the module
     // The camera's frame, cut and scaled for the module.
     this.frameCanvas = document.createElement('canvas');
     this.frameContext = this.frameCanvas.getContext('2d', { alpha: false, willReadFrequently: true });
     this.tickTimer = 0;
-    this.frameCallback = 0;
     this.frameCopies = true; // until the browser shows it cannot
     this.fadeTimer = 0;
     this.iconPicture = { width: 512, height: 512 };
@@ -238,9 +241,11 @@ class Page {
       this.context2d.putImageData(picture, 0, 0);
       this.placeOutput(this.canvas, shown.pictureRect);
     }
-    this.canvas.hidden = !picture;
+    // Each frame writes only what changed: the rest would cost the page a
+    // look at its styles for nothing.
+    setHidden(this.canvas, !picture);
     const play = shown.scene === Scene.Play;
-    this.bar.hidden = !play || shown.bar.width <= 0;
+    setHidden(this.bar, !play || shown.bar.width <= 0);
     if (!this.bar.hidden) {
       this.placeOutput(this.bar, shown.bar);
       if (this.bar.dataset.color !== shown.barColor) {
@@ -248,14 +253,15 @@ class Page {
         this.bar.style.backgroundColor = shown.barColor;
       }
     }
-    this.banner.hidden = !play || !shown.bannerShown || !this.banner.complete || this.banner.naturalWidth === 0;
+    setHidden(this.banner, !play || !shown.bannerShown || !this.banner.complete || this.banner.naturalWidth === 0);
     if (!this.banner.hidden)
       this.placeOutput(this.banner, shown.banner);
-    this.root.dataset.scene = ['ice', 'play', 'camera'][shown.scene];
+    const data = this.root.dataset;
+    setData(data, 'scene', ['ice', 'play', 'camera'][shown.scene]);
     // The number of the picture drawn, once it is here.
-    this.root.dataset.shown = picture ? String(this.core.pictureNumber()) : '';
-    this.root.dataset.banner = shown.bannerShown ? 'shown' : 'hidden';
-    this.root.dataset.cleaned = shown.cleanedFraction.toFixed(3);
+    setData(data, 'shown', picture ? String(this.core.pictureNumber()) : '');
+    setData(data, 'banner', shown.bannerShown ? 'shown' : 'hidden');
+    setData(data, 'cleaned', shown.cleanedFraction.toFixed(3));
     return shown;
   }
 
@@ -277,31 +283,20 @@ class Page {
 
   // ---- Steps ---------------------------------------------------------------------
 
-  // Each new camera frame, cut to the picture's shape, scaled to its size and
-  // mirrored for the front camera, steps the game.
-  followCamera() {
-    if (this.frameCallback || !this.camera.active)
-      return;
-    const next = () => {
-      this.frameCallback = 0;
-      if (!this.camera.active)
-        return;
-      this.stepFrame().finally(() => this.followCamera());
-    };
-    this.frameCallback = this.video.requestVideoFrameCallback
-      ? this.video.requestVideoFrameCallback(next)
-      : requestAnimationFrame(next);
-  }
-
-  async stepFrame() {
-    const width = this.video.videoWidth;
-    const height = this.video.videoHeight;
+  // Each camera frame (a VideoFrame, or the video element at a new frame),
+  // cut to the picture's shape, scaled to its size and mirrored for the
+  // front camera, steps the game.
+  async stepFrame(source) {
+    const frame = typeof VideoFrame === 'function' && source instanceof VideoFrame;
+    const width = frame ? source.displayWidth : source.videoWidth;
+    const height = frame ? source.displayHeight : source.videoHeight;
     const target = this.core.frameBuffer();
-    if (width <= 0 || height <= 0 || !target)
+    if (width <= 0 || height <= 0 || !target || !this.camera.active)
       return;
     const part = this.core.framePart(width, height);
     const mirror = !this.camera.back; // the front camera as a mirror
-    if (part.width === target.width && part.height === target.height && await this.copyFrame(part, target)) {
+    if (part.width === target.width && part.height === target.height
+        && await this.copyFrame(source, width, height, part, target)) {
       // In place already: the step follows unless the module's memory moved
       // (grew for a picture) meanwhile, which lost the copy.
       const room = this.core.frameBuffer();
@@ -317,7 +312,7 @@ class Page {
     }
     const g = this.frameContext;
     g.setTransform(mirror ? -1 : 1, 0, 0, 1, mirror ? target.width : 0, 0);
-    g.drawImage(this.video, part.x, part.y, part.width, part.height, 0, 0, target.width, target.height);
+    g.drawImage(source, part.x, part.y, part.width, part.height, 0, 0, target.width, target.height);
     this.takeFrame(g.getImageData(0, 0, target.width, target.height).data, width, height, false);
   }
 
@@ -325,18 +320,20 @@ class Page {
   // browser converts it to RGBA itself, the cheapest way it has, straight
   // into the module's frame buffer. False where it cannot (no WebCodecs, or
   // no conversion on copy).
-  async copyFrame(part, target) {
+  async copyFrame(source, width, height, part, target) {
     if (!this.frameCopies || typeof VideoFrame !== 'function')
       return false;
-    let frame;
+    const frame = source instanceof VideoFrame ? source : null;
+    let made;
     try {
-      frame = new VideoFrame(this.video);
+      made = frame ? null : new VideoFrame(source);
+      const copied = frame ?? made;
       // A frame the browser still scales for display (its visible part is
-      // not the video's size) is left to the canvas, which scales it.
-      const visible = frame.visibleRect;
-      if (!visible || visible.width !== this.video.videoWidth || visible.height !== this.video.videoHeight)
+      // not the size it shows) is left to the canvas, which scales it.
+      const visible = copied.visibleRect;
+      if (!visible || visible.width !== width || visible.height !== height)
         return false;
-      await frame.copyTo(target.bytes, {
+      await copied.copyTo(target.bytes, {
         rect: { x: visible.x + part.x, y: visible.y + part.y, width: part.width, height: part.height },
         format: 'RGBA',
         layout: [{ offset: 0, stride: target.width * 4 }],
@@ -346,7 +343,7 @@ class Page {
       this.frameCopies = false; // the canvas from now on
       return false;
     } finally {
-      frame?.close();
+      made?.close(); // the camera closes the frames it hands over
     }
   }
 
@@ -555,7 +552,6 @@ class Page {
     if (this.camera.active) {
       // Frames of a new stream are never compared with the old stream's.
       this.core.cameraStarted();
-      this.followCamera();
     } else {
       this.core.cameraStopped();
       // A stopped camera steps the game no more: the crackle must not hang on.
@@ -685,6 +681,16 @@ async function decodePixels(url) {
   g.drawImage(bitmap, 0, 0);
   bitmap.close();
   return g.getImageData(0, 0, canvas.width, canvas.height);
+}
+
+function setHidden(element, hidden) {
+  if (element.hidden !== hidden)
+    element.hidden = hidden;
+}
+
+function setData(dataset, name, value) {
+  if (dataset[name] !== value)
+    dataset[name] = value;
 }
 
 function place(element, x, y, width, height) {

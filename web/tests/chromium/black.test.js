@@ -1,26 +1,17 @@
 // A camera that sees nothing move (black) wipes nothing and makes no sound.
 import { expect, test } from '@playwright/test';
 import { changedPixels } from '../support/png.js';
-import { meterSound, openGame, screenshot, tapTool } from './helpers.js';
-
-// Resolves once `count` more camera frames have been stepped.
-function frames(page, count) {
-  return page.evaluate((count) => new Promise((resolve) => {
-    let seen = 0;
-    const next = () => (++seen >= count ? resolve() : globalThis.frostpane.video.requestVideoFrameCallback(next));
-    globalThis.frostpane.video.requestVideoFrameCallback(next);
-  }), count);
-}
+import { cameraFrames, meterSound, openGame, screenshot, tapTool } from './helpers.js';
 
 test('black wipes nothing and stays silent', async ({ page }) => {
   await openGame(page);
   const start = await screenshot(page, 'black-start');
   await tapTool(page, '#cameraIcon');
   await expect(page.locator('#game')).toHaveAttribute('data-camera', 'on');
-  await frames(page, 10);
+  await cameraFrames(page, 10);
   await meterSound(page);
   // Sixty frames of black: the time passing is the point.
-  await frames(page, 60);
+  await cameraFrames(page, 60);
   await expect(page.locator('#game')).toHaveAttribute('data-scene', 'play');
   expect(await page.evaluate(() => globalThis.frostpane.core.scene().cleanedFraction)).toBe(0);
   const shot = await screenshot(page, 'black-played');

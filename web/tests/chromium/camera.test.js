@@ -1,7 +1,7 @@
 // The camera, on Chromium's fake device playing the bouncing-ball clip.
 import { expect, test } from '@playwright/test';
 import { changedPixels } from '../support/png.js';
-import { openGame, screenshot, showTools, tap, tapTool } from './helpers.js';
+import { cameraFrames, openGame, screenshot, showTools, tap, tapTool } from './helpers.js';
 
 const PICTURE = { x: 0, y: 0, width: 640, height: 480 };
 
@@ -24,16 +24,10 @@ test('a tap starts the camera; the eye shows its moving picture', async ({ page 
   await tapTool(page, '#eyeIcon');
   await expect(page.locator('#game')).toHaveAttribute('data-view', 'camera');
   await expect(page.locator('#eyeIcon img')).toHaveAttribute('src', 'images/view_man.png');
-  await page.evaluate(() => new Promise((resolve) => {
-    globalThis.frostpane.video.requestVideoFrameCallback(() => resolve());
-  }));
+  await cameraFrames(page, 1);
   // Two looks a few frames apart: the ball has moved.
   const first = await screenshot(page, 'camera-view-1');
-  await page.evaluate(() => new Promise((resolve) => {
-    let frames = 0;
-    const next = () => (++frames >= 5 ? resolve() : globalThis.frostpane.video.requestVideoFrameCallback(next));
-    globalThis.frostpane.video.requestVideoFrameCallback(next);
-  }));
+  await cameraFrames(page, 5);
   const second = await screenshot(page, 'camera-view-2');
   expect(changedPixels(first, second, PICTURE)).toBeGreaterThan(200);
 

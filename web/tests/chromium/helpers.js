@@ -75,3 +75,9 @@ export async function meterSound(page) {
     globalThis.frostpane.sound.resetPeak();
   });
 }
+
+// Resolves once `count` more camera frames have been taken by the game.
+export async function cameraFrames(page, count) {
+  const now = await page.evaluate(() => globalThis.frostpane.camera.frames);
+  await page.waitForFunction((until) => globalThis.frostpane.camera.frames >= until, now + count);
+}
