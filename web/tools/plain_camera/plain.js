@@ -2,18 +2,21 @@
 // game asks for it:
 // - startCamera(): a page that only shows the camera;
 // - startCamera({ copy: true }): a page that does the least any page must do
-//   that reads each camera frame and draws a picture of its own: it copies
-//   each frame as RGBA (as the game does) and draws those pixels into a
-//   canvas in the video's place, the video itself hidden as the game hides
-//   it. No game, no sound.
+//   that reads each camera frame and draws a picture of its own, the way the
+//   game does it: each frame read from the track (MediaStreamTrackProcessor,
+//   no video element), copied as RGBA, and drawn into a desynchronized
+//   canvas in the video's place. No game, no sound.
 const video = document.getElementById('camera');
 const canvas = document.getElementById('copy');
 
-function copyEachFrame() {
-  const g = canvas.getContext('2d', { alpha: false });
+async function copyEachFrame(track) {
+  const g = canvas.getContext('2d', { alpha: false, desynchronized: true });
+  const reader = new MediaStreamTrackProcessor({ track }).readable.getReader();
   let bytes = null;
-  const next = async () => {
-    const frame = new VideoFrame(video);
+  for (;;) {
+    const { value: frame, done } = await reader.read();
+    if (done)
+      return;
     try {
       const { width, height } = frame.visibleRect;
       if (canvas.width !== width || canvas.height !== height) {
@@ -26,18 +29,18 @@ function copyEachFrame() {
     } finally {
       frame.close();
     }
-    video.requestVideoFrameCallback(next);
-  };
-  video.requestVideoFrameCallback(next);
+  }
 }
 
 globalThis.startCamera = async ({ copy = false } = {}) => {
-  video.srcObject = await navigator.mediaDevices.getUserMedia({
+  const stream = await navigator.mediaDevices.getUserMedia({
     video: { facingMode: 'user', width: { ideal: 640 }, height: { ideal: 480 } }, audio: false,
   });
-  await video.play();
   if (copy) {
     document.body.classList.add('copying');
-    copyEachFrame();
+    copyEachFrame(stream.getVideoTracks()[0]);
+    return;
   }
+  video.srcObject = stream;
+  await video.play();
 };
