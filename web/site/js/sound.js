@@ -125,9 +125,10 @@ export class Sound {
 
   tap() { this.postAudible({ tap: true }); }
   // What the crackle and the chime follow, after each step; posted only
-  // when it changed.
+  // when it differs from what the worklet last had (nothing is kept before
+  // the worklet is there, so the first step after it starts tells it all).
   follow(wipeAmount, bannerShown) {
-    if (wipeAmount === this.wipeAmount && bannerShown === this.bannerShown)
+    if (!this.node || (wipeAmount === this.wipeAmount && bannerShown === this.bannerShown))
       return;
     this.wipeAmount = wipeAmount;
     this.bannerShown = bannerShown;
