@@ -11,18 +11,14 @@ static void initFrostpaneImages()
 const QStringList &ImageCatalogue::names()
 {
     static const QStringList list = {
-        QStringLiteral("view_snowflake"),    QStringLiteral("view_man"),
-        QStringLiteral("camera_on"),         QStringLiteral("camera_off"),
-        QStringLiteral("settings"),          QStringLiteral("about_icon"),
-        QStringLiteral("camera_front"),      QStringLiteral("camera_back"),
-        QStringLiteral("previous_image"),    QStringLiteral("next_image"),
-        QStringLiteral("frostpane_001"),     QStringLiteral("frostpane_001_ice"),
-        QStringLiteral("frostpane_002"),     QStringLiteral("frostpane_002_ice"),
-        QStringLiteral("frostpane_003"),     QStringLiteral("frostpane_003_ice"),
-        QStringLiteral("frostpane_004"),     QStringLiteral("frostpane_004_ice"),
-        QStringLiteral("frostpane_005"),     QStringLiteral("frostpane_005_ice"),
-        QStringLiteral("frostpane_006"),     QStringLiteral("frostpane_006_ice"),
-        QStringLiteral("congratulations"),
+        QStringLiteral("view_snowflake"),    QStringLiteral("view_man"),          QStringLiteral("camera_on"),
+        QStringLiteral("camera_off"),        QStringLiteral("settings"),          QStringLiteral("about_icon"),
+        QStringLiteral("camera_front"),      QStringLiteral("camera_back"),       QStringLiteral("previous_image"),
+        QStringLiteral("next_image"),        QStringLiteral("frostpane_001"),     QStringLiteral("frostpane_001_ice"),
+        QStringLiteral("frostpane_002"),     QStringLiteral("frostpane_002_ice"), QStringLiteral("frostpane_003"),
+        QStringLiteral("frostpane_003_ice"), QStringLiteral("frostpane_004"),     QStringLiteral("frostpane_004_ice"),
+        QStringLiteral("frostpane_005"),     QStringLiteral("frostpane_005_ice"), QStringLiteral("frostpane_006"),
+        QStringLiteral("frostpane_006_ice"), QStringLiteral("congratulations"),
     };
     return list;
 }

@@ -211,8 +211,7 @@ QByteArray readFile(const QByteArray &path, QString *whyNot)
     if (fd < 0) {
         const int error = errno;
         struct stat link;
-        if ((error == ENOENT || error == ELOOP) && ::lstat(path.constData(), &link) == 0
-            && S_ISLNK(link.st_mode))
+        if ((error == ENOENT || error == ELOOP) && ::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode))
             return fail(QStringLiteral("a link that leads nowhere (broken or a loop)"));
         return fail(QStringLiteral("cannot be opened: ") + systemError(error));
     }
@@ -379,21 +378,20 @@ struct UserPhotoLoader::State
     // threads stop at their next look.
     UserPhotoLoader *loader = nullptr;
     int firstNumber = 1;
-    QString shownFolder; // the folder as the log shows it
-    QList<UserPhotos::Entry> photos; // the usable ones, in order
-    bool listed = false;             // the whole folder has been checked
-    int shown = 1;                   // the picture on show, of all pictures
-    std::vector<int> wanted;         // photo indexes to keep, most wanted first
-    std::map<int, PhotoWithIce> ready;    // by photo index
-    std::set<int> failed;            // photo indexes that could not be made again
-    int busy = 0;                    // threads inside Qt's image code
+    QString shownFolder;               // the folder as the log shows it
+    QList<UserPhotos::Entry> photos;   // the usable ones, in order
+    bool listed = false;               // the whole folder has been checked
+    int shown = 1;                     // the picture on show, of all pictures
+    std::vector<int> wanted;           // photo indexes to keep, most wanted first
+    std::map<int, PhotoWithIce> ready; // by photo index
+    std::set<int> failed;              // photo indexes that could not be made again
+    int busy = 0;                      // threads inside Qt's image code
 
     bool gone() const { return loader == nullptr; }
 
     // Posts `call` to the loader's thread; the call is dropped with the
     // loader. Under `mutex`.
-    template<typename Call>
-    void post(Call call)
+    template <typename Call> void post(Call call)
     {
         if (loader)
             QMetaObject::invokeMethod(loader, std::move(call), Qt::QueuedConnection);
@@ -425,8 +423,7 @@ struct UserPhotoLoader::State
             return;
         const auto add = [&](int number) {
             const int index = number - firstNumber;
-            if (index >= 0 && index < count
-                && std::find(wanted.begin(), wanted.end(), index) == wanted.end())
+            if (index >= 0 && index < count && std::find(wanted.begin(), wanted.end(), index) == wanted.end())
                 wanted.push_back(index);
         };
         add(shown);
@@ -472,14 +469,13 @@ void checkFolder(const std::shared_ptr<State> &state, const QString &folder, int
         const UserPhotos::Entry &entry = entries[i];
         const QString shownPath = shownFolder + QLatin1Char('/') + entry.name;
         if (usable == maxPhotos) {
-            qCWarning(lcPhotos).noquote() << "only the first" << maxPhotos
-                                          << "photos are used:" << (entries.size() - i)
+            qCWarning(lcPhotos).noquote() << "only the first" << maxPhotos << "photos are used:" << (entries.size() - i)
                                           << "more entries in" << shownFolder << "are ignored";
             break;
         }
         QString whyNot;
-        const std::optional<QByteArray> bytes =
-            readFileWithin(entry.path, std::chrono::seconds(UserPhotoLoader::kReadSeconds), &whyNot);
+        const std::optional<QByteArray> bytes = readFileWithin(
+            entry.path, std::chrono::seconds(UserPhotoLoader::kReadSeconds), &whyNot);
         std::unique_lock lock(state->mutex);
         if (!state->enter())
             return;
@@ -526,8 +522,8 @@ void makeWanted(const std::shared_ptr<State> &state)
         lock.unlock();
 
         QString whyNot;
-        const std::optional<QByteArray> bytes =
-            readFileWithin(entry.path, std::chrono::seconds(UserPhotoLoader::kReadSeconds), &whyNot);
+        const std::optional<QByteArray> bytes = readFileWithin(
+            entry.path, std::chrono::seconds(UserPhotoLoader::kReadSeconds), &whyNot);
         lock.lock();
         if (!state->enter())
             return;
@@ -543,17 +539,17 @@ void makeWanted(const std::shared_ptr<State> &state)
         lock.lock();
         state->leave(lock);
         if (picture.photo.isNull() || picture.ice.size() != picture.photo.size()) {
-            qCWarning(lcPhotos).noquote() << "picture" << number << "cannot be shown:"
-                                          << state->shownFolder + QLatin1Char('/') + entry.name
-                                          << (picture.photo.isNull() ? whyNot : QStringLiteral("no ice could be made for it"));
+            qCWarning(lcPhotos).noquote()
+                << "picture" << number << "cannot be shown:" << state->shownFolder + QLatin1Char('/') + entry.name
+                << (picture.photo.isNull() ? whyNot : QStringLiteral("no ice could be made for it"));
             state->failed.insert(index);
             continue;
         }
         if (std::find(state->wanted.begin(), state->wanted.end(), index) == state->wanted.end())
             continue; // no longer wanted: the picture on show moved on meanwhile
         state->ready[index] = std::move(picture);
-        qCInfo(lcPhotos).noquote() << "picture" << number << "is ready:"
-                                   << state->shownFolder + QLatin1Char('/') + entry.name;
+        qCInfo(lcPhotos).noquote() << "picture" << number
+                                   << "is ready:" << state->shownFolder + QLatin1Char('/') + entry.name;
         state->post([loader = state->loader, number] { Q_EMIT loader->pictureReady(number); });
     }
 }

@@ -13,9 +13,12 @@ namespace art {
 
 // splitmix64. <random> distributions are not used on purpose: their results
 // differ between standard libraries, and the artwork must be reproducible.
-class Rng {
+class Rng
+{
 public:
-    explicit Rng(uint64_t seed) : state_(seed) {}
+    explicit Rng(uint64_t seed)
+        : state_(seed)
+    { }
 
     uint64_t next()
     {
@@ -34,13 +37,18 @@ private:
 };
 
 // A single-channel float image.
-struct Plane {
+struct Plane
+{
     int w = 0;
     int h = 0;
     std::vector<float> v;
 
     Plane() = default;
-    Plane(int width, int height, float fill = 0.0f) : w(width), h(height), v(std::size_t(width) * height, fill) {}
+    Plane(int width, int height, float fill = 0.0f)
+        : w(width)
+        , h(height)
+        , v(std::size_t(width) * height, fill)
+    { }
 
     float &at(int x, int y) { return v[std::size_t(y) * w + x]; }
     float at(int x, int y) const { return v[std::size_t(y) * w + x]; }
@@ -101,7 +109,8 @@ inline float hash01(int x, int y, uint32_t seed)
 // The hashed values at the four corners of one lattice cell. Neighbouring
 // pixels mostly fall into the same cell, so a loop over pixels keeps the
 // last cell and hashes again only when it moves on.
-struct NoiseCell {
+struct NoiseCell
+{
     bool valid = false;
     int x0 = 0;
     int y0 = 0;
@@ -163,11 +172,12 @@ inline float fbm(float x, float y, uint32_t seed, int octaves, NoiseCell *cells)
 
 // fbm() of one seed and octave count at point after point, remembering each
 // octave's last cell.
-template <int Octaves>
-class Fbm
+template <int Octaves> class Fbm
 {
 public:
-    explicit Fbm(uint32_t seed) : m_seed(seed) {}
+    explicit Fbm(uint32_t seed)
+        : m_seed(seed)
+    { }
     float operator()(float x, float y) { return fbm(x, y, m_seed, Octaves, m_cells); }
 
 private:

@@ -104,7 +104,8 @@ FrostColor white(int alpha)
     return {255, 255, 255, alpha};
 }
 
-struct FeatherContext {
+struct FeatherContext
+{
     FrostCanvas *canvas;
     Rng *rng;
     int w;
@@ -176,16 +177,17 @@ void drawFeathers(FrostCanvas &canvas, int w, int h, Rng &rng)
 
     // Walk along each side and start a feather every few dozen pixels,
     // pointing roughly inward.
-    struct Side {
+    struct Side
+    {
         FrostPoint from;
         FrostPoint to;
         double inward;
     };
     const Side sides[4] = {
-        {{0, 0}, {double(w), 0}, kPi / 2},                     // top, grows down
-        {{double(w), 0}, {double(w), double(h)}, kPi},         // right, grows left
-        {{double(w), double(h)}, {0, double(h)}, -kPi / 2},    // bottom, grows up
-        {{0, double(h)}, {0, 0}, 0.0},                         // left, grows right
+        {{0, 0}, {double(w), 0}, kPi / 2},                  // top, grows down
+        {{double(w), 0}, {double(w), double(h)}, kPi},      // right, grows left
+        {{double(w), double(h)}, {0, double(h)}, -kPi / 2}, // bottom, grows up
+        {{0, double(h)}, {0, 0}, 0.0},                      // left, grows right
     };
     for (const Side &s : sides) {
         const FrostPoint d = s.to - s.from;
@@ -262,8 +264,8 @@ void drawSparkles(FrostCanvas &canvas, int w, int h, Rng &rng, const Plane &cove
             continue;
 
         // A hint of colour, like light split by an ice crystal.
-        static const FrostColor tints[] = {{255, 255, 255}, {200, 240, 255}, {255, 225, 245},
-                                           {255, 248, 205}, {215, 255, 235}};
+        static const FrostColor tints[] = {
+            {255, 255, 255}, {200, 240, 255}, {255, 225, 245}, {255, 248, 205}, {215, 255, 235}};
         const FrostColor tint = tints[rng.next() % 5];
         const auto tinted = [&tint](int alpha) { return FrostColor{tint.red, tint.green, tint.blue, alpha}; };
         canvas.glow({x, y}, size * 1.1, {{0.0, tinted(170)}, {0.4, tinted(60)}, {1.0, tinted(0)}});
@@ -284,8 +286,7 @@ void drawSparkles(FrostCanvas &canvas, int w, int h, Rng &rng, const Plane &cove
         // Two thin diamonds across each other; even-odd leaves their small
         // common middle to the dot drawn over it.
         const double d = size * 0.4;
-        canvas.polygons({{{-d, 0}, {0, -0.5}, {d, 0}, {0, 0.5}}, {{0, -d}, {0.5, 0}, {0, d}, {-0.5, 0}}},
-                        white(180));
+        canvas.polygons({{{-d, 0}, {0, -0.5}, {d, 0}, {0, 0.5}}, {{0, -d}, {0.5, 0}, {0, d}, {-0.5, 0}}}, white(180));
         canvas.ellipse({0, 0}, 1.3, 1.3, kWhite);
         canvas.restore();
     }
@@ -323,7 +324,9 @@ std::vector<std::uint8_t> layerPixels(FrostCanvas &canvas, int w, int h)
 class CellBorders
 {
 public:
-    explicit CellBorders(uint32_t seed) : m_seed(seed) {}
+    explicit CellBorders(uint32_t seed)
+        : m_seed(seed)
+    { }
 
     float at(float x, float y)
     {
@@ -401,7 +404,8 @@ void runJobs(const std::vector<std::function<void()>> &jobs)
     // A WebAssembly module without threads: the calling thread does it all.
     const std::size_t threads = 1;
 #else
-    const std::size_t threads = std::min<std::size_t>(jobs.size(), std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    const std::size_t threads = std::min<std::size_t>(jobs.size(),
+                                                      std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
 #endif
     std::vector<std::thread> helpers;
     for (std::size_t t = 1; t < threads; ++t) {
@@ -558,11 +562,12 @@ bool makeIcePixels(const std::uint8_t *photo, int width, int height, std::size_t
                 const float cellLine = 1.0f - smoothstep(0.0f, 0.10f, cells);
                 const float g = grain.at(x, y) * (0.35f + 0.65f * c);
                 const float bright = clamp01(0.60f + 0.70f * (cloud - 0.5f) + 0.9f * g + 0.30f * cellLine * c);
-                const float frost[3] = {mix(0.70f, 0.98f, bright), mix(0.83f, 0.995f, bright), mix(0.95f, 1.0f, bright)};
+                const float frost[3] = {mix(0.70f, 0.98f, bright), mix(0.83f, 0.995f, bright),
+                                        mix(0.95f, 1.0f, bright)};
                 // Most of the middle is free of frost (c = 0): no pow() needed.
                 const float thick = c == 0.0f ? 0.0f : std::pow(c, 1.3f);
-                float white = 0.17f + 0.69f * thick + (0.06f + 0.16f * c) * (cloud - 0.5f)
-                              + 0.20f * g + 0.10f * cellLine * c;
+                float white = 0.17f + 0.69f * thick + (0.06f + 0.16f * c) * (cloud - 0.5f) + 0.20f * g
+                              + 0.10f * cellLine * c;
                 white = std::clamp(white, 0.14f, 0.94f);
                 for (int k = 0; k < 3; ++k)
                     col[k] = mix(col[k], frost[k], white);

@@ -24,8 +24,7 @@ private Q_SLOTS:
         QFETCH(int, number);
         const ImageCatalogue catalogue;
         const QImage photo = catalogue.image(ImageCatalogue::photoName(number));
-        const QImage expected = catalogue.image(ImageCatalogue::iceName(number))
-                                    .convertToFormat(QImage::Format_ARGB32);
+        const QImage expected = catalogue.image(ImageCatalogue::iceName(number)).convertToFormat(QImage::Format_ARGB32);
         const QImage ice = art::makeIce(photo, uint32_t(1000 + number));
         QCOMPARE(ice.size(), photo.size());
         QCOMPARE(ice.format(), QImage::Format_ARGB32);

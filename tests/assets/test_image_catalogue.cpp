@@ -27,9 +27,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("opaque");
         for (const QString &name : ImageCatalogue::names()) {
             const bool photo = name.startsWith(QStringLiteral("frostpane_"));
-            const QSize size = photo ? QSize(640, 480)
+            const QSize size = photo                                       ? QSize(640, 480)
                                : name == QStringLiteral("congratulations") ? QSize(2048, 560)
-                                                                          : QSize(512, 512);
+                                                                           : QSize(512, 512);
             QTest::newRow(qPrintable(name)) << name << size << photo;
         }
     }

@@ -145,8 +145,9 @@ private Q_SLOTS:
             QCOMPARE(p.ice.size(), kPicture);
             QVERIFY2(near(centre(p.photo), expected[i]), qPrintable(QString::number(centre(p.photo), 16)));
             // The ice is the photo's own: the same generator and seed as picture 7 + i.
-            QCOMPARE(p.ice, art::makeIce(p.photo, UserPhotos::iceSeed(7 + i))
-                                .convertToFormat(QImage::Format_ARGB32_Premultiplied));
+            QCOMPARE(
+                p.ice,
+                art::makeIce(p.photo, UserPhotos::iceSeed(7 + i)).convertToFormat(QImage::Format_ARGB32_Premultiplied));
         }
     }
 
@@ -155,23 +156,52 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("empty file") << "empty.jpg" << "empty" << "the file is empty";
-        QTest::newRow("text named .jpg") << "text.jpg" << "text" << "not an image Qt can read";
-        QTest::newRow("JPEG cut in half") << "cut.jpg" << "cut jpeg" << "the JPEG file is cut short";
-        QTest::newRow("PNG cut in half") << "cut.png" << "cut png" << "cannot be decoded";
-        QTest::newRow("PNG with its pixel data garbled") << "garbled.png" << "garbled png" << "cannot be decoded";
-        QTest::newRow("JPEG with a garbled header") << "garbled.jpg" << "garbled jpeg" << "cannot be decoded|not an image";
-        QTest::newRow("a folder") << "folder.jpg" << "folder" << "a folder, not a file";
-        QTest::newRow("a link to itself") << "loop.jpg" << "loop" << "a link that leads nowhere";
-        QTest::newRow("16000 x 12000") << "huge.png" << "16000x12000" << "too large \\(16000 x 12000\\)";
-        QTest::newRow("bomb: 30000 x 30000 in a few bytes") << "bomb.png" << "30000x30000" << "too large \\(30000 x 30000\\)";
-        QTest::newRow("bomb under the pixel limit: 11000 x 10000")
-            << "bomb2.png" << "11000x10000" << "cannot be decoded";
-        QTest::newRow("1 x 1") << "dot.png" << "1x1" << "too small \\(1 x 1\\)";
-        QTest::newRow("panorama 10:1") << "panorama.png" << "10:1" << "too long a strip to crop to 4:3 \\(2000 x 200\\)";
-        QTest::newRow("unreadable (chmod 000)") << "locked.jpg" << "locked" << "cannot be opened";
+        QTest::newRow("empty file") << "empty.jpg"
+                                    << "empty"
+                                    << "the file is empty";
+        QTest::newRow("text named .jpg") << "text.jpg"
+                                         << "text"
+                                         << "not an image Qt can read";
+        QTest::newRow("JPEG cut in half") << "cut.jpg"
+                                          << "cut jpeg"
+                                          << "the JPEG file is cut short";
+        QTest::newRow("PNG cut in half") << "cut.png"
+                                         << "cut png"
+                                         << "cannot be decoded";
+        QTest::newRow("PNG with its pixel data garbled") << "garbled.png"
+                                                         << "garbled png"
+                                                         << "cannot be decoded";
+        QTest::newRow("JPEG with a garbled header") << "garbled.jpg"
+                                                    << "garbled jpeg"
+                                                    << "cannot be decoded|not an image";
+        QTest::newRow("a folder") << "folder.jpg"
+                                  << "folder"
+                                  << "a folder, not a file";
+        QTest::newRow("a link to itself") << "loop.jpg"
+                                          << "loop"
+                                          << "a link that leads nowhere";
+        QTest::newRow("16000 x 12000") << "huge.png"
+                                       << "16000x12000"
+                                       << "too large \\(16000 x 12000\\)";
+        QTest::newRow("bomb: 30000 x 30000 in a few bytes") << "bomb.png"
+                                                            << "30000x30000"
+                                                            << "too large \\(30000 x 30000\\)";
+        QTest::newRow("bomb under the pixel limit: 11000 x 10000") << "bomb2.png"
+                                                                   << "11000x10000"
+                                                                   << "cannot be decoded";
+        QTest::newRow("1 x 1") << "dot.png"
+                               << "1x1"
+                               << "too small \\(1 x 1\\)";
+        QTest::newRow("panorama 10:1") << "panorama.png"
+                                       << "10:1"
+                                       << "too long a strip to crop to 4:3 \\(2000 x 200\\)";
+        QTest::newRow("unreadable (chmod 000)") << "locked.jpg"
+                                                << "locked"
+                                                << "cannot be opened";
         // Opening it to read would wait for a writer that never comes.
-        QTest::newRow("a FIFO") << "fifo.jpg" << "fifo" << "not a regular file";
+        QTest::newRow("a FIFO") << "fifo.jpg"
+                                << "fifo"
+                                << "not a regular file";
     }
 
     void badFilesAreSkippedWithOneWarningEach()
@@ -239,11 +269,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
-        QTest::newRow("2 before 10") << "photo 2.jpg" << "photo 10.jpg";
-        QTest::newRow("007 before 8") << "007.png" << "8.png";
-        QTest::newRow("case does not split the alphabet") << "apple.jpg" << "Banana.jpg";
-        QTest::newRow("the number decides before what follows it") << "photo 9 big.jpg" << "photo 10.jpg";
-        QTest::newRow("letters after digits") << "2019 beach.jpg" << "beach.jpg";
+        QTest::newRow("2 before 10") << "photo 2.jpg"
+                                     << "photo 10.jpg";
+        QTest::newRow("007 before 8") << "007.png"
+                                      << "8.png";
+        QTest::newRow("case does not split the alphabet") << "apple.jpg"
+                                                          << "Banana.jpg";
+        QTest::newRow("the number decides before what follows it") << "photo 9 big.jpg"
+                                                                   << "photo 10.jpg";
+        QTest::newRow("letters after digits") << "2019 beach.jpg"
+                                              << "beach.jpg";
     }
 
     void naturalOrder()
@@ -340,8 +375,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         for (int i = 1; i <= 4; ++i)
-            writeFile(dir.filePath(QStringLiteral("%1.png").arg(i)), encoded(flat({64, 48}, qRgb(i * 50, 0, 0)), "png"));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^only the first 2 photos are used: 2 more entries")));
+            writeFile(dir.filePath(QStringLiteral("%1.png").arg(i)),
+                      encoded(flat({64, 48}, qRgb(i * 50, 0, 0)), "png"));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("^only the first 2 photos are used: 2 more entries")));
         const QList<PhotoWithIce> pictures = loadAll(dir.path(), 2);
         QCOMPARE(pictures.size(), 2);
         QVERIFY(near(centre(pictures[1].photo), qRgb(100, 0, 0)));
@@ -399,7 +436,9 @@ private Q_SLOTS:
         QTest::newRow("plain ASCII") << QByteArray("photo 1.jpg") << QStringLiteral("photo 1.jpg");
         QTest::newRow("UTF-8") << QByteArray("F\xC3\xAAte.jpg") << QStringLiteral("F\u00EAte.jpg");
         QTest::newRow("Latin-1") << QByteArray("F\xEAte.jpg") << QStringLiteral("F\\xEAte.jpg");
-        QTest::newRow("a lone continuation byte") << QByteArray("a\x80" "b") << QStringLiteral("a\\x80b");
+        QTest::newRow("a lone continuation byte") << QByteArray("a\x80"
+                                                                "b")
+                                                  << QStringLiteral("a\\x80b");
         QTest::newRow("cut-off sequence at the end") << QByteArray("a\xE2\x82") << QStringLiteral("a\\xE2\\x82");
         QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << QStringLiteral("\\xC0\\xAF");
         QTest::newRow("UTF-16 surrogate") << QByteArray("\xED\xA0\x80") << QStringLiteral("\\xED\\xA0\\x80");
@@ -452,7 +491,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         for (int i = 1; i <= 5; ++i)
-            writeFile(dir.filePath(QStringLiteral("%1.png").arg(i)), encoded(flat({64, 48}, qRgb(i * 40, 0, 0)), "png"));
+            writeFile(dir.filePath(QStringLiteral("%1.png").arg(i)),
+                      encoded(flat({64, 48}, qRgb(i * 40, 0, 0)), "png"));
         UserPhotoLoader loader;
         QSignalSpy finished(&loader, &UserPhotoLoader::finished);
         QSignalSpy ready(&loader, &UserPhotoLoader::pictureReady);

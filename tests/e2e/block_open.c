@@ -27,40 +27,37 @@ static mode_t mode_argument(int flags, va_list args)
     return (flags & (O_CREAT | O_TMPFILE)) ? (mode_t)va_arg(args, int) : 0;
 }
 
-#define FORWARD_OPEN(function)                                                  \
-    int function(const char *path, int flags, ...)                             \
-    {                                                                           \
-        va_list args;                                                           \
-        va_start(args, flags);                                                  \
-        const mode_t mode = mode_argument(flags, args);                         \
-        va_end(args);                                                           \
-        block_if_named(path);                                                   \
-        int (*real)(const char *, int, ...) =                                   \
-            (int (*)(const char *, int, ...))dlsym(RTLD_NEXT, #function);       \
-        return real(path, flags, mode);                                         \
+#define FORWARD_OPEN(function)                                                                                         \
+    int function(const char *path, int flags, ...)                                                                     \
+    {                                                                                                                  \
+        va_list args;                                                                                                  \
+        va_start(args, flags);                                                                                         \
+        const mode_t mode = mode_argument(flags, args);                                                                \
+        va_end(args);                                                                                                  \
+        block_if_named(path);                                                                                          \
+        int (*real)(const char *, int, ...) = (int (*)(const char *, int, ...))dlsym(RTLD_NEXT, #function);            \
+        return real(path, flags, mode);                                                                                \
     }
 
-#define FORWARD_OPENAT(function)                                                \
-    int function(int dir, const char *path, int flags, ...)                    \
-    {                                                                           \
-        va_list args;                                                           \
-        va_start(args, flags);                                                  \
-        const mode_t mode = mode_argument(flags, args);                         \
-        va_end(args);                                                           \
-        block_if_named(path);                                                   \
-        int (*real)(int, const char *, int, ...) =                              \
-            (int (*)(int, const char *, int, ...))dlsym(RTLD_NEXT, #function);  \
-        return real(dir, path, flags, mode);                                    \
+#define FORWARD_OPENAT(function)                                                                                       \
+    int function(int dir, const char *path, int flags, ...)                                                            \
+    {                                                                                                                  \
+        va_list args;                                                                                                  \
+        va_start(args, flags);                                                                                         \
+        const mode_t mode = mode_argument(flags, args);                                                                \
+        va_end(args);                                                                                                  \
+        block_if_named(path);                                                                                          \
+        int (*real)(int, const char *, int, ...) = (int (*)(int, const char *, int, ...))dlsym(RTLD_NEXT, #function);  \
+        return real(dir, path, flags, mode);                                                                           \
     }
 
 /* What _FORTIFY_SOURCE builds call instead of open(). */
-#define FORWARD_FORTIFIED(function)                                             \
-    int function(const char *path, int flags)                                  \
-    {                                                                           \
-        block_if_named(path);                                                   \
-        int (*real)(const char *, int) =                                        \
-            (int (*)(const char *, int))dlsym(RTLD_NEXT, #function);            \
-        return real(path, flags);                                               \
+#define FORWARD_FORTIFIED(function)                                                                                    \
+    int function(const char *path, int flags)                                                                          \
+    {                                                                                                                  \
+        block_if_named(path);                                                                                          \
+        int (*real)(const char *, int) = (int (*)(const char *, int))dlsym(RTLD_NEXT, #function);                      \
+        return real(path, flags);                                                                                      \
     }
 
 int __open_2(const char *path, int flags);

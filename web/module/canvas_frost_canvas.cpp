@@ -112,9 +112,10 @@ EM_JS(void, frost_canvas_pixels, (int id, int width, int height, unsigned char *
 namespace art {
 
 CanvasFrostCanvas::CanvasFrostCanvas(int width, int height)
-    : m_id(frost_canvas_create(width, height)), m_width(width), m_height(height)
-{
-}
+    : m_id(frost_canvas_create(width, height))
+    , m_width(width)
+    , m_height(height)
+{ }
 
 CanvasFrostCanvas::~CanvasFrostCanvas()
 {
@@ -128,8 +129,7 @@ void CanvasFrostCanvas::line(FrostPoint from, FrostPoint to, double width, Frost
 
 void CanvasFrostCanvas::ellipse(FrostPoint centre, double radiusX, double radiusY, FrostColor color)
 {
-    frost_canvas_ellipse(m_id, centre.x, centre.y, radiusX, radiusY, color.red, color.green, color.blue,
-                         color.alpha);
+    frost_canvas_ellipse(m_id, centre.x, centre.y, radiusX, radiusY, color.red, color.green, color.blue, color.alpha);
 }
 
 void CanvasFrostCanvas::glow(FrostPoint centre, double radius, const std::vector<GradientStop> &stops)
@@ -137,8 +137,8 @@ void CanvasFrostCanvas::glow(FrostPoint centre, double radius, const std::vector
     std::vector<double> flat;
     flat.reserve(stops.size() * 5);
     for (const GradientStop &s : stops)
-        flat.insert(flat.end(), {s.at, double(s.color.red), double(s.color.green), double(s.color.blue),
-                                 double(s.color.alpha)});
+        flat.insert(flat.end(),
+                    {s.at, double(s.color.red), double(s.color.green), double(s.color.blue), double(s.color.alpha)});
     frost_canvas_glow(m_id, centre.x, centre.y, radius, flat.data(), int(stops.size()));
 }
 
@@ -151,8 +151,8 @@ void CanvasFrostCanvas::polygons(const std::vector<FrostPolygon> &shape, FrostCo
         for (const FrostPoint &p : polygon)
             points.insert(points.end(), {p.x, p.y});
     }
-    frost_canvas_polygons(m_id, points.data(), sizes.data(), int(sizes.size()), color.red, color.green,
-                          color.blue, color.alpha);
+    frost_canvas_polygons(m_id, points.data(), sizes.data(), int(sizes.size()), color.red, color.green, color.blue,
+                          color.alpha);
 }
 
 void CanvasFrostCanvas::save()

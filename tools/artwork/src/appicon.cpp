@@ -28,7 +28,8 @@ constexpr double kPaneRadius = 4.0;
 
 enum class Clip { None, Pane, Hand };
 
-struct Shape {
+struct Shape
+{
     QPainterPath path;
     QBrush fill = Qt::NoBrush;
     QPen pen = Qt::NoPen;
@@ -88,16 +89,15 @@ QPainterPath finger(const QPointF &base, double angle, double length, double wid
 // The left hand of a small child, palm towards the glass.
 QPainterPath handPrint()
 {
-    struct Finger {
+    struct Finger
+    {
         QPointF base;
         double angle, length, width;
     };
     const Finger fingers[] = {
         {{49.0, 82.0}, -58.0, 19.0, 10.5}, // thumb
-        {{53.5, 66.0}, -16.0, 25.0, 9.5},
-        {{62.5, 63.0}, -3.0, 29.0, 10.0},
-        {{71.0, 65.0}, 10.0, 26.0, 9.5},
-        {{77.0, 72.0}, 26.0, 20.0, 8.5},
+        {{53.5, 66.0}, -16.0, 25.0, 9.5},  {{62.5, 63.0}, -3.0, 29.0, 10.0},
+        {{71.0, 65.0}, 10.0, 26.0, 9.5},   {{77.0, 72.0}, 26.0, 20.0, 8.5},
     };
     QPainterPath hand;
     hand.setFillRule(Qt::WindingFill);
@@ -197,23 +197,24 @@ std::vector<Shape> design()
 
     const QPen feather(QColor(255, 255, 255, 235), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     const QPen blueFeather(QColor(150, 195, 235, 220), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    struct Feather {
+    struct Feather
+    {
         QPointF root;
         double angle, length;
         bool blue;
     };
     const Feather feathers[] = {
-        {{21, 23}, 128, 22, true},  {{23, 21}, 142, 16, false}, {{107, 23}, -128, 20, true},
-        {{21, 105}, 50, 18, true},  {{106, 106}, -45, 21, true}, {{64, 107}, -4, 10, false},
-        {{21, 60}, 96, 11, false},  {{107, 58}, -94, 12, false},
+        {{21, 23}, 128, 22, true}, {{23, 21}, 142, 16, false},  {{107, 23}, -128, 20, true},
+        {{21, 105}, 50, 18, true}, {{106, 106}, -45, 21, true}, {{64, 107}, -4, 10, false},
+        {{21, 60}, 96, 11, false}, {{107, 58}, -94, 12, false},
     };
     for (const Feather &f : feathers)
-        shapes.push_back({frostFeather(f.root, f.angle, f.length), Qt::NoBrush, f.blue ? blueFeather : feather,
-                          Clip::Pane});
+        shapes.push_back(
+            {frostFeather(f.root, f.angle, f.length), Qt::NoBrush, f.blue ? blueFeather : feather, Clip::Pane});
 
     // The wet rim where the warm hand melted the frost.
-    shapes.push_back({hand, Qt::NoBrush, QPen(QColor(170, 210, 245, 200), 6.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin),
-                      Clip::Pane});
+    shapes.push_back({hand, Qt::NoBrush,
+                      QPen(QColor(170, 210, 245, 200), 6.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin), Clip::Pane});
     shapes.push_back({hand, Qt::NoBrush, QPen(Qt::white, 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin), Clip::Pane});
 
     // Clear glass inside the print.
@@ -326,8 +327,8 @@ QString gradientStops(const QGradient &g)
 {
     QString s;
     for (const QGradientStop &stop : g.stops()) {
-        s += QLatin1String("<stop offset=\"") + num(stop.first) + QLatin1String("\" stop-color=\"") +
-             stop.second.name(QColor::HexRgb) + QLatin1Char('"');
+        s += QLatin1String("<stop offset=\"") + num(stop.first) + QLatin1String("\" stop-color=\"")
+             + stop.second.name(QColor::HexRgb) + QLatin1Char('"');
         if (stop.second.alpha() < 255)
             s += QLatin1String(" stop-opacity=\"") + num(stop.second.alphaF()) + QLatin1Char('"');
         s += QLatin1String("/>");
@@ -346,19 +347,17 @@ QString fillAttributes(const QBrush &brush, QString &defs, int &gradients)
     const QGradient *gradient = brush.gradient();
     if (gradient->type() == QGradient::LinearGradient) {
         const auto *lin = static_cast<const QLinearGradient *>(gradient);
-        defs += QLatin1String("<linearGradient id=\"") + id +
-                QLatin1String("\" gradientUnits=\"userSpaceOnUse\" x1=\"") + num(lin->start().x()) +
-                QLatin1String("\" y1=\"") + num(lin->start().y()) + QLatin1String("\" x2=\"") +
-                num(lin->finalStop().x()) + QLatin1String("\" y2=\"") + num(lin->finalStop().y()) +
-                QLatin1String("\">") + gradientStops(*lin) + QLatin1String("</linearGradient>\n");
+        defs += QLatin1String("<linearGradient id=\"") + id + QLatin1String("\" gradientUnits=\"userSpaceOnUse\" x1=\"")
+                + num(lin->start().x()) + QLatin1String("\" y1=\"") + num(lin->start().y()) + QLatin1String("\" x2=\"")
+                + num(lin->finalStop().x()) + QLatin1String("\" y2=\"") + num(lin->finalStop().y())
+                + QLatin1String("\">") + gradientStops(*lin) + QLatin1String("</linearGradient>\n");
     } else if (gradient->type() == QGradient::RadialGradient) {
         const auto *rad = static_cast<const QRadialGradient *>(gradient);
-        defs += QLatin1String("<radialGradient id=\"") + id +
-                QLatin1String("\" gradientUnits=\"userSpaceOnUse\" cx=\"") + num(rad->center().x()) +
-                QLatin1String("\" cy=\"") + num(rad->center().y()) + QLatin1String("\" r=\"") +
-                num(rad->radius()) + QLatin1String("\" fx=\"") + num(rad->focalPoint().x()) +
-                QLatin1String("\" fy=\"") + num(rad->focalPoint().y()) + QLatin1String("\">") +
-                gradientStops(*rad) + QLatin1String("</radialGradient>\n");
+        defs += QLatin1String("<radialGradient id=\"") + id + QLatin1String("\" gradientUnits=\"userSpaceOnUse\" cx=\"")
+                + num(rad->center().x()) + QLatin1String("\" cy=\"") + num(rad->center().y()) + QLatin1String("\" r=\"")
+                + num(rad->radius()) + QLatin1String("\" fx=\"") + num(rad->focalPoint().x())
+                + QLatin1String("\" fy=\"") + num(rad->focalPoint().y()) + QLatin1String("\">") + gradientStops(*rad)
+                + QLatin1String("</radialGradient>\n");
     }
     return QLatin1String("fill=\"url(#") + id + QLatin1String(")\"");
 }
@@ -367,8 +366,8 @@ QString strokeAttributes(const QPen &pen)
 {
     if (pen.style() == Qt::NoPen)
         return {};
-    return QLatin1Char(' ') + colourAttributes("stroke", pen.color()) + QLatin1String(" stroke-width=\"") +
-           num(pen.widthF()) + QLatin1String("\" stroke-linecap=\"round\" stroke-linejoin=\"round\"");
+    return QLatin1Char(' ') + colourAttributes("stroke", pen.color()) + QLatin1String(" stroke-width=\"")
+           + num(pen.widthF()) + QLatin1String("\" stroke-linecap=\"round\" stroke-linejoin=\"round\"");
 }
 
 QString fillRule(const QPainterPath &path)
@@ -384,14 +383,14 @@ QString renderSvg(const std::vector<Shape> &shapes)
     int gradients = 0;
     for (const char *id : {"pane", "hand"}) {
         const QPainterPath clip = clipPath(QLatin1String(id) == QLatin1String("pane") ? Clip::Pane : Clip::Hand);
-        defs += QLatin1String("<clipPath id=\"") + QLatin1String(id) + QLatin1String("\"><path d=\"") +
-                pathData(clip) + QLatin1String("\" clip-rule=\"") +
-                QLatin1String(clip.fillRule() == Qt::OddEvenFill ? "evenodd" : "nonzero") +
-                QLatin1String("\"/></clipPath>\n");
+        defs += QLatin1String("<clipPath id=\"") + QLatin1String(id) + QLatin1String("\"><path d=\"") + pathData(clip)
+                + QLatin1String("\" clip-rule=\"")
+                + QLatin1String(clip.fillRule() == Qt::OddEvenFill ? "evenodd" : "nonzero")
+                + QLatin1String("\"/></clipPath>\n");
     }
     for (const Shape &s : shapes) {
-        QString element = QLatin1String("<path d=\"") + pathData(s.path) + QLatin1String("\" ") +
-                          fillAttributes(s.fill, defs, gradients) + fillRule(s.path) + strokeAttributes(s.pen);
+        QString element = QLatin1String("<path d=\"") + pathData(s.path) + QLatin1String("\" ")
+                          + fillAttributes(s.fill, defs, gradients) + fillRule(s.path) + strokeAttributes(s.pen);
         if (s.clip == Clip::Pane)
             element += QLatin1String(" clip-path=\"url(#pane)\"");
         else if (s.clip == Clip::Hand)
@@ -402,8 +401,8 @@ QString renderSvg(const std::vector<Shape> &shapes)
                          "<!-- Frostpane: a frosted window with a hand print wiped clear. "
                          "Written by frostpane_artwork appicon. -->\n"
                          "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"128\" height=\"128\" "
-                         "viewBox=\"0 0 128 128\">\n<defs>\n") +
-           defs + QLatin1String("</defs>\n") + body + QLatin1String("</svg>\n");
+                         "viewBox=\"0 0 128 128\">\n<defs>\n")
+           + defs + QLatin1String("</defs>\n") + body + QLatin1String("</svg>\n");
 }
 
 bool writeText(const QString &text, const QString &path)

@@ -29,7 +29,8 @@ constexpr double kPi = 3.14159265358979323846;
 
 const QColor kOutline(58, 26, 92);
 
-struct Letter {
+struct Letter
+{
     QPainterPath path;
     QColor colour;
 };
@@ -118,13 +119,12 @@ bool writeBanner(const QString &fontFile, const QString &outFile)
 
     const QString text = QStringLiteral("Congratulations!");
     const QList<quint32> glyphs = font.glyphIndexesForString(text);
-    const QList<QPointF> advances =
-        font.advancesForGlyphIndexes(glyphs, QRawFont::SeparateAdvances | QRawFont::KernedAdvances);
+    const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs,
+                                                                 QRawFont::SeparateAdvances | QRawFont::KernedAdvances);
 
     // Rainbow colours, one per letter, for a cheerful bouncy word.
-    const QColor rainbow[] = {QColor(255, 70, 70),  QColor(255, 150, 30), QColor(255, 210, 40),
-                              QColor(90, 205, 70),  QColor(30, 190, 235), QColor(80, 120, 255),
-                              QColor(165, 95, 255), QColor(255, 90, 180)};
+    const QColor rainbow[] = {QColor(255, 70, 70),  QColor(255, 150, 30), QColor(255, 210, 40), QColor(90, 205, 70),
+                              QColor(30, 190, 235), QColor(80, 120, 255), QColor(165, 95, 255), QColor(255, 90, 180)};
 
     // Lay the letters out at 100 px, each bobbing up or down and tilted a
     // little, then scale the whole word to fill the banner.

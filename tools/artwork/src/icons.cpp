@@ -324,7 +324,8 @@ bool writeIcons(const QString &outDir)
         std::fprintf(stderr, "cannot create %s\n", qPrintable(outDir));
         return false;
     }
-    struct Icon {
+    struct Icon
+    {
         const char *file;
         QColor colour;
         Symbol symbol;

@@ -24,12 +24,11 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage:\n"
-                 "  frostpane_artwork ice IN.png OUT.png SEED\n"
-                 "  frostpane_artwork icons OUTDIR\n"
-                 "  frostpane_artwork banner FONT.ttf OUT.png\n"
-                 "  frostpane_artwork appicon APP_ID OUTDIR\n");
+    std::fprintf(stderr, "usage:\n"
+                         "  frostpane_artwork ice IN.png OUT.png SEED\n"
+                         "  frostpane_artwork icons OUTDIR\n"
+                         "  frostpane_artwork banner FONT.ttf OUT.png\n"
+                         "  frostpane_artwork appicon APP_ID OUTDIR\n");
     return 2;
 }
 
