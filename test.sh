@@ -30,6 +30,8 @@ export QT_QPA_PLATFORM=offscreen
 
 case "$mode" in
   test)
+    # Every C++ file as .clang-format lays it out.
+    tools/check_format.sh
     cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build build -j"$jobs"
     # The core again as WebAssembly, its tests under node, and the browser

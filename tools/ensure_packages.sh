@@ -40,6 +40,8 @@ FROSTPANE_PACKAGES=(
   # The package's checks: lintian, and hardening-check (devscripts) on its
   # program.
   lintian devscripts
+  # The layout check of every C++ file (.clang-format is written for 14).
+  clang-format
 )
 
 ensure_packages() {
