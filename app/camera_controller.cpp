@@ -6,12 +6,10 @@
 
 Q_LOGGING_CATEGORY(lcCameraChoice, "frostpane.window")
 
-CameraController::CameraController(std::unique_ptr<VideoCamera> camera, StoredSettings &settings, const Clock &clock,
-                                   QObject *parent)
+CameraController::CameraController(std::unique_ptr<VideoCamera> camera, PlaySession &session, QObject *parent)
     : QObject(parent)
     , m_camera(camera.release())
-    , m_settings(settings)
-    , m_toggleGuard(clock)
+    , m_session(session)
 {
     setObjectName(QStringLiteral("cameraController"));
     m_camera->setParent(this);
@@ -27,13 +25,13 @@ void CameraController::selectRememberedCamera()
 {
     // Not a change worth saving: the settings file already says so, or
     // names a camera that is not there.
-    useCamera(m_settings.backCamera && m_camera->hasCamera(CameraKind::Back) ? CameraKind::Back : CameraKind::Front,
+    useCamera(m_session.isBackCamera() && m_camera->hasCamera(CameraKind::Back) ? CameraKind::Back : CameraKind::Front,
               false);
 }
 
 bool CameraController::toggle()
 {
-    if (!hasCaptureSettings() || !m_toggleGuard.accept())
+    if (!hasCaptureSettings())
         return false;
     const bool starting = !m_camera->isActive();
     m_camera->setActive(starting);
@@ -72,7 +70,7 @@ void CameraController::reportState()
 void CameraController::useCamera(CameraKind kind, bool notify)
 {
     const bool sideChanges = kind != this->kind();
-    m_settings.backCamera = kind == CameraKind::Back;
+    m_session.setBackCamera(kind == CameraKind::Back);
     m_camera->setKind(kind);
     // Each camera comes with the resolution remembered for it.
     m_chosenResolution = rememberedResolution();
@@ -84,7 +82,8 @@ void CameraController::useCamera(CameraKind kind, bool notify)
 
 std::optional<VideoCaptureSetting> CameraController::rememberedResolution() const
 {
-    const std::optional<VideoCaptureSetting> remembered = m_settings.resolutionFor(m_camera->deviceId().toStdString());
+    const std::optional<VideoCaptureSetting> remembered = m_session.settings().resolutionFor(
+        m_camera->deviceId().toStdString());
     // A camera that no longer offers it gets the default.
     if (remembered && !m_camera->availableCaptureSettings().contains(*remembered)) {
         qCInfo(lcCameraChoice).noquote() << "the camera does not offer" << toQString(captureSettingText(*remembered))
@@ -143,8 +142,8 @@ void CameraController::keepResolutionInUse()
 {
     // A camera with no id cannot be told apart from the next one.
     const std::string cameraId = m_camera->deviceId().toStdString();
-    if (!cameraId.empty() && hasCaptureSettings() && m_chosenResolution != m_settings.resolutionFor(cameraId))
-        m_settings.resolutions[cameraId] = m_chosenResolution;
+    if (!cameraId.empty() && hasCaptureSettings() && m_chosenResolution != m_session.settings().resolutionFor(cameraId))
+        m_session.rememberResolution(cameraId, m_chosenResolution);
 }
 
 void CameraController::noteState()

@@ -2,9 +2,7 @@
 
 #include "camera/video_camera.h"
 #include "core/capture_resolutions.h"
-#include "core/clock.h"
-#include "core/stored_settings.h"
-#include "core/tap_gate.h"
+#include "core/play_session.h"
 
 #include <QList>
 #include <QObject>
@@ -16,29 +14,29 @@
 // back device, and requests its capture setting, the default or the one the
 // user chose for that very camera. The camera is always stopped while its
 // device or setting changes, and runs again afterwards as it ran before.
-// The side and the resolutions chosen per camera live in the game's stored
-// settings, read and written here. Everything runs on the GUI thread.
+// The side and the resolutions chosen per camera are the play session's,
+// read and told here. Everything runs on the GUI thread.
 class CameraController final : public QObject
 {
     Q_OBJECT
 
 public:
-    // Takes the camera. `settings` and `clock` must outlive the controller.
-    CameraController(std::unique_ptr<VideoCamera> camera, StoredSettings &settings, const Clock &clock,
-                     QObject *parent = nullptr);
+    // Takes the camera. `session` must outlive the controller.
+    CameraController(std::unique_ptr<VideoCamera> camera, PlaySession &session, QObject *parent = nullptr);
 
     // For its frames and what it reports; nothing else starts, stops or sets
     // up the camera.
     VideoCamera &camera() const { return *m_camera; }
     bool isActive() const { return m_camera->isActive(); }
-    CameraKind kind() const { return m_settings.backCamera ? CameraKind::Back : CameraKind::Front; }
+    CameraKind kind() const { return m_session.isBackCamera() ? CameraKind::Back : CameraKind::Front; }
 
     // Selects the remembered side if that camera is there, the front one
     // otherwise, and requests its resolution; the camera stays off.
     void selectRememberedCamera();
     // Starts a stopped camera (the other one if the selected one will not
     // start) or stops a running one. Does nothing, and returns false, when
-    // there is no camera or the last toggle is less than the tap limit ago.
+    // there is no camera. (The tools let a repeat through no sooner than the
+    // tap limit.)
     bool toggle();
     // The other device, running as this one ran; false, changing nothing,
     // when there is no other camera.
@@ -58,7 +56,7 @@ public:
     // settled on as the user's own resolution.
     void useResolution(int index);
     // The resolution in use is remembered for this camera alone, in the
-    // stored settings.
+    // session's settings.
     void keepResolutionInUse();
     // Notes the running state and the setting; returnToNoted() goes back to
     // them, reading the capture settings again first.
@@ -83,8 +81,7 @@ private:
     void readCaptureSettings();
 
     VideoCamera *m_camera; // owned as a child
-    StoredSettings &m_settings;
-    RepeatGuard m_toggleGuard;
+    PlaySession &m_session;
 
     QList<VideoCaptureSetting> m_captureSettings; // as the device reports them
     CaptureResolutions m_resolutions;             // one entry per size

@@ -3,8 +3,7 @@
 #include "app/camera_controller.h"
 #include "app/picture_view.h"
 #include "bridge/qt_bridge.h"
-#include "core/game.h"
-#include "core/step_pace.h"
+#include "core/play_session.h"
 
 #include <QLoggingCategory>
 #include <QTimer>
@@ -12,29 +11,20 @@
 // Off unless asked for: QT_LOGGING_RULES="frostpane.stats.info=true".
 Q_LOGGING_CATEGORY(lcStats, "frostpane.stats", QtWarningMsg)
 
-namespace {
-
-constexpr int kStepWithoutCameraMilliseconds = StepPace::kStepWithoutCameraMilliseconds;
-constexpr std::int64_t kCameraQuietMilliseconds = StepPace::kCameraQuietMilliseconds;
-
-} // namespace
-
-FrameStepper::FrameStepper(Game &game, CameraController &camera, PictureView &view, const Clock &clock, QObject *parent)
+FrameStepper::FrameStepper(PlaySession &session, CameraController &camera, PictureView &view, QObject *parent)
     : QObject(parent)
-    , m_game(game)
+    , m_session(session)
     , m_camera(camera)
     , m_view(view)
-    , m_sinceFrame(clock)
 {
     setObjectName(QStringLiteral("frameStepper"));
     m_stepTimer = new QTimer(this);
     m_stepTimer->setObjectName(QStringLiteral("stepTimer"));
-    m_stepTimer->setInterval(kStepWithoutCameraMilliseconds);
+    m_stepTimer->setInterval(StepPace::kStepWithoutCameraMilliseconds);
     connect(m_stepTimer, &QTimer::timeout, this, &FrameStepper::stepWithoutCamera);
 
     connect(&m_camera.camera(), &VideoCamera::frameArrived, this, &FrameStepper::stepFrame);
-    // Frames of a new stream are never compared with the old stream's.
-    connect(&m_camera.camera(), &VideoCamera::streamStarted, this, [this] { m_game.requestNewReference(); });
+    connect(&m_camera.camera(), &VideoCamera::streamStarted, this, [this] { m_session.cameraStarted(); });
     connect(&m_view, &PictureView::painted, this, &FrameStepper::measureShownFrame);
 }
 
@@ -49,10 +39,11 @@ void FrameStepper::stepFrame()
     const std::int64_t start = measuring ? steadyMicroseconds() : 0;
     if (!camera.takeFrame(m_takenFrame))
         return;
-    m_sinceFrame.restart();
-    const bool mirrored = m_camera.kind() == CameraKind::Front;
-    const QRect changed = toQRect(
-        m_game.step(m_frameFitter.fit(m_takenFrame, m_game.pictureSize(), mirrored), m_takenFrame.size()));
+    // The scaler mirrors a front camera's frame on its way, as the session
+    // asks; the session then leaves it as it is.
+    const bool mirrored = m_session.mirrorsFrames();
+    Image &fitted = m_frameFitter.fit(m_takenFrame, m_session.game().pictureSize(), mirrored);
+    const QRect changed = toQRect(m_session.stepFrame(fitted, m_takenFrame.size(), mirrored));
     showStep(changed);
     if (!measuring)
         return;
@@ -78,35 +69,27 @@ void FrameStepper::measureShownFrame()
 
 void FrameStepper::wipeAlong(QPointF from, QPointF to)
 {
-    // The game drops strokes in the camera view itself.
-    m_game.addStroke(m_game.toPicture(toPoint(from)), m_game.toPicture(toPoint(to)));
-    if (m_game.hasPendingStrokes() && !m_stepTimer->isActive())
+    m_session.wipeAlong(toPoint(from), toPoint(to));
+    if (m_session.game().hasPendingStrokes() && !m_stepTimer->isActive())
         m_stepTimer->start();
-}
-
-bool FrameStepper::cameraDelivers() const
-{
-    return m_camera.isActive() && m_sinceFrame.isRunning()
-           && m_sinceFrame.elapsedMilliseconds() < kCameraQuietMilliseconds;
 }
 
 void FrameStepper::stepWithoutCamera()
 {
-    // While frames come, they step the game, strokes included; the camera
-    // view pauses it.
-    if (cameraDelivers() || !m_game.isIceView()) {
+    // While frames come they step the game, strokes included; the camera
+    // view pauses it; at rest nothing ticks.
+    if (!m_session.stepWithoutFrameDue()) {
         m_stepTimer->stop();
         return;
     }
-    showStep(toQRect(m_game.stepWithoutFrame()));
-    // At rest nothing ticks.
-    if (m_game.isSettled())
+    showStep(toQRect(m_session.stepWithoutFrame()));
+    if (!m_session.stepWithoutFrameDue())
         m_stepTimer->stop();
 }
 
 void FrameStepper::showStep(const QRect &changed)
 {
-    tellSoundsAboutStep();
+    tellSounds();
     if (!changed.isEmpty())
         m_view.updateOutput(changed); // the black bars stay as they are
 }
@@ -119,12 +102,12 @@ void FrameStepper::setSounds(std::unique_ptr<GameSounds> sounds, bool enabled)
     setSoundEnabled(enabled);
 }
 
-void FrameStepper::tellSoundsAboutStep()
+void FrameStepper::tellSounds()
 {
     if (!m_sounds)
         return;
-    m_sounds->setWipeAmount(m_game.iceWipedFraction());
-    m_sounds->setBannerShown(m_game.bannerShown());
+    m_sounds->setWipeAmount(m_session.wipeSound());
+    m_sounds->setBannerShown(m_session.game().bannerShown());
 }
 
 void FrameStepper::setSoundEnabled(bool enabled)
@@ -141,20 +124,18 @@ void FrameStepper::tap()
 
 void FrameStepper::cameraStateChanged(bool running)
 {
-    // A stopped camera steps the game no more: the crackle must not hang on.
-    if (!running)
-        silence();
+    if (running)
+        return;
+    // Steps without frames take over at once, and the crackle stops.
+    m_session.cameraStopped();
+    tellSounds();
+    if (m_session.stepWithoutFrameDue() && !m_stepTimer->isActive())
+        m_stepTimer->start();
 }
 
 void FrameStepper::viewChanged()
 {
-    // The camera view pauses the game: nothing is wiped there.
-    if (!m_game.isIceView())
-        silence();
-}
-
-void FrameStepper::silence()
-{
-    if (m_sounds)
-        m_sounds->setWipeAmount(0.0);
+    tellSounds();
+    if (m_session.stepWithoutFrameDue() && !m_stepTimer->isActive())
+        m_stepTimer->start();
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/clock.h"
 #include "core/frame_statistics.h"
 #include "core/image.h"
 #include "render/frame_fitter.h"
@@ -14,23 +13,23 @@
 #include <optional>
 
 class CameraController;
-class Game;
 class PictureView;
+class PlaySession;
 class QTimer;
 
-// Steps the game: on every camera frame while the camera runs, and about 30
-// times a second while strokes wipe or the ice grows back with no frames to
-// do it; shows what each step changed and tells the game's sounds. The
-// frame statistics are kept here while the frostpane.stats logging category
-// is on. Everything runs on the GUI thread.
+// Steps the play session: on every camera frame while the camera runs, and
+// whenever the session says a step without a frame is due (strokes wipe or
+// the ice grows back with no frames to do it); shows what each step changed
+// and tells the game's sounds what the session says they follow. The frame
+// statistics are kept here while the frostpane.stats logging category is
+// on. Everything runs on the GUI thread.
 class FrameStepper final : public QObject
 {
     Q_OBJECT
 
 public:
-    // `game`, `camera`, `view` and `clock` must outlive the stepper.
-    FrameStepper(Game &game, CameraController &camera, PictureView &view, const Clock &clock,
-                 QObject *parent = nullptr);
+    // `session`, `camera` and `view` must outlive the stepper.
+    FrameStepper(PlaySession &session, CameraController &camera, PictureView &view, QObject *parent = nullptr);
 
     // The sounds from now on, on or off; without any the game is silent.
     void setSounds(std::unique_ptr<GameSounds> sounds, bool enabled);
@@ -49,13 +48,11 @@ public:
 private:
     void stepFrame();
     void stepWithoutCamera();
-    bool cameraDelivers() const;
     void measureShownFrame();
     void showStep(const QRect &changed);
-    void tellSoundsAboutStep();
-    void silence();
+    void tellSounds();
 
-    Game &m_game;
+    PlaySession &m_session;
     CameraController &m_camera;
     PictureView &m_view;
     Image m_takenFrame; // reused from frame to frame
@@ -63,7 +60,6 @@ private:
     // Steps the game while strokes wipe and the ice grows back with no
     // camera frames to do it.
     QTimer *m_stepTimer = nullptr;
-    Stopwatch m_sinceFrame; // since the camera's last frame was stepped
 
     // Only while the frostpane.stats logging category is on.
     std::optional<FrameStatistics> m_statistics;

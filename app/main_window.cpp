@@ -19,18 +19,17 @@ MainWindow::MainWindow(std::unique_ptr<VideoCamera> camera, const Clock &clock, 
                        QWidget *parent)
     : QWidget(parent)
     , m_pictures(std::make_unique<PictureLibrary>(m_catalogue))
-    , m_settings(settings)
-    , m_game(ImageCatalogue::kPictureCount, m_pictures->loader(),
-             toSize(m_catalogue.image(QStringLiteral("congratulations")).size()), toSize(kStartSize))
-    , m_camera(std::make_unique<CameraController>(std::move(camera), m_settings, clock, this))
+    , m_session(clock, ImageCatalogue::kPictureCount, m_pictures->loader(),
+                toSize(m_catalogue.image(QStringLiteral("congratulations")).size()), toSize(kStartSize), settings)
+    , m_game(m_session.game())
+    , m_camera(std::make_unique<CameraController>(std::move(camera), m_session, this))
 {
-    m_game.setCameraSensitivity(settings.cameraSensitivity);
-    m_game.setFreezingSpeed(settings.freezingSpeed);
-    createControls(clock);
+    createControls();
     connectControls();
 
     // The camera stays off; the remembered side counts if that camera is there.
     m_camera->selectRememberedCamera();
+    countCameras();
     m_constructed = true;
     m_pictures->findUserPhotos(m_game.pictureNumber());
 }
@@ -45,12 +44,12 @@ MainWindow::~MainWindow()
 
 void MainWindow::setSounds(std::unique_ptr<GameSounds> sounds)
 {
-    m_stepper->setSounds(std::move(sounds), m_settings.sound);
+    m_stepper->setSounds(std::move(sounds), m_session.isSoundEnabled());
 }
 
 StoredSettings MainWindow::storedSettings() const
 {
-    StoredSettings settings = m_settings;
+    StoredSettings settings = m_session.settings();
     settings.fullScreen = isFullScreen();
     settings.geometry = saveGeometry().toStdString();
     return settings;
@@ -58,7 +57,7 @@ StoredSettings MainWindow::storedSettings() const
 
 // ---- Construction -----------------------------------------------------------
 
-void MainWindow::createControls(const Clock &clock)
+void MainWindow::createControls()
 {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Frostpane"));
@@ -72,11 +71,11 @@ void MainWindow::createControls(const Clock &clock)
     m_pictureView = new PictureView(m_game, m_catalogue.image(QStringLiteral("congratulations")), this);
     m_pictureView->setObjectName(QStringLiteral("pictureView"));
     m_pictureView->setGeometryF(0, 0, float(kStartSize.width()), float(kStartSize.height()));
-    m_settingsPanel = std::make_unique<SettingsPanel>(*m_camera, m_settings, this);
-    m_tools = std::make_unique<ToolIcons>(m_catalogue, clock, this);
+    m_settingsPanel = std::make_unique<SettingsPanel>(*m_camera, m_session, this);
+    m_tools = std::make_unique<ToolIcons>(m_catalogue, m_session.controls(), this);
     m_about = new AboutPanel(this);
 
-    m_stepper = std::make_unique<FrameStepper>(m_game, *m_camera, *m_pictureView, clock, this);
+    m_stepper = std::make_unique<FrameStepper>(m_session, *m_camera, *m_pictureView, this);
     m_exitTimer = new QTimer(this);
     m_exitTimer->setObjectName(QStringLiteral("exitTimer"));
     m_exitTimer->setInterval(ExitSequence::kIntervalMilliseconds);
@@ -89,15 +88,12 @@ void MainWindow::connectControls()
     connect(m_camera.get(), &CameraController::stateChanged, m_stepper.get(), &FrameStepper::cameraStateChanged);
     connect(m_camera.get(), &CameraController::sideChanged, m_tools.get(), &ToolIcons::showCameraSide);
     connect(m_camera.get(), &CameraController::settingsChanged, this, &MainWindow::settingsChanged);
+    connect(&m_camera->camera(), &VideoCamera::camerasChanged, this, &MainWindow::countCameras);
 
     connect(m_pictureView, &BitmapRectangle::clicked, this, &MainWindow::pictureTapped);
-    connect(m_pictureView, &PictureView::stroked, this, [this](QPointF from, QPointF to) {
-        // Over an open panel a stroke wipes nothing.
-        if (m_openPanel == Panel::None)
-            m_stepper->wipeAlong(from, to);
-    });
+    connect(m_pictureView, &PictureView::stroked, m_stepper.get(), &FrameStepper::wipeAlong);
     connect(m_pictureView, &PictureView::pixelRatioChanged, this, &MainWindow::placeControls, Qt::QueuedConnection);
-    connect(m_tools.get(), &ToolIcons::acted, this, &MainWindow::useTool);
+    connect(m_tools.get(), &ToolIcons::clicked, this, &MainWindow::useTool);
 
     connect(m_settingsPanel.get(), &SettingsPanel::soundSwitched, this, [this](bool on) {
         m_stepper->setSoundEnabled(on);
@@ -115,80 +111,76 @@ void MainWindow::connectControls()
 
 // ---- Tools and panels ---------------------------------------------------------
 
+void MainWindow::countCameras()
+{
+    const VideoCamera &camera = m_camera->camera();
+    m_session.setCameraCount(int(camera.hasCamera(CameraKind::Front)) + int(camera.hasCamera(CameraKind::Back)));
+    m_tools->refresh();
+}
+
 void MainWindow::useTool(ToolIcon tool)
 {
     bool acted = true;
-    switch (tool) {
-    case ToolIcon::Camera:
+    switch (m_session.clickTool(tool)) {
+    case Controls::Action::None:
+        break;
+    case Controls::Action::ToggleCamera:
         acted = m_camera->toggle();
         break;
-    case ToolIcon::SwitchCamera:
+    case Controls::Action::SwitchCamera:
         acted = m_camera->switchSide();
         break;
-    case ToolIcon::Eye:
-        m_game.toggleView();
+    case Controls::Action::ToggleView:
         m_stepper->viewChanged();
         m_tools->showIceView(m_game.isIceView());
         break;
-    case ToolIcon::Settings:
-    case ToolIcon::About:
-        openPanel(tool == ToolIcon::Settings ? Panel::Settings : Panel::About);
+    case Controls::Action::OpenSettings:
+    case Controls::Action::OpenAbout:
         break;
-    case ToolIcon::NextImage:
-        m_game.nextPicture();
-        m_pictureView->update();
-        break;
-    case ToolIcon::PreviousImage:
-        m_game.previousPicture();
+    case Controls::Action::NextPicture:
+    case Controls::Action::PreviousPicture:
         m_pictureView->update();
         break;
     }
+    showPanels();
     // A tool that acted ticks; one with nothing to do (no camera, no other
     // camera, a repeat) stays silent.
-    if (acted)
+    if (acted && m_session.lastClickTicks())
         m_stepper->tap();
 }
 
 void MainWindow::pictureTapped()
 {
-    m_tools->stayAwake();
-    if (m_openPanel != Panel::None) {
-        closePanels();
-        return;
-    }
-    m_tools->show();
+    m_session.tapPicture();
+    showPanels();
 }
 
-void MainWindow::openPanel(Panel panel)
+void MainWindow::showPanels()
 {
-    if (panel == Panel::Settings)
-        m_settingsPanel->open();
-    m_tools->hide();
-    m_about->setVisible(panel == Panel::About);
-    m_openPanel = panel;
+    const Controls::Panel panel = m_session.controls().openPanel();
+    if (panel != m_shownPanel) {
+        // Cancel: a settings panel closed without OK leaves the camera as it
+        // was when the panel opened.
+        if (m_shownPanel == Controls::Panel::Settings)
+            m_settingsPanel->cancel();
+        if (panel == Controls::Panel::Settings)
+            m_settingsPanel->open();
+        m_about->setVisible(panel == Controls::Panel::About);
+        m_shownPanel = panel;
+    }
+    m_tools->refresh();
 }
 
 void MainWindow::takeSettings()
 {
-    // The new values count from the next frame step; the tools stay hidden
-    // until the next tap on the picture.
-    m_game.setCameraSensitivity(m_settings.cameraSensitivity);
-    m_game.setFreezingSpeed(m_settings.freezingSpeed);
-    m_tools->hide();
-    m_openPanel = Panel::None;
+    // The session took the new values, which count from the next frame step,
+    // and closed the panel; the tools stay hidden until the next tap on the
+    // picture.
+    m_shownPanel = Controls::Panel::None;
+    m_about->setVisible(false);
+    m_tools->refresh();
     m_camera->reportState();
     Q_EMIT settingsChanged();
-}
-
-void MainWindow::closePanels()
-{
-    // Cancel: the camera goes back to how it was when the panel opened.
-    if (m_openPanel == Panel::Settings)
-        m_settingsPanel->cancel();
-    m_tools->hide();
-    m_settingsPanel->hide();
-    m_about->setVisible(false);
-    m_openPanel = Panel::None;
 }
 
 // ---- Layout --------------------------------------------------------------------
@@ -260,7 +252,8 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
         close();
     else if (event->key() == Qt::Key_F11 && !event->isAutoRepeat())
         toggleFullScreen();
-    else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_openPanel == Panel::Settings)
+    else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+             && m_session.controls().openPanel() == Controls::Panel::Settings)
         m_settingsPanel->pressOk(); // as in any dialog
     QWidget::keyPressEvent(event);
 }

@@ -4,7 +4,7 @@
 #include "camera/video_camera.h"
 #include "core/clock.h"
 #include "core/exit_sequence.h"
-#include "core/game.h"
+#include "core/play_session.h"
 #include "core/stored_settings.h"
 #include "core/window_layout.h"
 #include "sound/game_sounds.h"
@@ -24,10 +24,11 @@ class ToolIcons;
 
 // The game's one window: the picture, seven tool icons, the settings and
 // About panels. It wires the parts together (the camera controller, the
-// frame stepper, the tool icons and the panels around the Game, which holds
-// the state of play) and keeps what is its own: which panel is open, the
-// keys, full screen and closing. No mouse or keyboard is needed to play: a
-// tap on the camera icon starts the game. Everything runs on the GUI thread.
+// frame stepper, the tool icons and the panels around the play session,
+// which holds the state of play and its rules), carries out what a tool's
+// click asks for, and keeps what is the desktop's own: the keys, full screen
+// and closing. No mouse or keyboard is needed to play: a tap on the camera
+// icon starts the game. Everything runs on the GUI thread.
 class MainWindow final : public QWidget
 {
     Q_OBJECT
@@ -48,7 +49,7 @@ public:
     // camera side and resolutions, the window's place and full-screen state.
     StoredSettings storedSettings() const;
     // Whether the game's sounds are on: "Sound" in the settings panel.
-    bool isSoundEnabled() const { return m_settings.sound; }
+    bool isSoundEnabled() const { return m_session.isSoundEnabled(); }
 
 Q_SIGNALS:
     // The settings panel's OK turned the sounds on or off.
@@ -64,29 +65,28 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    enum class Panel { None, Settings, About };
     static constexpr QSize kStartSize{640, 480};
 
-    void createControls(const Clock &clock);
+    void createControls();
     void connectControls();
 
+    void countCameras();
     void useTool(ToolIcon tool);
     void pictureTapped();
-    void openPanel(Panel panel);
+    void showPanels();
     void takeSettings();
-    void closePanels();
 
     void placeControls();
     void exitTick();
     void toggleFullScreen();
 
     ImageCatalogue m_catalogue;
-    // Before the game, whose picture loader it is.
+    // Before the session, whose picture loader it is.
     std::unique_ptr<PictureLibrary> m_pictures;
-    // Everything the game remembers, the one copy: the camera controller and
-    // the settings panel read and write their parts of it.
-    StoredSettings m_settings;
-    Game m_game;
+    // The state of play and everything the game remembers, the one copy:
+    // the camera controller and the settings panel tell it their parts.
+    PlaySession m_session;
+    Game &m_game;
 
     // The window's children that hold references to the members above go
     // before them, in this order's reverse; the controls stay the window's.
@@ -99,7 +99,8 @@ private:
 
     QTimer *m_exitTimer = nullptr;
     ExitSequence m_exitSequence;
-    Panel m_openPanel = Panel::None;
+    // The panel shown now; the controls say which one should be.
+    Controls::Panel m_shownPanel = Controls::Panel::None;
     // Whether the window was maximized when it last went full screen, by F11
     // or by the window manager: leaving full screen goes back to that.
     bool m_maximizedBeforeFullScreen = false;

@@ -38,16 +38,21 @@ PictureView::PictureView(const Game &game, const QImage &banner, QWidget *parent
                          "tap it to show the tools."));
 }
 
-void PictureView::moveTo(PointerTrack &pointer, QPointF position)
+namespace {
+
+// The mouse's left button among the fingers: Qt's touch point ids are never
+// negative.
+constexpr int kMouse = -1;
+
+} // namespace
+
+void PictureView::stroke(const std::optional<PointerGesture::Segment> &segment)
 {
-    const bool wasStroke = pointer.isStroke();
-    const std::optional<PointerTrack::Segment> segment = pointer.moveTo(toPoint(position));
     if (!segment)
         return;
     // No tap any more: the press ends without a click, and the stroke starts
     // where the pointer went down.
-    if (!wasStroke)
-        endHold();
+    endHold();
     const double ratio = m_game.pixelRatio();
     Q_EMIT stroked(toQPointF(segment->from) * ratio, toQPointF(segment->to) * ratio);
 }
@@ -60,7 +65,7 @@ void PictureView::mousePressEvent(QMouseEvent *event)
     }
     BitmapRectangle::mousePressEvent(event);
     if (event->button() == Qt::LeftButton)
-        m_mouse.emplace(toPoint(event->position()));
+        m_pointers.down(kMouse, toPoint(event->position()));
 }
 
 void PictureView::mouseMoveEvent(QMouseEvent *event)
@@ -70,8 +75,8 @@ void PictureView::mouseMoveEvent(QMouseEvent *event)
         return;
     }
     BitmapRectangle::mouseMoveEvent(event);
-    if (m_mouse && (event->buttons() & Qt::LeftButton))
-        moveTo(*m_mouse, event->position());
+    if (event->buttons() & Qt::LeftButton)
+        stroke(m_pointers.move(kMouse, toPoint(event->position())));
 }
 
 void PictureView::mouseReleaseEvent(QMouseEvent *event)
@@ -80,10 +85,8 @@ void PictureView::mouseReleaseEvent(QMouseEvent *event)
         event->accept();
         return;
     }
-    if (m_mouse && event->button() == Qt::LeftButton) {
-        moveTo(*m_mouse, event->position());
-        m_mouse.reset();
-    }
+    if (event->button() == Qt::LeftButton)
+        stroke(m_pointers.up(kMouse, toPoint(event->position())).segment);
     BitmapRectangle::mouseReleaseEvent(event);
 }
 
@@ -111,38 +114,35 @@ void PictureView::touch(QTouchEvent *event)
     event->accept();
     if (event->type() == QEvent::TouchCancel) {
         // The system took the fingers away: their strokes end, and no tap.
-        m_fingers.clear();
+        m_pointers.cancelAll();
         endHold();
         return;
     }
     // The first finger down presses, as the mouse does; the fingers lifted
     // together are a tap unless one of them made a stroke.
     if (event->type() == QEvent::TouchBegin) {
-        m_fingers.clear();
+        m_pointers.cancelAll();
         beginHold();
     }
     bool releasedInside = false;
     for (const QEventPoint &point : event->points()) {
         switch (point.state()) {
         case QEventPoint::Pressed:
-            m_fingers.insert(point.id(), PointerTrack(toPoint(point.position())));
+            m_pointers.down(point.id(), toPoint(point.position()));
             break;
         case QEventPoint::Updated:
+            stroke(m_pointers.move(point.id(), toPoint(point.position())));
+            break;
         case QEventPoint::Released:
-            if (const auto finger = m_fingers.find(point.id()); finger != m_fingers.end()) {
-                moveTo(*finger, point.position());
-                if (point.state() == QEventPoint::Released) {
-                    releasedInside = rect().contains(point.position().toPoint());
-                    m_fingers.erase(finger);
-                }
-            }
+            stroke(m_pointers.up(point.id(), toPoint(point.position())).segment);
+            releasedInside = rect().contains(point.position().toPoint());
             break;
         default:
             break;
         }
     }
     if (event->type() == QEvent::TouchEnd) {
-        m_fingers.clear();
+        m_pointers.cancelAll();
         releaseHold(releasedInside);
     }
 }

@@ -1,24 +1,21 @@
 #pragma once
 
-#include "core/pointer_track.h"
+#include "core/pointer_gesture.h"
 #include "render/scene_renderer.h"
 #include "widgets/bitmap_rectangle.h"
 
-#include <QHash>
 #include <QImage>
 #include <QPointF>
-
-#include <optional>
 
 class QTouchEvent;
 
 // The game's picture, filling the window: it shows what the game renders and
 // reports taps like the other rectangles. A finger (several at once) or the
-// mouse with its left button, held down and moved, makes strokes: once it is
-// kTapDistance from where it went down, the press is no tap any more and its
-// path, from that first point on, is reported segment by segment. A press
-// that moved less is a tap, as before. Mouse events Qt makes up from touch
-// are left out, so a finger counts once.
+// mouse with its left button, held down and moved, makes strokes by the
+// core's pointer rules (PointerGesture): once one is kTapDistance from where
+// it went down, the press is no tap any more and its path, from that first
+// point on, is reported segment by segment. Mouse events Qt makes up from
+// touch are left out, so a finger counts once.
 class PictureView final : public BitmapRectangle
 {
     Q_OBJECT
@@ -50,13 +47,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    // One finger, or the mouse, while it is down.
-    void moveTo(PointerTrack &pointer, QPointF position);
+    void stroke(const std::optional<PointerGesture::Segment> &segment);
     void touch(QTouchEvent *event);
 
     const Game &m_game;
     SceneRenderer m_renderer;
     QImage m_buffer; // only where the window's own pixels cannot be reached
-    std::optional<PointerTrack> m_mouse;
-    QHash<int, PointerTrack> m_fingers; // by touch point id
+    // The fingers by touch point id, or the mouse's left button.
+    PointerGesture m_pointers;
 };

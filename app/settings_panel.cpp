@@ -23,10 +23,10 @@ QString resolutionLabel(const VideoCaptureSetting &setting)
         .arg(setting.height);
 }
 
-SettingsPanel::SettingsPanel(CameraController &camera, StoredSettings &settings, QWidget *host)
+SettingsPanel::SettingsPanel(CameraController &camera, PlaySession &session, QWidget *host)
     : QObject(host)
     , m_camera(camera)
-    , m_settings(settings)
+    , m_session(session)
     , m_host(host)
 {
     setObjectName(QStringLiteral("settingsPanel"));
@@ -148,9 +148,10 @@ QList<QWidget *> SettingsPanel::controls() const
 
 void SettingsPanel::open()
 {
-    m_sensitivity.slider->setValue(sensitivitySliderValue(m_settings.cameraSensitivity));
-    m_freezing.slider->setValue(m_settings.freezingSpeed);
-    m_soundSwitch->setChecked(m_settings.sound);
+    const StoredSettings &settings = m_session.settings();
+    m_sensitivity.slider->setValue(sensitivitySliderValue(settings.cameraSensitivity));
+    m_freezing.slider->setValue(settings.freezingSpeed);
+    m_soundSwitch->setChecked(settings.sound);
 
     if (m_camera.hasCaptureSettings()) {
         m_resolution.slider->setEnabled(true);
@@ -182,10 +183,10 @@ void SettingsPanel::hide()
 
 void SettingsPanel::confirm()
 {
-    const bool soundChanged = m_soundSwitch->isChecked() != m_settings.sound;
-    m_settings.cameraSensitivity = sensitivityFromSlider(m_sensitivity.slider->value());
-    m_settings.freezingSpeed = freezingSpeedFromSlider(m_freezing.slider->value());
-    m_settings.sound = m_soundSwitch->isChecked();
+    const bool soundChanged = m_soundSwitch->isChecked() != m_session.isSoundEnabled();
+    // The game plays with the new values from the next step on.
+    m_session.takeSettings(sensitivityFromSlider(m_sensitivity.slider->value()),
+                           freezingSpeedFromSlider(m_freezing.slider->value()), m_soundSwitch->isChecked());
     hide();
 
     // Once the user has moved the resolution slider, every OK applies it.
@@ -197,7 +198,7 @@ void SettingsPanel::confirm()
     }
     m_camera.keepResolutionInUse();
     if (soundChanged)
-        Q_EMIT soundSwitched(m_settings.sound);
+        Q_EMIT soundSwitched(m_session.isSoundEnabled());
     Q_EMIT accepted();
 }
 

@@ -13,7 +13,7 @@ class FloatSlider;
 class QCheckBox;
 class QPushButton;
 class QWidget;
-struct StoredSettings;
+class PlaySession;
 
 // "Camera width = 640, height = 480", in the user's language.
 QString resolutionLabel(const VideoCaptureSetting &setting);
@@ -31,7 +31,7 @@ class SettingsPanel final : public QObject
 public:
     // The panel shows and takes the game values of `settings`. `camera`,
     // `settings` and `host` must outlive the panel.
-    SettingsPanel(CameraController &camera, StoredSettings &settings, QWidget *host);
+    SettingsPanel(CameraController &camera, PlaySession &session, QWidget *host);
 
     bool isOpen() const { return m_open; }
     // Shows the panel with the stored values on the sliders; the camera notes
@@ -77,7 +77,7 @@ private:
     void showResolutionAtSlider();
 
     CameraController &m_camera;
-    StoredSettings &m_settings;
+    PlaySession &m_session;
     QWidget *m_host;
 
     SliderGroup m_resolution;

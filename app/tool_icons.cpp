@@ -51,11 +51,11 @@ std::size_t slot(ToolIcon tool)
 
 } // namespace
 
-ToolIcons::ToolIcons(const ImageCatalogue &catalogue, const Clock &clock, QWidget *window)
+ToolIcons::ToolIcons(const ImageCatalogue &catalogue, Controls &controls, QWidget *window)
     : QObject(window)
     , m_catalogue(catalogue)
+    , m_controls(controls)
     , m_window(window)
-    , m_tapGate(clock)
 {
     setObjectName(QStringLiteral("toolIcons"));
     for (const ToolEntry &entry : kTools)
@@ -64,10 +64,7 @@ ToolIcons::ToolIcons(const ImageCatalogue &catalogue, const Clock &clock, QWidge
     m_fadeTimer->setObjectName(QStringLiteral("toolFadeTimer"));
     m_fadeTimer->setInterval(ToolFade::kIntervalMilliseconds);
     connect(m_fadeTimer, &QTimer::timeout, this, &ToolIcons::fadeTick);
-
-    // The ice of picture 1 with only the camera icon to tap.
-    for (BitmapRectangle *toolIcon : m_icons)
-        toolIcon->setVisible(toolIcon == icon(ToolIcon::Camera));
+    refresh();
 }
 
 void ToolIcons::create(ToolIcon tool)
@@ -88,7 +85,7 @@ void ToolIcons::create(ToolIcon tool)
     // A release and the pointer leaving both end the press.
     connect(toolIcon, &BitmapRectangle::released, this, [this, tool] { release(tool); });
     connect(toolIcon, &BitmapRectangle::left, this, [this, tool] { release(tool); });
-    connect(toolIcon, &BitmapRectangle::clicked, this, [this, tool] { click(tool); });
+    connect(toolIcon, &BitmapRectangle::clicked, this, [this, tool] { Q_EMIT clicked(tool); });
 }
 
 BitmapRectangle *ToolIcons::icon(ToolIcon tool) const
@@ -120,37 +117,36 @@ void ToolIcons::showIceView(bool iceView)
     setFace(ToolIcon::Eye, iceView ? "view_snowflake" : "view_man");
 }
 
-// ---- Presses and clicks ----------------------------------------------------------
+// ---- Presses -------------------------------------------------------------------------
 
 void ToolIcons::press(ToolIcon tool)
 {
-    if (!m_tapGate.acceptPress())
+    if (!m_controls.press(tool))
         return;
-    m_pressed = tool;
     BitmapRectangle *pressed = icon(tool);
     pressed->raise();
     letOnlyThisRectangleBeHit(pressed, false);
-
-    const PressedIconPlace place = placePressedIcon(pressed->xF(), pressed->yF(), pressed->widthF(), pressed->heightF(),
-                                                    float(kIconPressScale));
-    m_homes[slot(tool)] = place.home;
-    pressed->setScaleX(float(kIconPressScale));
-    pressed->setScaleY(float(kIconPressScale));
-    pressed->setPositionF(place.x, place.y);
+    showPlace(tool);
 }
 
 void ToolIcons::release(ToolIcon tool)
 {
-    if (m_pressed != tool)
+    if (m_controls.heldTool() != tool)
         return;
-    m_pressed.reset();
-    m_tapGate.endPress();
-    BitmapRectangle *pressed = icon(tool);
-    const IconHome &home = m_homes[slot(tool)];
-    letOnlyThisRectangleBeHit(pressed, true);
-    pressed->setScaleX(1.0f);
-    pressed->setScaleY(1.0f);
-    pressed->setPositionF(float(home.left), float(home.top));
+    m_controls.release(tool);
+    letOnlyThisRectangleBeHit(icon(tool), true);
+    showPlace(tool);
+}
+
+void ToolIcons::showPlace(ToolIcon tool)
+{
+    const Controls::Shown shown = m_controls.shown(tool);
+    BitmapRectangle *toolIcon = icon(tool);
+    toolIcon->setHeightF(shown.height);
+    toolIcon->setWidthF(shown.width);
+    toolIcon->setScaleX(shown.scale);
+    toolIcon->setScaleY(shown.scale);
+    toolIcon->setPositionF(shown.x, shown.y);
 }
 
 void ToolIcons::letOnlyThisRectangleBeHit(const BitmapRectangle *pressed, bool othersToo)
@@ -163,67 +159,35 @@ void ToolIcons::letOnlyThisRectangleBeHit(const BitmapRectangle *pressed, bool o
     }
 }
 
-void ToolIcons::click(ToolIcon tool)
-{
-    // A press held too long does nothing, not even keep the tools up.
-    if (needsShortTap(tool) && !m_tapGate.isTap())
-        return;
-    stayAwake();
-    if (!m_fadeTimer->isActive())
-        m_fadeTimer->start();
-    Q_EMIT acted(tool);
-}
-
 // ---- Showing and fading ------------------------------------------------------------
 
-void ToolIcons::show()
+void ToolIcons::refresh()
 {
-    m_fade.show();
-    for (BitmapRectangle *toolIcon : m_icons) {
-        toolIcon->setVisible(true);
-        toolIcon->setOpacity(m_fade.opacity());
+    const float opacity = m_controls.opacity();
+    for (const ToolEntry &entry : kTools) {
+        BitmapRectangle *toolIcon = icon(entry.tool);
+        toolIcon->setOpacity(opacity);
+        toolIcon->setVisible(m_controls.isVisible(entry.tool));
     }
-    m_fadeTimer->start();
-}
-
-void ToolIcons::hide()
-{
-    m_fadeTimer->stop();
-    m_fade.stayAwake();
-    for (BitmapRectangle *toolIcon : m_icons)
-        toolIcon->setVisible(false);
-}
-
-void ToolIcons::stayAwake()
-{
-    m_fade.stayAwake();
+    if (!m_controls.isFadeRunning())
+        m_fadeTimer->stop();
+    else if (!m_fadeTimer->isActive())
+        m_fadeTimer->start();
 }
 
 void ToolIcons::fadeTick()
 {
-    const bool hide = m_fade.tick();
-    for (BitmapRectangle *toolIcon : m_icons) {
-        toolIcon->setOpacity(m_fade.opacity());
-        if (hide)
-            toolIcon->setVisible(false);
-    }
-    if (hide)
-        m_fadeTimer->stop();
+    m_controls.fadeTick();
+    refresh();
 }
 
 // ---- Layout ------------------------------------------------------------------------
 
 void ToolIcons::place(double windowWidth, double windowHeight)
 {
-    const double longerSide = longSide(windowWidth, windowHeight);
-    for (const IconSlot &iconSlot : kIconSlots) {
-        BitmapRectangle *toolIcon = icon(iconSlot.icon);
-        const IconPlace p = placeIcon(windowWidth, windowHeight, longerSide, kIconSizeFactor,
-                                      toolIcon->fillBitmap().width(), toolIcon->fillBitmap().height(), iconSlot.centerX,
-                                      iconSlot.centerY);
-        toolIcon->setHeightF(p.height);
-        toolIcon->setWidthF(p.width);
-        toolIcon->setPositionF(p.x, p.y);
-        m_homes[slot(iconSlot.icon)] = p.home;
-    }
+    // Every icon's picture has the camera icon's shape.
+    const QImage &picture = icon(ToolIcon::Camera)->fillBitmap();
+    m_controls.place(windowWidth, windowHeight, picture.width(), picture.height());
+    for (const ToolEntry &entry : kTools)
+        showPlace(entry.tool);
 }

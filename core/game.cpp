@@ -92,14 +92,20 @@ void Game::toggleView()
     m_iceView = !m_iceView;
 }
 
+void Game::setBannerSize(Size size)
+{
+    m_bannerSize = size;
+    m_bannerRect = m_bannerSize.isEmpty()
+                       ? Rect{}
+                       : fitRect(m_bannerSize.width, m_bannerSize.height, m_outputSize.width, m_outputSize.height);
+}
+
 void Game::setOutputSize(Size size, double pixelRatio)
 {
     m_outputSize = {std::max(size.width, 0), std::max(size.height, 0)};
     m_pixelRatio = pixelRatio > 0.0 && std::isfinite(pixelRatio) ? pixelRatio : 1.0;
     m_pictureRect = fitRect(m_picture.photo.width(), m_picture.photo.height(), m_outputSize.width, m_outputSize.height);
-    m_bannerRect = m_bannerSize.isEmpty()
-                       ? Rect{}
-                       : fitRect(m_bannerSize.width, m_bannerSize.height, m_outputSize.width, m_outputSize.height);
+    setBannerSize(m_bannerSize);
     m_newReferencePending = true;
     m_scene = Scene::IceOnBlack;
 }

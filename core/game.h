@@ -92,6 +92,9 @@ public:
     // the progress bar and the banner shown.
     Rect pictureRect() const { return m_pictureRect; }
     Rect bannerRect() const { return m_bannerRect; }
+    // The banner's picture arrived later than the game was made (the page
+    // loads it after the start): it is placed by this size from now on.
+    void setBannerSize(Size size);
     // The size pictures and frames have: every frame handed to step() must
     // be of it.
     Size pictureSize() const { return m_picture.photo.size(); }

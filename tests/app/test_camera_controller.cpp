@@ -17,11 +17,12 @@ const QList<VideoCaptureSetting> kBack = {{640, 480, 25.0}, {1920, 1080, 30.0}};
 struct Controller
 {
     explicit Controller(const StoredSettings &stored = {})
-        : settings(stored)
+        : session(
+            clock, 1, [](int) { return Picture{}; }, Size{}, Size{640, 480}, stored)
     {
         auto fake = std::make_unique<FakeVideoCamera>(kFront, kBack);
         camera = fake.get();
-        controller.emplace(std::move(fake), settings, clock);
+        controller.emplace(std::move(fake), session);
         controller->selectRememberedCamera();
     }
     // What OK in the settings panel does once the user moved the slider.
@@ -36,7 +37,8 @@ struct Controller
     }
 
     ManualClock clock;
-    StoredSettings settings;
+    PlaySession session;
+    const StoredSettings &settings = session.settings();
     FakeVideoCamera *camera = nullptr; // owned by the controller
     std::optional<CameraController> controller;
 };

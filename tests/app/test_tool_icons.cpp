@@ -36,7 +36,9 @@ struct Tools : WindowFixture
 
 } // namespace
 
-// The icons' press feedback and timing, and their fading out.
+// The icons as the window shows the controls' state: the press feedback,
+// the gate's timing as a child meets it, and their fading out. Which click
+// asks for what is the controls' rule, tested in tests/core.
 class TestToolIcons : public QObject
 {
     Q_OBJECT
@@ -117,51 +119,6 @@ private Q_SLOTS:
         QCOMPARE(icon->scaleX(), 1.0f);
         QCOMPARE(icon->positionF(), QPointF(660, 200));
         QVERIFY(t.icon("pictureView")->hitTest());
-    }
-
-    void aLongPressActsOnlyOnThePictureSteps_data()
-    {
-        QTest::addColumn<ToolIcon>("tool");
-        QTest::addColumn<qint64>("held");
-        QTest::addColumn<bool>("acts");
-        const std::pair<ToolIcon, const char *> tools[] = {{ToolIcon::Camera, "camera"},
-                                                           {ToolIcon::SwitchCamera, "camera switch"},
-                                                           {ToolIcon::Eye, "eye"},
-                                                           {ToolIcon::Settings, "settings"},
-                                                           {ToolIcon::About, "about"},
-                                                           {ToolIcon::NextImage, "next picture"},
-                                                           {ToolIcon::PreviousImage, "previous picture"}};
-        for (const auto &[tool, name] : tools) {
-            const bool step = tool == ToolIcon::NextImage || tool == ToolIcon::PreviousImage;
-            QTest::addRow("%s held 500 ms: acts", name) << tool << qint64(500) << true;
-            QTest::addRow("%s held 501 ms: %s", name, step ? "acts" : "does nothing") << tool << qint64(501) << step;
-        }
-    }
-
-    // The icons alone, on a bare window: which tool a click names, and which
-    // tools ask for a short tap.
-    void aLongPressActsOnlyOnThePictureSteps()
-    {
-        QFETCH(ToolIcon, tool);
-        QFETCH(qint64, held);
-        QFETCH(bool, acts);
-        QWidget window;
-        window.resize(1000, 600);
-        const ImageCatalogue catalogue;
-        ManualClock clock;
-        ToolIcons icons(catalogue, clock, &window);
-        icons.place(1000, 600);
-        icons.show();
-        window.show();
-        QSignalSpy acted(&icons, &ToolIcons::acted);
-
-        clock.advance(500);
-        QTest::mousePress(icons.icon(tool), Qt::LeftButton, {}, QPoint(40, 40));
-        clock.advance(held);
-        QTest::mouseRelease(icons.icon(tool), Qt::LeftButton, {}, QPoint(40, 40));
-        QCOMPARE(acted.size(), acts ? 1 : 0);
-        if (acts)
-            QCOMPARE(acted.constFirst().constFirst().value<ToolIcon>(), tool);
     }
 
     void iconsFadeOutAfterTwoHundredIdleTicks()

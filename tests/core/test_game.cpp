@@ -921,3 +921,19 @@ INSTANTIATE_TEST_SUITE_P(
     testnames::ByName());
 
 } // namespace
+
+TEST(GameBannerSize, aBannerThatArrivesLaterIsPlacedByItsOwnSize)
+{
+    Game game(
+        1,
+        [](int) {
+            return Picture{testimages::flatImage(testgame::kPicture, testgame::photoColor(1)),
+                           testimages::flatImage(testgame::kPicture, testgame::kIce)};
+        },
+        Size{}, testgame::kPicture);
+    EXPECT_TRUE(game.bannerRect().isEmpty());
+    game.setBannerSize(Size{2048, 560}); // the page's banner picture
+    EXPECT_EQ(game.bannerRect(), (Rect{0, 152, 640, 175}));
+    game.setOutputSize(Size{1280, 960});
+    EXPECT_EQ(game.bannerRect(), (Rect{0, 305, 1280, 350}));
+}

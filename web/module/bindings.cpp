@@ -1,19 +1,16 @@
-// The page's module: the core's rules behind plain C functions that the
-// page's wrapper (web/site/js/frostpane_module.js) calls. Numbers go in as
+// The page's module: the play session behind plain C functions that the
+// page's wrapper (web/site/js/core.js) calls. Numbers go in as
 // arguments; text goes both ways through one buffer of UTF-8 bytes; results
 // of several numbers are left in a small array the wrapper reads. One page,
 // one set of state: everything here lives for the page's lifetime.
 
 #include "core/capture_resolutions.h"
 #include "core/clock.h"
-#include "core/game.h"
 #include "core/melt_pass.h"
-#include "core/pointer_track.h"
+#include "core/play_session.h"
 #include "core/settings_mapping.h"
-#include "core/step_pace.h"
 #include "core/stored_settings.h"
 #include "core/window_layout.h"
-#include "web/module/page_controls.h"
 
 #include <emscripten/emscripten.h>
 
@@ -57,8 +54,6 @@ constexpr int kTextCapacity = 16384;
 
 // The built-in pictures; the page's own photos come after them.
 constexpr int kBuiltInPictures = 6;
-// The banner's picture (congratulations.png): the game places it by its size.
-constexpr Size kBannerSize{2048, 560};
 
 // The pictures the page has decoded and put here, by number. The page
 // decodes them (the browser has the decoders) as RGBA bytes; the game only
@@ -70,35 +65,29 @@ std::map<int, Picture> &pictures()
     return instance;
 }
 
-struct Page
+struct Module
 {
-    PageControls controls{Clock::system()};
-    Game game{kBuiltInPictures,
-              [](int number) {
-                  const auto found = pictures().find(number);
-                  return found != pictures().end() ? found->second : Picture{};
-              },
-              kBannerSize, Size{640, 480}};
+    // The banner is placed once the page has its picture (fp_setBannerSize).
+    PlaySession session{Clock::system(), kBuiltInPictures,
+                        [](int number) {
+                            const auto found = pictures().find(number);
+                            return found != pictures().end() ? found->second : Picture{};
+                        },
+                        Size{}, Size{640, 480}};
+    Game &game = session.game();
     // A photo and its ice being handed over by the page, and the camera
     // frame it fills for each step.
     std::array<Image, 2> staged;
     Image frame;
-    StepPace pace;
-    // Fingers, pens and the mouse on the picture, by pointer id; whether one
-    // of those down together made a stroke (then lifting them is no tap).
-    std::map<int, PointerTrack> pointers;
-    bool gestureStroked = false;
-    StoredSettings stored;
-    bool soundEnabled = true;
     std::vector<std::string> warnings;
     StoredValues values;
     CaptureResolutions resolutions;
     std::string cameraId;
 };
 
-Page &page()
+Module &module()
 {
-    static Page instance;
+    static Module instance;
     return instance;
 }
 
@@ -121,7 +110,7 @@ std::string_view takenText(int length)
 
 bool validTool(int tool)
 {
-    return tool >= 0 && tool < PageControls::kToolCount;
+    return tool >= 0 && tool < Controls::kToolCount;
 }
 
 } // namespace
@@ -157,8 +146,8 @@ EMSCRIPTEN_KEEPALIVE int fp_simdTarget()
 // icons' pictures are iconWidth x iconHeight.
 EMSCRIPTEN_KEEPALIVE void fp_layout(double width, double height, double pixelRatio, int iconWidth, int iconHeight)
 {
-    Page &p = page();
-    p.controls.place(width, height, iconWidth, iconHeight);
+    Module &p = module();
+    p.session.controls().place(width, height, iconWidth, iconHeight);
     const double ratio = pixelRatio > 0 ? pixelRatio : 1.0;
     p.game.setOutputSize(Size{int(width * ratio), int(height * ratio)}, ratio);
 }
@@ -168,45 +157,37 @@ EMSCRIPTEN_KEEPALIVE void fp_icon(int tool)
 {
     if (!validTool(tool))
         return;
-    const PageControls &controls = page().controls;
-    const PageControls::Shown s = controls.shown(ToolIcon(tool));
+    const Controls &controls = module().session.controls();
+    const Controls::Shown s = controls.shown(ToolIcon(tool));
     g_numbers = {s.x, s.y, s.width, s.height, s.scale, controls.isVisible(ToolIcon(tool)) ? 1.0 : 0.0};
 }
 
 // How many cameras the browser names.
 EMSCRIPTEN_KEEPALIVE void fp_setCameraCount(int count)
 {
-    page().controls.setCameraCount(count);
+    module().session.setCameraCount(count);
 }
 
 EMSCRIPTEN_KEEPALIVE float fp_toolOpacity()
 {
-    return page().controls.opacity();
+    return module().session.controls().opacity();
 }
 
 // Numbers: x, y, width, height of the picture, in device pixels.
 EMSCRIPTEN_KEEPALIVE void fp_pictureRect()
 {
-    const Rect r = page().game.pictureRect();
-    g_numbers = {double(r.x), double(r.y), double(r.width), double(r.height)};
-}
-
-// Numbers: x, y, width, height of the part of a camera frame of that size
-// that the picture shows (its middle, in the picture's shape).
-EMSCRIPTEN_KEEPALIVE void fp_framePart(int frameWidth, int frameHeight)
-{
-    const Rect r = middlePart(Size{frameWidth, frameHeight}, page().game.pictureSize());
+    const Rect r = module().game.pictureRect();
     g_numbers = {double(r.x), double(r.y), double(r.width), double(r.height)};
 }
 
 EMSCRIPTEN_KEEPALIVE int fp_pictureNumber()
 {
-    return page().game.pictureNumber();
+    return module().game.pictureNumber();
 }
 
 EMSCRIPTEN_KEEPALIVE int fp_isIceView()
 {
-    return page().game.isIceView() ? 1 : 0;
+    return module().game.isIceView() ? 1 : 0;
 }
 
 // Numbers: x, y of the track bar, x, y, width, height of its label box, for
@@ -230,64 +211,50 @@ EMSCRIPTEN_KEEPALIVE void fp_panelLayout(double width, double height, int slider
 
 EMSCRIPTEN_KEEPALIVE int fp_press(int tool)
 {
-    return validTool(tool) && page().controls.press(ToolIcon(tool)) ? 1 : 0;
+    return validTool(tool) && module().session.controls().press(ToolIcon(tool)) ? 1 : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE void fp_release(int tool)
 {
     if (validTool(tool))
-        page().controls.release(ToolIcon(tool));
+        module().session.controls().release(ToolIcon(tool));
 }
 
-// What the click asks for (PageControls::Action). Pictures and views change
+// What the click asks for (Controls::Action). Pictures and views change
 // here already; the page redraws.
 EMSCRIPTEN_KEEPALIVE int fp_click(int tool)
 {
     if (!validTool(tool))
         return 0;
-    Page &p = page();
-    const PageControls::Action action = p.controls.click(ToolIcon(tool));
-    switch (action) {
-    case PageControls::Action::NextPicture:
-        p.game.nextPicture();
-        break;
-    case PageControls::Action::PreviousPicture:
-        p.game.previousPicture();
-        break;
-    case PageControls::Action::ToggleView:
-        p.game.toggleView();
-        break;
-    default:
-        break;
-    }
-    return int(action);
+    Module &p = module();
+    return int(p.session.clickTool(ToolIcon(tool)));
 }
 
 // Whether the last click asks for the tap's tick of sound.
 EMSCRIPTEN_KEEPALIVE int fp_clickTicks()
 {
-    return page().controls.lastClickTicks() ? 1 : 0;
+    return module().session.lastClickTicks() ? 1 : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE int fp_tapPicture()
 {
-    return page().controls.tapPicture() ? 1 : 0;
+    return module().session.tapPicture() ? 1 : 0;
 }
 
 // Escape: 1 when it closed a panel, 0 when none was open.
 EMSCRIPTEN_KEEPALIVE int fp_escape()
 {
-    return page().controls.closeOpenPanel() ? 1 : 0;
+    return module().session.closeOpenPanel() ? 1 : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE int fp_openPanel()
 {
-    return int(page().controls.openPanel());
+    return int(module().session.controls().openPanel());
 }
 
 EMSCRIPTEN_KEEPALIVE int fp_fadeRunning()
 {
-    return page().controls.isFadeRunning() ? 1 : 0;
+    return module().session.controls().isFadeRunning() ? 1 : 0;
 }
 
 EMSCRIPTEN_KEEPALIVE int fp_fadeInterval()
@@ -297,7 +264,7 @@ EMSCRIPTEN_KEEPALIVE int fp_fadeInterval()
 
 EMSCRIPTEN_KEEPALIVE void fp_fadeTick()
 {
-    page().controls.fadeTick();
+    module().session.controls().fadeTick();
 }
 
 // ---- Remembered settings -------------------------------------------------------
@@ -317,7 +284,7 @@ EMSCRIPTEN_KEEPALIVE int fp_storedKeys()
 
 EMSCRIPTEN_KEEPALIVE void fp_storedClear()
 {
-    page().values.clear();
+    module().values.clear();
 }
 
 // One stored value: the buffer holds the key (keyLength bytes) followed by
@@ -328,39 +295,32 @@ EMSCRIPTEN_KEEPALIVE void fp_storedPut(int keyLength, int valueLength)
     const std::string key(both.substr(0, std::size_t(std::max(keyLength, 0))));
     if (!rememberedInBrowser(key) || !isStoredKey(key))
         return;
-    page().values[key] = StoredValue::text(std::string(both.substr(key.size())));
+    module().values[key] = StoredValue::text(std::string(both.substr(key.size())));
 }
 
 // Takes the values put since fp_storedClear() over the defaults; returns how
 // many were not taken as they were (fp_storedWarning() names each).
 EMSCRIPTEN_KEEPALIVE int fp_storedRead()
 {
-    Page &p = page();
+    Module &p = module();
     StoredSettingsReading reading = readStoredSettings(p.values);
-    p.stored = reading.settings;
+    p.session.useSettings(reading.settings);
     p.warnings = std::move(reading.warnings);
-    p.game.setCameraSensitivity(p.stored.cameraSensitivity);
-    p.game.setFreezingSpeed(p.stored.freezingSpeed);
-    p.soundEnabled = p.stored.sound;
     return int(p.warnings.size());
 }
 
 EMSCRIPTEN_KEEPALIVE int fp_storedWarning(int index)
 {
-    const std::vector<std::string> &warnings = page().warnings;
+    const std::vector<std::string> &warnings = module().warnings;
     return index >= 0 && std::size_t(index) < warnings.size() ? putText(warnings[std::size_t(index)]) : putText("");
 }
 
 // What to keep now: "key\tvalue\n" for every remembered key.
 EMSCRIPTEN_KEEPALIVE int fp_storedValues()
 {
-    Page &p = page();
-    StoredSettings now = p.stored;
-    now.cameraSensitivity = p.game.cameraSensitivity();
-    now.freezingSpeed = p.game.freezingSpeed();
-    now.sound = p.soundEnabled;
+    Module &p = module();
     std::string lines;
-    for (const auto &[key, value] : storedSettingsValues(now)) {
+    for (const auto &[key, value] : storedSettingsValues(p.session.settings())) {
         if (rememberedInBrowser(key) && value.kind == StoredValue::Kind::Text)
             lines.append(key).append("\t").append(value.data).append("\n");
     }
@@ -370,14 +330,14 @@ EMSCRIPTEN_KEEPALIVE int fp_storedValues()
 // Numbers: camera sensitivity, freezing speed, sound (0/1), back camera (0/1).
 EMSCRIPTEN_KEEPALIVE void fp_settings()
 {
-    const Page &p = page();
-    g_numbers = {double(p.game.cameraSensitivity()), double(p.game.freezingSpeed()), p.soundEnabled ? 1.0 : 0.0,
-                 p.stored.backCamera ? 1.0 : 0.0};
+    const Module &p = module();
+    const StoredSettings &s = p.session.settings();
+    g_numbers = {double(s.cameraSensitivity), double(s.freezingSpeed), s.sound ? 1.0 : 0.0, s.backCamera ? 1.0 : 0.0};
 }
 
 EMSCRIPTEN_KEEPALIVE void fp_setBackCamera(int back)
 {
-    page().stored.backCamera = back != 0;
+    module().session.setBackCamera(back != 0);
 }
 
 // ---- Settings panel ------------------------------------------------------------
@@ -386,7 +346,7 @@ EMSCRIPTEN_KEEPALIVE void fp_setBackCamera(int back)
 // freezing-speed slider's.
 EMSCRIPTEN_KEEPALIVE void fp_sliders()
 {
-    const Game &game = page().game;
+    const Game &game = module().game;
     g_numbers = {double(sensitivitySliderValue(kMaximumCameraSensitivity)),
                  double(sensitivitySliderValue(kMinimumCameraSensitivity)),
                  double(sensitivitySliderValue(game.cameraSensitivity())),
@@ -398,13 +358,8 @@ EMSCRIPTEN_KEEPALIVE void fp_sliders()
 // OK: the sliders' values and the Sound switch are taken; the panel closes.
 EMSCRIPTEN_KEEPALIVE void fp_takeSettings(double sensitivitySlider, double freezingSlider, int sound)
 {
-    Page &p = page();
-    p.game.setCameraSensitivity(
-        std::clamp(sensitivityFromSlider(sensitivitySlider), kMinimumCameraSensitivity, kMaximumCameraSensitivity));
-    p.game.setFreezingSpeed(
-        std::clamp(freezingSpeedFromSlider(freezingSlider), kMinimumFreezingSpeed, kMaximumFreezingSpeed));
-    p.soundEnabled = sound != 0;
-    p.controls.confirmSettings();
+    module().session.takeSettings(sensitivityFromSlider(sensitivitySlider), freezingSpeedFromSlider(freezingSlider),
+                                  sound != 0);
 }
 
 // ---- Camera --------------------------------------------------------------------
@@ -420,14 +375,14 @@ EMSCRIPTEN_KEEPALIVE int fp_cameraCapabilities(int minWidth, int maxWidth, int m
         if (size.width >= minWidth && size.width <= maxWidth && size.height >= minHeight && size.height <= maxHeight)
             offered.push_back({size.width, size.height, rate});
     }
-    page().resolutions = reduceCaptureSettings(offered);
-    return offered.empty() ? 0 : page().resolutions.last + 1;
+    module().resolutions = reduceCaptureSettings(offered);
+    return offered.empty() ? 0 : module().resolutions.last + 1;
 }
 
 // Numbers: width, height and frame rate of entry `index` (0 for none).
 EMSCRIPTEN_KEEPALIVE void fp_resolution(int index)
 {
-    const CaptureResolutions &r = page().resolutions;
+    const CaptureResolutions &r = module().resolutions;
     const VideoCaptureSetting s = index >= 0 && index <= r.last && std::size_t(index) < r.entries.size()
                                       ? r.entries[std::size_t(index)]
                                       : VideoCaptureSetting{};
@@ -437,12 +392,12 @@ EMSCRIPTEN_KEEPALIVE void fp_resolution(int index)
 // The resolution slider's position for an entry and back (mirrored).
 EMSCRIPTEN_KEEPALIVE int fp_resolutionIndexOfPosition(double position)
 {
-    return resolutionIndexOfPosition(position, page().resolutions.last);
+    return resolutionIndexOfPosition(position, module().resolutions.last);
 }
 
 EMSCRIPTEN_KEEPALIVE int fp_resolutionPositionOfIndex(int index)
 {
-    return resolutionPositionOfIndex(index, page().resolutions.last);
+    return resolutionPositionOfIndex(index, module().resolutions.last);
 }
 
 // The camera whose resolution is asked and chosen from now on; its id is in
@@ -450,9 +405,9 @@ EMSCRIPTEN_KEEPALIVE int fp_resolutionPositionOfIndex(int index)
 // resolution remembered for it, all 0 for the default.
 EMSCRIPTEN_KEEPALIVE void fp_useCamera(int idLength)
 {
-    Page &p = page();
+    Module &p = module();
     p.cameraId = std::string(takenText(idLength));
-    const std::optional<VideoCaptureSetting> remembered = p.stored.resolutionFor(p.cameraId);
+    const std::optional<VideoCaptureSetting> remembered = p.session.settings().resolutionFor(p.cameraId);
     const VideoCaptureSetting s = remembered.value_or(VideoCaptureSetting{});
     g_numbers = {double(s.width), double(s.height), s.frameRate};
 }
@@ -460,14 +415,12 @@ EMSCRIPTEN_KEEPALIVE void fp_useCamera(int idLength)
 // The user chose entry `index` for the camera in use; -1 for the default.
 EMSCRIPTEN_KEEPALIVE void fp_chooseResolution(int index)
 {
-    Page &p = page();
-    if (p.cameraId.empty())
-        return;
+    Module &p = module();
     const CaptureResolutions &r = p.resolutions;
     if (index >= 0 && index <= r.last && std::size_t(index) < r.entries.size())
-        p.stored.resolutions[p.cameraId] = r.entries[std::size_t(index)];
+        p.session.rememberResolution(p.cameraId, r.entries[std::size_t(index)]);
     else
-        p.stored.resolutions[p.cameraId] = std::nullopt;
+        p.session.rememberResolution(p.cameraId, std::nullopt);
 }
 
 // ---- Pictures -------------------------------------------------------------------
@@ -478,7 +431,7 @@ EMSCRIPTEN_KEEPALIVE std::uint8_t *fp_stagePicture(int which, int width, int hei
 {
     if (which < 0 || which > 1 || width <= 0 || height <= 0 || width > 8192 || height > 8192)
         return nullptr;
-    Image &image = page().staged[std::size_t(which)];
+    Image &image = module().staged[std::size_t(which)];
     image.ensureSize(Size{width, height});
     return image.bits();
 }
@@ -488,7 +441,7 @@ EMSCRIPTEN_KEEPALIVE std::uint8_t *fp_stagePicture(int which, int width, int hei
 // missing, the number is out of range).
 EMSCRIPTEN_KEEPALIVE int fp_putPicture(int number)
 {
-    Page &p = page();
+    Module &p = module();
     Image &photo = p.staged[0];
     Image &ice = p.staged[1];
     if (number < 1 || number > p.game.pictureCount() || photo.isNull() || photo.size() != ice.size())
@@ -507,18 +460,18 @@ EMSCRIPTEN_KEEPALIVE int fp_hasPicture(int number)
 // Lets a picture go that is not on show (a parent's photo far from it).
 EMSCRIPTEN_KEEPALIVE void fp_dropPicture(int number)
 {
-    if (number != page().game.pictureNumber())
+    if (number != module().game.pictureNumber())
         pictures().erase(number);
 }
 
 EMSCRIPTEN_KEEPALIVE int fp_pictureCount()
 {
-    return page().game.pictureCount();
+    return module().game.pictureCount();
 }
 
 EMSCRIPTEN_KEEPALIVE void fp_setPictureCount(int count)
 {
-    page().game.setPictureCount(std::max(count, kBuiltInPictures));
+    module().game.setPictureCount(std::max(count, kBuiltInPictures));
 }
 
 EMSCRIPTEN_KEEPALIVE int fp_builtInPictures()
@@ -528,15 +481,19 @@ EMSCRIPTEN_KEEPALIVE int fp_builtInPictures()
 
 // ---- Steps -----------------------------------------------------------------------
 
-// Room for the next camera frame: the part framePart() names, scaled to the
-// picture's size and mirrored for a front camera, as RGBA bytes in packed
-// rows. Numbers: its width and height. Null while no picture is shown.
-EMSCRIPTEN_KEEPALIVE std::uint8_t *fp_frameBuffer()
+// Room for the next camera frame, delivered at cameraWidth x cameraHeight:
+// the part of it the picture shows (its middle, in the picture's shape)
+// scaled to the picture's size, as RGBA bytes in packed rows, as the camera
+// sees it (fp_step() mirrors a front camera's). Numbers: the room's width
+// and height, then that part's x, y, width and height in the camera's
+// frame. Null while no picture is shown.
+EMSCRIPTEN_KEEPALIVE std::uint8_t *fp_frameBuffer(int cameraWidth, int cameraHeight)
 {
-    Page &p = page();
+    Module &p = module();
     const Size size = p.game.pictureSize();
-    g_numbers[0] = size.width;
-    g_numbers[1] = size.height;
+    const Rect part = middlePart(Size{cameraWidth, cameraHeight}, size);
+    g_numbers = {double(size.width), double(size.height), double(part.x),
+                 double(part.y),     double(part.width),  double(part.height)};
     if (size.width <= 0 || size.height <= 0)
         return nullptr;
     p.frame.ensureSize(size);
@@ -544,28 +501,23 @@ EMSCRIPTEN_KEEPALIVE std::uint8_t *fp_frameBuffer()
 }
 
 // A frame is in fp_frameBuffer(); the camera delivered it at cameraWidth x
-// cameraHeight. `mirror`: it is a front camera's frame still to be mirrored.
-// Returns 1 when the output changed.
-EMSCRIPTEN_KEEPALIVE int fp_step(int cameraWidth, int cameraHeight, double now, int mirror)
+// cameraHeight. Returns 1 when the output changed.
+EMSCRIPTEN_KEEPALIVE int fp_step(int cameraWidth, int cameraHeight)
 {
-    Page &p = page();
-    p.pace.frameArrived(std::int64_t(now));
-    if (p.frame.size() != p.game.pictureSize())
-        return 0;
-    if (mirror != 0)
-        p.frame.mirror();
-    return p.game.step(p.frame, Size{cameraWidth, cameraHeight}).isEmpty() ? 0 : 1;
+    Module &p = module();
+    return p.session.stepFrame(p.frame, Size{cameraWidth, cameraHeight}).isEmpty() ? 0 : 1;
 }
 
 // The camera's stream started anew: its first frame is only the reference.
 EMSCRIPTEN_KEEPALIVE void fp_cameraStarted()
 {
-    page().game.requestNewReference();
+    module().session.cameraStarted();
 }
 
+// The camera stopped: steps without frames take over, and the crackle stops.
 EMSCRIPTEN_KEEPALIVE void fp_cameraStopped()
 {
-    page().pace.cameraStopped();
+    module().session.cameraStopped();
 }
 
 // How often fp_tick() wants to be called while it returns 1.
@@ -577,23 +529,30 @@ EMSCRIPTEN_KEEPALIVE int fp_tickInterval()
 // A step without a frame when one is due (no camera delivers, the game has
 // not settled): 1 when it stepped, 0 when nothing is left to do and the
 // ticking may stop.
-EMSCRIPTEN_KEEPALIVE int fp_tick(double now)
+EMSCRIPTEN_KEEPALIVE int fp_tick()
 {
-    Page &p = page();
-    if (!p.pace.stepsWithoutFrame(p.game, std::int64_t(now)))
+    Module &p = module();
+    if (!p.session.stepWithoutFrameDue())
         return 0;
-    p.game.stepWithoutFrame();
+    p.session.stepWithoutFrame();
     return 1;
+}
+
+// The banner's picture is width x height: the game places it by that.
+EMSCRIPTEN_KEEPALIVE void fp_setBannerSize(int width, int height)
+{
+    module().game.setBannerSize(Size{std::max(width, 0), std::max(height, 0)});
 }
 
 // What the output shows. Numbers: scene (Game::Scene), the picture's RGBA
 // bytes (address, width, height, stride; address 0 for none), its place
 // (x, y, width, height), the progress bar's place (x, y, width, height) and
 // color (0xAARRGGBB), whether the banner shows and its place (x, y, width,
-// height), the cleaned fraction, the ice wiped by the last step.
+// height), the cleaned fraction, and how much ice the crackle follows (what
+// the last step wiped, nothing once the camera stopped or the view paused).
 EMSCRIPTEN_KEEPALIVE void fp_scene()
 {
-    const Game &game = page().game;
+    const Game &game = module().game;
     const ConstImageView picture = game.shownPicture();
     const Rect r = game.pictureRect();
     const Rect bar = game.progressBarRect();
@@ -618,7 +577,7 @@ EMSCRIPTEN_KEEPALIVE void fp_scene()
                  double(banner.width),
                  double(banner.height),
                  game.cleanedFraction(),
-                 game.iceWipedFraction()};
+                 module().session.wipeSound()};
 }
 
 // ---- Pointers on the picture -------------------------------------------------------
@@ -626,48 +585,27 @@ EMSCRIPTEN_KEEPALIVE void fp_scene()
 // Pointer `id` went down on the picture at (x, y) CSS pixels.
 EMSCRIPTEN_KEEPALIVE void fp_pointerDown(int id, double x, double y)
 {
-    Page &p = page();
-    if (p.pointers.empty())
-        p.gestureStroked = false;
-    p.pointers.insert_or_assign(id, PointerTrack(Point{x, y}));
+    module().session.pointerDown(id, Point{x, y});
 }
 
 // Pointer `id` moved to (x, y): 1 when it is a stroke, whose path the next
 // step wipes.
 EMSCRIPTEN_KEEPALIVE int fp_pointerMove(int id, double x, double y)
 {
-    Page &p = page();
-    const auto found = p.pointers.find(id);
-    if (found == p.pointers.end())
-        return 0;
-    const std::optional<PointerTrack::Segment> segment = found->second.moveTo(Point{x, y});
-    if (!segment)
-        return 0;
-    p.gestureStroked = true;
-    const double ratio = p.game.pixelRatio();
-    p.game.addStroke(p.game.toPicture(Point{segment->from.x * ratio, segment->from.y * ratio}),
-                     p.game.toPicture(Point{segment->to.x * ratio, segment->to.y * ratio}));
-    return 1;
+    return module().session.pointerMove(id, Point{x, y}) ? 1 : 0;
 }
 
 // Pointer `id` went up at (x, y): 1 when that ends a tap (every pointer of
 // the gesture is up and none made a stroke).
 EMSCRIPTEN_KEEPALIVE int fp_pointerUp(int id, double x, double y)
 {
-    Page &p = page();
-    if (!p.pointers.contains(id))
-        return 0;
-    fp_pointerMove(id, x, y);
-    p.pointers.erase(id);
-    return p.pointers.empty() && !p.gestureStroked ? 1 : 0;
+    return module().session.pointerUp(id, Point{x, y}) ? 1 : 0;
 }
 
 // The browser took pointer `id` away: its stroke ends, and no tap.
 EMSCRIPTEN_KEEPALIVE void fp_pointerCancel(int id)
 {
-    Page &p = page();
-    p.pointers.erase(id);
-    p.gestureStroked = true;
+    module().session.pointerCancel(id);
 }
 
 } // extern "C"
@@ -681,7 +619,7 @@ extern "C" {
 // those that go.
 EMSCRIPTEN_KEEPALIVE void fp_keepPictures(int count)
 {
-    Page &p = page();
+    Module &p = module();
     count = std::max(count, kBuiltInPictures);
     std::erase_if(pictures(), [count](const auto &entry) { return entry.first > count; });
     while (p.game.pictureNumber() > count)
@@ -692,7 +630,7 @@ EMSCRIPTEN_KEEPALIVE void fp_keepPictures(int count)
 // Steps on to picture `number` (one of a parent's photos took its place).
 EMSCRIPTEN_KEEPALIVE void fp_stepToPicture(int number)
 {
-    Page &p = page();
+    Module &p = module();
     if (number < 1 || number > p.game.pictureCount())
         return;
     while (p.game.pictureNumber() != number)

@@ -10,7 +10,7 @@ export const Tool = Object.freeze({
 });
 export const TOOL_COUNT = 7;
 
-// What a click asks the page to do (PageControls::Action).
+// What a click asks the page to do (Controls::Action in core/controls.h).
 export const Action = Object.freeze({
   None: 0, ToggleCamera: 1, SwitchCamera: 2, ToggleView: 3, OpenSettings: 4, OpenAbout: 5,
   NextPicture: 6, PreviousPicture: 7,
@@ -72,11 +72,6 @@ export class Core {
     this.m._fp_pictureRect();
     const [x, y, width, height] = this.numbers(4);
     return { x, y, width, height };
-  }
-  framePart(width, height) {
-    this.m._fp_framePart(width, height);
-    const [x, y, w, h] = this.numbers(4);
-    return { x, y, width: w, height: h };
   }
   pictureNumber() { return this.m._fp_pictureNumber(); }
   isIceView() { return this.m._fp_isIceView() !== 0; }
@@ -204,24 +199,28 @@ export class Core {
   stepToPicture(number) { this.m._fp_stepToPicture(number); }
 
   // ---- Steps
-  // The bytes the next camera frame goes into ({ width, height, bytes }), or
-  // null while there is no picture to play on.
-  frameBuffer() {
-    const at = this.m._fp_frameBuffer();
-    const [width, height] = this.numbers(2);
-    return at ? { width, height, bytes: this.m.HEAPU8.subarray(at, at + width * height * 4) } : null;
+  // The bytes a camera frame of cameraWidth x cameraHeight goes into, as the
+  // camera sees it ({ width, height, bytes, part }: `part` is the rectangle
+  // of the frame to copy, scaled to width x height), or null while there is
+  // no picture to play on. The step mirrors a front camera's frame itself.
+  frameBuffer(cameraWidth, cameraHeight) {
+    const at = this.m._fp_frameBuffer(cameraWidth, cameraHeight);
+    const [width, height, x, y, w, h] = this.numbers(6);
+    return at ? {
+      width, height, bytes: this.m.HEAPU8.subarray(at, at + width * height * 4), part: { x, y, width: w, height: h },
+    } : null;
   }
-  // `mirror`: the frame is a front camera's, not mirrored yet.
-  step(cameraWidth, cameraHeight, now, mirror) {
-    return this.m._fp_step(cameraWidth, cameraHeight, now, mirror ? 1 : 0) !== 0;
+  step(cameraWidth, cameraHeight) {
+    return this.m._fp_step(cameraWidth, cameraHeight) !== 0;
   }
+  setBannerSize(width, height) { this.m._fp_setBannerSize(width, height); }
   cameraStarted() { this.m._fp_cameraStarted(); }
   cameraStopped() { this.m._fp_cameraStopped(); }
   tickInterval() { return this.m._fp_tickInterval(); }
-  tick(now) { return this.m._fp_tick(now) !== 0; }
+  tick() { return this.m._fp_tick() !== 0; }
   // What to draw: the scene, the picture (an ImageData over the module's
   // memory, valid until the next call into the module, or null), its place,
-  // the progress bar and the banner.
+  // the progress bar and the banner; and how much ice the crackle follows.
   scene() {
     this.m._fp_scene();
     const n = this.numbers(21);
@@ -233,7 +232,7 @@ export class Core {
     return {
       scene: n[0], picture, pictureRect: rect(5), bar: rect(9),
       barColor: `#${(n[13] & 0xffffff).toString(16).padStart(6, '0')}`,
-      bannerShown: n[14] !== 0, banner: rect(15), cleanedFraction: n[19], iceWipedFraction: n[20],
+      bannerShown: n[14] !== 0, banner: rect(15), cleanedFraction: n[19], wipeSound: n[20],
     };
   }
 

@@ -97,7 +97,10 @@ class Page {
     this.shownAt = performance.now();
     // The other pictures and the banner come while the child looks.
     this.banner.src = 'images/congratulations.png';
-    this.banner.addEventListener('load', () => this.draw(), { once: true });
+    this.banner.addEventListener('load', () => {
+      this.core.setBannerSize(this.banner.naturalWidth, this.banner.naturalHeight);
+      this.draw();
+    }, { once: true });
     this.loadOtherPictures();
     this.registerServiceWorker();
   }
@@ -278,42 +281,43 @@ class Page {
   // After a step: the picture, and what the sounds follow.
   showStep() {
     const shown = this.draw();
-    this.sound.follow(shown.iceWipedFraction, shown.bannerShown);
+    this.sound.follow(shown.wipeSound, shown.bannerShown);
   }
 
   // ---- Steps ---------------------------------------------------------------------
 
-  // Each camera frame (a VideoFrame, or the video element at a new frame),
-  // cut to the picture's shape, scaled to its size and mirrored for the
-  // front camera, steps the game.
+  // Each camera frame (a VideoFrame, or the video element at a new frame):
+  // the module names the part the picture shows, the page copies it into
+  // the module's frame buffer at the picture's size, and the step mirrors a
+  // front camera's frame: two calls into the module a frame.
   async stepFrame(source) {
     const frame = typeof VideoFrame === 'function' && source instanceof VideoFrame;
     const width = frame ? source.displayWidth : source.videoWidth;
     const height = frame ? source.displayHeight : source.videoHeight;
-    const target = this.core.frameBuffer();
-    if (width <= 0 || height <= 0 || !target || !this.camera.active)
+    if (width <= 0 || height <= 0 || !this.camera.active)
       return;
-    const part = this.core.framePart(width, height);
-    const mirror = !this.camera.back; // the front camera as a mirror
+    const target = this.core.frameBuffer(width, height);
+    if (!target)
+      return;
+    const part = target.part;
     if (part.width === target.width && part.height === target.height
         && await this.copyFrame(source, width, height, part, target)) {
       // In place already: the step follows unless the module's memory moved
       // (grew for a picture) meanwhile, which lost the copy.
-      const room = this.core.frameBuffer();
+      const room = this.core.frameBuffer(width, height);
       if (room && room.bytes.buffer === target.bytes.buffer && room.bytes.byteOffset === target.bytes.byteOffset
         && this.camera.active)
-        this.stepOn(width, height, mirror);
+        this.stepOn(width, height);
       return;
     }
-    // Scaled by the canvas, which mirrors it too.
+    // Scaled by the canvas.
     if (this.frameCanvas.width !== target.width || this.frameCanvas.height !== target.height) {
       this.frameCanvas.width = target.width;
       this.frameCanvas.height = target.height;
     }
     const g = this.frameContext;
-    g.setTransform(mirror ? -1 : 1, 0, 0, 1, mirror ? target.width : 0, 0);
     g.drawImage(source, part.x, part.y, part.width, part.height, 0, 0, target.width, target.height);
-    this.takeFrame(g.getImageData(0, 0, target.width, target.height).data, width, height, false);
+    this.takeFrame(g.getImageData(0, 0, target.width, target.height).data, width, height);
   }
 
   // A frame whose part on show has the picture's size needs no scaling: the
@@ -348,18 +352,18 @@ class Page {
   }
 
   // Steps the game on a frame's RGBA bytes at the picture's size.
-  takeFrame(pixels, cameraWidth, cameraHeight, mirror) {
+  takeFrame(pixels, cameraWidth, cameraHeight) {
     // The module's memory is fetched again after any wait.
-    const room = this.core.frameBuffer();
+    const room = this.core.frameBuffer(cameraWidth, cameraHeight);
     if (!room || room.bytes.length !== pixels.length || !this.camera.active)
       return;
     room.bytes.set(pixels);
-    this.stepOn(cameraWidth, cameraHeight, mirror);
+    this.stepOn(cameraWidth, cameraHeight);
   }
 
   // Steps the game on the frame in the module's frame buffer.
-  stepOn(cameraWidth, cameraHeight, mirror) {
-    if (this.core.step(cameraWidth, cameraHeight, performance.now(), mirror))
+  stepOn(cameraWidth, cameraHeight) {
+    if (this.core.step(cameraWidth, cameraHeight))
       this.showStep();
   }
 
@@ -368,7 +372,7 @@ class Page {
     if (this.tickTimer)
       return;
     const tick = () => {
-      if (this.core.tick(performance.now())) {
+      if (this.core.tick()) {
         this.showStep();
         return;
       }
@@ -461,10 +465,7 @@ class Page {
         this.switchCamera();
         break;
       case Action.ToggleView:
-        // The camera view pauses the game: nothing is wiped there.
-        if (!this.core.isIceView())
-          this.sound.setWipeAmount(0);
-        this.draw();
+        this.showStep();
         this.keepStepping();
         break;
       case Action.OpenSettings:
@@ -554,8 +555,6 @@ class Page {
       this.core.cameraStarted();
     } else {
       this.core.cameraStopped();
-      // A stopped camera steps the game no more: the crackle must not hang on.
-      this.sound.setWipeAmount(0);
       this.keepStepping();
     }
     if (this.camera.active) {
@@ -570,7 +569,7 @@ class Page {
       }
     }
     this.render();
-    this.draw();
+    this.showStep();
   }
 
   cameraProblem(kind) {

@@ -1,10 +1,10 @@
-// The page's icons and panels as the page's module wires them: which clicks
+// The icons and panels as both editions have them: which clicks
 // act, what opening a panel does to the tools, and that a held icon keeps
 // the pointer to itself. The gate's and the fade's own timing have their
 // tests in tests/core; here they are only driven.
 
+#include "core/controls.h"
 #include "tests/core/core_fixture.h"
-#include "web/module/page_controls.h"
 
 #include <gtest/gtest.h>
 
@@ -12,18 +12,18 @@
 
 namespace {
 
-using Action = PageControls::Action;
-using Panel = PageControls::Panel;
+using Action = Controls::Action;
+using Panel = Controls::Panel;
 
 constexpr std::array<ToolIcon, 7> kTools = {ToolIcon::SwitchCamera, ToolIcon::Eye,      ToolIcon::About,
                                             ToolIcon::Camera,       ToolIcon::Settings, ToolIcon::PreviousImage,
                                             ToolIcon::NextImage};
 
-class PageControlsTest : public testing::Test
+class ControlsTest : public testing::Test
 {
 protected:
     // Two cameras, so that the switch shows with the other tools.
-    PageControlsTest()
+    ControlsTest()
     {
         controls.place(640, 480, 512, 512);
         controls.setCameraCount(2);
@@ -49,21 +49,21 @@ protected:
     }
 
     ManualClock clock;
-    PageControls controls{clock};
+    Controls controls{clock};
 };
 
-TEST_F(PageControlsTest, startsWithTheCameraIconAloneAndStill)
+TEST_F(ControlsTest, startsWithTheCameraIconAloneAndStill)
 {
     for (ToolIcon tool : kTools)
         EXPECT_EQ(controls.isVisible(tool), tool == ToolIcon::Camera) << int(tool);
     EXPECT_FALSE(controls.isFadeRunning());
-    const PageControls::Shown camera = controls.shown(ToolIcon::Camera);
+    const Controls::Shown camera = controls.shown(ToolIcon::Camera);
     EXPECT_EQ(camera.x, 294.0f);
     EXPECT_EQ(camera.y, 166.0f);
     EXPECT_FLOAT_EQ(camera.width, 51.2f);
 }
 
-TEST_F(PageControlsTest, theCamerasFirstClickStartsTheFadeThatHidesItAfter209Ticks)
+TEST_F(ControlsTest, theCamerasFirstClickStartsTheFadeThatHidesItAfter209Ticks)
 {
     EXPECT_EQ(tapTool(ToolIcon::Camera), Action::ToggleCamera);
     EXPECT_TRUE(controls.lastClickTicks());
@@ -85,10 +85,10 @@ struct ClickCase
     friend void PrintTo(const ClickCase &c, std::ostream *os) { *os << c.name; }
 };
 
-class PageControlsClicks : public PageControlsTest, public testing::WithParamInterface<ClickCase>
+class ControlsClicks : public ControlsTest, public testing::WithParamInterface<ClickCase>
 { };
 
-TEST_P(PageControlsClicks, aClickAsksForItsIconsActionOnlyAfterAShortPress)
+TEST_P(ControlsClicks, aClickAsksForItsIconsActionOnlyAfterAShortPress)
 {
     const ClickCase &c = GetParam();
     EXPECT_TRUE(controls.tapPicture());
@@ -96,22 +96,25 @@ TEST_P(PageControlsClicks, aClickAsksForItsIconsActionOnlyAfterAShortPress)
     EXPECT_EQ(controls.lastClickTicks(), c.expected != Action::None);
 }
 
-INSTANTIATE_TEST_SUITE_P(Icons, PageControlsClicks,
-                         testing::Values(ClickCase{"switch camera", ToolIcon::SwitchCamera, 100, Action::SwitchCamera},
-                                         ClickCase{"eye", ToolIcon::Eye, 100, Action::ToggleView},
-                                         ClickCase{"about", ToolIcon::About, 100, Action::OpenAbout},
-                                         ClickCase{"camera", ToolIcon::Camera, 500, Action::ToggleCamera},
-                                         ClickCase{"settings", ToolIcon::Settings, 100, Action::OpenSettings},
-                                         ClickCase{"previous", ToolIcon::PreviousImage, 100, Action::PreviousPicture},
-                                         ClickCase{"next", ToolIcon::NextImage, 100, Action::NextPicture},
-                                         ClickCase{"settings held too long", ToolIcon::Settings, 501, Action::None},
-                                         ClickCase{"camera held too long", ToolIcon::Camera, 600, Action::None},
-                                         ClickCase{"eye held too long", ToolIcon::Eye, 600, Action::None},
-                                         ClickCase{"next held long still steps", ToolIcon::NextImage, 2000,
-                                                   Action::NextPicture}),
-                         testnames::ByName{});
+INSTANTIATE_TEST_SUITE_P(
+    Icons, ControlsClicks,
+    testing::Values(ClickCase{"switch camera", ToolIcon::SwitchCamera, 100, Action::SwitchCamera},
+                    ClickCase{"eye", ToolIcon::Eye, 100, Action::ToggleView},
+                    ClickCase{"about", ToolIcon::About, 100, Action::OpenAbout},
+                    ClickCase{"camera", ToolIcon::Camera, 500, Action::ToggleCamera},
+                    ClickCase{"settings", ToolIcon::Settings, 100, Action::OpenSettings},
+                    ClickCase{"previous", ToolIcon::PreviousImage, 100, Action::PreviousPicture},
+                    ClickCase{"next", ToolIcon::NextImage, 100, Action::NextPicture},
+                    ClickCase{"settings held too long", ToolIcon::Settings, 501, Action::None},
+                    ClickCase{"camera held too long", ToolIcon::Camera, 600, Action::None},
+                    ClickCase{"eye held too long", ToolIcon::Eye, 600, Action::None},
+                    ClickCase{"switch camera held too long", ToolIcon::SwitchCamera, 501, Action::None},
+                    ClickCase{"about held too long", ToolIcon::About, 501, Action::None},
+                    ClickCase{"previous held long still steps", ToolIcon::PreviousImage, 501, Action::PreviousPicture},
+                    ClickCase{"next held long still steps", ToolIcon::NextImage, 2000, Action::NextPicture}),
+    testnames::ByName{});
 
-TEST_F(PageControlsTest, theSwitchShowsOnlyWithTwoCameras)
+TEST_F(ControlsTest, theSwitchShowsOnlyWithTwoCameras)
 {
     EXPECT_TRUE(controls.tapPicture());
     EXPECT_TRUE(controls.isVisible(ToolIcon::SwitchCamera));
@@ -121,14 +124,14 @@ TEST_F(PageControlsTest, theSwitchShowsOnlyWithTwoCameras)
     EXPECT_EQ(tapTool(ToolIcon::SwitchCamera), Action::None);
 }
 
-TEST_F(PageControlsTest, aHiddenIconDoesNotAct)
+TEST_F(ControlsTest, aHiddenIconDoesNotAct)
 {
     EXPECT_FALSE(controls.isVisible(ToolIcon::Settings));
     EXPECT_EQ(tapTool(ToolIcon::Settings), Action::None);
     EXPECT_EQ(controls.openPanel(), Panel::None);
 }
 
-TEST_F(PageControlsTest, aPanelHidesTheToolsUntilTheSecondTapOnThePicture)
+TEST_F(ControlsTest, aPanelHidesTheToolsUntilTheSecondTapOnThePicture)
 {
     for (const auto &[tool, panel] :
          {std::pair{ToolIcon::Settings, Panel::Settings}, std::pair{ToolIcon::About, Panel::About}}) {
@@ -148,7 +151,7 @@ TEST_F(PageControlsTest, aPanelHidesTheToolsUntilTheSecondTapOnThePicture)
     }
 }
 
-TEST_F(PageControlsTest, okAndEscapeCloseTheSettingsAndEscapeNothingElse)
+TEST_F(ControlsTest, okAndEscapeCloseTheSettingsAndEscapeNothingElse)
 {
     EXPECT_FALSE(controls.closeOpenPanel());
     controls.tapPicture();
@@ -165,7 +168,7 @@ TEST_F(PageControlsTest, okAndEscapeCloseTheSettingsAndEscapeNothingElse)
     EXPECT_EQ(controls.openPanel(), Panel::None);
 }
 
-TEST_F(PageControlsTest, aHeldIconKeepsThePointerToItself)
+TEST_F(ControlsTest, aHeldIconKeepsThePointerToItself)
 {
     controls.tapPicture();
     clock.advance(TapGate::kLimitMilliseconds);
@@ -182,7 +185,7 @@ TEST_F(PageControlsTest, aHeldIconKeepsThePointerToItself)
     EXPECT_TRUE(controls.tapPicture());
 }
 
-TEST_F(PageControlsTest, aCameraClickRightAfterAnotherIsIgnored)
+TEST_F(ControlsTest, aCameraClickRightAfterAnotherIsIgnored)
 {
     EXPECT_EQ(tapTool(ToolIcon::Camera), Action::ToggleCamera);
     // A second press 200 ms later is not accepted, but its release still

@@ -8,15 +8,16 @@
 #include <array>
 #include <optional>
 
-// The page's seven tool icons and its two panels, wired as the desktop
-// window wires its own: the tap gate decides which presses and clicks count,
-// the fade hides idle tools, and opening a panel hides them. The page reports
-// pointer events and timer ticks and carries out what the answers ask for;
-// it decides nothing itself.
-class PageControls
+// The seven tool icons and the two panels, for the desktop window and the
+// page alike: the tap gate decides which presses and clicks count, a held
+// icon keeps the pointer to itself, the fade hides idle tools, and opening a
+// panel hides them. Each edition reports pointer events and the fade timer's
+// ticks, shows the icons where and as this says, and carries out what a
+// click asks for; it decides nothing itself.
+class Controls
 {
 public:
-    // What an accepted click asks the page to do. The numbers are the page's.
+    // What an accepted click asks for.
     enum class Action {
         None = 0,
         ToggleCamera = 1,
@@ -31,10 +32,11 @@ public:
 
     static constexpr int kToolCount = 7;
 
-    explicit PageControls(const Clock &clock);
+    explicit Controls(const Clock &clock);
 
-    // Lays the icons out for a page of that size (CSS pixels), each icon
-    // keeping its picture's shape. A held icon stays held at its new place.
+    // Lays the icons out for a window of that size (logical or CSS pixels),
+    // each icon keeping its picture's shape. A held icon stays held at its
+    // new place.
     void place(double width, double height, int pictureWidth, int pictureHeight);
     // Where the icon is drawn now: at rest, or grown about its center while
     // held (its drawn size is width and height times scale()).
@@ -44,7 +46,7 @@ public:
     };
     Shown shown(ToolIcon tool) const;
     // Whether the icon shows now. The camera switch shows with the tools only
-    // while the browser names two cameras or more (setCameraCount()).
+    // while two cameras or more are there (setCameraCount()).
     bool isVisible(ToolIcon tool) const
     {
         return m_visible[slot(tool)] && (tool != ToolIcon::SwitchCamera || m_cameraCount >= 2);
@@ -73,7 +75,7 @@ public:
     bool closeOpenPanel();
     Panel openPanel() const { return m_panel; }
 
-    // The fade's timer runs while this is true; the page calls fadeTick()
+    // The fade's timer runs while this is true; the edition calls fadeTick()
     // every ToolFade::kIntervalMilliseconds meanwhile.
     bool isFadeRunning() const { return m_fadeRunning; }
     void fadeTick();

@@ -1,6 +1,6 @@
-#include "web/module/page_controls.h"
+#include "core/controls.h"
 
-PageControls::PageControls(const Clock &clock)
+Controls::Controls(const Clock &clock)
     : m_tapGate(clock)
     , m_cameraToggleGuard(clock)
 {
@@ -9,7 +9,7 @@ PageControls::PageControls(const Clock &clock)
     m_visible[slot(ToolIcon::Camera)] = true;
 }
 
-void PageControls::place(double width, double height, int pictureWidth, int pictureHeight)
+void Controls::place(double width, double height, int pictureWidth, int pictureHeight)
 {
     const double longerSide = longSide(width, height);
     for (const IconSlot &iconSlot : kIconSlots) {
@@ -22,7 +22,7 @@ void PageControls::place(double width, double height, int pictureWidth, int pict
     }
 }
 
-PageControls::Shown PageControls::shown(ToolIcon tool) const
+Controls::Shown Controls::shown(ToolIcon tool) const
 {
     const IconPlace &p = m_places[slot(tool)];
     if (m_held == tool)
@@ -30,7 +30,7 @@ PageControls::Shown PageControls::shown(ToolIcon tool) const
     return {float(p.home.left), float(p.home.top), p.width, p.height, 1.0f};
 }
 
-bool PageControls::press(ToolIcon tool)
+bool Controls::press(ToolIcon tool)
 {
     // While one icon is held nothing else takes the pointer.
     if (!isVisible(tool) || (m_held && m_held != tool) || !m_tapGate.acceptPress())
@@ -41,7 +41,7 @@ bool PageControls::press(ToolIcon tool)
     return true;
 }
 
-void PageControls::release(ToolIcon tool)
+void Controls::release(ToolIcon tool)
 {
     if (m_held != tool)
         return;
@@ -49,7 +49,7 @@ void PageControls::release(ToolIcon tool)
     m_tapGate.endPress();
 }
 
-PageControls::Action PageControls::click(ToolIcon tool)
+Controls::Action Controls::click(ToolIcon tool)
 {
     m_lastClickTicks = false;
     if (!isVisible(tool) || m_held)
@@ -96,7 +96,7 @@ PageControls::Action PageControls::click(ToolIcon tool)
     return action;
 }
 
-bool PageControls::tapPicture()
+bool Controls::tapPicture()
 {
     if (m_held)
         return false;
@@ -111,7 +111,7 @@ bool PageControls::tapPicture()
     return true;
 }
 
-void PageControls::confirmSettings()
+void Controls::confirmSettings()
 {
     if (m_panel != Panel::Settings)
         return;
@@ -119,7 +119,7 @@ void PageControls::confirmSettings()
     closePanel();
 }
 
-bool PageControls::closeOpenPanel()
+bool Controls::closeOpenPanel()
 {
     if (m_panel == Panel::None || m_held)
         return false;
@@ -128,13 +128,13 @@ bool PageControls::closeOpenPanel()
     return true;
 }
 
-void PageControls::closePanel()
+void Controls::closePanel()
 {
     m_fadeRunning = false;
     m_panel = Panel::None;
 }
 
-void PageControls::fadeTick()
+void Controls::fadeTick()
 {
     if (!m_fadeRunning)
         return;
@@ -142,7 +142,7 @@ void PageControls::fadeTick()
         hideTools();
 }
 
-void PageControls::hideTools()
+void Controls::hideTools()
 {
     m_visible.fill(false);
     m_fadeRunning = false;

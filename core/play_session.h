@@ -1,0 +1,117 @@
+#pragma once
+
+#include "core/clock.h"
+#include "core/controls.h"
+#include "core/game.h"
+#include "core/pointer_gesture.h"
+#include "core/step_pace.h"
+#include "core/stored_settings.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// One child's play, whatever shows it: the state of play (the Game), the
+// tools and panels, the fingers, pens and mouse on the picture, when to step
+// without a camera frame, whether a camera's frames are mirrored, when the
+// crackle falls silent, and what the player chose in the settings. The
+// desktop window and the page forward what happens to them (pointer events,
+// camera frames, timer ticks, the settings panel's OK) and show what this
+// says; they make no rule of play themselves. Times come from `clock`.
+class PlaySession
+{
+public:
+    // Pictures 1..pictureCount come through `loadPicture`; the banner is
+    // placed by the size of its picture.
+    PlaySession(const Clock &clock, int pictureCount, Game::PictureLoader loadPicture, Size bannerSize,
+                Size outputSize, const StoredSettings &settings = StoredSettings());
+
+    const Game &game() const { return m_game; }
+    // The edition tells the game of its output's size and of pictures that
+    // arrived; everything else goes through the session.
+    Game &game() { return m_game; }
+    const Controls &controls() const { return m_controls; }
+    // The icons' places, presses, releases and the fade's ticks.
+    Controls &controls() { return m_controls; }
+
+    // ---- What the player chose -----------------------------------------------
+    // The settings as they are now: the game's values, the sound, the camera
+    // side and the resolution each camera was given.
+    const StoredSettings &settings() const { return m_settings; }
+    // Remembered settings read at the start: the game takes their values.
+    void useSettings(const StoredSettings &settings);
+    // The settings panel's OK: the sliders' values (kept in range) and the
+    // Sound switch are taken, and the panel closes. Returns whether any
+    // stored value changed.
+    bool takeSettings(std::int32_t cameraSensitivity, std::int32_t freezingSpeed, bool sound);
+    bool isSoundEnabled() const { return m_settings.sound; }
+
+    // ---- The camera ---------------------------------------------------------------
+    bool isBackCamera() const { return m_settings.backCamera; }
+    void setBackCamera(bool back) { m_settings.backCamera = back; }
+    // A front camera is shown as a mirror, so that a child's hand moves the
+    // way the child sees it move.
+    bool mirrorsFrames() const { return !m_settings.backCamera; }
+    // The resolution chosen for a camera (nullopt: the default) from now on.
+    void rememberResolution(const std::string &cameraId, std::optional<VideoCaptureSetting> resolution);
+    // The camera's stream started: its first frame is only the reference.
+    void cameraStarted();
+    // The camera stopped: steps without frames take over, and the crackle
+    // stops at once instead of hanging on.
+    void cameraStopped();
+    // How many cameras there are to switch between.
+    void setCameraCount(int count) { m_controls.setCameraCount(count); }
+
+    // ---- Tools and panels ----------------------------------------------------------
+    // A click on a tool that the tools let through: what it asks the
+    // edition to do. Steps through the pictures and the view switch happen
+    // here already; the camera and the panels are the edition's to carry out.
+    Controls::Action clickTool(ToolIcon tool);
+    // Whether the last click asks for the tap's tick of sound.
+    bool lastClickTicks() const { return m_controls.lastClickTicks(); }
+    // A tap on the picture: closes an open panel, or shows the tools.
+    bool tapPicture() { return m_controls.tapPicture(); }
+    // Escape in the page: closes an open panel; false when none was open.
+    bool closeOpenPanel() { return m_controls.closeOpenPanel(); }
+
+    // ---- Fingers, pens and the mouse on the picture ---------------------------------
+    // Positions in the edition's logical units (Qt's logical pixels, CSS
+    // pixels), from the output's top-left corner; the game's output has
+    // game().pixelRatio() pixels to each.
+    void pointerDown(int id, Point at);
+    // Whether the pointer now wipes (its path goes to the next step).
+    bool pointerMove(int id, Point at);
+    // Whether lifting it ends a tap on the picture (the caller then calls
+    // tapPicture(), or lets its own click do so).
+    bool pointerUp(int id, Point at);
+    void pointerCancel(int id) { m_pointers.cancel(id); }
+    // A stroke in the output's pixels; over an open panel nothing is wiped.
+    void wipeAlong(Point fromOutput, Point toOutput);
+
+    // ---- Steps ---------------------------------------------------------------------
+    // One camera frame, cut to the picture's shape and scaled to its size
+    // (Game::step()); `mirrored` tells whether it was mirrored already, as a
+    // scaler may do on the way. Returns the part of the output that changed.
+    Rect stepFrame(Image &frame, Size cameraSize, bool mirrored = false);
+    // Whether a step without a frame is due now (no camera delivers, the game
+    // has not settled); when it is not, the stepping timer may stop.
+    bool stepWithoutFrameDue() const;
+    Rect stepWithoutFrame();
+
+    // ---- Sound -----------------------------------------------------------------------
+    // How much ice the crackle follows: what the last step wiped, or nothing
+    // once the camera stopped or the camera view paused the game, until the
+    // next step.
+    double wipeSound() const { return m_silenced ? 0.0 : m_game.iceWipedFraction(); }
+
+private:
+    Point toOutput(Point logical) const;
+
+    const Clock &m_clock;
+    StoredSettings m_settings;
+    Game m_game;
+    Controls m_controls;
+    PointerGesture m_pointers;
+    StepPace m_pace;
+    bool m_silenced = false;
+};
