@@ -85,20 +85,6 @@ int utf8Length(const unsigned char *p, const unsigned char *end)
     return length;
 }
 
-// The part of a `size` image with the aspect ratio aspectW : aspectH, around
-// its middle.
-QRect middleWithAspect(QSize size, int aspectW, int aspectH)
-{
-    const qint64 w = size.width();
-    const qint64 h = size.height();
-    if (w * aspectH > h * aspectW) {
-        const qint64 cropW = std::max<qint64>(1, h * aspectW / aspectH);
-        return QRect(int((w - cropW) / 2), 0, int(cropW), int(h));
-    }
-    const qint64 cropH = std::max<qint64>(1, w * aspectH / aspectW);
-    return QRect(0, int((h - cropH) / 2), int(w), int(cropH));
-}
-
 QString describeSize(QSize size)
 {
     return QStringLiteral("%1 x %2").arg(size.width()).arg(size.height());
@@ -276,21 +262,29 @@ QImage decode(const QByteArray &bytes, QString *whyNot)
         return fail(QStringLiteral("the JPEG file is cut short"));
 
     const QSize stored = reader.size();
+    // Why a photo of that size cannot be played, if it cannot.
+    const auto problemOf = [](QSize size) -> std::optional<QString> {
+        switch (PhotoRules::problemOf(size.width(), size.height())) {
+        case PhotoRules::Problem::None:
+            return std::nullopt;
+        case PhotoRules::Problem::TooLarge:
+            return QStringLiteral("too large (%1)").arg(describeSize(size));
+        case PhotoRules::Problem::TooSmall:
+            return QStringLiteral("too small (%1)").arg(describeSize(size));
+        case PhotoRules::Problem::TooLong:
+            return QStringLiteral("too long a strip to crop to 4:3 (%1)").arg(describeSize(size));
+        }
+        return std::nullopt;
+    };
     if (stored.isValid()) {
-        const qint64 pixels = qint64(stored.width()) * stored.height();
-        if (pixels > kMaxPixels)
-            return fail(QStringLiteral("too large (%1)").arg(describeSize(stored)));
-        if (std::min(stored.width(), stored.height()) < kMinSide)
-            return fail(QStringLiteral("too small (%1)").arg(describeSize(stored)));
-        const double aspect = double(std::max(stored.width(), stored.height()))
-                              / double(std::min(stored.width(), stored.height()));
-        if (aspect > kMaxAspect)
-            return fail(QStringLiteral("too long a strip to crop to 4:3 (%1)").arg(describeSize(stored)));
+        if (const std::optional<QString> problem = problemOf(stored))
+            return fail(*problem);
 
         // With the EXIF turn on, Qt 6 gives the size, and takes the clip
         // rectangle, as the photo stands upright. Decoders that can (JPEG)
         // then decode only about what the 640 x 480 result needs.
-        reader.setClipRect(middleWithAspect(stored, 4, 3));
+        const Rect cut = PhotoRules::cutOf(stored.width(), stored.height());
+        reader.setClipRect(QRect(cut.x, cut.y, cut.width, cut.height));
         reader.setScaledSize(QSize(kWidth, kHeight));
     }
 
@@ -299,9 +293,10 @@ QImage decode(const QByteArray &bytes, QString *whyNot)
         return fail(QStringLiteral("cannot be decoded: ") + reader.errorString());
     if (image.size() != QSize(kWidth, kHeight)) {
         // A format that could not tell its size in advance.
-        if (std::min(image.width(), image.height()) < kMinSide)
-            return fail(QStringLiteral("too small (%1)").arg(describeSize(image.size())));
-        image = image.copy(middleWithAspect(image.size(), 4, 3))
+        if (const std::optional<QString> problem = problemOf(image.size()))
+            return fail(*problem);
+        const Rect cut = PhotoRules::cutOf(image.width(), image.height());
+        image = image.copy(QRect(cut.x, cut.y, cut.width, cut.height))
                     .scaled(kWidth, kHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     // Transparent parts show as black, as everywhere else in the window.
@@ -418,18 +413,13 @@ struct UserPhotoLoader::State
     {
         wanted.clear();
         const int count = int(photos.size());
-        const int total = firstNumber - 1 + count;
         if (count == 0)
             return;
-        const auto add = [&](int number) {
+        for (const int number : PhotoRules::picturesToKeep(shown, firstNumber - 1 + count, listed)) {
             const int index = number - firstNumber;
-            if (index >= 0 && index < count && std::find(wanted.begin(), wanted.end(), index) == wanted.end())
+            if (index >= 0 && index < count)
                 wanted.push_back(index);
-        };
-        add(shown);
-        add(shown >= total ? 1 : shown + 1);
-        if (shown > 1 || listed)
-            add(shown <= 1 ? total : shown - 1);
+        }
         for (auto it = ready.begin(); it != ready.end();) {
             if (std::find(wanted.begin(), wanted.end(), it->first) == wanted.end())
                 it = ready.erase(it);

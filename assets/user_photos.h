@@ -1,6 +1,6 @@
 #pragma once
 
-#include "assets/photo_rules.h"
+#include "core/photo_rules.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -23,8 +23,8 @@ class PlaySession
 public:
     // Pictures 1..pictureCount come through `loadPicture`; the banner is
     // placed by the size of its picture.
-    PlaySession(const Clock &clock, int pictureCount, Game::PictureLoader loadPicture, Size bannerSize,
-                Size outputSize, const StoredSettings &settings = StoredSettings());
+    PlaySession(const Clock &clock, int pictureCount, Game::PictureLoader loadPicture, Size bannerSize, Size outputSize,
+                const StoredSettings &settings = StoredSettings());
 
     const Game &game() const { return m_game; }
     // The edition tells the game of its output's size and of pictures that

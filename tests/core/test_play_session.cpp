@@ -126,14 +126,12 @@ protected:
     static Image stillFrame() { return testgame::frameWithChangedPixels(0); }
 
     ManualClock clock;
-    PlaySession session{clock,
-                        6,
+    PlaySession session{clock, 6,
                         [](int number) {
                             return Picture{testimages::flatImage(kPicture, testgame::photoColor(number)),
                                            testimages::flatImage(kPicture, testgame::kIce)};
                         },
-                        testgame::kBanner,
-                        Size{640, 480}};
+                        testgame::kBanner, Size{640, 480}};
 };
 
 TEST_F(PlaySessionTest, aStrokeWipesInOutputPixelsAndATapShowsTheTools)
@@ -290,13 +288,13 @@ TEST_P(SessionSettings, okTakesTheValuesInRangeAndClosesThePanel)
     EXPECT_EQ(session.controls().openPanel(), Panel::None);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ok, SessionSettings,
-    testing::Values(SettingsCase{"unchanged", 20, 10, true, 20, 10, false},
-                    SettingsCase{"a new freezing speed", 20, 3, true, 20, 3, true},
-                    SettingsCase{"sound off", 20, 10, false, 20, 10, true},
-                    SettingsCase{"out of range is kept in range", 9000, -4, true, kMaximumCameraSensitivity, 0, true}),
-    testnames::ByName{});
+INSTANTIATE_TEST_SUITE_P(Ok, SessionSettings,
+                         testing::Values(SettingsCase{"unchanged", 20, 10, true, 20, 10, false},
+                                         SettingsCase{"a new freezing speed", 20, 3, true, 20, 3, true},
+                                         SettingsCase{"sound off", 20, 10, false, 20, 10, true},
+                                         SettingsCase{"out of range is kept in range", 9000, -4, true,
+                                                      kMaximumCameraSensitivity, 0, true}),
+                         testnames::ByName{});
 
 TEST_F(PlaySessionTest, remembersAResolutionPerCameraAndTakesStoredSettings)
 {

@@ -7,6 +7,7 @@
 #include "core/capture_resolutions.h"
 #include "core/clock.h"
 #include "core/melt_pass.h"
+#include "core/photo_rules.h"
 #include "core/play_session.h"
 #include "core/settings_mapping.h"
 #include "core/stored_settings.h"
@@ -455,6 +456,15 @@ EMSCRIPTEN_KEEPALIVE int fp_putPicture(int number)
 EMSCRIPTEN_KEEPALIVE int fp_hasPicture(int number)
 {
     return pictures().contains(number) ? 1 : 0;
+}
+
+// Whether picture `number` stays decoded while the picture on show is: it
+// is that one or a neighbour. The page knows all its photos from the start.
+EMSCRIPTEN_KEEPALIVE int fp_keepsPicture(int number)
+{
+    const Game &game = module().game;
+    const std::vector<int> kept = PhotoRules::picturesToKeep(game.pictureNumber(), game.pictureCount(), true);
+    return std::find(kept.begin(), kept.end(), number) != kept.end() ? 1 : 0;
 }
 
 // Lets a picture go that is not on show (a parent's photo far from it).

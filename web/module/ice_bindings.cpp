@@ -4,7 +4,7 @@
 // the page plays, and the game's module stays small.
 
 #include "assets/ice/ice_generator.h"
-#include "assets/photo_rules.h"
+#include "core/photo_rules.h"
 #include "web/module/canvas_frost_canvas.h"
 
 #include <emscripten/emscripten.h>

@@ -3,8 +3,8 @@
 // decoders and applies the EXIF orientation) and keeps the results; their
 // ice comes from the frost module (ice_bindings.cpp).
 
-#include "assets/photo_rules.h"
 #include "core/geometry.h"
+#include "core/photo_rules.h"
 
 #include <emscripten/emscripten.h>
 
@@ -37,7 +37,7 @@ EMSCRIPTEN_KEEPALIVE int fp_photoCut(int width, int height)
     const PhotoRules::Problem problem = PhotoRules::problemOf(width, height);
     if (problem != PhotoRules::Problem::None)
         return problem == PhotoRules::Problem::TooSmall ? 1 : problem == PhotoRules::Problem::TooLarge ? 2 : 3;
-    const Rect r = middlePart(Size{width, height}, Size{PhotoRules::kWidth, PhotoRules::kHeight});
+    const Rect r = PhotoRules::cutOf(width, height);
     g_photoNumbers = {double(r.x), double(r.y), double(r.width), double(r.height)};
     return 0;
 }

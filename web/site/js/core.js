@@ -168,6 +168,8 @@ export class Core {
   setPictureCount(count) { this.m._fp_setPictureCount(count); }
   hasPicture(number) { return this.m._fp_hasPicture(number) !== 0; }
   dropPicture(number) { this.m._fp_dropPicture(number); }
+  // Whether picture `number` stays decoded while the one on show is shown.
+  keepsPicture(number) { return this.m._fp_keepsPicture(number) !== 0; }
   // Hands picture `number` over as two ImageData of one size; false when
   // they do not make one.
   putPicture(number, photo, ice) {

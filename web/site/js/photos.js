@@ -191,20 +191,17 @@ export class Photos {
     return pixels;
   }
 
-  // Picture `number` is on show: it and its neighbours stay in the module
-  // (the neighbours are read ahead), every other photo goes.
-  keepAround(number) {
+  // A picture is on show: the photos the module keeps around it stay (the
+  // ones not here yet are read ahead), every other photo goes.
+  keepAround() {
     const count = this.core.pictureCount();
-    const previous = number <= 1 ? count : number - 1;
-    const next = number >= count ? 1 : number + 1;
-    const wanted = new Set([number, previous, next]);
     for (let n = this.core.builtInPictures() + 1; n <= count; ++n) {
-      if (!wanted.has(n) && this.core.hasPicture(n))
-        this.core.dropPicture(n);
-    }
-    for (const n of [next, previous]) {
-      if (this.isPhoto(n))
+      if (!this.core.keepsPicture(n)) {
+        if (this.core.hasPicture(n))
+          this.core.dropPicture(n);
+      } else if (!this.core.hasPicture(n)) {
         this.page.loadPicture(n);
+      }
     }
   }
 

@@ -1,10 +1,13 @@
 // What a parent's own photo must be, and what it becomes, in both editions:
 // the desktop reads the photos from a folder, the browser from the files a
-// parent picks. Plain C++, no Qt.
+// parent picks; and which pictures stay decoded while one is on show.
 #pragma once
+
+#include "core/geometry.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace PhotoRules {
 
@@ -34,6 +37,20 @@ constexpr Problem problemOf(int width, int height)
         return Problem::TooLong;
     return Problem::None;
 }
+
+// The part of an upright photo of `width` x `height` that becomes the
+// picture: its middle, in the picture's shape, to be scaled to kWidth x
+// kHeight.
+inline Rect cutOf(int width, int height)
+{
+    return middlePart(Size{width, height}, Size{kWidth, kHeight});
+}
+
+// The pictures to keep decoded while picture `shown` of `total` is on show:
+// it, the next and the previous one, wrapping around, each once. The last
+// picture counts as the previous of the first only once the whole list is
+// known (`listComplete`): until then the last one may still change.
+std::vector<int> picturesToKeep(int shown, int total, bool listComplete);
 
 // The seed of the ice overlay of picture `number`, as the built-in pictures'
 // seeds go (1001 for picture 1).
