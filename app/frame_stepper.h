@@ -1,8 +1,8 @@
 #pragma once
 
+#include "camera/frame_fitter.h"
 #include "core/frame_statistics.h"
 #include "core/image.h"
-#include "render/frame_fitter.h"
 #include "sound/game_sounds.h"
 
 #include <QObject>

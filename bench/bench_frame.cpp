@@ -5,8 +5,8 @@
 #include "assets/image_catalogue.h"
 #include "bridge/qt_bridge.h"
 #include "camera/frame_conversion.h"
+#include "camera/frame_fitter.h"
 #include "core/game.h"
-#include "render/frame_fitter.h"
 #include "render/scene_renderer.h"
 
 #include <QRandomGenerator>

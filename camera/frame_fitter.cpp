@@ -1,4 +1,4 @@
-#include "render/frame_fitter.h"
+#include "camera/frame_fitter.h"
 
 #include <libyuv/planar_functions.h>
 #include <libyuv/scale_argb.h>

@@ -1,7 +1,7 @@
 #include "assets/image_catalogue.h"
 #include "bridge/qt_bridge.h"
+#include "camera/frame_fitter.h"
 #include "core/game.h"
-#include "render/frame_fitter.h"
 #include "render/scene_renderer.h"
 #include "support/test_images.h"
 #include "support/window_fixture.h"

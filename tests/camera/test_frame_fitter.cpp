@@ -1,7 +1,7 @@
 // Camera frames brought to the picture's size: the middle part with the
 // picture's shape, scaled, mirrored for a front camera; then played.
 
-#include "render/frame_fitter.h"
+#include "camera/frame_fitter.h"
 #include "tests/core/core_fixture.h"
 #include "tests/core/game_fixture.h"
 

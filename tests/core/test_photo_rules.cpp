@@ -45,8 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SizeCase{"a longer strip cannot be cut to 4:3", 4001, 1000, Problem::TooLong, {}},
                     SizeCase{"120 million pixels is the most", 12000, 10000, Problem::None, {0, 500, 12000, 9000}},
                     SizeCase{"one more row is too large", 12000, 10001, Problem::TooLarge, {}},
-                    SizeCase{"a size whose product overflows 32 bits is too large", 70000, 70000, Problem::TooLarge,
-                             {}}),
+                    SizeCase{
+                        "a size whose product overflows 32 bits is too large", 70000, 70000, Problem::TooLarge, {}}),
     testnames::ByName{});
 
 struct KeepCase
@@ -74,8 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
                     KeepCase{"the first wraps to the last once all are listed", 1, 10, true, {1, 2, 10}},
                     KeepCase{"the first has no previous while the list may grow", 1, 10, false, {1, 2}},
                     KeepCase{"two pictures are each other's neighbours", 2, 2, true, {2, 1}},
-                    KeepCase{"one picture alone", 1, 1, true, {1}},
-                    KeepCase{"no pictures", 1, 0, true, {}},
+                    KeepCase{"one picture alone", 1, 1, true, {1}}, KeepCase{"no pictures", 1, 0, true, {}},
                     KeepCase{"a number past the end", 12, 10, true, {}}),
     testnames::ByName{});
 
