@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/built_in_pictures.h"
+
 #include <QHash>
 #include <QImage>
 #include <QString>
@@ -12,7 +14,7 @@ class ImageCatalogue
 {
 public:
     // The built-in photographs, numbered from 1.
-    static constexpr int kPictureCount = 6;
+    static constexpr int kPictureCount = kBuiltInPictures;
 
     // The names in catalogue order.
     static const QStringList &names();

@@ -4,6 +4,7 @@
 // of several numbers are left in a small array the wrapper reads. One page,
 // one set of state: everything here lives for the page's lifetime.
 
+#include "core/built_in_pictures.h"
 #include "core/capture_resolutions.h"
 #include "core/clock.h"
 #include "core/melt_pass.h"
@@ -52,9 +53,6 @@ constexpr std::array<Size, 12> kCommonFrameSizes = {{
 }};
 
 constexpr int kTextCapacity = 16384;
-
-// The built-in pictures; the page's own photos come after them.
-constexpr int kBuiltInPictures = 6;
 
 // The pictures the page has decoded and put here, by number. The page
 // decodes them (the browser has the decoders) as RGBA bytes; the game only
