@@ -113,6 +113,12 @@ public:
     // The next frame becomes the motion reference instead of being compared
     // with the last one (its source changed).
     void requestNewReference() { m_newReferencePending = true; }
+    // The frame the next one is compared with; null when the next frame
+    // will only be the new reference.
+    ConstImageView motionReference() const
+    {
+        return m_newReferencePending ? ConstImageView() : ConstImageView(m_previousFrame.view());
+    }
 
     // ---- Strokes -----------------------------------------------------------
     // A finger or the mouse wiping, beside the camera. A stroke is a segment

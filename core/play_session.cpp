@@ -54,9 +54,11 @@ Controls::Action PlaySession::clickTool(ToolIcon tool)
     switch (action) {
     case Controls::Action::NextPicture:
         m_game.nextPicture();
+        m_wave.hide();
         break;
     case Controls::Action::PreviousPicture:
         m_game.previousPicture();
+        m_wave.hide();
         break;
     case Controls::Action::ToggleView:
         m_game.toggleView();
@@ -95,6 +97,11 @@ bool PlaySession::pointerUp(int id, Point at)
     const PointerGesture::Lift lift = m_pointers.up(id, at);
     if (lift.segment)
         wipeAlong(toOutput(lift.segment->from), toOutput(lift.segment->to));
+    if (lift.endsTap && m_wave.isShown() && m_controls.openPanel() == Controls::Panel::None
+        && WaveTarget::placeOn(m_game.pictureSize()).contains(m_game.toPicture(toOutput(at)))) {
+        goOn();
+        return false;
+    }
     return lift.endsTap;
 }
 
@@ -115,7 +122,16 @@ Rect PlaySession::stepFrame(Image &frame, Size cameraSize, bool mirrored)
     if (mirrorsFrames() && !mirrored)
         frame.mirror();
     m_silenced = false;
-    return m_game.step(frame, cameraSize);
+    // The target counts the frame's motion against the reference the game
+    // compares it with, while the game plays.
+    WaveTarget::Motion motion;
+    const ConstImageView reference = m_game.motionReference();
+    const bool compared = m_wave.isShown() && m_game.isIceView() && reference.size() == frame.size();
+    if (compared)
+        motion = WaveTarget::motionOf(frame.view(), reference, WaveTarget::placeOn(frame.size()),
+                                      m_game.cameraSensitivity());
+    const Rect changed = m_game.step(frame, cameraSize);
+    return changed.united(followWave(compared ? &motion : nullptr));
 }
 
 bool PlaySession::stepWithoutFrameDue() const
@@ -126,5 +142,52 @@ bool PlaySession::stepWithoutFrameDue() const
 Rect PlaySession::stepWithoutFrame()
 {
     m_silenced = false;
-    return m_game.stepWithoutFrame();
+    const Rect changed = m_game.stepWithoutFrame();
+    return changed.united(followWave(nullptr));
+}
+
+void PlaySession::setWaveToGoOn(bool on)
+{
+    m_waveToGoOn = on;
+    if (!on)
+        m_wave.hide();
+}
+
+PlaySession::Placed PlaySession::waveTargetPlace() const
+{
+    const WaveTarget::Circle circle = WaveTarget::placeOn(m_game.pictureSize());
+    const Rect r = m_game.pictureRect();
+    const Size picture = m_game.pictureSize();
+    if (picture.isEmpty() || r.isEmpty())
+        return {0.0, 0.0, 0.0};
+    const double scale = double(r.width) / picture.width;
+    return {r.x + circle.centerX * scale, r.y + circle.centerY * scale, circle.radius * scale};
+}
+
+Rect PlaySession::followWave(const WaveTarget::Motion *motion)
+{
+    if (m_wave.isShown() && m_wavePicture != m_game.pictureNumber())
+        m_wave.hide();
+    // The target comes with a win: the step that brings the banner. The
+    // melt levels carry over to the next picture, so its banner may show at
+    // once; that is no win of its own.
+    const bool won = m_game.bannerShown() && !m_bannerWasShown;
+    m_bannerWasShown = m_game.bannerShown();
+    if (!m_wave.isShown() && m_waveToGoOn && won) {
+        m_wave.show();
+        m_wavePicture = m_game.pictureNumber();
+    }
+    if (motion && m_wave.frameSeen(*motion)) {
+        goOn();
+        return {0, 0, m_game.outputSize().width, m_game.outputSize().height};
+    }
+    return {};
+}
+
+void PlaySession::goOn()
+{
+    // As the next-picture tool does it: the next picture, under its ice.
+    m_game.nextPicture();
+    m_wave.hide();
+    m_wentOn = true;
 }

@@ -6,10 +6,12 @@
 #include "core/pointer_gesture.h"
 #include "core/step_pace.h"
 #include "core/stored_settings.h"
+#include "core/wave_target.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 // One child's play, whatever shows it: the state of play (the Game), the
 // tools and panels, the fingers, pens and mouse on the picture, when to step
@@ -82,7 +84,8 @@ public:
     // Whether the pointer now wipes (its path goes to the next step).
     bool pointerMove(int id, Point at);
     // Whether lifting it ends a tap on the picture (the caller then calls
-    // tapPicture(), or lets its own click do so).
+    // tapPicture(), or lets its own click do so). A tap on the wave target
+    // goes on to the next picture instead, and is no tap on the picture.
     bool pointerUp(int id, Point at);
     void pointerCancel(int id) { m_pointers.cancel(id); }
     // A stroke in the output's pixels; over an open panel nothing is wiped.
@@ -98,6 +101,26 @@ public:
     bool stepWithoutFrameDue() const;
     Rect stepWithoutFrame();
 
+    // ---- Wave to go on ------------------------------------------------------------
+    // Whether a won picture offers the target that a child fills by waving
+    // (WaveTarget) to go on to the next picture alone.
+    void setWaveToGoOn(bool on);
+    bool isWaveToGoOnEnabled() const { return m_waveToGoOn; }
+    // The target, shown from the step that brings the banner (a win) until
+    // the picture changes, even if the ice grows back meanwhile. A picture
+    // that comes with the banner already shown (the melt levels carry over)
+    // is won once the banner has gone and come back.
+    const WaveTarget &waveTarget() const { return m_wave; }
+    // Where it sits, in the output's pixels: its centre and radius.
+    struct Placed
+    {
+        double centerX, centerY, radius;
+    };
+    Placed waveTargetPlace() const;
+    // Whether the target filled (or was tapped) and the next picture came
+    // since the last call: the edition shows the new picture and sounds it.
+    bool takeWentOn() { return std::exchange(m_wentOn, false); }
+
     // ---- Sound -----------------------------------------------------------------------
     // How much ice the crackle follows: what the last step wiped, or nothing
     // once the camera stopped or the camera view paused the game, until the
@@ -106,6 +129,10 @@ public:
 
 private:
     Point toOutput(Point logical) const;
+    // After every step and picture change: the target shows after a win and
+    // goes with the picture; `motion`, when the frame was compared, fills it.
+    Rect followWave(const WaveTarget::Motion *motion);
+    void goOn();
 
     const Clock &m_clock;
     StoredSettings m_settings;
@@ -114,4 +141,9 @@ private:
     PointerGesture m_pointers;
     StepPace m_pace;
     bool m_silenced = false;
+    bool m_waveToGoOn = false;
+    WaveTarget m_wave;
+    int m_wavePicture = 0; // the picture the target was shown for
+    bool m_bannerWasShown = false;
+    bool m_wentOn = false;
 };

@@ -1,0 +1,100 @@
+#include "core/wave_target.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+bool WaveTarget::Circle::contains(Point p) const
+{
+    const double dx = p.x - centerX;
+    const double dy = p.y - centerY;
+    return radius > 0.0 && dx * dx + dy * dy <= radius * radius;
+}
+
+Rect WaveTarget::Circle::bounds() const
+{
+    if (radius <= 0.0)
+        return {};
+    // Pixel (x, y) has its centre at (x + 0.5, y + 0.5).
+    const int left = int(std::floor(centerX - radius - 0.5)) + 1;
+    const int top = int(std::floor(centerY - radius - 0.5)) + 1;
+    const int right = int(std::ceil(centerX + radius - 0.5));
+    const int bottom = int(std::ceil(centerY + radius - 0.5));
+    return {left, top, std::max(right - left, 0), std::max(bottom - top, 0)};
+}
+
+WaveTarget::Circle WaveTarget::placeOn(Size picture)
+{
+    if (picture.isEmpty())
+        return {};
+    const double radius = picture.height / 8.0;
+    // A sixth of the radius from the right edge, so the ring stays whole.
+    return {picture.width - radius * 7.0 / 6.0, picture.height / 2.0, radius};
+}
+
+namespace {
+
+bool moved(const std::uint8_t *a, const std::uint8_t *b, std::int32_t sensitivity)
+{
+    const int change = std::abs(int(a[0]) - int(b[0])) + std::abs(int(a[1]) - int(b[1]))
+                       + std::abs(int(a[2]) - int(b[2]));
+    return change > sensitivity;
+}
+
+} // namespace
+
+WaveTarget::Motion WaveTarget::motionOf(ConstImageView frame, ConstImageView previous, const Circle &circle,
+                                        std::int32_t sensitivity)
+{
+    Motion motion;
+    if (frame.bits == nullptr || previous.bits == nullptr || frame.width != previous.width
+        || frame.height != previous.height)
+        return motion;
+    const Rect picture{0, 0, frame.width, frame.height};
+    const Rect box = circle.bounds().intersected(picture);
+    int inside = 0;
+    int insideMoved = 0;
+    for (int y = box.top(); y < box.bottom(); ++y) {
+        for (int x = box.left(); x < box.right(); ++x) {
+            if (!circle.contains(Point{x + 0.5, y + 0.5}))
+                continue;
+            ++inside;
+            insideMoved += moved(frame.pixel(x, y), previous.pixel(x, y), sensitivity) ? 1 : 0;
+        }
+    }
+    int rest = 0;
+    int restMoved = 0;
+    for (int y = 0; y < frame.height; y += 4) {
+        for (int x = 0; x < frame.width; x += 4) {
+            if (circle.contains(Point{x + 0.5, y + 0.5}))
+                continue;
+            ++rest;
+            restMoved += moved(frame.pixel(x, y), previous.pixel(x, y), sensitivity) ? 1 : 0;
+        }
+    }
+    motion.inside = inside > 0 ? double(insideMoved) / inside : 0.0;
+    motion.rest = rest > 0 ? double(restMoved) / rest : 0.0;
+    return motion;
+}
+
+void WaveTarget::show()
+{
+    m_shown = true;
+    m_fill = 0;
+}
+
+void WaveTarget::hide()
+{
+    m_shown = false;
+    m_fill = 0;
+}
+
+bool WaveTarget::frameSeen(Motion motion)
+{
+    if (!m_shown)
+        return false;
+    const bool waving = motion.inside >= kMinMovingInside && motion.inside >= kOverRest * motion.rest;
+    m_fill = waving ? std::min(m_fill + kFullUnits / kFramesToFill, kFullUnits)
+                    : std::max(m_fill - kFullUnits / kFramesToDrain, 0);
+    return m_fill >= kFullUnits;
+}
