@@ -263,6 +263,30 @@ EMSCRIPTEN_KEEPALIVE int fp_click(int tool)
     return int(action);
 }
 
+// A screen reader's or switch device's activation of a tool (no pointer
+// before it): what it asks for, as fp_click.
+EMSCRIPTEN_KEEPALIVE int fp_activate(int tool)
+{
+    if (!validTool(tool))
+        return 0;
+    Page &p = page();
+    const PageControls::Action action = p.controls.activate(ToolIcon(tool));
+    switch (action) {
+    case PageControls::Action::NextPicture:
+        p.game.nextPicture();
+        break;
+    case PageControls::Action::PreviousPicture:
+        p.game.previousPicture();
+        break;
+    case PageControls::Action::ToggleView:
+        p.game.toggleView();
+        break;
+    default:
+        break;
+    }
+    return int(action);
+}
+
 // Whether the last click asks for the tap's tick of sound.
 EMSCRIPTEN_KEEPALIVE int fp_clickTicks()
 {
@@ -399,8 +423,8 @@ EMSCRIPTEN_KEEPALIVE void fp_sliders()
 EMSCRIPTEN_KEEPALIVE void fp_takeSettings(double sensitivitySlider, double freezingSlider, int sound)
 {
     Page &p = page();
-    p.game.setCameraSensitivity(
-        std::clamp(sensitivityFromSlider(sensitivitySlider), kMinimumCameraSensitivity, kMaximumCameraSensitivity));
+    p.game.setCameraSensitivity(std::clamp(sensitivityTaken(sensitivitySlider, p.game.cameraSensitivity()),
+                                           kMinimumCameraSensitivity, kMaximumCameraSensitivity));
     p.game.setFreezingSpeed(
         std::clamp(freezingSpeedFromSlider(freezingSlider), kMinimumFreezingSpeed, kMaximumFreezingSpeed));
     p.soundEnabled = sound != 0;
@@ -437,12 +461,12 @@ EMSCRIPTEN_KEEPALIVE void fp_resolution(int index)
 // The resolution slider's position for an entry and back (mirrored).
 EMSCRIPTEN_KEEPALIVE int fp_resolutionIndexOfPosition(double position)
 {
-    return resolutionIndexOfPosition(position, page().resolutions.last);
+    return resolutionIndexOfPosition(page().resolutions, position);
 }
 
 EMSCRIPTEN_KEEPALIVE int fp_resolutionPositionOfIndex(int index)
 {
-    return resolutionPositionOfIndex(index, page().resolutions.last);
+    return resolutionPositionOfIndex(page().resolutions, index);
 }
 
 // The camera whose resolution is asked and chosen from now on; its id is in
