@@ -168,6 +168,29 @@ describe('Firefox ESR', () => {
     await context.close();
   });
 
+  test('a screen reader\'s activation presses a faded tool, once per half second, and moves the focus', async () => {
+    const { context, page } = await newGame();
+    await page.waitForFunction((gate) => performance.now() - globalThis.frostpane.shownAt > gate,
+      { timeout: WAIT }, GATE_MILLISECONDS);
+    assert.equal(await page.$('#nextPictureIcon.faded') !== null, true);
+    // Drummed: five activations at once count once.
+    await page.$eval('#nextPictureIcon', (tool) => {
+      for (let i = 0; i < 5; ++i)
+        tool.click();
+      globalThis.activatedAt = performance.now();
+    });
+    assert.equal(await attribute(page, 'data-picture'), '2');
+    await page.waitForFunction((gate) => performance.now() - globalThis.activatedAt > gate,
+      { timeout: WAIT }, GATE_MILLISECONDS);
+    await page.$eval('#settingsIcon', (tool) => tool.click());
+    await page.waitForSelector('#settingsPanel:not([hidden])', { timeout: WAIT });
+    assert.equal(await page.evaluate(() => document.activeElement?.id), 'sensitivitySlider');
+    await page.keyboard.press('Escape');
+    await page.waitForSelector('#settingsPanel[hidden]', { timeout: WAIT });
+    assert.equal(await page.evaluate(() => document.activeElement?.id), 'settingsIcon');
+    await context.close();
+  });
+
   test('a changed freezing speed survives a reload; a bad stored value falls back', async () => {
     const game = await newGame();
     const { context, page } = game;
