@@ -157,23 +157,35 @@ test('the resolution slider runs from the smallest picture on the left to the la
   expect(widths[0]).toBeLessThan(widths[max]);
 });
 
-test.describe('in German', () => {
-  test.use({ locale: 'de-DE' });
-  test('the resolution label fits its box at 640 x 480', async ({ page }) => {
-    await openGame(page);
-    await startCamera(page);
-    await openSettings(page);
-    const label = page.locator('#resolutionLabel');
-    await expect(label).toContainText('Pixel');
-    const fit = await label.evaluate((l) => ({
-      text: l.scrollWidth, room: l.clientWidth, right: l.parentElement.getBoundingClientRect().right,
-    }));
-    expect(fit.text).toBeLessThanOrEqual(fit.room);
-    expect(fit.right).toBeLessThanOrEqual(640);
-    for (const name of ['sensitivity', 'freezing']) {
-      const other = await page.locator(`#${name}Box label`).evaluate((l) => l.scrollWidth <= l.clientWidth);
-      expect([name, other]).toEqual([name, true]);
-    }
-    await screenshot(page, 'settings-de-640x480');
+// The panel's labels, with the camera on, in each language at 640 x 480 and
+// on a phone.
+const LABEL_CASES = [
+  { locale: 'de-DE', viewport: { width: 640, height: 480 }, resolution: 'Pixel', shot: 'settings-de-640x480' },
+  { locale: 'fr-FR', viewport: { width: 640, height: 480 }, resolution: 'caméra' },
+  { locale: 'es-ES', viewport: { width: 640, height: 480 }, resolution: 'cámara' },
+  { locale: 'en-US', viewport: { width: 640, height: 480 }, resolution: 'height' },
+  { locale: 'de-DE', viewport: { width: 360, height: 640 }, resolution: 'Pixel', shot: 'settings-de-360x640' },
+  { locale: 'fr-FR', viewport: { width: 360, height: 640 }, resolution: 'caméra' },
+];
+
+for (const { locale, viewport, resolution, shot } of LABEL_CASES) {
+  test.describe(`in ${locale} at ${viewport.width} x ${viewport.height}`, () => {
+    test.use({ locale, viewport });
+    test('the settings\' labels fit their boxes and the page', async ({ page }) => {
+      await openGame(page);
+      await startCamera(page);
+      await openSettings(page);
+      await expect(page.locator('#resolutionLabel')).toContainText(resolution);
+      for (const name of ['resolution', 'sensitivity', 'freezing']) {
+        const fit = await page.locator(`#${name}Box label`).evaluate((l) => ({
+          text: l.scrollWidth, room: l.clientWidth, left: l.parentElement.getBoundingClientRect().left,
+          right: l.parentElement.getBoundingClientRect().right,
+        }));
+        expect([name, fit.text <= fit.room, fit.left >= 0, fit.right <= viewport.width])
+          .toEqual([name, true, true, true]);
+      }
+      if (shot)
+        await screenshot(page, shot);
+    });
   });
-});
+}
