@@ -608,6 +608,12 @@ class Page {
 
   // ---- Keys and full screen ----------------------------------------------------
 
+  // Outside the settings only Escape and F11 do anything, as on the desktop,
+  // so that a child drumming on the keyboard changes nothing. The tools take
+  // no keys either: they are out of the Tab order, and a focused one ignores
+  // Enter and Space. A screen reader or a switch device presses them with
+  // its own activation instead (iconActivated()), under the tap gate. Inside
+  // the settings their controls take the keys any form takes.
   key(event) {
     if (event.key === 'Escape') {
       // An open panel closes; otherwise full screen ends (the browser often
