@@ -60,7 +60,7 @@ public:
     // Every accepted click asks for a tick of sound (clickTicks()).
     Action click(ToolIcon tool);
     // An activation with no pointer before it: a screen reader's or a switch
-    // device's press of the tool. The tool needs not show (the tools fade
+    // device's press of the tool. The tool need not show (the tools fade
     // from sight, not from those), but the tap gate's one accepted press per
     // half second holds, so drumming on a switch does nothing more than
     // drumming on the screen. Nothing while an icon is held or a panel is
