@@ -184,14 +184,15 @@ void SettingsPanel::hide()
 void SettingsPanel::confirm()
 {
     const bool soundChanged = m_soundSwitch->isChecked() != m_session.isSoundEnabled();
-    // The game plays with the new values from the next step on.
-    m_session.takeSettings(sensitivityFromSlider(m_sensitivity.slider->value()),
+    // The game plays with the new values from the next step on; a slider
+    // left where it was keeps the value it stood for.
+    m_session.takeSettings(sensitivityTaken(m_sensitivity.slider->value(), m_session.settings().cameraSensitivity),
                            freezingSpeedFromSlider(m_freezing.slider->value()), m_soundSwitch->isChecked());
     hide();
 
     // Once the user has moved the resolution slider, every OK applies it.
     if (m_resolutionSliderMoved) {
-        const int j = resolutionIndexOfPosition(m_resolution.slider->value(), m_camera.resolutions().last);
+        const int j = resolutionIndexOfPosition(m_camera.resolutions(), m_resolution.slider->value());
         m_camera.useResolution(j);
         if (m_camera.hasCaptureSettings() && j < m_resolutionLabels.size())
             m_resolution.label->setText(m_resolutionLabels[j]);
@@ -237,12 +238,12 @@ void SettingsPanel::syncResolutionSlider()
     if (j < m_resolutionLabels.size())
         m_resolution.label->setText(m_resolutionLabels[j]);
     const QSignalBlocker detached(m_resolution.slider);
-    m_resolution.slider->setValue(resolutionPositionOfIndex(j, m_camera.resolutions().last));
+    m_resolution.slider->setValue(resolutionPositionOfIndex(m_camera.resolutions(), j));
 }
 
 void SettingsPanel::showResolutionAtSlider()
 {
-    const int j = resolutionIndexOfPosition(m_resolution.slider->value(), m_camera.resolutions().last);
+    const int j = resolutionIndexOfPosition(m_camera.resolutions(), m_resolution.slider->value());
     if (j < m_resolutionLabels.size())
         m_resolution.label->setText(m_resolutionLabels[j]);
 }

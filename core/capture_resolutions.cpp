@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 CaptureResolutions reduceCaptureSettings(const std::vector<VideoCaptureSetting> &available)
 {
@@ -32,13 +33,39 @@ CaptureResolutions reduceCaptureSettings(const std::vector<VideoCaptureSetting> 
     return result;
 }
 
-int resolutionIndexOfPosition(double position, int last)
+namespace {
+
+// The entries' indexes from the smallest area to the largest.
+std::vector<int> bySize(const CaptureResolutions &resolutions)
 {
-    const double index = double(last) - std::trunc(position);
-    return int(std::clamp(index, 0.0, double(std::max(last, 0))));
+    const int count = std::min(std::max(resolutions.last, 0) + 1, int(resolutions.entries.size()));
+    std::vector<int> order;
+    for (int index = 0; index < count; ++index)
+        order.push_back(index);
+    const auto area = [&](int index) {
+        const VideoCaptureSetting &entry = resolutions.entries[std::size_t(index)];
+        return std::int64_t(entry.width) * entry.height;
+    };
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return area(a) < area(b); });
+    return order;
 }
 
-int resolutionPositionOfIndex(int index, int last)
+} // namespace
+
+int resolutionIndexOfPosition(const CaptureResolutions &resolutions, double position)
 {
-    return std::clamp(last - index, 0, std::max(last, 0));
+    const std::vector<int> order = bySize(resolutions);
+    if (order.empty())
+        return 0;
+    const double clamped = std::clamp(std::trunc(position), 0.0, double(order.size() - 1));
+    return order[std::size_t(clamped)];
+}
+
+int resolutionPositionOfIndex(const CaptureResolutions &resolutions, int index)
+{
+    const std::vector<int> order = bySize(resolutions);
+    if (order.empty())
+        return 0;
+    const int clamped = std::clamp(index, 0, int(order.size()) - 1);
+    return int(std::find(order.begin(), order.end(), clamped) - order.begin());
 }

@@ -22,8 +22,9 @@ struct CaptureResolutions
 // the first reported one, which always seeds the list.
 CaptureResolutions reduceCaptureSettings(const std::vector<VideoCaptureSetting> &available);
 
-// The slider runs from 0 to `last` and is the mirror image of the list: the
-// leftmost position stands for the last entry. Fractions are cut toward zero;
-// results are clamped to 0..last.
-int resolutionIndexOfPosition(double position, int last);
-int resolutionPositionOfIndex(int index, int last);
+// The resolution slider runs from 0 to `last`, from the smallest picture on
+// the left to the largest on the right, whatever order the device listed the
+// sizes in (sizes of one area keep that order). Fractions are cut toward
+// zero; positions and indexes are clamped to 0..last.
+int resolutionIndexOfPosition(const CaptureResolutions &resolutions, double position);
+int resolutionPositionOfIndex(const CaptureResolutions &resolutions, int index);

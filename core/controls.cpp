@@ -54,6 +54,30 @@ Controls::Action Controls::click(ToolIcon tool)
     m_lastClickTicks = false;
     if (!isVisible(tool) || m_held)
         return Action::None;
+    const bool shortEnough = m_tapGate.isTap();
+    if (tool == ToolIcon::Camera) {
+        if (!shortEnough)
+            return Action::None;
+    } else if (needsShortTap(tool) && !shortEnough) {
+        return Action::None;
+    }
+    return act(tool);
+}
+
+Controls::Action Controls::activate(ToolIcon tool)
+{
+    m_lastClickTicks = false;
+    if (m_held || m_panel != Panel::None || (tool == ToolIcon::SwitchCamera && m_cameraCount < 2))
+        return Action::None;
+    if (!m_tapGate.acceptPress())
+        return Action::None;
+    // A press with no length: always short enough.
+    m_tapGate.endPress();
+    return act(tool);
+}
+
+Controls::Action Controls::act(ToolIcon tool)
+{
     Action action = Action::None;
     switch (tool) {
     case ToolIcon::NextImage:
@@ -63,8 +87,6 @@ Controls::Action Controls::click(ToolIcon tool)
         action = Action::PreviousPicture;
         break;
     case ToolIcon::Camera:
-        if (!m_tapGate.isTap())
-            return Action::None;
         m_fade.stayAwake();
         m_fadeRunning = true;
         if (!m_cameraToggleGuard.accept())
@@ -84,8 +106,6 @@ Controls::Action Controls::click(ToolIcon tool)
         action = Action::OpenAbout;
         break;
     }
-    if (needsShortTap(tool) && !m_tapGate.isTap())
-        return Action::None;
     m_lastClickTicks = true;
     m_fade.stayAwake();
     if (action == Action::OpenSettings || action == Action::OpenAbout) {

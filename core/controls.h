@@ -61,6 +61,14 @@ public:
     // The pointer came up on the icon it pressed: what the click asks for.
     // Every accepted click asks for a tick of sound (clickTicks()).
     Action click(ToolIcon tool);
+    // An activation with no pointer before it: a screen reader's or a switch
+    // device's press of the tool. The tool need not show (the tools fade
+    // from sight, not from those), but the tap gate's one accepted press per
+    // half second holds, so drumming on a switch does nothing more than
+    // drumming on the screen. Nothing while an icon is held or a panel is
+    // open; the camera switch only with two cameras or more. Acts as a
+    // click of the tool does.
+    Action activate(ToolIcon tool);
     bool lastClickTicks() const { return m_lastClickTicks; }
     std::optional<ToolIcon> heldTool() const { return m_held; }
 
@@ -83,6 +91,8 @@ public:
     static int slot(ToolIcon tool) { return int(tool); }
 
 private:
+    // What an accepted click or activation of `tool` does.
+    Action act(ToolIcon tool);
     void closePanel();
     void hideTools();
 

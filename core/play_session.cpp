@@ -50,7 +50,16 @@ void PlaySession::cameraStopped()
 
 Controls::Action PlaySession::clickTool(ToolIcon tool)
 {
-    const Controls::Action action = m_controls.click(tool);
+    return carryOut(m_controls.click(tool));
+}
+
+Controls::Action PlaySession::activateTool(ToolIcon tool)
+{
+    return carryOut(m_controls.activate(tool));
+}
+
+Controls::Action PlaySession::carryOut(Controls::Action action)
+{
     switch (action) {
     case Controls::Action::NextPicture:
         m_game.nextPicture();

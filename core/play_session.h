@@ -69,6 +69,10 @@ public:
     // edition to do. Steps through the pictures and the view switch happen
     // here already; the camera and the panels are the edition's to carry out.
     Controls::Action clickTool(ToolIcon tool);
+    // A screen reader's or switch device's activation of a tool (a press
+    // with no pointer before it), as Controls::activate() lets it through;
+    // then as clickTool().
+    Controls::Action activateTool(ToolIcon tool);
     // Whether the last click asks for the tap's tick of sound.
     bool lastClickTicks() const { return m_controls.lastClickTicks(); }
     // A tap on the picture: closes an open panel, or shows the tools.
@@ -133,6 +137,7 @@ private:
     // goes with the picture; `motion`, when the frame was compared, fills it.
     Rect followWave(const WaveTarget::Motion *motion);
     void goOn();
+    Controls::Action carryOut(Controls::Action action);
 
     const Clock &m_clock;
     StoredSettings m_settings;

@@ -8,6 +8,10 @@
 std::int32_t sensitivitySliderValue(std::int32_t cameraSensitivity);
 std::int32_t sensitivityFromSlider(double sliderValue);
 std::int32_t freezingSpeedFromSlider(double sliderValue);
+// The sensitivity OK takes: `before` while the slider stays where
+// sensitivitySliderValue(before) put it. A slider step is three sensitivity
+// values, so reading an unmoved slider back could change the setting.
+std::int32_t sensitivityTaken(double sliderValue, std::int32_t before);
 
 // The values the two sliders can give: the sensitivity slider runs from 0 to
 // 765, the freezing-speed slider from 0 to 100.

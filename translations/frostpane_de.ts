@@ -276,5 +276,69 @@
         <source>%1 was skipped: this browser does not let the game keep photos.</source>
         <translation>%1 wurde übersprungen: Dieser Browser lässt das Spiel keine Fotos behalten.</translation>
     </message>
+    <message>
+        <source>This page&apos;s address is not secure, so the browser turns off the camera, the sound and offline play. Open the game at an https:// address, or on this computer itself (http://localhost). A school serves it over HTTPS with a certificate for its server; the game&apos;s README tells how.</source>
+        <translation>Die Adresse dieser Seite ist nicht sicher, darum schaltet der Browser die Kamera, den Ton und das Spielen ohne Netz ab. Öffnen Sie das Spiel unter einer https://-Adresse oder auf diesem Computer selbst (http://localhost). Eine Schule stellt es über HTTPS mit einem Zertifikat für ihren Server bereit; die README des Spiels erklärt, wie.</translation>
+    </message>
+    <message>
+        <source>The frozen picture: wipe the ice away with a finger, the mouse or by waving at the camera</source>
+        <translation>Das gefrorene Bild: Wischen Sie das Eis mit dem Finger, der Maus oder durch Winken vor der Kamera weg</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>The camera is off</source>
+        <translation>Die Kamera ist aus</translation>
+    </message>
+    <message>
+        <source>sensitivity %1 %</source>
+        <translation>Empfindlichkeit %1 %</translation>
+    </message>
+    <message>
+        <source>freezing speed %1 %</source>
+        <translation>Gefriergeschwindigkeit %1 %</translation>
+    </message>
+    <message>
+        <source>%1 photos were skipped: %2: %3</source>
+        <translation>%1 Fotos wurden übersprungen: %2: %3</translation>
+    </message>
+    <message>
+        <source>%1 and %2 more</source>
+        <translation>%1 und %2 weitere</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: this browser cannot read HEIC/HEIF photos (as an iPhone takes them). Save it as JPEG first.</source>
+        <translation>%1 wurde übersprungen: Dieser Browser kann keine HEIC/HEIF-Fotos lesen (wie ein iPhone sie macht). Speichern Sie es zuerst als JPEG.</translation>
+    </message>
+    <message>
+        <source>this browser cannot read them</source>
+        <translation>dieser Browser kann sie nicht lesen</translation>
+    </message>
+    <message>
+        <source>this browser cannot read HEIC/HEIF photos (as an iPhone takes them): save them as JPEG first</source>
+        <translation>dieser Browser kann keine HEIC/HEIF-Fotos lesen (wie ein iPhone sie macht): speichern Sie sie zuerst als JPEG</translation>
+    </message>
+    <message>
+        <source>the pictures are too small</source>
+        <translation>die Bilder sind zu klein</translation>
+    </message>
+    <message>
+        <source>the pictures are too large</source>
+        <translation>die Bilder sind zu groß</translation>
+    </message>
+    <message>
+        <source>the pictures are too long and narrow</source>
+        <translation>die Bilder sind zu lang und schmal</translation>
+    </message>
+    <message>
+        <source>the game keeps at most %1 photos</source>
+        <translation>das Spiel behält höchstens %1 Fotos</translation>
+    </message>
+    <message>
+        <source>this browser does not let the game keep photos</source>
+        <translation>dieser Browser lässt das Spiel keine Fotos behalten</translation>
+    </message>
 </context>
 </TS>

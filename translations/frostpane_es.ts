@@ -276,5 +276,69 @@
         <source>%1 was skipped: this browser does not let the game keep photos.</source>
         <translation>Se omitió %1: este navegador no deja que el juego guarde fotos.</translation>
     </message>
+    <message>
+        <source>This page&apos;s address is not secure, so the browser turns off the camera, the sound and offline play. Open the game at an https:// address, or on this computer itself (http://localhost). A school serves it over HTTPS with a certificate for its server; the game&apos;s README tells how.</source>
+        <translation>La dirección de esta página no es segura, así que el navegador desactiva la cámara, el sonido y el juego sin conexión. Abra el juego en una dirección https:// o en este mismo ordenador (http://localhost). Una escuela lo sirve por HTTPS con un certificado para su servidor; el README del juego explica cómo.</translation>
+    </message>
+    <message>
+        <source>The frozen picture: wipe the ice away with a finger, the mouse or by waving at the camera</source>
+        <translation>La imagen helada: quite el hielo con un dedo, el ratón o saludando a la cámara</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Cerrar</translation>
+    </message>
+    <message>
+        <source>The camera is off</source>
+        <translation>La cámara está apagada</translation>
+    </message>
+    <message>
+        <source>sensitivity %1 %</source>
+        <translation>sensibilidad %1 %</translation>
+    </message>
+    <message>
+        <source>freezing speed %1 %</source>
+        <translation>velocidad de congelación %1 %</translation>
+    </message>
+    <message>
+        <source>%1 photos were skipped: %2: %3</source>
+        <translation>Se omitieron %1 fotos: %2: %3</translation>
+    </message>
+    <message>
+        <source>%1 and %2 more</source>
+        <translation>%1 y %2 más</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: this browser cannot read HEIC/HEIF photos (as an iPhone takes them). Save it as JPEG first.</source>
+        <translation>%1 se omitió: este navegador no puede leer fotos HEIC/HEIF (como las de un iPhone). Guárdela antes como JPEG.</translation>
+    </message>
+    <message>
+        <source>this browser cannot read them</source>
+        <translation>este navegador no puede leerlas</translation>
+    </message>
+    <message>
+        <source>this browser cannot read HEIC/HEIF photos (as an iPhone takes them): save them as JPEG first</source>
+        <translation>este navegador no puede leer fotos HEIC/HEIF (como las de un iPhone): guárdelas antes como JPEG</translation>
+    </message>
+    <message>
+        <source>the pictures are too small</source>
+        <translation>las imágenes son demasiado pequeñas</translation>
+    </message>
+    <message>
+        <source>the pictures are too large</source>
+        <translation>las imágenes son demasiado grandes</translation>
+    </message>
+    <message>
+        <source>the pictures are too long and narrow</source>
+        <translation>las imágenes son demasiado largas y estrechas</translation>
+    </message>
+    <message>
+        <source>the game keeps at most %1 photos</source>
+        <translation>el juego guarda como máximo %1 fotos</translation>
+    </message>
+    <message>
+        <source>this browser does not let the game keep photos</source>
+        <translation>este navegador no deja que el juego guarde fotos</translation>
+    </message>
 </context>
 </TS>

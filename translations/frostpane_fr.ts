@@ -276,5 +276,69 @@
         <source>%1 was skipped: this browser does not let the game keep photos.</source>
         <translation>%1 a été ignoré&#xa0;: ce navigateur ne laisse pas le jeu garder des photos.</translation>
     </message>
+    <message>
+        <source>This page&apos;s address is not secure, so the browser turns off the camera, the sound and offline play. Open the game at an https:// address, or on this computer itself (http://localhost). A school serves it over HTTPS with a certificate for its server; the game&apos;s README tells how.</source>
+        <translation>L&apos;adresse de cette page n&apos;est pas sécurisée&#xa0;: le navigateur coupe donc la caméra, le son et le jeu hors ligne. Ouvrez le jeu à une adresse https:// ou sur cet ordinateur même (http://localhost). Une école le sert en HTTPS avec un certificat pour son serveur&#xa0;; le README du jeu explique comment.</translation>
+    </message>
+    <message>
+        <source>The frozen picture: wipe the ice away with a finger, the mouse or by waving at the camera</source>
+        <translation>L&apos;image gelée&#xa0;: effacez la glace avec un doigt, la souris ou en faisant signe devant la caméra</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>The camera is off</source>
+        <translation>La caméra est éteinte</translation>
+    </message>
+    <message>
+        <source>sensitivity %1 %</source>
+        <translation>sensibilité %1&#xa0;%</translation>
+    </message>
+    <message>
+        <source>freezing speed %1 %</source>
+        <translation>vitesse de gel %1&#xa0;%</translation>
+    </message>
+    <message>
+        <source>%1 photos were skipped: %2: %3</source>
+        <translation>%1 photos ont été ignorées&#xa0;: %2&#xa0;: %3</translation>
+    </message>
+    <message>
+        <source>%1 and %2 more</source>
+        <translation>%1 et %2 autres</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: this browser cannot read HEIC/HEIF photos (as an iPhone takes them). Save it as JPEG first.</source>
+        <translation>%1 a été ignoré&#xa0;: ce navigateur ne sait pas lire les photos HEIC/HEIF (celles d&apos;un iPhone). Enregistrez-la d&apos;abord en JPEG.</translation>
+    </message>
+    <message>
+        <source>this browser cannot read them</source>
+        <translation>ce navigateur ne sait pas les lire</translation>
+    </message>
+    <message>
+        <source>this browser cannot read HEIC/HEIF photos (as an iPhone takes them): save them as JPEG first</source>
+        <translation>ce navigateur ne sait pas lire les photos HEIC/HEIF (celles d&apos;un iPhone)&#xa0;: enregistrez-les d&apos;abord en JPEG</translation>
+    </message>
+    <message>
+        <source>the pictures are too small</source>
+        <translation>les images sont trop petites</translation>
+    </message>
+    <message>
+        <source>the pictures are too large</source>
+        <translation>les images sont trop grandes</translation>
+    </message>
+    <message>
+        <source>the pictures are too long and narrow</source>
+        <translation>les images sont trop longues et étroites</translation>
+    </message>
+    <message>
+        <source>the game keeps at most %1 photos</source>
+        <translation>le jeu garde au plus %1 photos</translation>
+    </message>
+    <message>
+        <source>this browser does not let the game keep photos</source>
+        <translation>ce navigateur ne laisse pas le jeu garder des photos</translation>
+    </message>
 </context>
 </TS>

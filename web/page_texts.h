@@ -78,4 +78,38 @@ inline constexpr PageText kPageTexts[] = {
     {"photoTooLong", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: the picture is too long and narrow.")},
     {"photoTooMany", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: the game keeps at most %2 photos.")},
     {"photoNotKept", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: this browser does not let the game keep photos.")},
+    // A page served over plain http from another computer: the browser turns
+    // off what needs a secure context.
+    {"notSecure",
+     QT_TRANSLATE_NOOP("WebPage",
+                       "This page's address is not secure, so the browser turns off the camera, the sound and offline "
+                       "play. Open the game at an https:// address, or on this computer itself (http://localhost). A "
+                       "school serves it over HTTPS with a certificate for its server; the game's README tells how.")},
+    // The picture's name for a screen reader; the close button of a note;
+    // the settings' state when the camera is off; what the sliders read out
+    // (%1 a percentage).
+    {"pictureName",
+     QT_TRANSLATE_NOOP("WebPage",
+                       "The frozen picture: wipe the ice away with a finger, the mouse or by waving at the camera")},
+    {"close", QT_TRANSLATE_NOOP("WebPage", "Close")},
+    {"cameraOff", QT_TRANSLATE_NOOP("WebPage", "The camera is off")},
+    {"sensitivityValue", QT_TRANSLATE_NOOP("WebPage", "sensitivity %1 %")},
+    {"freezingValue", QT_TRANSLATE_NOOP("WebPage", "freezing speed %1 %")},
+    // Notes about several photos skipped for one reason: %1 their number, %2
+    // the first names (photosAndMore: %1 those names, %2 the number of the
+    // rest), %3 the reason, one of the skipped... texts (skippedFull: %1 the
+    // most photos kept).
+    {"photosSkipped", QT_TRANSLATE_NOOP("WebPage", "%1 photos were skipped: %2: %3")},
+    {"photosAndMore", QT_TRANSLATE_NOOP("WebPage", "%1 and %2 more")},
+    {"photoHeic", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: this browser cannot read HEIC/HEIF photos (as an "
+                                               "iPhone takes them). Save it as JPEG first.")},
+    {"skippedUnreadable", QT_TRANSLATE_NOOP("WebPage", "this browser cannot read them")},
+    {"skippedHeic",
+     QT_TRANSLATE_NOOP("WebPage",
+                       "this browser cannot read HEIC/HEIF photos (as an iPhone takes them): save them as JPEG first")},
+    {"skippedSmall", QT_TRANSLATE_NOOP("WebPage", "the pictures are too small")},
+    {"skippedLarge", QT_TRANSLATE_NOOP("WebPage", "the pictures are too large")},
+    {"skippedLong", QT_TRANSLATE_NOOP("WebPage", "the pictures are too long and narrow")},
+    {"skippedFull", QT_TRANSLATE_NOOP("WebPage", "the game keeps at most %1 photos")},
+    {"skippedNotKept", QT_TRANSLATE_NOOP("WebPage", "this browser does not let the game keep photos")},
 };

@@ -2,6 +2,9 @@
 // a fake camera that plays a clip made at test time. The site must be built
 // first (build-wasm/site, or FROSTPANE_SITE); Playwright starts the project's
 // own small server for it and stops it afterwards.
+import { execFileSync } from 'node:child_process';
+import { dirname } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { defineConfig } from '@playwright/test';
 import { CLIP_DIR, OUTPUT_DIR, SITE_DIR } from './tests/support/site.js';
 import { clipPath } from './tests/support/clips.js';
@@ -12,6 +15,13 @@ process.env.FROSTPANE_TEST_PORT ??= String(20000 + (process.pid % 20000));
 const port = Number(process.env.FROSTPANE_TEST_PORT);
 const chromium = process.env.FROSTPANE_CHROMIUM ?? '/usr/bin/chromium';
 const fakeCamera = ['--use-fake-device-for-media-stream'];
+// A school's server on the network, as the browser meets it: a name of its
+// own that Chromium resolves to this machine, reached over plain http.
+const SCHOOL_HOST = 'school.test';
+// A server that answers only the Host names it is told is told this one too.
+const here = dirname(fileURLToPath(import.meta.url));
+const serverHosts = execFileSync('python3', ['serve.py', '--help'], { cwd: here, encoding: 'utf8' }).includes('--host')
+  ? ` --host ${SCHOOL_HOST}` : '';
 
 export default defineConfig({
   testDir: './tests/chromium',
@@ -31,7 +41,7 @@ export default defineConfig({
     trace: 'off',
   },
   webServer: {
-    command: `python3 serve.py --port ${port} "${SITE_DIR}"`,
+    command: `python3 serve.py --port ${port}${serverHosts} "${SITE_DIR}"`,
     url: `http://127.0.0.1:${port}/`,
     reuseExistingServer: false,
     stdout: 'ignore',
@@ -41,7 +51,7 @@ export default defineConfig({
     {
       // The camera allowed, showing the bouncing ball.
       name: 'chromium',
-      testIgnore: /(denied|black|snow|wide_camera)\.test\.js/,
+      testIgnore: /(denied|black|snow|wide_camera|school)\.test\.js/,
       use: {
         launchOptions: {
           executablePath: chromium,
@@ -94,6 +104,18 @@ export default defineConfig({
           executablePath: chromium,
           args: [...fakeCamera, '--use-fake-ui-for-media-stream',
             `--use-file-for-fake-video-capture=${clipPath(CLIP_DIR, 'ball720')}`],
+        },
+      },
+    },
+    {
+      // A school's server over plain http: no secure context.
+      name: 'chromium-school',
+      testMatch: /school\.test\.js/,
+      use: {
+        baseURL: `http://${SCHOOL_HOST}:${port}/`,
+        launchOptions: {
+          executablePath: chromium,
+          args: [...fakeCamera, '--use-fake-ui-for-media-stream', `--host-resolver-rules=MAP ${SCHOOL_HOST} 127.0.0.1`],
         },
       },
     },

@@ -32,7 +32,7 @@ private Q_SLOTS:
         auto *slider = f.find<FloatSlider>("resolutionSlider");
         QCOMPARE(slider->minimum(), 0.0);
         QCOMPARE(slider->maximum(), 2.0);
-        QCOMPARE(slider->value(), 1.0);
+        QCOMPARE(slider->value(), 0.0); // 640 x 480, the smallest of the three sizes, on the left
         QVERIFY(!slider->tracking());
         QVERIFY(!f.camera->isActive());
     }
@@ -244,8 +244,8 @@ private Q_SLOTS:
         if (running)
             f.tap("cameraIcon");
         f.openSettings();
-        // The leftmost position stands for the last entry, 1280 x 720.
-        slide(f, "resolutionSlider", 0.0);
+        // The rightmost position stands for the largest size, 1280 x 720.
+        slide(f, "resolutionSlider", 1.0);
         QCOMPARE(f.labelIn("resolutionBox"), QStringLiteral("Camera width = 1280, height = 720"));
         QCOMPARE(f.camera->captureSetting(), (VideoCaptureSetting{640, 480, 30})); // not yet
         f.tap("okButton");
@@ -267,9 +267,10 @@ private Q_SLOTS:
         f.openSettings();
         auto *slider = f.find<FloatSlider>("resolutionSlider");
         QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(slider->width() / 2, 10));
-        QTest::mouseMove(slider, QPoint(2, 10)); // leftmost: the last entry
+        const QPoint rightmost(slider->width() - 2, 10); // the largest size
+        QTest::mouseMove(slider, rightmost);
         QCOMPARE(f.labelIn("resolutionBox"), QStringLiteral("Camera width = 1280, height = 720"));
-        QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(2, 10));
+        QTest::mouseRelease(slider, Qt::LeftButton, {}, rightmost);
         QCOMPARE(f.camera->captureSetting(), (VideoCaptureSetting{640, 480, 30})); // applied only by OK
         f.tap("okButton");
         QCOMPARE(f.camera->captureSetting(), (VideoCaptureSetting{1280, 720, 30}));

@@ -35,7 +35,7 @@ private Q_SLOTS:
             QVERIFY(f.find<QCheckBox>("soundSwitch")->isChecked());
             f.find<FloatSlider>("sensitivitySlider")->setValue(255); // a threshold of 0
             f.find<FloatSlider>("freezingSpeedSlider")->setValue(3.7);
-            f.find<FloatSlider>("resolutionSlider")->setValue(0.0); // 1280 x 720
+            f.find<FloatSlider>("resolutionSlider")->setValue(1.0); // 1280 x 720
             f.tap("soundSwitch");
             QVERIFY(sound.isEmpty()); // taken on OK only
             f.tap("okButton");
@@ -53,6 +53,33 @@ private Q_SLOTS:
         QCOMPARE(f.find<FloatSlider>("freezingSpeedSlider")->value(), 3.0);
         QVERIFY(!f.find<QCheckBox>("soundSwitch")->isChecked());
         QCOMPARE(f.labelIn("resolutionBox"), u"Camera width = 1280, height = 720"_s);
+    }
+
+    // A slider step is three sensitivity values: OK on an unmoved slider must
+    // not read 20 back as 18, nor anything else as its neighbour.
+    void okWithNothingChangedKeepsEveryValue_data()
+    {
+        QTest::addColumn<int>("sensitivity");
+        QTest::newRow("the default 20") << 20;
+        QTest::newRow("one above a step, 31") << 31;
+        QTest::newRow("negative, -137") << -137;
+    }
+
+    void okWithNothingChangedKeepsEveryValue()
+    {
+        QFETCH(int, sensitivity);
+        StoredSettings before = m_store->load();
+        before.cameraSensitivity = sensitivity;
+        before.freezingSpeed = 42;
+        WindowFixture f(typicalWebcamSettings(), {}, {640, 480}, before);
+        for (int round = 0; round < 3; ++round) {
+            f.openSettings();
+            f.tap("okButton");
+        }
+        const StoredSettings after = f.window->storedSettings();
+        QCOMPARE(after.cameraSensitivity, sensitivity);
+        QCOMPARE(after.freezingSpeed, 42);
+        QCOMPARE(after.sound, true);
     }
 
     void cancelKeepsTheSound()

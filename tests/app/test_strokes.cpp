@@ -1,5 +1,6 @@
 #include "support/window_fixture.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QPointingDevice>
 #include <QTimer>
@@ -177,6 +178,37 @@ private Q_SLOTS:
         f.tick("stepTimer");
         QApplication::processEvents();
         QCOMPARE(showsPhoto(f.screen(), {300, 300}), !tap);
+    }
+
+    // The settings open under the finger that tapped their icon; Qt makes up
+    // mouse events for that finger, but they belong to the icon that took
+    // the press: nothing in the panel may take them, wherever the Sound
+    // switch or OK sits.
+    void aFingerTapOnSettingsPressesNothingInThePanel_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("640 x 480") << QSize(640, 480);
+        QTest::newRow("phone 390 x 844") << QSize(390, 844);
+        QTest::newRow("phone 360 x 640") << QSize(360, 640);
+    }
+
+    void aFingerTapOnSettingsPressesNothingInThePanel()
+    {
+        QFETCH(QSize, size);
+        WindowFixture f({}, {}, size);
+        QWidget *w = f.window.get();
+        f.tap("pictureView");
+        f.clock.advance(500);
+        QWidget *icon = f.find("settingsIcon");
+        const QPoint spot = icon->mapTo(w, icon->rect().center());
+        QTest::touchEvent(w, touchScreen()).press(0, spot, w);
+        f.clock.advance(80);
+        QTest::touchEvent(w, touchScreen()).release(0, spot, w);
+        QVERIFY(f.shown("okButton"));
+        QVERIFY(f.find<QCheckBox>("soundSwitch")->isChecked());
+        f.tap("okButton");
+        QVERIFY(!f.shown("okButton"));
+        QVERIFY(f.window->storedSettings().sound);
     }
 
     // A finger's tap reaches the picture once, though Qt may also make up

@@ -76,43 +76,65 @@ INSTANTIATE_TEST_SUITE_P(
                     ReduceCase{"no device", {}, {}, kNone}),
     testnames::ByName());
 
+// A device that lists its largest size first, as many webcams do, and one
+// that lists the smallest first, as the page's browser list does.
+const Settings kLargestFirst = {{1280, 720, 30}, {640, 480, 30}, {320, 240, 30}};
+const Settings kSmallestFirst = {{320, 240, 30}, {640, 480, 30}, {1280, 720, 30}};
+
 struct SliderCase
 {
     const char *name;
+    Settings listed;
     double position;
-    int last, index;
+    VideoCaptureSetting shown;
     friend void PrintTo(const SliderCase &c, std::ostream *os) { *os << c.name; }
 };
 
 class CaptureResolutionsSlider : public testing::TestWithParam<SliderCase>
 { };
 
-TEST_P(CaptureResolutionsSlider, sliderMapping)
+TEST_P(CaptureResolutionsSlider, theSliderRunsFromSmallToLarge)
 {
     const SliderCase &c = GetParam();
-    EXPECT_EQ(resolutionIndexOfPosition(c.position, c.last), c.index);
+    const CaptureResolutions resolutions = reduceCaptureSettings(c.listed);
+    const int index = resolutionIndexOfPosition(resolutions, c.position);
+    ASSERT_GE(index, 0);
+    ASSERT_LE(index, resolutions.last);
+    EXPECT_EQ(resolutions.entries[std::size_t(index)], c.shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(Positions, CaptureResolutionsSlider,
-                         testing::Values(SliderCase{"leftmost is the last entry", 0.0, 2, 2},
-                                         SliderCase{"rightmost is the first entry", 2.0, 2, 0},
-                                         SliderCase{"1.9 counts as 1", 1.9, 2, 1},
-                                         SliderCase{"below range clamps to last", -3.0, 2, 2},
-                                         SliderCase{"above range clamps to first", 7.0, 2, 0},
-                                         SliderCase{"single entry", 0.0, 0, 0}),
-                         testnames::ByName());
+INSTANTIATE_TEST_SUITE_P(
+    Positions, CaptureResolutionsSlider,
+    testing::Values(SliderCase{"largest first, leftmost is the smallest", kLargestFirst, 0.0, {320, 240, 30}},
+                    SliderCase{"largest first, rightmost is the largest", kLargestFirst, 2.0, {1280, 720, 30}},
+                    SliderCase{"smallest first, leftmost is the smallest", kSmallestFirst, 0.0, {320, 240, 30}},
+                    SliderCase{"smallest first, rightmost is the largest", kSmallestFirst, 2.0, {1280, 720, 30}},
+                    SliderCase{"1.9 counts as 1", kLargestFirst, 1.9, {640, 480, 30}},
+                    SliderCase{"below the range is the smallest", kLargestFirst, -3.0, {320, 240, 30}},
+                    SliderCase{"above the range is the largest", kSmallestFirst, 7.0, {1280, 720, 30}},
+                    SliderCase{"mixed order", {{640, 480, 30}, {1920, 1080, 30}, {320, 240, 30}}, 1.0, {640, 480, 30}},
+                    SliderCase{"single entry", {{640, 480, 30}}, 0.0, {640, 480, 30}}),
+    testnames::ByName());
 
-TEST(CaptureResolutions, positionOfIndexIsTheMirror)
+TEST(CaptureResolutions, positionOfIndexIsTheInverse)
 {
-    EXPECT_EQ(resolutionPositionOfIndex(1, 2), 1); // 640x480 of the typical webcam
-    EXPECT_EQ(resolutionPositionOfIndex(2, 2), 0);
-    EXPECT_EQ(resolutionPositionOfIndex(0, 2), 2);
-    EXPECT_EQ(resolutionPositionOfIndex(5, 2), 0);
-    EXPECT_EQ(resolutionPositionOfIndex(-1, 2), 2);
-    for (int last = 0; last < 5; ++last)
-        for (int j = 0; j <= last; ++j)
-            EXPECT_EQ(resolutionIndexOfPosition(resolutionPositionOfIndex(j, last), last), j)
-                << "entry " << j << " of " << last + 1;
+    for (const Settings &listed : {kLargestFirst, kSmallestFirst, Settings{{800, 600, 30}}}) {
+        const CaptureResolutions resolutions = reduceCaptureSettings(listed);
+        for (int j = 0; j <= resolutions.last; ++j)
+            EXPECT_EQ(resolutionIndexOfPosition(resolutions, resolutionPositionOfIndex(resolutions, j)), j)
+                << "entry " << j << " of " << resolutions.last + 1;
+    }
+    const CaptureResolutions largestFirst = reduceCaptureSettings(kLargestFirst);
+    EXPECT_EQ(resolutionPositionOfIndex(largestFirst, 0), 2);
+    EXPECT_EQ(resolutionPositionOfIndex(largestFirst, 5), 0);  // clamped to the last entry, the smallest
+    EXPECT_EQ(resolutionPositionOfIndex(largestFirst, -1), 2); // clamped to the first, the largest
+}
+
+TEST(CaptureResolutions, aDeviceWithNoSizesGivesPositionAndIndexZero)
+{
+    const CaptureResolutions none = reduceCaptureSettings({});
+    EXPECT_EQ(resolutionIndexOfPosition(none, 3.0), 0);
+    EXPECT_EQ(resolutionPositionOfIndex(none, 3), 0);
 }
 
 struct SensitivityCase
@@ -137,6 +159,38 @@ INSTANTIATE_TEST_SUITE_P(Positions, SensitivitySlider,
                                          SensitivityCase{"100.4 -> trunc(463.8)", 100.4, 463},
                                          SensitivityCase{"765 -> -1530", 765.0, -1530}),
                          testnames::ByName());
+
+struct UnchangedCase
+{
+    const char *name;
+    int before;
+    friend void PrintTo(const UnchangedCase &c, std::ostream *os) { *os << c.name; }
+};
+
+class SensitivityUnchanged : public testing::TestWithParam<UnchangedCase>
+{ };
+
+// OK with the slider where opening put it keeps the stored sensitivity,
+// though the slider cannot show it exactly (20 shows as 249, which reads
+// back as 18).
+TEST_P(SensitivityUnchanged, anUnmovedSliderKeepsTheSensitivity)
+{
+    const int before = GetParam().before;
+    EXPECT_EQ(sensitivityTaken(sensitivitySliderValue(before), before), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stored, SensitivityUnchanged,
+                         testing::Values(UnchangedCase{"the default 20", 20}, UnchangedCase{"one above a step", 31},
+                                         UnchangedCase{"negative", -137}, UnchangedCase{"the highest", 765},
+                                         UnchangedCase{"the lowest", -1530}),
+                         testnames::ByName());
+
+TEST(SettingsMapping, aMovedSliderIsTakenAsItReads)
+{
+    EXPECT_EQ(sensitivityTaken(248.0, 20), 21);
+    EXPECT_EQ(sensitivityTaken(250.0, 20), 15);
+    EXPECT_EQ(sensitivityTaken(0.0, 20), 765);
+}
 
 TEST(SettingsMapping, slidersShowTheSettings)
 {

@@ -197,4 +197,84 @@ TEST_F(ControlsTest, aCameraClickRightAfterAnotherIsIgnored)
     EXPECT_FALSE(controls.lastClickTicks());
 }
 
+// Activations: the press a screen reader or a switch device sends, with no
+// pointer and no visible icon needed.
+struct ActivationCase
+{
+    const char *name;
+    ToolIcon tool;
+    Action expected;
+    friend void PrintTo(const ActivationCase &c, std::ostream *os) { *os << c.name; }
+};
+
+class ControlsActivations : public ControlsTest, public testing::WithParamInterface<ActivationCase>
+{ };
+
+TEST_P(ControlsActivations, anActivationActsAsAClickAlsoWhileTheToolsAreFaded)
+{
+    const ActivationCase &c = GetParam();
+    // The tools shown once, then faded out of sight.
+    controls.tapPicture();
+    while (controls.isFadeRunning())
+        controls.fadeTick();
+    ASSERT_FALSE(anyToolVisible());
+    clock.advance(TapGate::kLimitMilliseconds);
+    EXPECT_EQ(controls.activate(c.tool), c.expected);
+    EXPECT_TRUE(controls.lastClickTicks());
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, ControlsActivations,
+                         testing::Values(ActivationCase{"switch camera", ToolIcon::SwitchCamera, Action::SwitchCamera},
+                                         ActivationCase{"eye", ToolIcon::Eye, Action::ToggleView},
+                                         ActivationCase{"about", ToolIcon::About, Action::OpenAbout},
+                                         ActivationCase{"camera", ToolIcon::Camera, Action::ToggleCamera},
+                                         ActivationCase{"settings", ToolIcon::Settings, Action::OpenSettings},
+                                         ActivationCase{"previous", ToolIcon::PreviousImage, Action::PreviousPicture},
+                                         ActivationCase{"next", ToolIcon::NextImage, Action::NextPicture}),
+                         testnames::ByName{});
+
+TEST_F(ControlsTest, drummedActivationsCountOncePerHalfSecondAcrossTools)
+{
+    clock.advance(TapGate::kLimitMilliseconds);
+    EXPECT_EQ(controls.activate(ToolIcon::NextImage), Action::NextPicture);
+    // Drumming every 100 ms, on one tool or another: nothing until the gate's
+    // half second is over.
+    for (ToolIcon tool : {ToolIcon::NextImage, ToolIcon::Eye, ToolIcon::NextImage, ToolIcon::Settings}) {
+        clock.advance(100);
+        EXPECT_EQ(controls.activate(tool), Action::None) << int(tool);
+        EXPECT_FALSE(controls.lastClickTicks());
+    }
+    clock.advance(100); // 500 ms after the accepted one
+    EXPECT_EQ(controls.activate(ToolIcon::NextImage), Action::NextPicture);
+    // A pointer's press within the half second is not accepted either.
+    clock.advance(200);
+    EXPECT_FALSE(controls.press(ToolIcon::Camera));
+}
+
+TEST_F(ControlsTest, anActivationRightAtTheStartOrOfAMissingSwitchDoesNothing)
+{
+    // The gate's first half second holds for activations as for presses.
+    EXPECT_EQ(controls.activate(ToolIcon::Camera), Action::None);
+    clock.advance(TapGate::kLimitMilliseconds);
+    controls.setCameraCount(1);
+    EXPECT_EQ(controls.activate(ToolIcon::SwitchCamera), Action::None);
+}
+
+TEST_F(ControlsTest, anActivationReachesNoToolWhileAPanelIsOpenOrAnIconIsHeld)
+{
+    controls.tapPicture();
+    EXPECT_EQ(tapTool(ToolIcon::About), Action::OpenAbout);
+    clock.advance(TapGate::kLimitMilliseconds);
+    EXPECT_EQ(controls.activate(ToolIcon::Settings), Action::None);
+    EXPECT_EQ(controls.openPanel(), Panel::About);
+    controls.closeOpenPanel();
+
+    controls.tapPicture();
+    clock.advance(TapGate::kLimitMilliseconds);
+    ASSERT_TRUE(controls.press(ToolIcon::Eye));
+    clock.advance(TapGate::kLimitMilliseconds);
+    EXPECT_EQ(controls.activate(ToolIcon::Settings), Action::None);
+    EXPECT_EQ(controls.openPanel(), Panel::None);
+}
+
 } // namespace

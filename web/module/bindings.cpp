@@ -229,6 +229,15 @@ EMSCRIPTEN_KEEPALIVE int fp_click(int tool)
     return int(p.session.clickTool(ToolIcon(tool)));
 }
 
+// A screen reader's or switch device's activation of a tool (no pointer
+// before it): what it asks for, as fp_click.
+EMSCRIPTEN_KEEPALIVE int fp_activate(int tool)
+{
+    if (!validTool(tool))
+        return 0;
+    return int(module().session.activateTool(ToolIcon(tool)));
+}
+
 // Whether the last click asks for the tap's tick of sound.
 EMSCRIPTEN_KEEPALIVE int fp_clickTicks()
 {
@@ -357,8 +366,9 @@ EMSCRIPTEN_KEEPALIVE void fp_sliders()
 // OK: the sliders' values and the Sound switch are taken; the panel closes.
 EMSCRIPTEN_KEEPALIVE void fp_takeSettings(double sensitivitySlider, double freezingSlider, int sound)
 {
-    module().session.takeSettings(sensitivityFromSlider(sensitivitySlider), freezingSpeedFromSlider(freezingSlider),
-                                  sound != 0);
+    Module &p = module();
+    p.session.takeSettings(sensitivityTaken(sensitivitySlider, p.session.settings().cameraSensitivity),
+                           freezingSpeedFromSlider(freezingSlider), sound != 0);
 }
 
 // ---- Camera --------------------------------------------------------------------
@@ -391,12 +401,12 @@ EMSCRIPTEN_KEEPALIVE void fp_resolution(int index)
 // The resolution slider's position for an entry and back (mirrored).
 EMSCRIPTEN_KEEPALIVE int fp_resolutionIndexOfPosition(double position)
 {
-    return resolutionIndexOfPosition(position, module().resolutions.last);
+    return resolutionIndexOfPosition(module().resolutions, position);
 }
 
 EMSCRIPTEN_KEEPALIVE int fp_resolutionPositionOfIndex(int index)
 {
-    return resolutionPositionOfIndex(index, module().resolutions.last);
+    return resolutionPositionOfIndex(module().resolutions, index);
 }
 
 // The camera whose resolution is asked and chosen from now on; its id is in

@@ -16,7 +16,12 @@
 // stopped, so its light goes off; it starts again when the page is shown if
 // it was playing.
 
+import { recall, remember } from './storage.js';
+
 const CHECK_MILLISECONDS = 1000;
+// The camera chosen by the switch where the cameras say nothing of the way
+// they face (a laptop's own and a USB webcam): its deviceId.
+const CHOSEN_DEVICE_KEY = 'camera/device';
 
 export class Camera extends EventTarget {
   constructor(video) {
@@ -29,6 +34,7 @@ export class Camera extends EventTarget {
     this.checkTimer = 0;
     this.starting = null;
     this.onFrame = async () => {};
+    this.device = recall(CHOSEN_DEVICE_KEY) ?? ''; // '' for the one facing the chosen way
     this.frames = 0;
     document.addEventListener('visibilitychange', () => this.visibilityChanged());
   }
@@ -62,18 +68,46 @@ export class Camera extends EventTarget {
       frameRate: { max: s.frameRate ?? 0 } };
   }
 
-  // How many cameras the browser lists (their names only after permission).
+  // How many cameras the browser lists.
   async count() {
+    return (await this.devices()).length;
+  }
+
+  // The cameras the browser lists (names and ids only after permission).
+  async devices() {
     if (!navigator.mediaDevices?.enumerateDevices)
-      return 0;
+      return [];
     const devices = await navigator.mediaDevices.enumerateDevices();
-    return devices.filter((d) => d.kind === 'videoinput').length;
+    return devices.filter((d) => d.kind === 'videoinput');
+  }
+
+  // Whether the cameras say which way they face: a phone's do, and there
+  // the switch turns between front and back.
+  async facingKnown() {
+    if (this.track?.getSettings().facingMode)
+      return true;
+    const devices = await this.devices().catch(() => []);
+    return devices.some((d) => (d.getCapabilities?.().facingMode ?? []).length > 0);
+  }
+
+  // The next camera after the one in use, by deviceId, remembered for the
+  // next visit; false when there is no other.
+  async nextDevice() {
+    const ids = (await this.devices().catch(() => [])).map((d) => d.deviceId).filter((id) => id);
+    if (ids.length < 2)
+      return false;
+    const now = ids.indexOf(this.deviceId || this.device);
+    this.device = ids[(now + 1) % ids.length];
+    remember(CHOSEN_DEVICE_KEY, this.device);
+    return true;
   }
 
   constraints() {
     const r = this.resolution ?? { width: 640, height: 480 };
+    // The chosen device where one was chosen; a browser that no longer has
+    // it takes another.
     const video = {
-      facingMode: this.back ? 'environment' : 'user',
+      ...(this.device ? { deviceId: { ideal: this.device } } : { facingMode: this.back ? 'environment' : 'user' }),
       width: { ideal: r.width },
       height: { ideal: r.height },
     };

@@ -89,6 +89,8 @@ export class Core {
   press(tool) { return this.m._fp_press(tool) !== 0; }
   release(tool) { this.m._fp_release(tool); }
   click(tool) { return this.m._fp_click(tool); }
+  // A press with no pointer before it (a screen reader's, a switch device's).
+  activate(tool) { return this.m._fp_activate(tool); }
   clickTicks() { return this.m._fp_clickTicks() !== 0; }
   tapPicture() { return this.m._fp_tapPicture() !== 0; }
   escape() { return this.m._fp_escape() !== 0; }

@@ -17,10 +17,19 @@ const SIMD_PROBE = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 
 // The settings panel's controls, in CSS pixels.
 const TRACK = { width: 280, height: 24 };
 const LABEL_HEIGHT = 22;
+// A label box's font, which shrinks no further than the smaller one to fit,
+// and the room the box keeps to the page's right edge.
+const LABEL_FONT_SIZE = 16;
+const MIN_LABEL_FONT_SIZE = 11;
+const LABEL_MARGIN = 8;
 const SWITCH_BOX = { width: 280, height: 28 };
 const OK_BOX = { width: 97, height: 40 };
 
 const PANEL_TRACKS = ['resolution', 'sensitivity', 'freezing'];
+
+// A click on a tool this soon after a pointer's release is that pointer's
+// own click (browsers whose click names no pointer type), judged already.
+const POINTER_CLICK_MILLISECONDS = 1000;
 
 export function canRunGame() {
   try {
@@ -66,6 +75,18 @@ class Page {
     this.iconPointers = new Map(); // on an icon: pointerId -> { tool, left }
     this.frameRequest = 0;
     this.photos = new Photos(this);
+    // When each pointer last went down (its event's timeStamp), and when a
+    // panel last opened: a panel takes no pointer that went down before it
+    // opened (see guardPanel()).
+    this.pointerDownAt = new Map();
+    this.lastPointerId = null;
+    this.panelOpenedAt = -Infinity;
+    this.pointerUpAt = -Infinity;
+    this.cameraCount = 0;
+    this.shownPanel = Panel.None;
+    this.focusBeforePanel = null;
+    this.panelOpener = null;
+    this.noticeText = document.getElementById('noticeText');
   }
 
   async start() {
@@ -73,6 +94,8 @@ class Page {
     document.documentElement.lang = this.language;
     document.title = this.texts.title ?? document.title;
     applyTexts(document, this.texts);
+    if (!window.isSecureContext)
+      this.showNotice('notSecure');
     this.fillAbout(await fetch('version.json').then((r) => r.json()).then((v) => v.version).catch(() => ''));
 
     loadSettings(this.core);
@@ -89,7 +112,7 @@ class Page {
     this.layout();
     await this.showPicture();
     this.photos.start();
-    this.core.setCameraCount(await this.camera.count().catch(() => 0));
+    this.setCameraCount(await this.camera.count().catch(() => 0));
     this.render();
     this.root.dataset.simd = this.core.simdTarget();
     this.root.dataset.state = 'ready';
@@ -116,6 +139,16 @@ class Page {
     // after a gesture, and pointerup is one for every kind of pointer.
     this.root.addEventListener('pointerup', () => this.startSound(), true);
 
+    // Every press, wherever it lands, before anything acts on it.
+    window.addEventListener('pointerdown', (event) => {
+      this.pointerDownAt.set(event.pointerId, event.timeStamp);
+      this.lastPointerId = event.pointerId;
+    }, true);
+    window.addEventListener('pointerup', (event) => { this.pointerUpAt = event.timeStamp; }, true);
+    for (const panel of [this.settingsPanel, this.aboutPanel])
+      this.guardPanel(panel);
+    document.getElementById('noticeClose').addEventListener('click', () => this.hideNotice());
+
     this.surface.addEventListener('pointerdown', (event) => this.picturePointerDown(event));
     this.surface.addEventListener('pointermove', (event) => this.picturePointerMove(event));
     this.surface.addEventListener('pointerup', (event) => this.picturePointerUp(event));
@@ -128,6 +161,7 @@ class Page {
       icon.addEventListener('pointerup', (event) => this.iconPointerUp(tool, event));
       icon.addEventListener('pointercancel', (event) => this.iconPointerEnd(tool, event));
       icon.addEventListener('lostpointercapture', (event) => this.iconPointerEnd(tool, event));
+      icon.addEventListener('click', (event) => this.iconActivated(tool, event));
     }
 
     document.getElementById('okButton').addEventListener('click', () => this.confirmSettings());
@@ -135,6 +169,8 @@ class Page {
       this.resolutionMoved = true;
       this.showResolutionAtSlider();
     });
+    for (const name of ['sensitivity', 'freezing'])
+      document.getElementById(`${name}Slider`).addEventListener('input', () => this.describeSliders());
 
     this.camera.addEventListener('change', () => this.cameraChanged());
     this.camera.addEventListener('problem', (event) => this.cameraProblem(event.detail));
@@ -150,6 +186,7 @@ class Page {
     this.ratio = ratio;
     this.placePanel(width, height);
     this.render();
+    this.placeNotice();
     this.draw();
   }
 
@@ -158,8 +195,11 @@ class Page {
     for (const [slider, name] of PANEL_TRACKS.entries()) {
       places = this.core.panelLayout(width, height, slider, TRACK, LABEL_HEIGHT, SWITCH_BOX, OK_BOX.width);
       place(document.getElementById(`${name}Slider`), places.track.x, places.track.y, TRACK.width, TRACK.height);
-      place(document.getElementById(`${name}Box`), places.box.x, places.box.y, places.box.width, places.box.height);
+      const box = document.getElementById(`${name}Box`);
+      place(box, places.box.x, places.box.y, places.box.width, places.box.height);
+      box.dataset.width = String(places.box.width);
     }
+    this.fitLabels();
     place(document.getElementById('soundBox'), places.switchBox.x, places.switchBox.y, SWITCH_BOX.width,
       SWITCH_BOX.height);
     place(document.getElementById('okBox'), places.okBox.x, places.okBox.y, OK_BOX.width, OK_BOX.height);
@@ -168,9 +208,16 @@ class Page {
   // Shows the icons and panels as the module has them.
   render() {
     const opacity = this.core.toolOpacity();
+    const panel = this.core.openPanel();
     for (const [tool, icon] of this.icons.entries()) {
       const shown = this.core.icon(tool);
-      icon.hidden = !shown.visible;
+      // A faded tool leaves the sight and the pointer, not the
+      // accessibility tree: a screen reader or a switch device still
+      // presses it (iconActivated()). The camera switch with one camera,
+      // and every tool while a panel is open, are gone for all.
+      const absent = (tool === Tool.SwitchCamera && !this.hasCameraSwitch()) || panel !== Panel.None;
+      setHidden(icon, absent);
+      icon.classList.toggle('faded', !shown.visible);
       place(icon, shown.x, shown.y, shown.width * shown.scale, shown.height * shown.scale);
       icon.style.opacity = String(opacity);
       icon.classList.toggle('held', shown.scale !== 1);
@@ -178,9 +225,9 @@ class Page {
     this.setFace(Tool.Camera, this.camera.active ? 'camera_on' : 'camera_off');
     this.setFace(Tool.SwitchCamera, this.camera.back ? 'camera_back' : 'camera_front');
     this.setFace(Tool.Eye, this.core.isIceView() ? 'view_snowflake' : 'view_man');
-    const panel = this.core.openPanel();
     this.settingsPanel.hidden = panel !== Panel.Settings;
     this.aboutPanel.hidden = panel !== Panel.About;
+    this.panelShown(panel);
     this.root.dataset.panel = ['none', 'settings', 'about'][panel];
     this.root.dataset.camera = this.camera.active ? 'on' : 'off';
     this.root.dataset.picture = String(this.core.pictureNumber());
@@ -432,7 +479,7 @@ class Page {
     event.stopPropagation();
     this.core.release(tool);
     if (!pointer.left && this.isOverIcon(tool, event))
-      this.act(tool, this.core.click(tool));
+      this.act(tool, this.core.click(tool), event);
     this.render();
   }
 
@@ -445,13 +492,59 @@ class Page {
     this.render();
   }
 
+  // A click with no pointer before it: a screen reader's or a switch
+  // device's activation, or a script's click(). A pointer's own click was
+  // judged from its press and release already and is left alone.
+  iconActivated(tool, event) {
+    const byPointer = (event.pointerType ?? '') !== '' || this.iconPointers.size > 0
+      || event.timeStamp - this.pointerUpAt < POINTER_CLICK_MILLISECONDS;
+    if (byPointer)
+      return;
+    event.preventDefault();
+    this.act(tool, this.core.activate(tool), event);
+    this.render();
+  }
+
+  setCameraCount(count) {
+    this.cameraCount = count;
+    this.core.setCameraCount(count);
+  }
+
+  // The camera switch is there only with two cameras or more.
+  hasCameraSwitch() {
+    return this.cameraCount >= 2;
+  }
+
+  // A tap that opens a panel ends there: the panel opens under the finger,
+  // and the same tap's later events (its pointerup, the browser's click and
+  // compatibility mouse events, aimed at whatever is under the finger now)
+  // must not press the Sound switch or OK that happen to sit there. Every
+  // event of a pointer that went down before the panel opened is stopped
+  // before it reaches the panel's controls; the next press counts.
+  guardPanel(panel) {
+    const stale = (event) => {
+      const id = event.pointerId ?? this.lastPointerId;
+      const downAt = id === null || id === undefined || id < 0 ? undefined : this.pointerDownAt.get(id);
+      return downAt !== undefined && downAt <= this.panelOpenedAt;
+    };
+    for (const type of ['pointerdown', 'pointerup', 'mousedown', 'mouseup', 'click', 'touchstart', 'touchend']) {
+      panel.addEventListener(type, (event) => {
+        // A click from the keyboard (detail 0) comes from no pointer.
+        if ((type === 'click' && event.detail === 0) || !stale(event))
+          return;
+        event.preventDefault();
+        event.stopPropagation();
+      }, true);
+    }
+  }
+
   isOverIcon(tool, event) {
     const box = this.icons[tool].getBoundingClientRect();
     return event.clientX >= box.left && event.clientX < box.right && event.clientY >= box.top
       && event.clientY < box.bottom;
   }
 
-  act(tool, action) {
+  act(tool, action, event) {
     if (this.core.clickTicks())
       this.sound.tap();
     switch (action) {
@@ -469,9 +562,13 @@ class Page {
         this.keepStepping();
         break;
       case Action.OpenSettings:
+        this.panelOpenedAt = event?.timeStamp ?? performance.now();
+        this.panelOpener = this.icons[tool];
         this.openSettings();
         break;
       case Action.OpenAbout:
+        this.panelOpenedAt = event?.timeStamp ?? performance.now();
+        this.panelOpener = this.icons[tool];
         this.aboutPanel.scrollTop = 0;
         break;
       case Action.NextPicture:
@@ -505,13 +602,19 @@ class Page {
     const tap = this.core.pointerUp(event.pointerId, event.clientX, event.clientY);
     this.keepStepping();
     if (tap && this.core.tapPicture()) {
-      this.notice.hidden = true;
+      this.hideNotice();
       this.render();
     }
   }
 
   // ---- Keys and full screen ----------------------------------------------------
 
+  // Outside the settings only Escape and F11 do anything, as on the desktop,
+  // so that a child drumming on the keyboard changes nothing. The tools take
+  // no keys either: they are out of the Tab order, and a focused one ignores
+  // Enter and Space. A screen reader or a switch device presses them with
+  // its own activation instead (iconActivated()), under the tap gate. Inside
+  // the settings their controls take the keys any form takes.
   key(event) {
     if (event.key === 'Escape') {
       // An open panel closes; otherwise full screen ends (the browser often
@@ -536,14 +639,20 @@ class Page {
   // ---- Camera --------------------------------------------------------------------
 
   async startCamera() {
-    this.notice.hidden = true;
+    this.hideNotice();
     await this.camera.start();
   }
 
+  // A phone's cameras say which way they face: the switch turns between
+  // front and back. Cameras that do not (a laptop's own and a USB webcam)
+  // are stepped through one by one, and the one chosen is remembered.
   async switchCamera() {
-    this.camera.back = !this.camera.back;
-    this.core.setBackCamera(this.camera.back);
-    this.save();
+    if (await this.camera.facingKnown() || !(await this.camera.nextDevice())) {
+      this.camera.back = !this.camera.back;
+      this.camera.device = '';
+      this.core.setBackCamera(this.camera.back);
+      this.save();
+    }
     this.camera.resolution = null;
     await this.camera.restart();
     this.render();
@@ -558,7 +667,7 @@ class Page {
       this.keepStepping();
     }
     if (this.camera.active) {
-      this.core.setCameraCount(await this.camera.count().catch(() => 0));
+      this.setCameraCount(await this.camera.count().catch(() => 0));
       // Each camera comes with the resolution remembered for it.
       const remembered = this.core.useCamera(this.camera.deviceId);
       const now = this.camera.track?.getSettings();
@@ -574,17 +683,87 @@ class Page {
 
   cameraProblem(kind) {
     const names = { denied: 'cameraDenied', none: 'noCamera', busy: 'cameraBusy', ended: 'cameraEnded' };
-    this.showNotice(names[kind] ?? 'noCamera');
+    // Outside a secure context the browser hides every camera: what helps
+    // then is another address, not another camera.
+    this.showNotice(window.isSecureContext ? names[kind] ?? 'noCamera' : 'notSecure');
     this.root.dataset.cameraProblem = kind;
     this.render();
   }
 
   showNotice(name) {
-    this.notice.textContent = this.texts[name] ?? '';
+    this.showNoticeText(this.texts[name] ?? '');
+  }
+
+  // The note over the picture, with its own close button. Over an open
+  // settings panel it keeps clear of the panel's controls.
+  showNoticeText(text) {
+    this.noticeText.textContent = text;
     this.notice.hidden = false;
+    this.placeNotice();
+  }
+
+  hideNotice() {
+    this.notice.hidden = true;
+  }
+
+  // With a panel open the note goes into the tallest band of the page that
+  // none of the panel's controls cross, and scrolls inside it if it must.
+  placeNotice() {
+    const style = this.notice.style;
+    const panel = this.shownPanel === Panel.Settings ? this.settingsPanel
+      : this.shownPanel === Panel.About ? this.aboutPanel : null;
+    if (!panel || this.notice.hidden) {
+      style.top = '';
+      style.maxHeight = '';
+      return;
+    }
+    const margin = 8;
+    const controls = panel === this.aboutPanel ? [panel] : [...panel.children].filter((c) => !c.hidden);
+    const taken = controls.map((c) => c.getBoundingClientRect()).filter((r) => r.height > 0)
+      .sort((a, b) => a.top - b.top);
+    let best = { top: margin, height: 0 };
+    let from = 0;
+    for (const rect of [...taken, { top: window.innerHeight, bottom: window.innerHeight }]) {
+      if (rect.top - from > best.height)
+        best = { top: from, height: rect.top - from };
+      from = Math.max(from, rect.bottom);
+    }
+    style.top = `${best.top + margin}px`;
+    style.maxHeight = `${Math.max(best.height - 2 * margin, 0)}px`;
   }
 
   // ---- Panels --------------------------------------------------------------------
+
+  // Opening a panel takes the focus into it, for a screen reader and the
+  // keyboard; closing it gives the focus back to where it was.
+  panelShown(panel) {
+    if (panel === this.shownPanel)
+      return;
+    const before = this.shownPanel;
+    this.shownPanel = panel;
+    this.root.classList.toggle('panelOpen', panel !== Panel.None);
+    if (panel !== Panel.None) {
+      if (before === Panel.None)
+        this.focusBeforePanel = document.activeElement;
+      const first = panel === Panel.Settings
+        ? [...this.settingsPanel.querySelectorAll('input, button')].find((c) => !c.disabled && c.type !== 'file')
+        : this.aboutPanel;
+      this.fitLabels();
+      first?.focus({ preventScroll: true });
+      this.placeNotice();
+      return;
+    }
+    // Back where the focus was, or else on the tool that opened the panel.
+    const had = this.focusBeforePanel;
+    const back = had && had !== document.body && this.root.contains(had) ? had : this.panelOpener;
+    this.focusBeforePanel = null;
+    this.panelOpener = null;
+    if (back && back.isConnected && !back.closest('[hidden]'))
+      back.focus({ preventScroll: true });
+    else if (this.root.contains(document.activeElement))
+      document.activeElement.blur();
+    this.placeNotice();
+  }
 
   fillAbout(version) {
     document.getElementById('aboutVersion').textContent = format(this.texts, 'aboutVersion', version);
@@ -604,13 +783,19 @@ class Page {
     setSlider(document.getElementById('sensitivitySlider'), sliders.sensitivity);
     setSlider(document.getElementById('freezingSlider'), sliders.freezingSpeed);
     document.getElementById('soundSwitch').checked = this.core.settings().sound;
+    this.describeSliders();
     this.resolutionMoved = false;
     const slider = document.getElementById('resolutionSlider');
     const capabilities = this.camera.active ? this.camera.capabilities() : null;
     const count = capabilities ? this.core.cameraCapabilities(capabilities) : 0;
     slider.disabled = count === 0;
     if (count === 0) {
-      document.getElementById('resolutionLabel').textContent = this.texts.cameraNotAvailable;
+      // A camera that is there but switched off is called off: "not
+      // available" sends a parent looking for a fault.
+      const text = this.cameraCount > 0 && window.isSecureContext ? this.texts.cameraOff
+        : this.texts.cameraNotAvailable;
+      document.getElementById('resolutionLabel').textContent = text;
+      slider.setAttribute('aria-valuetext', text ?? '');
       return;
     }
     const now = this.camera.track.getSettings();
@@ -626,11 +811,44 @@ class Page {
     this.showResolutionAtSlider();
   }
 
+  // Each slider's label box grows to its text as far as the page allows, and
+  // only then takes a smaller font: no language's label is cut short.
+  fitLabels() {
+    if (this.settingsPanel.hidden)
+      return;
+    for (const name of PANEL_TRACKS) {
+      const box = document.getElementById(`${name}Box`);
+      const label = box.querySelector('label');
+      const given = Number(box.dataset.width);
+      box.style.fontSize = '';
+      box.style.width = `${given}px`;
+      const padding = box.offsetWidth - label.clientWidth;
+      const room = Math.max(window.innerWidth - box.getBoundingClientRect().left - LABEL_MARGIN, given);
+      if (label.scrollWidth > label.clientWidth)
+        box.style.width = `${Math.min(label.scrollWidth + padding + 1, room)}px`;
+      for (let size = LABEL_FONT_SIZE - 1; label.scrollWidth > label.clientWidth && size >= MIN_LABEL_FONT_SIZE; --size)
+        box.style.fontSize = `${size}px`;
+    }
+  }
+
   showResolutionAtSlider() {
     const slider = document.getElementById('resolutionSlider');
     const entry = this.core.resolution(this.core.resolutionIndexOfPosition(Number(slider.value)));
     document.getElementById('resolutionLabel').textContent = format(this.texts, 'resolution', entry.width,
       entry.height);
+    slider.setAttribute('aria-valuetext', `${entry.width} × ${entry.height}`);
+    this.fitLabels();
+  }
+
+  // The sliders read their meaning, not their raw numbers: how sensitive
+  // the camera is and how fast the ice grows, from 0 to 100 %.
+  describeSliders() {
+    for (const [name, text] of [['sensitivity', 'sensitivityValue'], ['freezing', 'freezingValue']]) {
+      const slider = document.getElementById(`${name}Slider`);
+      const span = Number(slider.max) - Number(slider.min);
+      const percent = span > 0 ? Math.round((100 * (Number(slider.value) - Number(slider.min))) / span) : 0;
+      slider.setAttribute('aria-valuetext', format(this.texts, text, percent));
+    }
   }
 
   confirmSettings() {
@@ -714,9 +932,8 @@ async function main() {
   const textsLoaded = loadTexts();
   if (!canRunGame()) {
     const { texts } = await textsLoaded;
-    const notice = document.getElementById('notice');
-    notice.textContent = texts.oldBrowser ?? '';
-    notice.hidden = false;
+    document.getElementById('noticeText').textContent = texts.oldBrowser ?? '';
+    document.getElementById('notice').hidden = false;
     root.dataset.state = 'unsupported';
     return;
   }

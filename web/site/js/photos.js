@@ -16,11 +16,43 @@ const KEPT_QUALITY = 0.92;
 // How long a first tap on "Remove photos" waits for the second.
 const REMOVE_ALL_MILLISECONDS = 4000;
 
-// Why a file was skipped: the name of its note among the page's texts.
+// Why a file was skipped: the name of its note among the page's texts, and
+// of the reason in a note about several files.
 const PROBLEM_TEXTS = {
-  unreadable: 'photoUnreadable', small: 'photoTooSmall', large: 'photoTooLarge', long: 'photoTooLong',
-  full: 'photoTooMany', notKept: 'photoNotKept',
+  unreadable: 'photoUnreadable', heic: 'photoHeic', small: 'photoTooSmall', large: 'photoTooLarge',
+  long: 'photoTooLong', full: 'photoTooMany', notKept: 'photoNotKept',
 };
+const REASON_TEXTS = {
+  unreadable: 'skippedUnreadable', heic: 'skippedHeic', small: 'skippedSmall', large: 'skippedLarge',
+  long: 'skippedLong', full: 'skippedFull', notKept: 'skippedNotKept',
+};
+// A note about skipped files names this many of them and counts the rest,
+// so that a whole folder of them stays a short note.
+const NAMED_FILES = 2;
+
+// iPhones take HEIC photos, which most browsers cannot read: said so by name.
+function isHeic(file) {
+  return /^image\/hei[cf]/i.test(file.type ?? '') || /\.hei[cf]$/i.test(file.name ?? '');
+}
+
+// The note about skipped files: one line per reason, each naming at most
+// NAMED_FILES files.
+export function skippedNote(texts, skipped, maxPhotos) {
+  const byProblem = new Map();
+  for (const { name, problem } of skipped)
+    byProblem.set(problem, [...(byProblem.get(problem) ?? []), name]);
+  const lines = [];
+  for (const [problem, names] of byProblem) {
+    if (names.length === 1) {
+      lines.push(format(texts, PROBLEM_TEXTS[problem], names[0], maxPhotos));
+      continue;
+    }
+    const shown = names.length <= NAMED_FILES + 1 ? names.join(', ')
+      : format(texts, 'photosAndMore', names.slice(0, NAMED_FILES).join(', '), names.length - NAMED_FILES);
+    lines.push(format(texts, 'photosSkipped', names.length, shown, format(texts, REASON_TEXTS[problem], maxPhotos)));
+  }
+  return lines.join('\n');
+}
 
 class Skipped extends Error {
   constructor(problem) {
@@ -213,24 +245,24 @@ export class Photos {
 
   async addNow(files) {
     this.setBusy(true);
-    const notes = [];
+    const skipped = [];
     for (const file of files) {
       try {
         await this.addOne(file);
       } catch (error) {
-        const problem = error instanceof Skipped ? error.problem : 'notKept';
+        let problem = error instanceof Skipped ? error.problem : 'notKept';
         if (!(error instanceof Skipped))
           console.warn(`frostpane.photos: ${file.name} could not be kept`, error);
-        notes.push(format(this.page.texts, PROBLEM_TEXTS[problem], file.name, this.core.maxPhotos()));
+        if (problem === 'unreadable' && isHeic(file))
+          problem = 'heic';
+        skipped.push({ name: file.name, problem });
       }
     }
     this.keepAround(this.core.pictureNumber());
     this.showCount();
     this.setBusy(false);
-    if (notes.length > 0) {
-      this.page.notice.textContent = notes.join('\n');
-      this.page.notice.hidden = false;
-    }
+    if (skipped.length > 0)
+      this.page.showNoticeText(skippedNote(this.page.texts, skipped, this.core.maxPhotos()));
     this.page.render();
   }
 

@@ -54,3 +54,21 @@ export function saveSettings(core) {
     return error?.name === 'QuotaExceededError' || error?.code === 22 ? 'full' : 'blocked';
   }
 }
+
+// One value the page keeps for itself (not a setting of the game's), or
+// null; where storage is blocked nothing is kept.
+export function recall(key) {
+  try {
+    return storage()?.getItem(key) ?? null;
+  } catch {
+    return null;
+  }
+}
+
+export function remember(key, value) {
+  try {
+    storage()?.setItem(key, value);
+  } catch {
+    // Blocked or full: the choice lasts for this visit.
+  }
+}

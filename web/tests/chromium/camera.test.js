@@ -89,10 +89,65 @@ test('the settings offer the resolutions the camera\'s track has', async ({ page
   const max = Number(await slider.getAttribute('max'));
   expect(max).toBeGreaterThan(0);
   await screenshot(page, 'settings-camera-on');
-  // The slider is the list's mirror image: its right end is the first, and
-  // smallest, size the camera's ranges hold.
-  await slider.fill(String(max));
+  // The slider runs from small to large: its left end is the smallest size
+  // the camera's ranges hold.
+  await slider.fill('0');
   await expect(page.locator('#resolutionLabel')).toHaveText('Camera width = 320, height = 240');
   await tap(page, 20, 460); // cancel: a tap on the picture
   await expect(page.locator('#settingsPanel')).toBeHidden();
 });
+
+// A laptop with a USB webcam: two cameras that say nothing of the way they
+// face, each handing out a canvas's frames of its own colour.
+function twoUnnamedCameras() {
+  const cameras = [{ deviceId: 'laptop', color: '#c02020' }, { deviceId: 'usb', color: '#2020c0' }];
+  globalThis.openedCameras = [];
+  navigator.mediaDevices.enumerateDevices = async () => cameras.map(({ deviceId }) => ({
+    kind: 'videoinput', deviceId, groupId: deviceId, label: '', toJSON() { return this; },
+  }));
+  navigator.mediaDevices.getUserMedia = async ({ video }) => {
+    const wanted = video.deviceId?.exact ?? video.deviceId?.ideal;
+    const camera = cameras.find((c) => c.deviceId === wanted) ?? cameras[0];
+    globalThis.openedCameras.push(camera.deviceId);
+    const canvas = document.createElement('canvas');
+    canvas.width = 640;
+    canvas.height = 480;
+    const g = canvas.getContext('2d');
+    let frame = 0;
+    const draw = () => {
+      g.fillStyle = camera.color;
+      g.fillRect(0, 0, 640, 480);
+      g.fillStyle = '#fff';
+      g.fillRect((frame++ * 8) % 600, 200, 40, 40);
+    };
+    draw();
+    setInterval(draw, 40);
+    const stream = canvas.captureStream(25);
+    const track = stream.getVideoTracks()[0];
+    const settings = track.getSettings.bind(track);
+    track.getSettings = () => ({ ...settings(), deviceId: camera.deviceId, width: 640, height: 480 });
+    return stream;
+  };
+}
+
+test('with two cameras that do not say how they face, the switch steps to the other and remembers it',
+  async ({ page }) => {
+    await page.addInitScript(twoUnnamedCameras);
+    await openGame(page);
+    await startCamera(page);
+    expect(await page.evaluate(() => globalThis.openedCameras)).toEqual(['laptop']);
+    await showTools(page);
+    await tapTool(page, '#switchCameraIcon');
+    await expect.poll(() => page.evaluate(() => globalThis.frostpane.camera.deviceId)).toBe('usb');
+    await expect(page.locator('#game')).toHaveAttribute('data-camera', 'on');
+    // The mirroring stays as it was: only the camera changed.
+    expect(await page.evaluate(() => globalThis.frostpane.camera.back)).toBe(false);
+
+    await page.reload();
+    await expect(page.locator('#game')).toHaveAttribute('data-state', 'ready');
+    await startCamera(page);
+    expect(await page.evaluate(() => globalThis.openedCameras)).toEqual(['usb']);
+    await showTools(page);
+    await tapTool(page, '#switchCameraIcon');
+    await expect.poll(() => page.evaluate(() => globalThis.frostpane.camera.deviceId)).toBe('laptop');
+  });

@@ -41,7 +41,9 @@ const GATE_MILLISECONDS = 550;
 const lastToolTap = new WeakMap();
 
 export async function waitForPressGate(page) {
-  await page.waitForFunction((gate) => performance.now() - globalThis.frostpane.startedAt > gate,
+  // Counted from the start page being drawn: the module's gate is made
+  // during the start, some time after it began.
+  await page.waitForFunction((gate) => performance.now() - (globalThis.frostpane.shownAt ?? Infinity) > gate,
     GATE_MILLISECONDS);
   const last = lastToolTap.get(page);
   if (last !== undefined) {
@@ -51,11 +53,40 @@ export async function waitForPressGate(page) {
   }
 }
 
+// Whether a tool is out of sight: gone (hidden), or faded, which leaves it
+// in the page for screen readers and switch devices but out of sight and out
+// of the pointer's way.
+export async function expectOutOfSight(locator) {
+  await expect.poll(() => locator.evaluate((e) => e.hidden || e.classList.contains('faded'))).toBe(true);
+}
+
+export async function expectInSight(locator) {
+  await expect(locator).toBeVisible();
+  await expect(locator).not.toHaveClass(/\bfaded\b/);
+}
+
 // Taps an icon as a child would, once the press gate lets the press count.
 export async function tapTool(page, selector) {
-  await expect(page.locator(selector)).toBeVisible();
+  await expectInSight(page.locator(selector));
   await waitForPressGate(page);
   await tapCenter(page, selector);
+  lastToolTap.set(page, Date.now());
+}
+
+// Presses a tool as a screen reader or a switch device does: a click with no
+// pointer before it, once the press gate lets it count.
+export async function activateTool(page, selector) {
+  await waitForPressGate(page);
+  await page.locator(selector).evaluate((tool) => tool.click());
+  lastToolTap.set(page, Date.now());
+}
+
+// Taps an icon with a finger, once the press gate lets the press count.
+export async function fingerTapTool(page, selector) {
+  await expectInSight(page.locator(selector));
+  await waitForPressGate(page);
+  const box = await page.locator(selector).boundingBox();
+  await page.touchscreen.tap(box.x + box.width / 2, box.y + box.height / 2);
   lastToolTap.set(page, Date.now());
 }
 
@@ -63,7 +94,7 @@ export async function tapTool(page, selector) {
 export async function showTools(page) {
   const { width, height } = page.viewportSize();
   await tap(page, Math.round(width * 0.1), Math.round(height * 0.9));
-  await expect(page.locator('#settingsIcon')).toBeVisible();
+  await expectInSight(page.locator('#settingsIcon'));
 }
 
 // Once the worklet runs (the first tap starts it), its level is measured

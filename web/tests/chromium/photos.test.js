@@ -337,3 +337,40 @@ test('where no worker can start, the page makes the ice itself', async ({ page }
   await expect(page.locator('#game')).toHaveAttribute('data-picture', '7');
   await expectMiddleColour(page, 'photos-made-without-worker', 1);
 });
+
+test('twelve photos this browser cannot read make one short note that leaves the settings usable', async ({ page }) => {
+  await openGame(page);
+  await openSettings(page);
+  // iPhone photos: an HEIC file's first bytes, which Chromium does not read.
+  const heic = Buffer.concat([Buffer.from([0, 0, 0, 24]), Buffer.from('ftypheic\0\0\0\0mif1heic', 'latin1'),
+    Buffer.alloc(64)]);
+  const files = Array.from({ length: 12 }, (_, i) => ({
+    name: `IMG_${String(4000 + i)}.HEIC`, mimeType: 'image/heic', buffer: heic,
+  }));
+  await addThroughPicker(page, files);
+  const notice = page.locator('#notice');
+  await expect(notice).toContainText('12 photos were skipped', { timeout: 30_000 });
+  await expect(notice).toContainText('IMG_4000.HEIC, IMG_4001.HEIC and 10 more');
+  await expect(notice).toContainText('HEIC/HEIF');
+  await expect(notice).not.toContainText('IMG_4002.HEIC');
+  await screenshot(page, 'twelve-heic-note');
+
+  // On the page, and clear of every control of the panel.
+  const note = await notice.boundingBox();
+  expect(note.y).toBeGreaterThanOrEqual(0);
+  expect(note.y + note.height).toBeLessThanOrEqual(480);
+  const controls = await page.locator('#settingsPanel > *:not([hidden])').evaluateAll((all) => all
+    .map((c) => c.getBoundingClientRect()).filter((r) => r.height > 0)
+    .map((r) => ({ x: r.x, y: r.y, width: r.width, height: r.height })));
+  expect(controls.length).toBeGreaterThan(5);
+  for (const c of controls) {
+    const apart = note.x + note.width <= c.x || c.x + c.width <= note.x || note.y + note.height <= c.y
+      || c.y + c.height <= note.y;
+    expect(apart, `the note ${JSON.stringify(note)} covers ${JSON.stringify(c)}`).toBe(true);
+  }
+
+  // It closes on its own; the panel stays.
+  await page.locator('#noticeClose').click();
+  await expect(notice).toBeHidden();
+  await expect(page.locator('#settingsPanel')).toBeVisible();
+});

@@ -5,7 +5,7 @@ import { join } from 'node:path';
 import { expect, test } from '@playwright/test';
 import { changedPixels, decodePng, meanDifference, photoPixels, pixel } from '../support/png.js';
 import { PROJECT_DIR } from '../support/site.js';
-import { meterSound, openGame, screenshot, tapTool } from './helpers.js';
+import { expectOutOfSight, meterSound, openGame, screenshot, tapTool } from './helpers.js';
 
 const PHOTO = decodePng(readFileSync(join(PROJECT_DIR, 'assets', 'images', 'frostpane_001.png')));
 const ICE = decodePng(readFileSync(join(PROJECT_DIR, 'assets', 'images', 'frostpane_001_ice.png')));
@@ -58,7 +58,7 @@ test('a mouse stroke wipes its path with no camera, and the ice grows back', asy
   expect(photoPixels(wiped, PHOTO, ICE, band, false)).toBeGreaterThan(band.width * band.height * 0.9);
   expect(photoPixels(wiped, PHOTO, ICE, { x: 100, y: 60, width: 440, height: 40 })).toBe(0);
   // No tap: the tools stay hidden.
-  await expect(page.locator('#settingsIcon')).toBeHidden();
+  await expectOutOfSight(page.locator('#settingsIcon'));
   // The ice closes again by itself, and then nothing more is stepped.
   await expect.poll(() => cleaned(page), { timeout: 15_000 }).toBe(0);
   await expect.poll(() => page.evaluate(() => globalThis.frostpane.tickTimer)).toBe(0);
@@ -92,6 +92,6 @@ test.describe('on a tablet', () => {
     expect(changedPixels(start, shot, band)).toBeGreaterThan(band.width * band.height / 2);
     expect(changedPixels(start, shot, far)).toBe(0);
     // A stroke is no tap: the tools stay hidden.
-    await expect(page.locator('#settingsIcon')).toBeHidden();
+    await expectOutOfSight(page.locator('#settingsIcon'));
   });
 });

@@ -2,6 +2,11 @@
 import { expect, test } from '@playwright/test';
 import { openGame, screenshot, showTools, tapTool } from './helpers.js';
 
+async function startCamera(page) {
+  await tapTool(page, '#cameraIcon');
+  await expect(page.locator('#game')).toHaveAttribute('data-camera', 'on');
+}
+
 async function openSettings(page) {
   await showTools(page);
   await tapTool(page, '#settingsIcon');
@@ -15,7 +20,8 @@ test('the panel shows the stored values; a changed freezing speed survives a rel
   await expect(page.locator('#sensitivitySlider')).toHaveValue('249');
   await expect(page.locator('#freezingSlider')).toHaveValue('10');
   await expect(page.locator('#soundSwitch')).toBeChecked();
-  await expect(page.locator('#resolutionLabel')).toHaveText('Camera not available');
+  // The camera is there, only switched off.
+  await expect(page.locator('#resolutionLabel')).toHaveText('The camera is off');
   await expect(page.locator('#resolutionSlider')).toBeDisabled();
   await screenshot(page, 'settings-640x480');
 
@@ -24,12 +30,13 @@ test('the panel shows the stored values; a changed freezing speed survives a rel
   await expect(page.locator('#settingsPanel')).toBeHidden();
   const stored = await page.evaluate(() => ({
     freezing: localStorage.getItem('game/freezingSpeed'),
-    // OK took the slider's 249 too: (255 - 249) * 3.
+    // The sensitivity slider was not moved: the stored 20 stays, though the
+    // slider's 249 reads back as (255 - 249) * 3 = 18.
     sensitivity: localStorage.getItem('game/cameraSensitivity'),
     sound: localStorage.getItem('game/sound'),
     back: localStorage.getItem('camera/back'),
   }));
-  expect(stored).toEqual({ freezing: '42', sensitivity: '18', sound: 'true', back: 'false' });
+  expect(stored).toEqual({ freezing: '42', sensitivity: '20', sound: 'true', back: 'false' });
 
   await page.reload();
   await expect(page.locator('#game')).toHaveAttribute('data-state', 'ready');
@@ -109,3 +116,76 @@ test('a full storage is told, and the settings still count for this visit', asyn
   await openSettings(page);
   await expect(page.locator('#freezingSlider')).toHaveValue('5');
 });
+
+test('OK with nothing changed changes no stored value', async ({ page }) => {
+  await openGame(page);
+  await page.evaluate(() => {
+    localStorage.setItem('game/cameraSensitivity', '20');
+    localStorage.setItem('game/freezingSpeed', '10');
+  });
+  await page.reload();
+  await expect(page.locator('#game')).toHaveAttribute('data-state', 'ready');
+  const storedNow = () => page.evaluate(() => Object.fromEntries(Object.keys(localStorage).filter((k) => k.startsWith('game/'))
+    .map((k) => [k, localStorage.getItem(k)])));
+  const before = await storedNow();
+  for (let round = 0; round < 3; ++round) {
+    await openSettings(page);
+    await page.locator('#okButton').click();
+    await expect(page.locator('#settingsPanel')).toBeHidden();
+  }
+  const after = await storedNow();
+  expect(after['game/cameraSensitivity']).toBe('20');
+  expect(after['game/freezingSpeed']).toBe(before['game/freezingSpeed']);
+});
+
+test('the resolution slider runs from the smallest picture on the left to the largest on the right', async ({ page }) => {
+  await openGame(page);
+  await startCamera(page);
+  await openSettings(page);
+  const slider = page.locator('#resolutionSlider');
+  await expect(slider).toBeEnabled();
+  const widthAt = async (position) => {
+    await slider.fill(String(position));
+    return Number((await page.locator('#resolutionLabel').textContent()).match(/\d+/)[0]);
+  };
+  const max = Number(await slider.getAttribute('max'));
+  expect(max).toBeGreaterThan(0);
+  const widths = [];
+  for (let position = 0; position <= max; ++position)
+    widths.push(await widthAt(position));
+  expect(widths).toEqual([...widths].sort((a, b) => a - b));
+  expect(widths[0]).toBeLessThan(widths[max]);
+});
+
+// The panel's labels, with the camera on, in each language at 640 x 480 and
+// on a phone.
+const LABEL_CASES = [
+  { locale: 'de-DE', viewport: { width: 640, height: 480 }, resolution: 'Pixel', shot: 'settings-de-640x480' },
+  { locale: 'fr-FR', viewport: { width: 640, height: 480 }, resolution: 'caméra' },
+  { locale: 'es-ES', viewport: { width: 640, height: 480 }, resolution: 'cámara' },
+  { locale: 'en-US', viewport: { width: 640, height: 480 }, resolution: 'height' },
+  { locale: 'de-DE', viewport: { width: 360, height: 640 }, resolution: 'Pixel', shot: 'settings-de-360x640' },
+  { locale: 'fr-FR', viewport: { width: 360, height: 640 }, resolution: 'caméra' },
+];
+
+for (const { locale, viewport, resolution, shot } of LABEL_CASES) {
+  test.describe(`in ${locale} at ${viewport.width} x ${viewport.height}`, () => {
+    test.use({ locale, viewport });
+    test('the settings\' labels fit their boxes and the page', async ({ page }) => {
+      await openGame(page);
+      await startCamera(page);
+      await openSettings(page);
+      await expect(page.locator('#resolutionLabel')).toContainText(resolution);
+      for (const name of ['resolution', 'sensitivity', 'freezing']) {
+        const fit = await page.locator(`#${name}Box label`).evaluate((l) => ({
+          text: l.scrollWidth, room: l.clientWidth, left: l.parentElement.getBoundingClientRect().left,
+          right: l.parentElement.getBoundingClientRect().right,
+        }));
+        expect([name, fit.text <= fit.room, fit.left >= 0, fit.right <= viewport.width])
+          .toEqual([name, true, true, true]);
+      }
+      if (shot)
+        await screenshot(page, shot);
+    });
+  });
+}

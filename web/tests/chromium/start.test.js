@@ -4,7 +4,7 @@ import { join } from 'node:path';
 import { expect, test } from '@playwright/test';
 import { decodePng, meanDifference } from '../support/png.js';
 import { PROJECT_DIR } from '../support/site.js';
-import { TOOLS, openGame, screenshot, showTools, tap, tapTool, waitForPressGate } from './helpers.js';
+import { TOOLS, expectOutOfSight, openGame, screenshot, showTools, tap, tapTool, waitForPressGate } from './helpers.js';
 
 // Where the desktop window puts each tool icon at 640 x 480: 51.2 pixels
 // square, centred on fixed fractions of the window, its corner cut to whole
@@ -27,7 +27,7 @@ test('at 640 x 480 the start page shows what the desktop window shows', async ({
   await openGame(page);
   await expect(page.locator('#cameraIcon')).toBeVisible();
   for (const id of TOOLS.filter((id) => id !== 'cameraIcon'))
-    await expect(page.locator(`#${id}`)).toBeHidden();
+    await expectOutOfSight(page.locator(`#${id}`));
   const box = await iconBox(page, 'cameraIcon');
   expect(box.x).toBe(294);
   expect(box.y).toBe(166);
@@ -64,9 +64,9 @@ test('a tap on the picture shows the tools at their places; idle, they fade and 
     { timeout: 8000 }).toBeLessThan(1);
   const during = await page.locator('#settingsIcon').evaluate((e) => Number(e.style.opacity));
   expect(during).toBeGreaterThan(0);
-  await expect(page.locator('#settingsIcon')).toBeHidden({ timeout: 3000 });
+  await expectOutOfSight(page.locator('#settingsIcon'));
   for (const id of TOOLS)
-    await expect(page.locator(`#${id}`)).toBeHidden();
+    await expectOutOfSight(page.locator(`#${id}`));
   await expect(page.locator('#game')).toHaveAttribute('data-fade', 'stopped');
 });
 
@@ -120,7 +120,7 @@ test('the About panel opens from its icon; a tap inside keeps it, Escape closes 
   await page.keyboard.press('Escape');
   await expect(page.locator('#aboutPanel')).toBeHidden();
   // The tools stay hidden until the next tap on the picture.
-  await expect(page.locator('#settingsIcon')).toBeHidden();
+  await expectOutOfSight(page.locator('#settingsIcon'));
 });
 
 test('F11 and a double tap switch full screen; Escape leaves it', async ({ page }) => {

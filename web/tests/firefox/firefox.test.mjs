@@ -105,7 +105,7 @@ async function tap(page, x, y) {
 
 async function tapTool(game, selector) {
   const { page } = game;
-  await page.waitForSelector(`${selector}:not([hidden])`, { timeout: WAIT });
+  await page.waitForSelector(`${selector}:not([hidden]):not(.faded)`, { timeout: WAIT });
   await page.waitForFunction((gate) => performance.now() - globalThis.frostpane.startedAt > gate,
     { timeout: WAIT }, GATE_MILLISECONDS);
   const left = GATE_MILLISECONDS - (Date.now() - game.lastTap);
@@ -118,7 +118,7 @@ async function tapTool(game, selector) {
 
 async function showTools(page) {
   await tap(page, 64, 432);
-  await page.waitForSelector('#settingsIcon:not([hidden])', { timeout: WAIT });
+  await page.waitForSelector('#settingsIcon:not([hidden]):not(.faded)', { timeout: WAIT });
 }
 
 async function attribute(page, name) {
@@ -150,7 +150,7 @@ describe('Firefox ESR', () => {
     const band = { x: 100, y: 296, width: 440, height: 8 };
     assert.ok(changedPixels(start, wiped, band) > band.width * band.height / 2, 'the path shows the photo');
     assert.equal(changedPixels(start, wiped, { x: 100, y: 40, width: 440, height: 60 }), 0);
-    assert.equal(await page.$('#settingsIcon[hidden]') !== null, true, 'a stroke is no tap');
+    assert.equal(await page.$('#settingsIcon.faded') !== null, true, 'a stroke is no tap');
     await page.waitForSelector('#game[data-cleaned="0.000"]', { timeout: 15_000 });
     await context.close();
   });
@@ -163,8 +163,31 @@ describe('Firefox ESR', () => {
     await shot(page, 'tools-640x480');
     await page.waitForFunction(() => Number(document.getElementById('settingsIcon').style.opacity) < 1,
       { timeout: 8000, polling: 20 });
-    await page.waitForSelector('#settingsIcon[hidden]', { timeout: 3000 });
+    await page.waitForSelector('#settingsIcon.faded', { timeout: 3000 });
     assert.equal(await attribute(page, 'data-fade'), 'stopped');
+    await context.close();
+  });
+
+  test('a screen reader\'s activation presses a faded tool, once per half second, and moves the focus', async () => {
+    const { context, page } = await newGame();
+    await page.waitForFunction((gate) => performance.now() - globalThis.frostpane.shownAt > gate,
+      { timeout: WAIT }, GATE_MILLISECONDS);
+    assert.equal(await page.$('#nextPictureIcon.faded') !== null, true);
+    // Drummed: five activations at once count once.
+    await page.$eval('#nextPictureIcon', (tool) => {
+      for (let i = 0; i < 5; ++i)
+        tool.click();
+      globalThis.activatedAt = performance.now();
+    });
+    assert.equal(await attribute(page, 'data-picture'), '2');
+    await page.waitForFunction((gate) => performance.now() - globalThis.activatedAt > gate,
+      { timeout: WAIT }, GATE_MILLISECONDS);
+    await page.$eval('#settingsIcon', (tool) => tool.click());
+    await page.waitForSelector('#settingsPanel:not([hidden])', { timeout: WAIT });
+    assert.equal(await page.evaluate(() => document.activeElement?.id), 'sensitivitySlider');
+    await page.keyboard.press('Escape');
+    await page.waitForSelector('#settingsPanel[hidden]', { timeout: WAIT });
+    assert.equal(await page.evaluate(() => document.activeElement?.id), 'settingsIcon');
     await context.close();
   });
 
