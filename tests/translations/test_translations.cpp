@@ -276,12 +276,13 @@ private Q_SLOTS:
     }
 
     // French sets a no-break space (or a narrow one) before : ; ! and ?, in
-    // every text, so that the sign never starts a line.
+    // every text, so that the sign never starts a line; the colon of an
+    // address (https://) is no punctuation.
     void frenchPunctuationHasItsNoBreakSpace()
     {
         const QList<Message> messages = readTranslationSource(
             QStringLiteral(FROSTPANE_TRANSLATIONS_SOURCE_DIR "/frostpane_fr.ts"));
-        const QRegularExpression wrong(QStringLiteral("[^\\x{00a0}\\x{202f}][:;!?]"));
+        const QRegularExpression wrong(QStringLiteral("[^\\x{00a0}\\x{202f}][:;!?](?!//)"));
         for (const Message &message : messages) {
             const QRegularExpressionMatch match = wrong.match(message.translation);
             QVERIFY2(!match.hasMatch(), qPrintable(message.translation));
