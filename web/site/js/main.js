@@ -398,7 +398,7 @@ class Page {
   }
 
   iconPointerDown(tool, event) {
-    event.preventDefault();
+    preventMouseDefault(event);
     event.stopPropagation();
     // Every press keeps the pointer until it ends, accepted or not: its
     // release on the icon is a click, judged by the module.
@@ -485,7 +485,7 @@ class Page {
   // ---- The picture -------------------------------------------------------------
 
   picturePointerDown(event) {
-    event.preventDefault();
+    preventMouseDefault(event);
     this.surface.setPointerCapture?.(event.pointerId);
     this.core.pointerDown(event.pointerId, event.clientX, event.clientY);
   }
@@ -681,6 +681,15 @@ async function decodePixels(url) {
   g.drawImage(bitmap, 0, 0);
   bitmap.close();
   return g.getImageData(0, 0, canvas.width, canvas.height);
+}
+
+// A mouse's press must not start a selection or a drag. Only a mouse's:
+// WebKit sends a pen no more events (no move, no release) after a pointerdown
+// whose default was prevented, and a pen or finger has no such default here
+// anyway (touch-action: none, nothing selectable).
+function preventMouseDefault(event) {
+  if (event.pointerType === 'mouse')
+    event.preventDefault();
 }
 
 function setHidden(element, hidden) {
