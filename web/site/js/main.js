@@ -64,6 +64,7 @@ class Page {
     this.iconPicture = { width: 512, height: 512 };
     this.resolutionMoved = false;
     this.iconPointers = new Map(); // on an icon: pointerId -> { tool, left }
+    this.origin = { x: 0, y: 0 }; // the game's area's corner in the page
     this.frameRequest = 0;
     this.photos = new Photos(this);
   }
@@ -140,8 +141,12 @@ class Page {
   // ---- Layout and drawing ----------------------------------------------------
 
   layout() {
-    const width = window.innerWidth;
-    const height = window.innerHeight;
+    // The game's area: the page less the safe areas around a notch or a
+    // home indicator (style.css), where every tool and panel stays.
+    const area = this.root.getBoundingClientRect();
+    this.origin = { x: area.left, y: area.top };
+    const width = area.width;
+    const height = area.height;
     const ratio = window.devicePixelRatio || 1;
     this.core.layout(width, height, ratio, this.iconPicture.width, this.iconPicture.height);
     this.ratio = ratio;
@@ -487,7 +492,7 @@ class Page {
   picturePointerDown(event) {
     preventMouseDefault(event);
     this.surface.setPointerCapture?.(event.pointerId);
-    this.core.pointerDown(event.pointerId, event.clientX, event.clientY);
+    this.core.pointerDown(event.pointerId, event.clientX - this.origin.x, event.clientY - this.origin.y);
   }
 
   picturePointerMove(event) {
@@ -495,13 +500,13 @@ class Page {
     // wipes its whole path.
     let stroke = false;
     for (const e of event.getCoalescedEvents?.() ?? [event])
-      stroke = this.core.pointerMove(event.pointerId, e.clientX, e.clientY) || stroke;
+      stroke = this.core.pointerMove(event.pointerId, e.clientX - this.origin.x, e.clientY - this.origin.y) || stroke;
     if (stroke)
       this.keepStepping();
   }
 
   picturePointerUp(event) {
-    const tap = this.core.pointerUp(event.pointerId, event.clientX, event.clientY);
+    const tap = this.core.pointerUp(event.pointerId, event.clientX - this.origin.x, event.clientY - this.origin.y);
     this.keepStepping();
     if (tap && this.core.tapPicture()) {
       this.notice.hidden = true;

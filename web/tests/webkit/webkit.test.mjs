@@ -21,7 +21,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { decodePng, meanDifference, photoPixels, pixel, solidPng } from '../support/png.js';
+import { changedPixels, decodePng, meanDifference, photoPixels, pixel, solidPng } from '../support/png.js';
 import { PROJECT_DIR, SHOT_DIR, SITE_DIR } from '../support/site.js';
 import { WebKit, delay, startPageServer, waitFor } from './harness.js';
 
@@ -107,15 +107,32 @@ async function tapCenter(game, id) {
 }
 
 // Taps a tool icon as a child would, once the press gate lets it count.
+// WebDriver's press and release reach the page one after the other; on a
+// busy machine they can come more than the 500 ms apart that a tap may
+// last, and the game rightly takes that as a long press that does nothing.
+// Such a press, as the page's own event times tell, is tapped again.
 async function tapTool(game, id) {
   await waitFor(`#${id} shown`, () => visible(game, id));
-  await waitFor('the press gate', () => game.session.execute(
-    'return performance.now() - globalThis.frostpane.startedAt > arguments[0]', GATE_MILLISECONDS));
-  const left = GATE_MILLISECONDS - (Date.now() - game.lastTap);
-  if (left > 0)
-    await delay(left); // the gate's own time
-  await tapCenter(game, id);
-  game.lastTap = Date.now();
+  await game.session.execute(`if (!globalThis.testPresses) {
+      globalThis.testPresses = [];
+      addEventListener('pointerdown', (e) => testPresses.push({ down: e.timeStamp }), true);
+      addEventListener('pointerup', (e) => { const p = testPresses.at(-1); if (p) p.up = e.timeStamp; }, true);
+    }`);
+  for (let attempt = 1; ; ++attempt) {
+    await waitFor('the press gate', () => game.session.execute(
+      'return performance.now() - globalThis.frostpane.startedAt > arguments[0]', GATE_MILLISECONDS));
+    const left = GATE_MILLISECONDS - (Date.now() - game.lastTap);
+    if (left > 0)
+      await delay(left); // the gate's own time
+    const count = await game.session.execute('return testPresses.length');
+    await tapCenter(game, id);
+    game.lastTap = Date.now();
+    const press = await waitFor('the press released', () => game.session.execute(
+      'const p = testPresses[arguments[0]]; return p && p.up !== undefined ? p : null', count));
+    if (press.up - press.down <= 400 || attempt === 3)
+      return;
+    console.log(`# a tap on #${id} reached the page as a press of ${Math.round(press.up - press.down)} ms: again`);
+  }
 }
 
 // Shows the tools with a tap on the picture away from any icon.
@@ -185,6 +202,89 @@ describe('WebKit', () => {
       // Above and below the picture: black.
       assert.deepEqual(pixel(image, 410, 40), [0, 0, 0]);
       assert.deepEqual(pixel(image, 410, 1140), [0, 0, 0]);
+    }));
+
+  // On a phone with a notch, or a tablet's home indicator, the browser tells
+  // the insets through env(safe-area-inset-*), which are 0 on a desktop:
+  // here the page's own custom properties over them stand in for a
+  // phone's with a notch at the top and a home indicator below. The game's
+  // area stays over 480 pixels high: in a lower one (399) the module puts
+  // the settings panel's top label 6 pixels above the area's edge, as it
+  // does in a desktop window as low.
+  test('tools and panels keep inside the safe areas, and strokes wipe under the pointer', () =>
+    withGame({ width: 640, height: 600 }, async (game) => {
+      const { session } = game;
+      const safe = { top: 60, right: 47, bottom: 21, left: 47 };
+      await session.execute(`const safe = arguments[0];
+        for (const [side, inset] of Object.entries(safe))
+          document.documentElement.style.setProperty('--safe-' + side, inset + 'px');
+        dispatchEvent(new Event('resize'));`, safe);
+      const inside = { left: safe.left, top: safe.top, right: 640 - safe.right, bottom: 600 - safe.bottom };
+      const outside = async (ids) => {
+        const out = [];
+        for (const id of ids) {
+          const b = await box(game, id);
+          if (b.width > 0 && (b.x < inside.left || b.y < inside.top || b.x + b.width > inside.right
+              || b.y + b.height > inside.bottom))
+            out.push([id, b]);
+        }
+        return out;
+      };
+      await showTools(game);
+      const tools = ['switchCameraIcon', 'eyeIcon', 'aboutIcon', 'cameraIcon', 'settingsIcon',
+        'previousPictureIcon', 'nextPictureIcon'];
+      assert.deepEqual(await outside([...tools, 'pictureCanvas']), []);
+      // The picture spans the game's width: 546 x 409.5, in the middle.
+      const picture = await box(game, 'pictureCanvas');
+      assert.deepEqual([picture.x, picture.width], [inside.left, inside.right - inside.left]);
+      await tapTool(game, 'settingsIcon');
+      await waitFor('the settings panel', () => visible(game, 'settingsPanel'));
+      await shot(game, 'safe-area-settings');
+      assert.deepEqual(await outside(['resolutionBox', 'resolutionSlider', 'sensitivityBox', 'sensitivitySlider',
+        'soundBox', 'freezingBox', 'freezingSlider', 'okBox', 'photosBox']), []);
+      await tapCenter(game, 'okButton');
+      await waitForAttribute(game, 'data-panel', 'none');
+      await waitFor('the tools hidden', async () => !await visible(game, 'settingsIcon'), 10_000);
+
+      // A stroke along y = 300 of the page wipes there, not where the page's
+      // corner would put it without the insets (60 pixels higher).
+      const before = await shot(game, 'safe-area-before-stroke');
+      await stroke(game, 'mouse', 300, 100, 540);
+      await waitForAttribute(game, 'data-scene', 'play');
+      const after = await shot(game, 'safe-area-stroke');
+      const at = changedPixels(before, after, { x: 140, y: 296, width: 360, height: 8 });
+      const above = changedPixels(before, after, { x: 140, y: 236, width: 360, height: 8 });
+      assert.ok(at > 360 * 8 / 2, `wiped under the pointer: ${at} pixels`);
+      assert.equal(above, 0);
+    }));
+
+  test('as a home-screen app: its icon, full screen, the whole screen, inline video', () =>
+    withGame({}, async (game) => {
+      const page = await game.session.evaluate(`
+        const meta = (name) => document.querySelector('meta[name="' + name + '"]')?.content ?? null;
+        const link = document.querySelector('link[rel="apple-touch-icon"]');
+        const bitmap = await createImageBitmap(await (await fetch(link.href)).blob());
+        const g = new OffscreenCanvas(bitmap.width, bitmap.height).getContext('2d');
+        g.drawImage(bitmap, 0, 0);
+        const corners = [[0, 0], [bitmap.width - 1, 0], [0, bitmap.height - 1], [bitmap.width - 1, bitmap.height - 1]]
+          .map(([x, y]) => g.getImageData(x, y, 1, 1).data[3]);
+        const manifest = await (await fetch(document.querySelector('link[rel="manifest"]').href)).json();
+        return {
+          icon: [bitmap.width, bitmap.height, Math.min(...corners)],
+          capable: [meta('apple-mobile-web-app-capable'), meta('mobile-web-app-capable')],
+          statusBar: meta('apple-mobile-web-app-status-bar-style'),
+          viewportFit: /viewport-fit=cover/.test(meta('viewport')),
+          display: manifest.display,
+          videos: Array.from(document.querySelectorAll('video')).map((v) => [v.playsInline, v.muted]),
+        };`);
+      assert.deepEqual(page, {
+        icon: [180, 180, 255], // opaque: a home screen shows transparency as black
+        capable: ['yes', 'yes'],
+        statusBar: 'black-translucent',
+        viewportFit: true,
+        display: 'fullscreen',
+        videos: [[true, true]],
+      });
     }));
 
   test('the camera icon starts the mock camera; its moving picture wipes ice, and it crackles', () =>
@@ -282,28 +382,41 @@ describe('WebKit', () => {
     });
   });
 
-  // iPhone Safari has no element full screen at all: a double tap there
-  // must leave the game as it was.
-  test('without element full screen a double tap harms nothing', async () => {
-    webkit.init.script = `
-      globalThis.pageErrors = [];
-      addEventListener('error', (event) => pageErrors.push(String(event.message)));
-      addEventListener('unhandledrejection', (event) => pageErrors.push(String(event.reason)));
-      for (const name of ['requestFullscreen', 'webkitRequestFullscreen', 'webkitRequestFullScreen'])
-        delete Element.prototype[name];`;
-    await withGame({ origin: webkit.init.origin }, async (game) => {
-      const { session } = game;
-      assert.equal(await session.execute('return typeof document.documentElement.requestFullscreen'), 'undefined');
-      await session.pointer('mouse', [{ type: 'pointerMove', x: 100, y: 400 }, { type: 'pointerDown' },
-        { type: 'pointerUp' }, { type: 'pointerDown' }, { type: 'pointerUp' }]);
-      await waitFor('the tools', () => visible(game, 'settingsIcon'));
-      assert.equal(await session.execute('return document.fullscreenElement ?? null'), null);
-      assert.deepEqual(await session.execute('return globalThis.pageErrors'), []);
-      assert.equal(await attribute(game, 'data-state'), 'ready');
-      await stroke(game, 'pen', 300);
-      await waitForAttribute(game, 'data-scene', 'play');
+  // A double tap asks for full screen. iPad Safari has element full
+  // screen; iPhone Safari has none at all, and there the double tap must
+  // leave the game as it was.
+  const DOUBLE_TAPS = [
+    { name: 'with element full screen (an iPad) a double tap switches it on', remove: false, fullScreen: true },
+    { name: 'without element full screen (an iPhone) a double tap harms nothing', remove: true, fullScreen: false },
+  ];
+  for (const { name, remove, fullScreen } of DOUBLE_TAPS) {
+    test(name, async () => {
+      webkit.init.script = `
+        globalThis.pageErrors = [];
+        addEventListener('error', (event) => pageErrors.push(String(event.message)));
+        addEventListener('unhandledrejection', (event) => pageErrors.push(String(event.reason)));
+        if (${remove}) {
+          for (const name of ['requestFullscreen', 'webkitRequestFullscreen', 'webkitRequestFullScreen'])
+            delete Element.prototype[name];
+        }`;
+      await withGame({ origin: webkit.init.origin }, async (game) => {
+        const { session } = game;
+        assert.equal(await session.execute('return typeof document.documentElement.requestFullscreen'),
+          remove ? 'undefined' : 'function');
+        await session.pointer('mouse', [{ type: 'pointerMove', x: 100, y: 400 }, { type: 'pointerDown' },
+          { type: 'pointerUp' }, { type: 'pointerDown' }, { type: 'pointerUp' }]);
+        if (fullScreen)
+          await waitFor('full screen', () => session.execute('return document.fullscreenElement !== null'));
+        else
+          await waitFor('the tools', () => visible(game, 'settingsIcon'));
+        assert.equal(await session.execute('return document.fullscreenElement !== null'), fullScreen);
+        assert.deepEqual(await session.execute('return globalThis.pageErrors'), []);
+        assert.equal(await attribute(game, 'data-state'), 'ready');
+        await stroke(game, 'pen', 300);
+        await waitForAttribute(game, 'data-scene', 'play');
+      });
     });
-  });
+  }
 
   test('offline: a reload with the server stopped still plays', async () => {
     const server = await startPageServer();
