@@ -22,6 +22,10 @@ const OK_BOX = { width: 97, height: 40 };
 
 const PANEL_TRACKS = ['resolution', 'sensitivity', 'freezing'];
 
+// How many camera frames with too little colour to tell may be held against
+// the canvas before their copies are trusted as they are.
+const FRAME_CHECKS = 60;
+
 export function canRunGame() {
   try {
     return typeof WebAssembly === 'object' && WebAssembly.validate(SIMD_PROBE);
@@ -60,6 +64,7 @@ class Page {
     this.frameContext = this.frameCanvas.getContext('2d', { alpha: false, willReadFrequently: true });
     this.tickTimer = 0;
     this.frameCopies = true; // until the browser shows it cannot
+    this.frameChecks = 0; // camera frames whose copy was held against the canvas
     this.fadeTimer = 0;
     this.iconPicture = { width: 512, height: 512 };
     this.resolutionMoved = false;
@@ -343,6 +348,18 @@ class Page {
         format: 'RGBA',
         layout: [{ offset: 0, stride: target.width * 4 }],
       });
+      // WebKit copies in the frame's own BGRA order whatever format is asked
+      // for: its red would be the game's blue. The first frames with colour
+      // in them are held against the browser's own drawing of the frame, and
+      // where red and blue come swapped the canvas takes the frames.
+      if (this.frameChecks < FRAME_CHECKS) {
+        const order = this.copiedOrder(copied, part, target);
+        if (order === 'swapped') {
+          this.frameCopies = false;
+          return false;
+        }
+        this.frameChecks = order === 'same' ? FRAME_CHECKS : this.frameChecks + 1;
+      }
       return true;
     } catch {
       this.frameCopies = false; // the canvas from now on
@@ -350,6 +367,32 @@ class Page {
     } finally {
       made?.close(); // the camera closes the frames it hands over
     }
+  }
+
+  // Whether the copy of `frame`'s `part` in `target` has the colours the
+  // browser draws ('same'), red and blue swapped ('swapped'), or too little
+  // colour to tell ('unknown').
+  copiedOrder(frame, part, target) {
+    const copy = target.bytes;
+    if (copy.length < part.width * part.height * 4)
+      return 'unknown'; // the module's memory moved meanwhile
+    this.frameCanvas.width = part.width;
+    this.frameCanvas.height = part.height;
+    const g = this.frameContext;
+    g.setTransform(1, 0, 0, 1, 0, 0);
+    g.drawImage(frame, part.x, part.y, part.width, part.height, 0, 0, part.width, part.height);
+    const drawn = g.getImageData(0, 0, part.width, part.height).data;
+    let same = 0;
+    let swapped = 0;
+    let samples = 0;
+    for (let i = 0; i < drawn.length; i += 4 * 7, ++samples) {
+      same += Math.abs(copy[i] - drawn[i]) + Math.abs(copy[i + 2] - drawn[i + 2]);
+      swapped += Math.abs(copy[i] - drawn[i + 2]) + Math.abs(copy[i + 2] - drawn[i]);
+    }
+    // The two ways of converting may differ by a few levels in each pixel.
+    if (Math.abs(same - swapped) < samples * 4)
+      return 'unknown';
+    return same < swapped ? 'same' : 'swapped';
   }
 
   // Steps the game on a frame's RGBA bytes at the picture's size.

@@ -306,6 +306,26 @@ describe('WebKit', () => {
       // the photo shows; most of the picture is still ice.
       assert.ok(photoPixels(played, PHOTO, ICE, WHOLE) > 2000, 'the photo shows where the picture moved');
       assert.ok(photoPixels(start, PHOTO, ICE, WHOLE) < 100, 'before, only ice');
+
+      // The eye shows the camera's picture as the game has it: its colour
+      // bars (which stand still in WebKit's test picture) as the browser
+      // itself draws the camera, mirrored for the front camera.
+      await showTools(game);
+      await tapTool(game, 'eyeIcon');
+      await waitForAttribute(game, 'data-view', 'camera');
+      await waitForAttribute(game, 'data-scene', 'camera');
+      const view = await shot(game, 'camera-view');
+      const drawn = decodePng(Buffer.from((await session.execute(`
+        const canvas = document.createElement('canvas');
+        canvas.width = 640;
+        canvas.height = 480;
+        const g = canvas.getContext('2d');
+        g.setTransform(-1, 0, 0, 1, 640, 0);
+        g.drawImage(document.getElementById('camera'), 0, 0, 640, 480);
+        return canvas.toDataURL('image/png');`)).split(',')[1], 'base64'));
+      const bars = { x: 456, y: 316, width: 158, height: 16 };
+      const difference = meanDifference(view, drawn, bars);
+      assert.ok(difference < 8, `the colour bars differ by ${difference.toFixed(1)} from the browser's own`);
     }));
 
   for (const kind of ['pen', 'mouse']) {
