@@ -75,9 +75,8 @@ async function open(game) {
 }
 
 // The start page is shown, and the other built-in pictures are in the
-// module: until then the page decodes them between a press and its release,
-// and on a busy machine a tap can then last long enough for the game to
-// take it as a long press.
+// module: while the page still decodes them, a tap on a busy machine was
+// sometimes not acted on.
 async function ready(game) {
   await waitForAttribute(game, 'data-state', 'ready');
   await waitFor('the other pictures', () => game.session.execute(`const core = globalThis.frostpane.core;
