@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Frostpane and runs every test headless. Installs what is missing.
 #   ./test.sh             build (Release) and run all tests, the core also as WebAssembly,
-#                         the browser edition in Chromium and Firefox
+#                         the browser edition in Chromium, Firefox and WebKit
 #   ./test.sh --sanitize  the same under AddressSanitizer + UBSan (build-sanitize/)
 #   ./test.sh --bench     build and run the benchmarks
 set -euo pipefail
@@ -35,7 +35,7 @@ case "$mode" in
     cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build build -j"$jobs"
     # The core again as WebAssembly, its tests under node, and the browser
-    # edition with its tests in Chromium and Firefox.
+    # edition with its tests in Chromium, Firefox and WebKit.
     build_wasm
     ctest --test-dir build-wasm --output-on-failure
     ctest --test-dir build --output-on-failure -j"$jobs"

@@ -22,6 +22,10 @@ FROSTPANE_PACKAGES=(
   # The browser edition's tests: two real browsers driven headless, and
   # python3 for the site's build script and its small server.
   chromium firefox-esr python3
+  # WebKit, Safari's engine, for the browser tests: WebKitWebDriver and the
+  # WebKitGTK MiniBrowser it drives (under xvfb, with pulseaudio for its
+  # sound; both below).
+  webkit2gtk-driver
   # The frame-conversion fuzzer: clang with its libFuzzer runtime.
   clang libclang-rt-dev
   # Headless window tests and screenshots; a window manager and xprop for the

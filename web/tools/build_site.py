@@ -14,7 +14,9 @@ import hashlib
 import json
 import re
 import shutil
+import struct
 import sys
+import zlib
 import xml.etree.ElementTree as ElementTree
 from pathlib import Path
 
@@ -23,6 +25,88 @@ ICON_SIZES = ("48x48", "64x64", "128x128", "256x256", "512x512")
 # Files the service worker never keeps: itself (the browser checks it for
 # updates on its own) and what the build leaves beside the modules.
 NOT_CACHED = {"sw.js"}
+# The icon iPhones and iPads put on the home screen: 180 x 180 and opaque
+# (they fill transparency with black anyway, and round the corners
+# themselves), made from the application icon.
+APPLE_TOUCH_ICON_SIZE = 180
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
+
+
+def read_png_rgba(data: bytes) -> tuple:
+    """(width, height, rows of RGBA bytes) of an 8-bit RGBA PNG that is not
+    interlaced, as the artwork tool writes the application icon."""
+    if not data.startswith(PNG_SIGNATURE):
+        raise SystemExit("the application icon is not a PNG file")
+    at, idat = 8, []
+    width = height = 0
+    while at < len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        if kind == b"IHDR":
+            width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
+            if (depth, colour, interlace) != (8, 6, 0):
+                raise SystemExit("the application icon must be 8-bit RGBA, not interlaced")
+        elif kind == b"IDAT":
+            idat.append(body)
+        elif kind == b"IEND":
+            break
+        at += 12 + length
+    raw = zlib.decompress(b"".join(idat))
+    stride = width * 4
+    rows, previous = [], bytearray(stride)
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for x in range(stride):
+            a = line[x - 4] if x >= 4 else 0
+            b, c = previous[x], previous[x - 4] if x >= 4 else 0
+            if kind == 1:
+                line[x] = (line[x] + a) & 255
+            elif kind == 2:
+                line[x] = (line[x] + b) & 255
+            elif kind == 3:
+                line[x] = (line[x] + ((a + b) >> 1)) & 255
+            elif kind == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[x] = (line[x] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        rows.append(line)
+        previous = line
+    return width, height, rows
+
+
+def area_weights(source: int, target: int) -> list:
+    """For each target pixel, the source pixels it covers and how much."""
+    scale = source / target
+    weights = []
+    for t in range(target):
+        start, end = t * scale, (t + 1) * scale
+        weights.append([(s, (min(end, s + 1) - max(start, s)) / scale)
+                        for s in range(int(start), min(source, int(end) + 1)) if min(end, s + 1) > max(start, s)])
+    return weights
+
+
+def apple_touch_icon(icon_png: bytes, size: int) -> bytes:
+    """The icon scaled to `size` x `size` by area averaging, on black."""
+    width, height, rows = read_png_rgba(icon_png)
+    # On black: each colour times its alpha, which also weighs the averaging.
+    premultiplied = [[[row[x * 4 + k] * row[x * 4 + 3] / 255 for k in range(3)] for x in range(width)]
+                     for row in rows]
+    across = area_weights(width, size)
+    down = area_weights(height, size)
+    narrow = [[[sum(line[s][k] * w for s, w in across[x]) for k in range(3)] for x in range(size)]
+              for line in premultiplied]
+    out = bytearray()
+    for y in range(size):
+        out.append(0)  # no filter
+        for x in range(size):
+            for k in range(3):
+                out.append(min(255, round(sum(narrow[s][x][k] * w for s, w in down[y]))))
+
+    def chunk(kind: bytes, body: bytes) -> bytes:
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+    header = struct.pack(">IIBBBBB", size, size, 8, 2, 0, 0, 0)
+    return (PNG_SIGNATURE + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(out), 9))
+            + chunk(b"IEND", b""))
 
 
 def copy_tree(source: Path, target: Path) -> None:
@@ -95,6 +179,15 @@ def main() -> int:
         icon = source / "data" / "icons" / "hicolor" / size / "apps" / f"{APP_ID}.png"
         (site / "icons").mkdir(parents=True, exist_ok=True)
         shutil.copyfile(icon, site / "icons" / f"{size.split('x')[0]}.png")
+    largest = source / "data" / "icons" / "hicolor" / ICON_SIZES[-1] / "apps" / f"{APP_ID}.png"
+    touch_icon = site / "icons" / "apple-touch-icon.png"
+    # Made again only when the icon changed: the digest it was made from is
+    # kept beside the site, not in it.
+    made_from = site.parent / f"{site.name}-apple-touch-icon.sha256"
+    digest_of_icon = hashlib.sha256(largest.read_bytes()).hexdigest()
+    if not touch_icon.exists() or not made_from.exists() or made_from.read_text() != digest_of_icon:
+        touch_icon.write_bytes(apple_touch_icon(largest.read_bytes(), APPLE_TOUCH_ICON_SIZE))
+        made_from.write_text(digest_of_icon)
     shutil.copyfile(source / "assets" / "CREDITS", site / "CREDITS.txt")
 
     # One file per language, {name: text}; a text not translated stays

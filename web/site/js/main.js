@@ -31,6 +31,10 @@ const PANEL_TRACKS = ['resolution', 'sensitivity', 'freezing'];
 // own click (browsers whose click names no pointer type), judged already.
 const POINTER_CLICK_MILLISECONDS = 1000;
 
+// How many camera frames with too little colour to tell may be held against
+// the canvas before their copies are trusted as they are.
+const FRAME_CHECKS = 60;
+
 export function canRunGame() {
   try {
     return typeof WebAssembly === 'object' && WebAssembly.validate(SIMD_PROBE);
@@ -69,10 +73,12 @@ class Page {
     this.frameContext = this.frameCanvas.getContext('2d', { alpha: false, willReadFrequently: true });
     this.tickTimer = 0;
     this.frameCopies = true; // until the browser shows it cannot
+    this.frameChecks = 0; // camera frames whose copy was held against the canvas
     this.fadeTimer = 0;
     this.iconPicture = { width: 512, height: 512 };
     this.resolutionMoved = false;
     this.iconPointers = new Map(); // on an icon: pointerId -> { tool, left }
+    this.origin = { x: 0, y: 0 }; // the game's area's corner in the page
     this.frameRequest = 0;
     this.photos = new Photos(this);
     // When each pointer last went down (its event's timeStamp), and when a
@@ -179,8 +185,12 @@ class Page {
   // ---- Layout and drawing ----------------------------------------------------
 
   layout() {
-    const width = window.innerWidth;
-    const height = window.innerHeight;
+    // The game's area: the page less the safe areas around a notch or a
+    // home indicator (style.css), where every tool and panel stays.
+    const area = this.root.getBoundingClientRect();
+    this.origin = { x: area.left, y: area.top };
+    const width = area.width;
+    const height = area.height;
     const ratio = window.devicePixelRatio || 1;
     this.core.layout(width, height, ratio, this.iconPicture.width, this.iconPicture.height);
     this.ratio = ratio;
@@ -389,6 +399,18 @@ class Page {
         format: 'RGBA',
         layout: [{ offset: 0, stride: target.width * 4 }],
       });
+      // WebKit copies in the frame's own BGRA order whatever format is asked
+      // for: its red would be the game's blue. The first frames with colour
+      // in them are held against the browser's own drawing of the frame, and
+      // where red and blue come swapped the canvas takes the frames.
+      if (this.frameChecks < FRAME_CHECKS) {
+        const order = this.copiedOrder(copied, part, target);
+        if (order === 'swapped') {
+          this.frameCopies = false;
+          return false;
+        }
+        this.frameChecks = order === 'same' ? FRAME_CHECKS : this.frameChecks + 1;
+      }
       return true;
     } catch {
       this.frameCopies = false; // the canvas from now on
@@ -396,6 +418,32 @@ class Page {
     } finally {
       made?.close(); // the camera closes the frames it hands over
     }
+  }
+
+  // Whether the copy of `frame`'s `part` in `target` has the colours the
+  // browser draws ('same'), red and blue swapped ('swapped'), or too little
+  // colour to tell ('unknown').
+  copiedOrder(frame, part, target) {
+    const copy = target.bytes;
+    if (copy.length < part.width * part.height * 4)
+      return 'unknown'; // the module's memory moved meanwhile
+    this.frameCanvas.width = part.width;
+    this.frameCanvas.height = part.height;
+    const g = this.frameContext;
+    g.setTransform(1, 0, 0, 1, 0, 0);
+    g.drawImage(frame, part.x, part.y, part.width, part.height, 0, 0, part.width, part.height);
+    const drawn = g.getImageData(0, 0, part.width, part.height).data;
+    let same = 0;
+    let swapped = 0;
+    let samples = 0;
+    for (let i = 0; i < drawn.length; i += 4 * 7, ++samples) {
+      same += Math.abs(copy[i] - drawn[i]) + Math.abs(copy[i + 2] - drawn[i + 2]);
+      swapped += Math.abs(copy[i] - drawn[i + 2]) + Math.abs(copy[i + 2] - drawn[i]);
+    }
+    // The two ways of converting may differ by a few levels in each pixel.
+    if (Math.abs(same - swapped) < samples * 4)
+      return 'unknown';
+    return same < swapped ? 'same' : 'swapped';
   }
 
   // Steps the game on a frame's RGBA bytes at the picture's size.
@@ -449,7 +497,7 @@ class Page {
   }
 
   iconPointerDown(tool, event) {
-    event.preventDefault();
+    preventMouseDefault(event);
     event.stopPropagation();
     // Every press keeps the pointer until it ends, accepted or not: its
     // release on the icon is a click, judged by the module.
@@ -583,9 +631,9 @@ class Page {
   // ---- The picture -------------------------------------------------------------
 
   picturePointerDown(event) {
-    event.preventDefault();
+    preventMouseDefault(event);
     this.surface.setPointerCapture?.(event.pointerId);
-    this.core.pointerDown(event.pointerId, event.clientX, event.clientY);
+    this.core.pointerDown(event.pointerId, event.clientX - this.origin.x, event.clientY - this.origin.y);
   }
 
   picturePointerMove(event) {
@@ -593,13 +641,13 @@ class Page {
     // wipes its whole path.
     let stroke = false;
     for (const e of event.getCoalescedEvents?.() ?? [event])
-      stroke = this.core.pointerMove(event.pointerId, e.clientX, e.clientY) || stroke;
+      stroke = this.core.pointerMove(event.pointerId, e.clientX - this.origin.x, e.clientY - this.origin.y) || stroke;
     if (stroke)
       this.keepStepping();
   }
 
   picturePointerUp(event) {
-    const tap = this.core.pointerUp(event.pointerId, event.clientX, event.clientY);
+    const tap = this.core.pointerUp(event.pointerId, event.clientX - this.origin.x, event.clientY - this.origin.y);
     this.keepStepping();
     if (tap && this.core.tapPicture()) {
       this.hideNotice();
@@ -898,6 +946,15 @@ async function decodePixels(url) {
   g.drawImage(bitmap, 0, 0);
   bitmap.close();
   return g.getImageData(0, 0, canvas.width, canvas.height);
+}
+
+// A mouse's press must not start a selection or a drag. Only a mouse's:
+// WebKit sends a pen no more events (no move, no release) after a pointerdown
+// whose default was prevented, and a pen or finger has no such default here
+// anyway (touch-action: none, nothing selectable).
+function preventMouseDefault(event) {
+  if (event.pointerType === 'mouse')
+    event.preventDefault();
 }
 
 function setHidden(element, hidden) {

@@ -119,8 +119,12 @@ class IceMaker {
   }
 }
 
-// The photos' IndexedDB store: records { name, photo: Blob, ice: Blob } in
-// the order they were added (their keys).
+// The photos' IndexedDB store: records { name, type, photo, ice } in the
+// order they were added (their keys), the photo and its ice as the bytes
+// (ArrayBuffer) of a compressed picture of `type`. Bytes, not Blobs: WebKit's
+// private windows (Safari's, and every WebKit under automation) refuse Blob
+// values in IndexedDB. Records of earlier versions hold { name, photo: Blob,
+// ice: Blob } and load as they are.
 class PhotoStore {
   async open() {
     this.db = await new Promise((resolve, reject) => {
@@ -216,7 +220,7 @@ export class Photos {
     const record = key === undefined ? null : await this.store.get(key);
     if (!record)
       throw new Error(`photo ${number} is not kept`);
-    const pixels = await Promise.all([pixelsOf(record.photo), pixelsOf(record.ice)]);
+    const pixels = await Promise.all([pixelsOf(record.photo, record.type), pixelsOf(record.ice, record.type)]);
     // A photo removed meanwhile moved the others to other numbers.
     if (this.keys[index] !== key)
       throw new Error(`photo ${number} moved while it was read`);
@@ -275,7 +279,9 @@ export class Photos {
     const number = this.core.builtInPictures() + this.keys.length + 1;
     const ice = await this.makeIce(number, photo);
     const [photoBlob, iceBlob] = await Promise.all([blobOf(photo), blobOf(ice)]);
-    const key = await this.store.add({ name: file.name, photo: photoBlob, ice: iceBlob });
+    // Safari writes PNG where it cannot write WebP: the type says which.
+    const [photoBytes, iceBytes] = await Promise.all([photoBlob.arrayBuffer(), iceBlob.arrayBuffer()]);
+    const key = await this.store.add({ name: file.name, type: photoBlob.type, photo: photoBytes, ice: iceBytes });
     this.keys.push(key);
     this.core.setPictureCount(this.core.builtInPictures() + this.keys.length);
   }
@@ -438,7 +444,10 @@ async function blobOf(image) {
     (blob) => (blob ? resolve(blob) : reject(new Error('no blob'))), KEPT_TYPE, KEPT_QUALITY));
 }
 
-async function pixelsOf(blob) {
+// The pixels of a kept picture: its bytes of `type`, or a Blob as earlier
+// versions kept it.
+async function pixelsOf(kept, type) {
+  const blob = kept instanceof Blob ? kept : new Blob([kept], { type: type ?? KEPT_TYPE });
   const bitmap = await createImageBitmap(blob);
   try {
     const g = context2d(bitmap.width, bitmap.height);

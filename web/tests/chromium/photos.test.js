@@ -374,3 +374,66 @@ test('twelve photos this browser cannot read make one short note that leaves the
   await expect(notice).toBeHidden();
   await expect(page.locator('#settingsPanel')).toBeVisible();
 });
+
+// Earlier versions kept each photo and its ice as Blobs, which WebKit's
+// private windows refuse; photos are kept as bytes now, and the old records
+// still load.
+test('a photo kept in the old Blob form still shows; new ones are kept as bytes', async ({ page }) => {
+  await openGame(page);
+  await page.evaluate(async () => {
+    const canvas = new OffscreenCanvas(640, 480);
+    const g = canvas.getContext('2d');
+    g.fillStyle = '#e02020';
+    g.fillRect(0, 0, 640, 480);
+    const photo = await canvas.convertToBlob({ type: 'image/webp', quality: 0.92 });
+    g.fillStyle = '#e0e0e0';
+    g.fillRect(0, 0, 640, 480);
+    const ice = await canvas.convertToBlob({ type: 'image/webp', quality: 0.92 });
+    const db = await new Promise((resolve, reject) => {
+      const request = indexedDB.open('frostpane-photos', 1);
+      request.onsuccess = () => resolve(request.result);
+      request.onerror = () => reject(request.error);
+    });
+    await new Promise((resolve, reject) => {
+      const transaction = db.transaction('photos', 'readwrite');
+      transaction.objectStore('photos').add({ name: 'old.jpg', photo, ice });
+      transaction.oncomplete = resolve;
+      transaction.onerror = () => reject(transaction.error);
+    });
+    db.close();
+  });
+  await page.reload();
+  await expect(page.locator('#game')).toHaveAttribute('data-photos', '1');
+  await openSettings(page);
+  await addThroughPicker(page, [{ name: 'blue.png', mimeType: 'image/png',
+    buffer: await drawnPicture(page, 640, 480, ['#2020e0'], 'image/png') }]);
+  await expect(page.locator('#game')).toHaveAttribute('data-photos', '2', { timeout: 30_000 });
+  await page.locator('#okButton').click();
+  const kept = await page.evaluate(async () => {
+    const db = await new Promise((resolve, reject) => {
+      const request = indexedDB.open('frostpane-photos', 1);
+      request.onsuccess = () => resolve(request.result);
+      request.onerror = () => reject(request.error);
+    });
+    const records = await new Promise((resolve, reject) => {
+      const request = db.transaction('photos').objectStore('photos').getAll();
+      request.onsuccess = () => resolve(request.result);
+      request.onerror = () => reject(request.error);
+    });
+    db.close();
+    return records.map((r) => [r.name, r.type ?? null, r.photo.constructor.name, r.ice.constructor.name]);
+  });
+  expect(kept).toEqual([['old.jpg', null, 'Blob', 'Blob'], ['blue.png', 'image/webp', 'ArrayBuffer', 'ArrayBuffer']]);
+
+  // Both show after a reload: the old one as picture 7, the new one as 8.
+  await page.reload();
+  await expect(page.locator('#game')).toHaveAttribute('data-photos', '2');
+  await showTools(page);
+  await tapTool(page, '#previousPictureIcon');
+  await expect(page.locator('#game')).toHaveAttribute('data-picture', '8');
+  await expectMiddleColour(page, 'photos-kept-as-bytes', 2);
+  await showTools(page);
+  await tapTool(page, '#previousPictureIcon');
+  await expect(page.locator('#game')).toHaveAttribute('data-picture', '7');
+  await expectMiddleColour(page, 'photos-kept-as-blob', 0);
+});
