@@ -78,4 +78,11 @@ inline constexpr PageText kPageTexts[] = {
     {"photoTooLong", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: the picture is too long and narrow.")},
     {"photoTooMany", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: the game keeps at most %2 photos.")},
     {"photoNotKept", QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: this browser does not let the game keep photos.")},
+    {"photoStorageFull",
+     QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: the browser's storage for this game is full. Remove some photos "
+                                  "or free space on this device.")},
+    // In the settings panel when the browser would not promise to keep the
+    // photos.
+    {"photosMayGo", QT_TRANSLATE_NOOP("WebPage", "This browser may delete the photos when space runs short: it did "
+                                                 "not agree to keep them.")},
 };
