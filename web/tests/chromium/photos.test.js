@@ -459,3 +459,39 @@ test('the notes on keeping photos are in the page\'s four languages', async () =
     expect(texts.photoStorageFull, `${language}: the file's name goes in`).toContain('%1');
   }
 });
+
+// A photo the browser would decode into hundreds of megabytes (a PNG is
+// decoded whole, whatever its header claims and however few rows follow) is
+// skipped by its header's size, never decoded; a 24-megapixel camera's photo
+// still joins.
+const BY_SIZE = [
+  { name: 'a 10950 x 10950 PNG', file: 'wall.png', make: () => blackPng(10950, 10950), kept: false },
+  { name: 'a PNG whose header says 10950 x 10950 over 10 rows', file: 'short.png',
+    make: () => blackPng(10950, 10950, 10), kept: false },
+  { name: 'a 6000 x 4000 PNG', file: 'camera.png', make: () => blackPng(6000, 4000), kept: true },
+];
+
+for (const { name, file, make, kept } of BY_SIZE) {
+  test(`${name} is ${kept ? 'kept' : 'skipped as too large before it is decoded'}`, async ({ page }) => {
+    await page.addInitScript((counted) => {
+      const decode = globalThis.createImageBitmap;
+      globalThis.fileDecodes = 0;
+      globalThis.createImageBitmap = (source, ...rest) => {
+        if (source?.name === counted)
+          ++globalThis.fileDecodes;
+        return decode(source, ...rest);
+      };
+    }, file);
+    await openGame(page);
+    await openSettings(page);
+    await addThroughPicker(page, [{ name: file, mimeType: 'image/png', buffer: make() }]);
+    await expect(page.locator('#game')).toHaveAttribute('data-photo-work', 'idle', { timeout: 30_000 });
+    await expect(page.locator('#game')).toHaveAttribute('data-photos', kept ? '1' : '0');
+    if (kept) {
+      await expect(page.locator('#notice')).toBeHidden();
+    } else {
+      await expect(page.locator('#notice')).toContainText(`${file} was skipped: the picture is too large`);
+      expect(await page.evaluate(() => globalThis.fileDecodes)).toBe(0);
+    }
+  });
+}
