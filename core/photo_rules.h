@@ -21,15 +21,22 @@ constexpr int kHeight = 480;
 constexpr int kMinSide = 32;
 constexpr std::int64_t kMaxPixels = 120'000'000;
 constexpr double kMaxAspect = 4.0;
+// The browser edition takes fewer: a browser decodes a PNG whole before it
+// can scale it, whatever it is asked (Chromium 156 held about 5 bytes a pixel
+// at the peak, 530 MB for 10950 x 10950, even with createImageBitmap's resize
+// options; web/tools/measure_photo_memory.mjs). 25 million pixels still take
+// a 24-megapixel camera's 6000 x 4000 photos.
+constexpr std::int64_t kMaxBrowserPixels = 25'000'000;
 
 enum class Problem { None, TooSmall, TooLarge, TooLong };
 
-// Why a photo of `width` x `height` (upright) cannot be used, if it cannot.
-constexpr Problem problemOf(int width, int height)
+// Why a photo of `width` x `height` (upright) cannot be used, if it cannot,
+// with at most `maxPixels` pixels.
+constexpr Problem problemOf(int width, int height, std::int64_t maxPixels = kMaxPixels)
 {
     const std::int64_t w = width;
     const std::int64_t h = height;
-    if (w * h > kMaxPixels)
+    if (w * h > maxPixels)
         return Problem::TooLarge;
     if (std::min(w, h) < kMinSide)
         return Problem::TooSmall;

@@ -340,5 +340,17 @@
         <source>this browser does not let the game keep photos</source>
         <translation>dieser Browser lässt das Spiel keine Fotos behalten</translation>
     </message>
+    <message>
+        <source>the browser&apos;s storage for this game is full</source>
+        <translation>der Speicher des Browsers für dieses Spiel ist voll</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: the browser&apos;s storage for this game is full. Remove some photos or free space on this device.</source>
+        <translation>%1 wurde übersprungen: Der Speicher des Browsers für dieses Spiel ist voll. Entfernen Sie einige Fotos oder schaffen Sie Platz auf diesem Gerät.</translation>
+    </message>
+    <message>
+        <source>This browser may delete the photos when space runs short: it did not agree to keep them.</source>
+        <translation>Dieser Browser kann die Fotos löschen, wenn der Platz knapp wird: Er hat nicht zugestimmt, sie zu behalten.</translation>
+    </message>
 </context>
 </TS>

@@ -340,5 +340,17 @@
         <source>this browser does not let the game keep photos</source>
         <translation>este navegador no deja que el juego guarde fotos</translation>
     </message>
+    <message>
+        <source>the browser&apos;s storage for this game is full</source>
+        <translation>el almacenamiento del navegador para este juego está lleno</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: the browser&apos;s storage for this game is full. Remove some photos or free space on this device.</source>
+        <translation>Se omitió %1: el almacenamiento del navegador para este juego está lleno. Quite algunas fotos o libere espacio en este dispositivo.</translation>
+    </message>
+    <message>
+        <source>This browser may delete the photos when space runs short: it did not agree to keep them.</source>
+        <translation>Este navegador puede borrar las fotos cuando falte espacio: no aceptó guardarlas.</translation>
+    </message>
 </context>
 </TS>

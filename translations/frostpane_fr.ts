@@ -340,5 +340,17 @@
         <source>this browser does not let the game keep photos</source>
         <translation>ce navigateur ne laisse pas le jeu garder des photos</translation>
     </message>
+    <message>
+        <source>the browser&apos;s storage for this game is full</source>
+        <translation>l&apos;espace de stockage du navigateur pour ce jeu est plein</translation>
+    </message>
+    <message>
+        <source>%1 was skipped: the browser&apos;s storage for this game is full. Remove some photos or free space on this device.</source>
+        <translation>%1 a été ignoré&#xa0;: la mémoire du navigateur pour ce jeu est pleine. Retirez quelques photos ou libérez de la place sur cet appareil.</translation>
+    </message>
+    <message>
+        <source>This browser may delete the photos when space runs short: it did not agree to keep them.</source>
+        <translation>Ce navigateur peut effacer les photos quand la place manque&#xa0;: il n&apos;a pas accepté de les garder.</translation>
+    </message>
 </context>
 </TS>

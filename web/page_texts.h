@@ -112,4 +112,12 @@ inline constexpr PageText kPageTexts[] = {
     {"skippedLong", QT_TRANSLATE_NOOP("WebPage", "the pictures are too long and narrow")},
     {"skippedFull", QT_TRANSLATE_NOOP("WebPage", "the game keeps at most %1 photos")},
     {"skippedNotKept", QT_TRANSLATE_NOOP("WebPage", "this browser does not let the game keep photos")},
+    {"skippedStorageFull", QT_TRANSLATE_NOOP("WebPage", "the browser's storage for this game is full")},
+    {"photoStorageFull",
+     QT_TRANSLATE_NOOP("WebPage", "%1 was skipped: the browser's storage for this game is full. Remove some photos "
+                                  "or free space on this device.")},
+    // In the settings panel when the browser would not promise to keep the
+    // photos.
+    {"photosMayGo", QT_TRANSLATE_NOOP("WebPage", "This browser may delete the photos when space runs short: it did "
+                                                 "not agree to keep them.")},
 };

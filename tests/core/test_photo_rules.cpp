@@ -49,6 +49,15 @@ INSTANTIATE_TEST_SUITE_P(
                         "a size whose product overflows 32 bits is too large", 70000, 70000, Problem::TooLarge, {}}),
     testnames::ByName{});
 
+TEST(PhotoSizes, theBrowserTakesAtMost25MillionPixels)
+{
+    EXPECT_EQ(PhotoRules::problemOf(6000, 4000, PhotoRules::kMaxBrowserPixels), Problem::None);
+    EXPECT_EQ(PhotoRules::problemOf(5000, 5000, PhotoRules::kMaxBrowserPixels), Problem::None);
+    EXPECT_EQ(PhotoRules::problemOf(5001, 5000, PhotoRules::kMaxBrowserPixels), Problem::TooLarge);
+    EXPECT_EQ(PhotoRules::problemOf(10950, 10950, PhotoRules::kMaxBrowserPixels), Problem::TooLarge);
+    EXPECT_EQ(PhotoRules::problemOf(10950, 10950), Problem::None); // the desktop reads it scaled
+}
+
 struct KeepCase
 {
     const char *name;

@@ -31,10 +31,11 @@ EMSCRIPTEN_KEEPALIVE int fp_maxPhotos()
 // A decoded photo of `width` x `height`, as it stands upright: 0 when it can
 // be used, with the part of it to keep (x, y, width, height in the numbers),
 // to be scaled to fp_photoWidth() x fp_photoHeight(); otherwise why not:
-// 1 too small, 2 too large, 3 too long a strip.
+// 1 too small, 2 too large (above the browser's own limit), 3 too long a
+// strip.
 EMSCRIPTEN_KEEPALIVE int fp_photoCut(int width, int height)
 {
-    const PhotoRules::Problem problem = PhotoRules::problemOf(width, height);
+    const PhotoRules::Problem problem = PhotoRules::problemOf(width, height, PhotoRules::kMaxBrowserPixels);
     if (problem != PhotoRules::Problem::None)
         return problem == PhotoRules::Problem::TooSmall ? 1 : problem == PhotoRules::Problem::TooLarge ? 2 : 3;
     const Rect r = PhotoRules::cutOf(width, height);

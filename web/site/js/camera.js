@@ -12,9 +12,14 @@
 // (tools/measure_load_web.sh). `frames` counts the frames taken so far.
 // A camera that ends by itself (unplugged, taken by the system) is noticed
 // from its track's 'ended' event, and by a look at the track every second for
-// browsers that do not send it. While the page is hidden the camera is
-// stopped, so its light goes off; it starts again when the page is shown if
-// it was playing.
+// browsers that do not send it. A camera that is on but sends no frame for
+// STALL_MILLISECONDS (a hung driver, a frame that never came back) is started
+// again once; if that one sends none either, or cannot start, it is reported
+// as ended. While the page is hidden the camera is stopped, so its light goes
+// off; it starts again when the page is shown if it was playing.
+// Every VideoFrame read from the track is closed, whatever happens to it: a
+// frame left to the garbage collector keeps one of the camera's few buffers,
+// and once they are all held the camera sends nothing more.
 
 import { recall, remember } from './storage.js';
 
@@ -22,6 +27,9 @@ const CHECK_MILLISECONDS = 1000;
 // The camera chosen by the switch where the cameras say nothing of the way
 // they face (a laptop's own and a USB webcam): its deviceId.
 const CHOSEN_DEVICE_KEY = 'camera/device';
+const STALL_MILLISECONDS = 3000;
+// A camera's first frame may take longer: some wake slowly.
+const FIRST_FRAME_MILLISECONDS = 10000;
 
 export class Camera extends EventTarget {
   constructor(video) {
@@ -36,6 +44,10 @@ export class Camera extends EventTarget {
     this.onFrame = async () => {};
     this.device = recall(CHOSEN_DEVICE_KEY) ?? ''; // '' for the one facing the chosen way
     this.frames = 0;
+    this.lastFrameAt = 0; // performance.now() of the last frame taken or handed over
+    this.sentFrames = false; // whether the stream open sent any
+    this.stallRestarts = 0; // restarts since the last frame, for a camera that sent none
+    this.frame = null; // the VideoFrame being handed over, closed by close()
     document.addEventListener('visibilitychange', () => this.visibilityChanged());
   }
 
@@ -117,26 +129,26 @@ export class Camera extends EventTarget {
   }
 
   // Starts the camera; true when it runs. A failure is reported as a
-  // 'problem' event and leaves the camera off.
-  async start() {
+  // 'problem' event (of kind `failure` if given) and leaves the camera off.
+  async start(failure = null) {
     if (this.stream)
       return true;
     if (this.starting)
       return this.starting;
-    this.starting = this.open().finally(() => { this.starting = null; });
+    this.starting = this.open(failure).finally(() => { this.starting = null; });
     return this.starting;
   }
 
-  async open() {
+  async open(failure) {
     if (!navigator.mediaDevices?.getUserMedia) {
-      this.problem('none');
+      this.problem(failure ?? 'none');
       return false;
     }
     let stream;
     try {
       stream = await navigator.mediaDevices.getUserMedia(this.constraints());
     } catch (error) {
-      this.problem(kindOf(error));
+      this.problem(failure ?? kindOf(error));
       return false;
     }
     // Hidden while it was asked for: not now.
@@ -146,11 +158,16 @@ export class Camera extends EventTarget {
       return false;
     }
     this.stream = stream;
+    this.lastFrameAt = performance.now();
+    this.sentFrames = false;
     const track = this.track;
     track.addEventListener('ended', () => this.ended(stream));
     this.checkTimer = setInterval(() => {
       if (track.readyState === 'ended')
         this.ended(stream);
+      else if (performance.now() - this.lastFrameAt
+               > (this.sentFrames ? STALL_MILLISECONDS : FIRST_FRAME_MILLISECONDS))
+        this.stalled(stream);
     }, CHECK_MILLISECONDS);
     this.dispatchEvent(new Event('change'));
     if (typeof MediaStreamTrackProcessor === 'function')
@@ -181,13 +198,29 @@ export class Camera extends EventTarget {
         break;
       const frame = read.value;
       try {
-        if (stream === this.stream)
+        if (stream === this.stream) {
+          this.frame = frame;
           await this.handOver(frame);
+        }
       } finally {
+        if (this.frame === frame)
+          this.frame = null;
         frame.close();
       }
     }
-    reader.cancel().catch(() => {});
+    // The frames the stream still holds are read and closed (cancelling it
+    // would drop them unclosed); its track is stopped, so it ends.
+    for (;;) {
+      let rest;
+      try {
+        rest = await reader.read();
+      } catch {
+        break;
+      }
+      if (rest.done)
+        break;
+      rest.value.close();
+    }
   }
 
   // Plays `stream` in the video element and hands the element over at each
@@ -217,17 +250,22 @@ export class Camera extends EventTarget {
   }
 
   async handOver(source) {
+    this.lastFrameAt = performance.now();
+    this.sentFrames = true;
+    this.stallRestarts = 0;
     try {
       await this.onFrame(source);
     } catch (error) {
       console.warn('frostpane: a camera frame was not taken', error);
     }
+    this.lastFrameAt = performance.now();
     ++this.frames;
   }
 
 
   stop() {
     this.resumeWhenShown = false;
+    this.stallRestarts = 0;
     this.close();
   }
 
@@ -235,6 +273,10 @@ export class Camera extends EventTarget {
     if (!this.stream)
       return;
     clearInterval(this.checkTimer);
+    // A frame still being handed over (a copy that does not finish) is
+    // closed now, not when the copy gives up.
+    this.frame?.close();
+    this.frame = null;
     stopTracks(this.stream);
     this.stream = null;
     this.video.srcObject = null;
@@ -255,6 +297,25 @@ export class Camera extends EventTarget {
       return;
     this.close();
     this.problem('ended');
+  }
+
+  // `stream` is on but has sent no frame for a while: started again once,
+  // as if it had been unplugged and plugged back; gone if that fails.
+  stalled(stream) {
+    if (stream !== this.stream)
+      return;
+    if (this.stallRestarts > 0) {
+      this.stallRestarts = 0;
+      this.ended(stream);
+      return;
+    }
+    console.warn('frostpane: the camera sent no frames; starting it again');
+    ++this.stallRestarts;
+    this.close();
+    this.start('ended').then((started) => {
+      if (!started)
+        this.stallRestarts = 0; // the next start is the parent's own
+    });
   }
 
   problem(kind) {

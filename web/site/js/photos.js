@@ -20,11 +20,11 @@ const REMOVE_ALL_MILLISECONDS = 4000;
 // of the reason in a note about several files.
 const PROBLEM_TEXTS = {
   unreadable: 'photoUnreadable', heic: 'photoHeic', small: 'photoTooSmall', large: 'photoTooLarge',
-  long: 'photoTooLong', full: 'photoTooMany', notKept: 'photoNotKept',
+  long: 'photoTooLong', full: 'photoTooMany', notKept: 'photoNotKept', storageFull: 'photoStorageFull',
 };
 const REASON_TEXTS = {
   unreadable: 'skippedUnreadable', heic: 'skippedHeic', small: 'skippedSmall', large: 'skippedLarge',
-  long: 'skippedLong', full: 'skippedFull', notKept: 'skippedNotKept',
+  long: 'skippedLong', full: 'skippedFull', notKept: 'skippedNotKept', storageFull: 'skippedStorageFull',
 };
 // A note about skipped files names this many of them and counts the rest,
 // so that a whole folder of them stays a short note.
@@ -160,6 +160,7 @@ export class Photos {
     this.store = new PhotoStore();
     this.iceMaker = null; // made with the first photo added
     this.keys = [];
+    this.kept = null; // whether the browser keeps the photos for good, once it said
     this.available = false;
     this.work = Promise.resolve();
     this.input = document.getElementById('photoFiles');
@@ -179,6 +180,8 @@ export class Photos {
     this.core.setPictureCount(this.core.builtInPictures() + this.keys.length);
     this.showCount();
     this.keepAround(this.core.pictureNumber());
+    if (this.keys.length > 0)
+      navigator.storage?.persisted?.().then((kept) => this.showKept(kept), () => {});
   }
 
   connect() {
@@ -243,6 +246,8 @@ export class Photos {
 
   // Adds the files one after the other, each bad one skipped with a note.
   add(files) {
+    if (files.length > 0 && this.kept !== true)
+      this.askToKeep();
     this.work = this.work.then(() => this.addNow(files));
     return this.work;
   }
@@ -254,7 +259,7 @@ export class Photos {
       try {
         await this.addOne(file);
       } catch (error) {
-        let problem = error instanceof Skipped ? error.problem : 'notKept';
+        let problem = error instanceof Skipped ? error.problem : (isQuotaError(error) ? 'storageFull' : 'notKept');
         if (!(error instanceof Skipped))
           console.warn(`frostpane.photos: ${file.name} could not be kept`, error);
         if (problem === 'unreadable' && isHeic(file))
@@ -384,7 +389,27 @@ export class Photos {
     return this.work;
   }
 
+  // Asks the browser to keep the photos for good: otherwise it may clear
+  // them by itself when the device runs short of space. Asked while the
+  // parent adds photos (Firefox asks the parent then); the answer is not
+  // waited for, so a question left open holds up nothing.
+  askToKeep() {
+    const storage = navigator.storage;
+    if (!storage?.persist)
+      return;
+    storage.persisted().then((kept) => kept || storage.persist())
+      .then((kept) => this.showKept(kept), () => this.showKept(false));
+  }
+
+  // The settings panel says when the browser may clear the photos.
+  showKept(kept) {
+    this.kept = kept;
+    this.page.root.dataset.photosKept = kept ? 'yes' : 'no';
+    this.showCount();
+  }
+
   showCount() {
+    document.getElementById('photosKeptNote').hidden = this.kept !== false || this.keys.length === 0;
     this.page.root.dataset.photos = String(this.keys.length);
     document.getElementById('removePhotosButton').disabled = this.keys.length === 0;
     document.getElementById('removePhotoButton').disabled = !this.isPhoto(this.core.pictureNumber());
@@ -425,6 +450,11 @@ async function uprightBitmap(file) {
   } catch {
     throw new Skipped('unreadable');
   }
+}
+
+// A write the browser refused because this site's storage is full.
+function isQuotaError(error) {
+  return error?.name === 'QuotaExceededError' || error?.name === 'NS_ERROR_DOM_QUOTA_REACHED';
 }
 
 function context2d(width, height) {

@@ -1,7 +1,10 @@
 // A parent's own photos: picked in the settings panel or dropped on the page,
 // turned upright, cut, frozen over, kept across a reload, and removed again.
+import { readFileSync } from 'node:fs';
+import { join } from 'node:path';
 import { expect, test } from '@playwright/test';
 import { blackPng, pixel } from '../support/png.js';
+import { SITE_DIR } from '../support/site.js';
 import { openGame, screenshot, showTools, tapTool } from './helpers.js';
 
 // An EXIF block that says "turn 90 degrees clockwise to show" (orientation
@@ -437,3 +440,157 @@ test('a photo kept in the old Blob form still shows; new ones are kept as bytes'
   await expect(page.locator('#game')).toHaveAttribute('data-picture', '7');
   await expectMiddleColour(page, 'photos-kept-as-blob', 0);
 });
+// The browser's answer when the page asks it to keep the photos for good,
+// made up in the page (headless Chromium decides by its own heuristics).
+for (const { answer, noteShown } of [{ answer: false, noteShown: true }, { answer: true, noteShown: false }]) {
+  test(`the browser is asked to keep the photos; ${answer ? 'its yes' : 'its no'} ${noteShown ? 'is said' : 'leaves no note'}`,
+    async ({ page }) => {
+      await page.addInitScript((granted) => {
+        globalThis.persistAsked = 0;
+        let persisted = false;
+        navigator.storage.persisted = async () => persisted;
+        navigator.storage.persist = async () => {
+          ++globalThis.persistAsked;
+          persisted = granted;
+          return granted;
+        };
+      }, answer);
+      await openGame(page);
+      await openSettings(page);
+      await expect(page.locator('#photosKeptNote')).toBeHidden();
+      await addThroughPicker(page, [await greenPhoto(page)]);
+      await expect(page.locator('#game')).toHaveAttribute('data-photos', '1', { timeout: 30_000 });
+      await expect(page.locator('#game')).toHaveAttribute('data-photos-kept', answer ? 'yes' : 'no');
+      expect(await page.evaluate(() => globalThis.persistAsked)).toBe(1);
+      const note = page.locator('#photosKeptNote');
+      if (noteShown) {
+        await expect(note).toBeVisible();
+        await expect(note).toHaveText('This browser may delete the photos when space runs short: it did not agree '
+          + 'to keep them.');
+        await screenshot(page, 'photos-not-kept-for-good');
+      } else {
+        await expect(note).toBeHidden();
+      }
+      // With no photos left there is nothing to lose.
+      await page.locator('#removePhotosButton').click();
+      await page.locator('#removePhotosButton').click();
+      await expect(page.locator('#game')).toHaveAttribute('data-photos', '0');
+      await expect(note).toBeHidden();
+    });
+}
+
+test('photos kept before are said to be at risk after a reload when the browser does not keep them for good',
+  async ({ page }) => {
+    await page.addInitScript(() => {
+      navigator.storage.persisted = async () => false;
+      navigator.storage.persist = async () => false;
+    });
+    await openGame(page);
+    await openSettings(page);
+    await addThroughPicker(page, [await greenPhoto(page)]);
+    await expect(page.locator('#game')).toHaveAttribute('data-photos', '1', { timeout: 30_000 });
+    await page.reload();
+    await expect(page.locator('#game')).toHaveAttribute('data-photos-kept', 'no');
+    await openSettings(page);
+    await expect(page.locator('#photosKeptNote')).toBeVisible();
+  });
+
+test('in headless Chromium the page asks for lasting storage itself once a photo is added', async ({ page }) => {
+  await page.addInitScript(() => {
+    globalThis.persistAsked = 0;
+    const persist = navigator.storage.persist.bind(navigator.storage);
+    navigator.storage.persist = () => {
+      ++globalThis.persistAsked;
+      return persist();
+    };
+  });
+  await openGame(page);
+  expect(await page.evaluate(() => navigator.storage.persisted())).toBe(false);
+  await openSettings(page);
+  await addThroughPicker(page, [await greenPhoto(page)]);
+  await expect(page.locator('#game')).toHaveAttribute('data-photos', '1', { timeout: 30_000 });
+  await expect(page.locator('#game')).toHaveAttribute('data-photos-kept', /yes|no/);
+  expect(await page.evaluate(() => globalThis.persistAsked)).toBe(1);
+  // What the browser answered is what the page shows.
+  const persisted = await page.evaluate(() => navigator.storage.persisted());
+  await expect(page.locator('#game')).toHaveAttribute('data-photos-kept', persisted ? 'yes' : 'no');
+  await expect(page.locator('#photosKeptNote')).toBeVisible({ visible: !persisted });
+});
+
+test('a photo that does not fit in the site\'s storage quota is skipped as storage full', async ({ page }) => {
+  await openGame(page);
+  // The quota this origin has, lowered by Chromium to a little over what it
+  // uses now: the store opens, and a photo's few hundred kilobytes do not fit.
+  const origin = new URL(page.url()).origin;
+  const usage = await page.evaluate(async () => (await navigator.storage.estimate()).usage);
+  const cdp = await page.context().newCDPSession(page);
+  await cdp.send('Storage.overrideQuotaForOrigin', { origin, quotaSize: usage + 20_000 });
+  // Noise, so that the kept WebP is large.
+  const noise = await page.evaluate(async () => {
+    const canvas = new OffscreenCanvas(1600, 1200);
+    const g = canvas.getContext('2d');
+    const image = g.createImageData(1600, 1200);
+    for (let i = 0; i < image.data.length; ++i)
+      image.data[i] = (i * 2654435761) >>> 24;
+    g.putImageData(image, 0, 0);
+    const blob = await canvas.convertToBlob({ type: 'image/png' });
+    return Array.from(new Uint8Array(await blob.arrayBuffer()));
+  });
+  await openSettings(page);
+  await addThroughPicker(page, [{ name: 'holiday.png', mimeType: 'image/png', buffer: Buffer.from(noise) }]);
+  await expect(page.locator('#game')).toHaveAttribute('data-photo-work', 'idle', { timeout: 30_000 });
+  await expect(page.locator('#notice')).toContainText('holiday.png was skipped: the browser\'s storage for this game '
+    + 'is full');
+  await expect(page.locator('#notice')).not.toContainText('does not let the game keep photos');
+  await expect(page.locator('#game')).toHaveAttribute('data-photos', '0');
+  await cdp.send('Storage.overrideQuotaForOrigin', { origin });
+});
+
+test('the notes on keeping photos are in the page\'s four languages', async () => {
+  const read = (language) => JSON.parse(readFileSync(join(SITE_DIR, 'i18n', `${language}.json`), 'utf8'));
+  const english = read('en');
+  for (const language of ['de', 'es', 'fr']) {
+    const texts = read(language);
+    for (const name of ['photoStorageFull', 'photosMayGo']) {
+      expect(texts[name], `${language}: ${name}`).toBeTruthy();
+      expect(texts[name], `${language}: ${name} is translated`).not.toBe(english[name]);
+    }
+    expect(texts.photoStorageFull, `${language}: the file's name goes in`).toContain('%1');
+  }
+});
+
+// A photo the browser would decode into hundreds of megabytes (a PNG is
+// decoded whole, whatever its header claims and however few rows follow) is
+// skipped by its header's size, never decoded; a 24-megapixel camera's photo
+// still joins.
+const BY_SIZE = [
+  { name: 'a 10950 x 10950 PNG', file: 'wall.png', make: () => blackPng(10950, 10950), kept: false },
+  { name: 'a PNG whose header says 10950 x 10950 over 10 rows', file: 'short.png',
+    make: () => blackPng(10950, 10950, 10), kept: false },
+  { name: 'a 6000 x 4000 PNG', file: 'camera.png', make: () => blackPng(6000, 4000), kept: true },
+];
+
+for (const { name, file, make, kept } of BY_SIZE) {
+  test(`${name} is ${kept ? 'kept' : 'skipped as too large before it is decoded'}`, async ({ page }) => {
+    await page.addInitScript((counted) => {
+      const decode = globalThis.createImageBitmap;
+      globalThis.fileDecodes = 0;
+      globalThis.createImageBitmap = (source, ...rest) => {
+        if (source?.name === counted)
+          ++globalThis.fileDecodes;
+        return decode(source, ...rest);
+      };
+    }, file);
+    await openGame(page);
+    await openSettings(page);
+    await addThroughPicker(page, [{ name: file, mimeType: 'image/png', buffer: make() }]);
+    await expect(page.locator('#game')).toHaveAttribute('data-photo-work', 'idle', { timeout: 30_000 });
+    await expect(page.locator('#game')).toHaveAttribute('data-photos', kept ? '1' : '0');
+    if (kept) {
+      await expect(page.locator('#notice')).toBeHidden();
+    } else {
+      await expect(page.locator('#notice')).toContainText(`${file} was skipped: the picture is too large`);
+      expect(await page.evaluate(() => globalThis.fileDecodes)).toBe(0);
+    }
+  });
+}

@@ -240,6 +240,53 @@ describe('Firefox ESR', () => {
     await context.close();
   });
 
+  test('a camera that stops sending frames is started again and plays on', async () => {
+    const context = await browser.createBrowserContext();
+    const page = await context.newPage();
+    await page.setViewport({ width: 640, height: 480 });
+    // The camera is a canvas's captured stream, drawn every 33 ms while
+    // `silent(its number)` is false; cameras are numbered as the page asks
+    // for them. (Firefox sends a captured canvas's frames to a video element
+    // when it is captured at a rate, once it changed; requestFrame() on a
+    // rate of 0 showed the element one frame only.)
+    await page.evaluateOnNewDocument(() => {
+      globalThis.cameraOpens = 0;
+      globalThis.silent = () => false;
+      navigator.mediaDevices.getUserMedia = async () => {
+        const number = ++globalThis.cameraOpens;
+        const canvas = document.createElement('canvas');
+        canvas.width = 640;
+        canvas.height = 480;
+        const g = canvas.getContext('2d');
+        const stream = canvas.captureStream(30);
+        const track = stream.getVideoTracks()[0];
+        let n = 0;
+        const timer = setInterval(() => {
+          if (track.readyState === 'ended') {
+            clearInterval(timer);
+            return;
+          }
+          if (globalThis.silent(number))
+            return;
+          g.fillStyle = `hsl(${(n++ * 47) % 360} 70% 50%)`;
+          g.fillRect(0, 0, 640, 480);
+        }, 33);
+        return stream;
+      };
+    });
+    await page.goto(`${ORIGIN}/`);
+    await page.waitForSelector('#game[data-state="ready"]', { timeout: WAIT });
+    await page.evaluate(() => globalThis.frostpane.camera.start());
+    await page.waitForFunction(() => globalThis.frostpane.camera.frames >= 3, { timeout: WAIT });
+    await page.evaluate(() => { globalThis.silent = (number) => number === 1; });
+    await page.waitForFunction(() => globalThis.cameraOpens === 2, { timeout: 15_000 });
+    const restarted = await page.evaluate(() => globalThis.frostpane.camera.frames);
+    await page.waitForFunction((from) => globalThis.frostpane.camera.frames >= from + 10, { timeout: WAIT }, restarted);
+    assert.equal(await attribute(page, 'data-camera'), 'on');
+    assert.equal(await page.evaluate(() => globalThis.cameraOpens), 2);
+    await context.close();
+  });
+
   test('the first tap starts the sound worklet and a tool\'s tap makes a tick', async () => {
     const game = await newGame();
     const { context, page } = game;

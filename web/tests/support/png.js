@@ -123,10 +123,12 @@ export function photoPixels(shot, photo, ice, rect, distinct = true) {
 }
 
 // A black-and-white PNG (one bit a pixel) of `width` x `height`, all black:
-// a few hundred kilobytes even for a picture of a billion pixels.
-export function blackPng(width, height) {
+// a few hundred kilobytes even for a picture of a billion pixels. With
+// `storedRows`, the header still says `height` but only that many rows
+// follow, as in a file cut short.
+export function blackPng(width, height, storedRows = height) {
   const row = Buffer.alloc(1 + Math.ceil(width / 8)); // filter byte, then no bits set
-  const rows = Buffer.alloc(row.length * height);
+  const rows = Buffer.alloc(row.length * storedRows);
   const header = Buffer.alloc(13);
   header.writeUInt32BE(width, 0);
   header.writeUInt32BE(height, 4);
