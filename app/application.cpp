@@ -34,8 +34,10 @@ constexpr int kAnswerMilliseconds = 1000;
 // A start waits this long for a game that is closing (or starting) to end
 // (or to listen) before it starts alone.
 constexpr int kClosingGameMilliseconds = 10000;
-// The longest the exit waits for the settings still being written.
-constexpr int kLastWriteMilliseconds = 1000;
+// The longest the exit waits for the settings still being written: long
+// enough for a slow network home, short enough that a hung one does not keep
+// the game from ending.
+constexpr int kLastWriteMilliseconds = 5000;
 
 struct Options
 {
@@ -263,9 +265,10 @@ void runWindow(const Options &options, SingleInstance &instance)
         window.show();
     QApplication::exec();
     instance.stopListening();
-    // The last save may still be on its way to a slow disk: it gets a moment,
-    // never more (a hung network home would keep the game from ending).
-    store.waitForWrites(kLastWriteMilliseconds);
+    // The last save may still be on its way to a slow disk: it gets a few
+    // seconds, never more (a hung network home would keep the game from
+    // ending).
+    store.finishWrites(kLastWriteMilliseconds);
 }
 
 } // namespace
