@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -108,7 +109,9 @@ std::optional<int> parseCommandLine(const QStringList &arguments, Options &optio
 // While the application object connects to the display: Qt's complaints
 // about it are held back, and a display that cannot be opened (none named,
 // none answering) ends the game with one line and status 1 instead of
-// Qt's abort.
+// Qt's abort. Any other reason the platform cannot start (a platform plugin
+// that is not there, one named wrongly with -platform) is Qt's to tell: its
+// own words reach standard error, then the status is 1 too.
 class DisplayConnection
 {
 public:
@@ -138,6 +141,18 @@ private:
     static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
     {
         if (type == QtFatalMsg) {
+            // xcb says "could not connect to display", Wayland "Failed to
+            // create wl_display": the display, not the platform, is missing.
+            const bool noDisplay = std::any_of(s_held.cbegin(), s_held.cend(), [](const Held &held) {
+                return held.message.contains(QLatin1StringView("display"), Qt::CaseInsensitive);
+            });
+            if (!noDisplay) {
+                for (const Held &held : std::as_const(s_held))
+                    print(stderr,
+                          QString::fromLatin1(held.category) + QStringLiteral(": ") + held.message + QLatin1Char('\n'));
+                print(stderr, QStringLiteral("frostpane: ") + message.trimmed() + QLatin1Char('\n'));
+                std::_Exit(1);
+            }
             const QByteArray display = qgetenv("WAYLAND_DISPLAY").isEmpty() ? qgetenv("DISPLAY")
                                                                             : qgetenv("WAYLAND_DISPLAY");
             print(stderr,

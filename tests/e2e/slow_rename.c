@@ -35,7 +35,7 @@ int rename(const char *from, const char *to)
 int renameat(int fromDir, const char *from, int toDir, const char *to)
 {
     delay_if_named(to);
-    int (*real)(int, const char *, int, const char *) =
-        (int (*)(int, const char *, int, const char *))dlsym(RTLD_NEXT, "renameat");
+    int (*real)(int, const char *, int,
+                const char *) = (int (*)(int, const char *, int, const char *))dlsym(RTLD_NEXT, "renameat");
     return real(fromDir, from, toDir, to);
 }
