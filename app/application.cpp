@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/main_window.h"
+#include "app/session_bus.h"
 #include "app/settings_store.h"
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
@@ -39,6 +40,10 @@ constexpr int kClosingGameMilliseconds = 10000;
 // enough for a slow network home, short enough that a hung one does not keep
 // the game from ending.
 constexpr int kLastWriteMilliseconds = 5000;
+
+// The longest the start asks the session bus whether it answers. A healthy
+// bus answers in a few milliseconds.
+constexpr int kSessionBusMilliseconds = 1000;
 
 struct Options
 {
@@ -167,6 +172,34 @@ private:
     static inline QtMessageHandler s_previous = nullptr;
     static inline QList<Held> s_held;
 };
+
+// Qt's accessibility bridge connects to the session bus on the GUI thread
+// the first time a widget is named for screen readers, and waits for it with
+// no bound. A bus that takes connections but never answers (a hung desktop
+// session) would keep the window from ever showing, so it is asked first;
+// when it stays silent this game plays without it. A bus that answers, or
+// none at all, is left to Qt: screen readers keep working.
+void leaveOutASilentSessionBus()
+{
+    QByteArray address = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address.isEmpty()) {
+        // libdbus's own default without the variable.
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        if (runtime.isEmpty())
+            return;
+        address = "unix:path=" + runtime + "/bus";
+    }
+    const SessionBusProbe probe = probeSessionBus(address.toStdString(), kSessionBusMilliseconds);
+    if (probe.answer != SessionBusAnswer::Silent)
+        return;
+    qCWarning(lcApplication).noquote()
+        << QStringLiteral("the session bus at %1 did not answer within %3 ms (%2); this game plays without it, so "
+                          "no screen reader reaches it")
+               .arg(QString::fromStdString(probe.where), QString::fromStdString(probe.detail))
+               .arg(kSessionBusMilliseconds);
+    // An address of no transport at all: every connection to it fails at once.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+}
 
 void showException(const QString &message)
 {
@@ -324,6 +357,7 @@ int runFrostpane(int argc, char *argv[])
     // Widgets draw on the CPU; this also keeps video frame conversion off the
     // slow OpenGL path under X.
     QApplication::setAttribute(Qt::AA_ForceRasterWidgets);
+    leaveOutASilentSessionBus();
     bool failed = false;
     const auto fail = [&failed](const QString &message) {
         failed = true;
