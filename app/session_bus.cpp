@@ -156,8 +156,7 @@ int connectPart(const AddressPart &part, Clock::time_point deadline, int &error,
         hints.ai_socktype = SOCK_STREAM;
         hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
         addrinfo *found = nullptr;
-        if (::getaddrinfo(part.keys.at("host").c_str(), part.keys.at("port").c_str(), &hints, &found) != 0
-            || !found) {
+        if (::getaddrinfo(part.keys.at("host").c_str(), part.keys.at("port").c_str(), &hints, &found) != 0 || !found) {
             known = false;
             return -1;
         }
@@ -228,7 +227,7 @@ std::string helloMessage()
     put32(0); // body length
     put32(1); // serial
     const size_t lengthAt = message.size();
-    put32(0); // header fields' length, filled in below
+    put32(0);                                  // header fields' length, filled in below
     const size_t fieldsStart = message.size(); // 16: already 8-aligned
     const auto field = [&](char code, char type, const std::string &value) {
         align(8);
@@ -265,12 +264,8 @@ std::string hexOf(const std::string &text)
 
 SessionBusProbe ask(int fd, const std::string &where, Clock::time_point deadline)
 {
-    const auto silent = [&where](const char *what) {
-        return SessionBusProbe{SessionBusAnswer::Silent, where, what};
-    };
-    const auto answers = [&where](const char *what) {
-        return SessionBusProbe{SessionBusAnswer::Answers, where, what};
-    };
+    const auto silent = [&where](const char *what) { return SessionBusProbe{SessionBusAnswer::Silent, where, what}; };
+    const auto answers = [&where](const char *what) { return SessionBusProbe{SessionBusAnswer::Answers, where, what}; };
     std::string greeting(1, '\0');
     greeting += "AUTH EXTERNAL " + hexOf(std::to_string(::getuid())) + "\r\n";
     if (!sendAll(fd, greeting, deadline))

@@ -48,12 +48,14 @@ public:
             char bytes[256];
             if (behaviour != Fake::ClosesAtOnce) {
                 // The NUL byte and the AUTH line.
-                while (::recv(client, bytes, sizeof bytes, 0) > 0 && !std::memchr(bytes, '\n', sizeof bytes)) { }
+                while (::recv(client, bytes, sizeof bytes, 0) > 0 && !std::memchr(bytes, '\n', sizeof bytes)) {
+                }
                 const char *reply = behaviour == Fake::Refuses ? "REJECTED EXTERNAL\r\n"
                                                                : "OK 0123456789abcdef0123456789abcdef\r\n";
                 [[maybe_unused]] const ssize_t sent = ::send(client, reply, std::strlen(reply), MSG_NOSIGNAL);
                 // Then nothing, until the client gives up.
-                while (::recv(client, bytes, sizeof bytes, 0) > 0) { }
+                while (::recv(client, bytes, sizeof bytes, 0) > 0) {
+                }
             }
             ::close(client);
         });
@@ -103,13 +105,14 @@ private Q_SLOTS:
         QTest::newRow("closes at once") << Fake::ClosesAtOnce << u"unix:path=@"_s << false << false
                                         << SessionBusAnswer::Answers;
         QTest::newRow("nothing at the first part, a silent one after it")
-            << Fake::Silent << u"unix:path=/nonexistent/bus;unix:path=@"_s << false << false << SessionBusAnswer::Silent;
+            << Fake::Silent << u"unix:path=/nonexistent/bus;unix:path=@"_s << false << false
+            << SessionBusAnswer::Silent;
         QTest::newRow("nothing listens") << Fake::Silent << u"unix:path=/nonexistent/bus"_s << false << false
                                          << SessionBusAnswer::Unreachable;
-        QTest::newRow("a kind not asked here") << Fake::Silent << u"launchd:env=X"_s << false << false
-                                               << SessionBusAnswer::NotChecked;
-        QTest::newRow("percent-escaped path") << Fake::Silent << u"unix:path=@"_s << false << true
-                                              << SessionBusAnswer::Silent;
+        QTest::newRow("a kind not asked here")
+            << Fake::Silent << u"launchd:env=X"_s << false << false << SessionBusAnswer::NotChecked;
+        QTest::newRow("percent-escaped path")
+            << Fake::Silent << u"unix:path=@"_s << false << true << SessionBusAnswer::Silent;
     }
 
     void fakeBuses()
