@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/main_window.h"
+#include "app/session_bus.h"
 #include "app/settings_store.h"
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
@@ -18,6 +19,7 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -34,8 +36,14 @@ constexpr int kAnswerMilliseconds = 1000;
 // A start waits this long for a game that is closing (or starting) to end
 // (or to listen) before it starts alone.
 constexpr int kClosingGameMilliseconds = 10000;
-// The longest the exit waits for the settings still being written.
-constexpr int kLastWriteMilliseconds = 1000;
+// The longest the exit waits for the settings still being written: long
+// enough for a slow network home, short enough that a hung one does not keep
+// the game from ending.
+constexpr int kLastWriteMilliseconds = 5000;
+
+// The longest the start asks the session bus whether it answers. A healthy
+// bus answers in a few milliseconds.
+constexpr int kSessionBusMilliseconds = 1000;
 
 struct Options
 {
@@ -106,7 +114,9 @@ std::optional<int> parseCommandLine(const QStringList &arguments, Options &optio
 // While the application object connects to the display: Qt's complaints
 // about it are held back, and a display that cannot be opened (none named,
 // none answering) ends the game with one line and status 1 instead of
-// Qt's abort.
+// Qt's abort. Any other reason the platform cannot start (a platform plugin
+// that is not there, one named wrongly with -platform) is Qt's to tell: its
+// own words reach standard error, then the status is 1 too.
 class DisplayConnection
 {
 public:
@@ -136,6 +146,18 @@ private:
     static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
     {
         if (type == QtFatalMsg) {
+            // xcb says "could not connect to display", Wayland "Failed to
+            // create wl_display": the display, not the platform, is missing.
+            const bool noDisplay = std::any_of(s_held.cbegin(), s_held.cend(), [](const Held &held) {
+                return held.message.contains(QLatin1StringView("display"), Qt::CaseInsensitive);
+            });
+            if (!noDisplay) {
+                for (const Held &held : std::as_const(s_held))
+                    print(stderr,
+                          QString::fromLatin1(held.category) + QStringLiteral(": ") + held.message + QLatin1Char('\n'));
+                print(stderr, QStringLiteral("frostpane: ") + message.trimmed() + QLatin1Char('\n'));
+                std::_Exit(1);
+            }
             const QByteArray display = qgetenv("WAYLAND_DISPLAY").isEmpty() ? qgetenv("DISPLAY")
                                                                             : qgetenv("WAYLAND_DISPLAY");
             print(stderr,
@@ -150,6 +172,34 @@ private:
     static inline QtMessageHandler s_previous = nullptr;
     static inline QList<Held> s_held;
 };
+
+// Qt's accessibility bridge connects to the session bus on the GUI thread
+// the first time a widget is named for screen readers, and waits for it with
+// no bound. A bus that takes connections but never answers (a hung desktop
+// session) would keep the window from ever showing, so it is asked first;
+// when it stays silent this game plays without it. A bus that answers, or
+// none at all, is left to Qt: screen readers keep working.
+void leaveOutASilentSessionBus()
+{
+    QByteArray address = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address.isEmpty()) {
+        // libdbus's own default without the variable.
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        if (runtime.isEmpty())
+            return;
+        address = "unix:path=" + runtime + "/bus";
+    }
+    const SessionBusProbe probe = probeSessionBus(address.toStdString(), kSessionBusMilliseconds);
+    if (probe.answer != SessionBusAnswer::Silent)
+        return;
+    qCWarning(lcApplication).noquote()
+        << QStringLiteral("the session bus at %1 did not answer within %3 ms (%2); this game plays without it, so "
+                          "no screen reader reaches it")
+               .arg(QString::fromStdString(probe.where), QString::fromStdString(probe.detail))
+               .arg(kSessionBusMilliseconds);
+    // An address of no transport at all: every connection to it fails at once.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+}
 
 void showException(const QString &message)
 {
@@ -263,9 +313,10 @@ void runWindow(const Options &options, SingleInstance &instance)
         window.show();
     QApplication::exec();
     instance.stopListening();
-    // The last save may still be on its way to a slow disk: it gets a moment,
-    // never more (a hung network home would keep the game from ending).
-    store.waitForWrites(kLastWriteMilliseconds);
+    // The last save may still be on its way to a slow disk: it gets a few
+    // seconds, never more (a hung network home would keep the game from
+    // ending).
+    store.finishWrites(kLastWriteMilliseconds);
 }
 
 } // namespace
@@ -306,6 +357,7 @@ int runFrostpane(int argc, char *argv[])
     // Widgets draw on the CPU; this also keeps video frame conversion off the
     // slow OpenGL path under X.
     QApplication::setAttribute(Qt::AA_ForceRasterWidgets);
+    leaveOutASilentSessionBus();
     bool failed = false;
     const auto fail = [&failed](const QString &message) {
         failed = true;

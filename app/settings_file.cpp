@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -92,25 +93,93 @@ SettingsFileBytes readSettingsFileWithin(const std::string &path, int timeoutMs)
     return std::move(shared->result);
 }
 
-// Writes `bytes` beside `path` and renames the new file over it, which
-// replaces it at once: a crash or a full disk leaves the old file as it was,
-// never half of each. Something other than a plain file in its place is
-// left alone. Returns why it failed, or nothing.
-std::string writeSettingsFile(const SettingsFileJob &job)
+namespace {
+
+// No chain of links is longer (the kernel's own limit for a path).
+constexpr int kMaximumLinks = 40;
+
+struct LinkEnd
 {
-    const std::filesystem::path target(job.path);
+    std::string path;    // where the file is (or is to be) replaced
+    bool linked = false; // reached through at least one symbolic link
+    std::string problem; // why nothing may be written there
+};
+
+// The file `path` names after every symbolic link on the way: a dotfiles
+// folder's file behind ~/.config/frostpane/frostpane.conf. Relative links
+// count from the folder of the link.
+LinkEnd followLinks(const std::string &path)
+{
+    LinkEnd end{path, false, {}};
+    for (int hop = 0; hop <= kMaximumLinks; ++hop) {
+        struct stat status
+        { };
+        if (::lstat(end.path.c_str(), &status) != 0) {
+            if (errno != ENOENT)
+                end.problem = "cannot look at (" + errorText(errno) + ")";
+            return end;
+        }
+        if (!S_ISLNK(status.st_mode))
+            return end;
+        std::string target(size_t(std::max<off_t>(status.st_size, 0)) + 256, '\0');
+        const ssize_t length = ::readlink(end.path.c_str(), target.data(), target.size());
+        if (length < 0 || size_t(length) >= target.size()) {
+            end.problem = "cannot read the link at";
+            return end;
+        }
+        target.resize(size_t(length));
+        const std::filesystem::path next(target);
+        end.path = next.is_absolute() ? target : (std::filesystem::path(end.path).parent_path() / next).string();
+        end.linked = true;
+    }
+    end.problem = "more than 40 links in a row end nowhere at";
+    return end;
+}
+
+} // namespace
+
+SettingsFileWrite writeSettingsFile(const SettingsFileJob &job,
+                                    const std::function<void(const std::string &)> &temporary)
+{
+    const auto failed = [](std::string why) { return SettingsFileWrite{std::move(why), {}}; };
     std::error_code error;
-    std::filesystem::create_directories(target.parent_path(), error);
+    std::filesystem::create_directories(std::filesystem::path(job.path).parent_path(), error);
     if (error)
-        return "cannot create the folder of";
+        return failed("cannot create the folder of");
+    const LinkEnd end = followLinks(job.path);
+    if (!end.problem.empty())
+        return failed(end.problem);
+    const std::filesystem::path target(end.path);
+    SettingsFileWrite result;
     struct stat status
     { };
-    if (::lstat(job.path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
-        return "something other than a plain file is in the place of";
-    std::string fresh = (target.parent_path() / ".frostpane.conf.XXXXXX").string();
+    if (::lstat(end.path.c_str(), &status) == 0) {
+        if (!S_ISREG(status.st_mode))
+            return failed("something other than a plain file is in the place of");
+        // Renaming over it gives this name a new file; the other names keep
+        // the old one. Writing in place instead would risk a half-written
+        // file on a crash, which is worse than a link taken apart.
+        if (status.st_nlink > 1)
+            result.notice = "the file had " + std::to_string(status.st_nlink - 1)
+                            + " other name(s) (hard links), which keep the old values; saved under this name alone:";
+    } else if (end.linked && !std::filesystem::is_directory(target.parent_path(), error)) {
+        return failed("a link points into a folder that is not there (" + target.parent_path().string()
+                      + "); nothing is created on the far side of");
+    }
+    // A hidden name beside the file: ".frostpane.conf.XXXXXX".
+    std::string hidden(1, '.');
+    hidden += target.filename().string();
+    hidden += ".XXXXXX";
+    std::string fresh = (target.parent_path() / hidden).string();
     const int fd = ::mkostemp(fresh.data(), O_CLOEXEC);
     if (fd < 0)
-        return "cannot write beside";
+        return failed("cannot write beside");
+    if (temporary)
+        temporary(fresh);
+    const auto gone = [&temporary] {
+        if (temporary)
+            temporary({});
+    };
     size_t total = 0;
     bool written = true;
     while (total < job.bytes.size()) {
@@ -127,11 +196,14 @@ std::string writeSettingsFile(const SettingsFileJob &job)
         written = false;
     if (!written) {
         ::unlink(fresh.c_str());
-        return "cannot write";
+        gone();
+        return failed("cannot write");
     }
-    if (::rename(fresh.c_str(), job.path.c_str()) != 0) {
+    if (::rename(fresh.c_str(), end.path.c_str()) != 0) {
         ::unlink(fresh.c_str());
-        return "cannot replace";
+        gone();
+        return failed("cannot replace");
     }
-    return {};
+    gone();
+    return result;
 }

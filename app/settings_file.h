@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // The one settings file's bytes, read and written with the C library alone
@@ -31,8 +32,24 @@ struct SettingsFileJob
     std::uint64_t number = 0;
 };
 
-// Writes `job.bytes` beside `job.path` and renames the new file over it,
+// How one write went.
+struct SettingsFileWrite
+{
+    std::string error;  // why nothing was written, or nothing
+    std::string notice; // written, but worth a line in the log
+};
+
+// Writes `job.bytes` beside the file and renames the new file over it,
 // which replaces it at once: a crash or a full disk leaves the old file as it
-// was, never half of each. Something other than a plain file in its place is
-// left alone. Returns why it failed, or nothing.
-std::string writeSettingsFile(const SettingsFileJob &job);
+// was, never half of each. When `job.path` is a symbolic link (dotfiles kept
+// in a folder of their own), the file the links end at is replaced and the
+// link stays; a link to a file that is not there creates it, but only in a
+// folder that is there (a folder missing on the far side of a link is a
+// drive not mounted, or a dotfiles folder moved away). Something other than
+// a plain file at the end is left alone. A plain file with other names (hard
+// links) is replaced under this name alone, and the notice says so.
+// `temporary` is told the new file's name once it exists and an empty name
+// once it is gone (renamed or removed), so that whoever ends the process
+// while the write still hangs can remove it.
+SettingsFileWrite writeSettingsFile(const SettingsFileJob &job,
+                                    const std::function<void(const std::string &)> &temporary = {});

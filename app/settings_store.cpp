@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include <unistd.h>
+
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -123,6 +125,11 @@ struct SettingsStore::Writer
     bool userFileUnreadable = false;
     bool warnedUnreadable = false;
 
+    // The new file the worker has made and not yet renamed or removed, and
+    // the bytes that go into it.
+    std::string temporary;
+    std::string writingBytes;
+
     static void run(const std::shared_ptr<Writer> &writer)
     {
         std::unique_lock lock(writer->mutex);
@@ -133,13 +140,20 @@ struct SettingsStore::Writer
             const SettingsFileJob job = std::move(*writer->pending);
             writer->pending.reset();
             writer->writing = true;
+            writer->writingBytes = job.bytes;
             lock.unlock();
-            std::string error = writeSettingsFile(job);
+            SettingsFileWrite written = writeSettingsFile(job, [&writer](const std::string &name) {
+                const std::lock_guard guard(writer->mutex);
+                writer->temporary = name;
+            });
+            if (!written.notice.empty())
+                qCWarning(lcSettings).noquote()
+                    << QString::fromStdString(written.notice) << QFile::decodeName(QByteArray::fromStdString(job.path));
             lock.lock();
             writer->writing = false;
             writer->stuck = false;
             writer->doneNumber = job.number;
-            writer->doneError = std::move(error);
+            writer->doneError = std::move(written.error);
             writer->changed.notify_all();
         }
     }
@@ -245,14 +259,31 @@ bool SettingsStore::save(const StoredSettings &settings) const
     return true;
 }
 
-bool SettingsStore::waitForWrites(int timeoutMs) const
+bool SettingsStore::finishWrites(int timeoutMs) const
 {
     std::unique_lock lock(m_writer->mutex);
     const auto writer = m_writer;
-    const auto idle = [&writer] { return !writer->pending && !writer->writing; };
-    if (writer->stuck)
-        return idle();
-    return writer->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), idle);
+    // Even after a save stopped waiting for a slow disk: the write under way
+    // and the latest values queued behind it are the last chance to keep
+    // what the player set.
+    if (writer->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                 [&writer] { return !writer->pending && !writer->writing; }))
+        return true;
+    const std::string unwritten = writer->pending ? writer->pending->bytes : writer->writingBytes;
+    const std::string temporary = std::exchange(writer->temporary, {});
+    lock.unlock();
+    const QString values =
+        QString::fromStdString(unwritten).split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(QStringLiteral("; "));
+    qCWarning(lcSettings).noquote()
+        << QStringLiteral("the folder of %1 did not answer within %2 ms; these values are not saved: %3")
+               .arg(m_userFile)
+               .arg(timeoutMs)
+               .arg(values);
+    // The new file stays no orphan beside the old one. The worker's rename
+    // then finds nothing to rename, which ends its write.
+    if (!temporary.empty())
+        ::unlink(temporary.c_str());
+    return false;
 }
 
 bool SettingsStore::forgetUserValues() const

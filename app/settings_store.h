@@ -51,9 +51,12 @@ public:
     // kWriteWaitMilliseconds; returns true when it was done by then, false
     // when it failed or is still going on (logged).
     bool save(const StoredSettings &settings) const;
-    // Waits at most `timeoutMs` for the writes still going on; true when none
-    // is left.
-    bool waitForWrites(int timeoutMs) const;
+    // The game ends: waits at most `timeoutMs` for the write under way and
+    // the latest values after it, even when a save stopped waiting for them
+    // earlier; true when all is written. When the bound passes, the log
+    // names the values not saved, and the new file begun beside the user's
+    // is removed, so nothing is left behind.
+    bool finishWrites(int timeoutMs) const;
     // Removes the user's file, so that only the system's values and the
     // defaults count. Returns false when it is there and stays (logged).
     bool forgetUserValues() const;

@@ -13,10 +13,12 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 Q_LOGGING_CATEGORY(lcInstance, "frostpane.instance")
 
@@ -266,10 +268,28 @@ void SingleInstance::stopListening()
         m_server->close(); // removes the socket's file
 }
 
+namespace {
+
+// How far a client has got with its request: its bytes in Qt's buffer and
+// those still in the kernel's, looked at without taking them.
+enum class Progress { Nothing, PartOfALine, WholeLine };
+Progress progressOf(QLocalSocket *socket)
+{
+    if (socket->canReadLine())
+        return Progress::WholeLine;
+    char bytes[SingleInstance::kMaximumRequestBytes];
+    const ssize_t got = ::recv(int(socket->socketDescriptor()), bytes, sizeof bytes, MSG_PEEK | MSG_DONTWAIT);
+    if (got > 0 && std::memchr(bytes, '\n', size_t(got)))
+        return Progress::WholeLine;
+    return got > 0 || socket->bytesAvailable() > 0 ? Progress::PartOfALine : Progress::Nothing;
+}
+
+} // namespace
+
 void SingleInstance::takeConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-        if (m_openConnections >= kMaximumConnections) {
+        if (m_served.size() >= kMaximumConnections && !makeRoom()) {
             socket->abort();
             socket->deleteLater();
             continue;
@@ -280,10 +300,29 @@ void SingleInstance::takeConnection()
         QTimer::singleShot(0, this, &SingleInstance::keepListening);
 }
 
+bool SingleInstance::makeRoom()
+{
+    // A start sends its request as soon as it connects, so the connection
+    // that has waited longest without a word is the one to go: a process
+    // that keeps every place taken with silent connections cannot keep a
+    // start out. One whose whole request is there stays to be answered.
+    for (const Progress spared : {Progress::Nothing, Progress::PartOfALine}) {
+        for (QLocalSocket *socket : std::as_const(m_served)) {
+            if (progressOf(socket) == spared) {
+                m_served.removeOne(socket);
+                socket->abort();
+                socket->deleteLater();
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 void SingleInstance::serve(QLocalSocket *socket)
 {
-    ++m_openConnections;
-    connect(socket, &QObject::destroyed, this, [this] { --m_openConnections; });
+    m_served.append(socket);
+    connect(socket, &QObject::destroyed, this, [this, socket] { m_served.removeOne(socket); });
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     socket->setReadBufferSize(kMaximumRequestBytes);
     // One request per connection, within a second, or it is dropped.

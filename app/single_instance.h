@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -37,7 +38,10 @@ public:
         NotListening, // nobody listens: it is starting, closing, or gone
     };
 
-    // Most connections served at once; later ones are closed at once.
+    // Most connections served at once. A later one takes the place of the
+    // one that has waited longest without sending a word (or, failing
+    // that, without a whole request); when every one has its request in,
+    // the later one is closed at once.
     static constexpr int kMaximumConnections = 16;
     // The longest a connection stays open, and the most it may send.
     static constexpr int kConnectionMilliseconds = 1000;
@@ -83,6 +87,7 @@ private:
     bool listenNow();
     void keepListening();
     void takeConnection();
+    bool makeRoom();
     void serve(QLocalSocket *socket);
 
     QString m_lockPath;
@@ -90,7 +95,8 @@ private:
     int m_lockFd = -1;
     bool m_noLock = false;
     bool m_closing = false;
-    int m_openConnections = 0;
+    // The connections being served, the oldest first.
+    QList<QLocalSocket *> m_served;
     QLocalServer *m_server = nullptr;
     QTimer *m_watch = nullptr;
 };

@@ -13,7 +13,9 @@ Q_LOGGING_CATEGORY(lcSignals, "frostpane.signals")
 
 namespace {
 
-constexpr int kSignals[] = {SIGTERM, SIGHUP};
+// Ctrl-C in the terminal that started the game counts as a request to close
+// too: the player's values are saved either way.
+constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 // The pipe's writing end, for the handler.
 volatile sig_atomic_t g_writeEnd = -1;
 
@@ -32,7 +34,7 @@ TerminationSignals::TerminationSignals(QObject *parent)
     : QObject(parent)
 {
     if (::pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        qCWarning(lcSignals) << "cannot make a pipe for SIGTERM and SIGHUP; they end the game unsaved";
+        qCWarning(lcSignals) << "cannot make a pipe for SIGTERM, SIGHUP and SIGINT; they end the game unsaved";
         return;
     }
     g_writeEnd = m_pipe[1];

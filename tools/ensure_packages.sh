@@ -46,6 +46,9 @@ FROSTPANE_PACKAGES=(
   lintian devscripts
   # The layout check of every C++ file (.clang-format is written for 14).
   clang-format
+  # A real session bus for the test of the start's question to it, beside
+  # the silent ones the tests make themselves.
+  dbus-daemon
 )
 
 ensure_packages() {

@@ -62,5 +62,22 @@ if [ "$status" -ne 1 ] || ! grep -q '^frostpane: cannot open the display :97' "$
   failed=1
 fi
 
+# A platform that cannot start for another reason than the display (one
+# named wrongly, on the command line or in the environment): Qt's own words
+# say which and what there is, status 1; never a word about the display.
+for how in "-platform bogus" "QT_QPA_PLATFORM=bogus"; do
+  case $how in
+    -platform*) env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:97 timeout 10 "$GAME" -platform bogus >"$out" 2>"$err" ;;
+    *) env -u WAYLAND_DISPLAY DISPLAY=:97 QT_QPA_PLATFORM=bogus timeout 10 "$GAME" >"$out" 2>"$err" ;;
+  esac
+  status=$?
+  if [ "$status" -ne 1 ] || ! grep -q 'platform plugin "bogus"' "$err" || ! grep -q 'Available platform plugins' "$err" \
+    || grep -q -e 'open the display' -e 'no display' "$err"; then
+    echo "FAILED: $how ended with $status without Qt's own message:"
+    sed 's/^/  stderr: /' "$err"
+    failed=1
+  fi
+done
+
 [ "$failed" -eq 0 ] && echo "command line: all good"
 exit "$failed"

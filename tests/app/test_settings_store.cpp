@@ -71,6 +71,14 @@ QByteArray contentOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// What a symbolic link holds, as written.
+QString linkText(const QString &path)
+{
+    char text[4096];
+    const ssize_t length = ::readlink(QFile::encodeName(path).constData(), text, sizeof text);
+    return length < 0 ? QString() : QFile::decodeName(QByteArray(text, qsizetype(length)));
+}
+
 StoredSettings with(const std::function<void(StoredSettings &)> &change)
 {
     StoredSettings s;
@@ -379,9 +387,86 @@ private Q_SLOTS:
         // A second name for the old file: written in place, it would change too.
         const QString oldName = m_dir->filePath(u"old.conf"_s);
         QCOMPARE(::link(QFile::encodeName(m_user).constData(), QFile::encodeName(oldName).constData()), 0);
+        const SettingsWarnings warnings;
         QVERIFY(store.save(with([](StoredSettings &s) { s.freezingSpeed = 8; })));
         QCOMPARE(contentOf(oldName), before);
+        // The link taken apart is said, naming the file.
+        QCOMPARE(warnings.messages().size(), 1);
+        QVERIFY2(warnings.messages().constFirst().contains(u"hard link"_s)
+                     && warnings.messages().constFirst().contains(m_user),
+                 qPrintable(warnings.messages().constFirst()));
         QCOMPARE(store.load().freezingSpeed, 8);
+    }
+
+    // Dotfiles kept in a folder of their own: the settings file is a link
+    // (or a chain of them) to the file there. Saving replaces the file at
+    // the end and leaves every link a link; a link to a file not there yet
+    // creates it, in a folder that is there.
+    void aLinkedFileIsSavedThroughTheLinks_data()
+    {
+        QTest::addColumn<QStringList>("chain"); // each link's text, the first one's at the user's file
+        QTest::addColumn<bool>("targetThere");
+        QTest::newRow("absolute link") << QStringList{u"@/dotfiles/frostpane.conf"_s} << true;
+        QTest::newRow("relative link") << QStringList{u"../../dotfiles/frostpane.conf"_s} << true;
+        QTest::newRow("two links, the second relative")
+            << QStringList{u"@/links/frostpane.conf"_s, u"../dotfiles/frostpane.conf"_s} << true;
+        QTest::newRow("a link to a file not there yet") << QStringList{u"@/dotfiles/frostpane.conf"_s} << false;
+    }
+
+    void aLinkedFileIsSavedThroughTheLinks()
+    {
+        QFETCH(QStringList, chain);
+        QFETCH(bool, targetThere);
+        const QString target = m_dir->filePath(u"dotfiles/frostpane.conf"_s);
+        QVERIFY(QDir().mkpath(m_dir->filePath(u"dotfiles"_s)));
+        QVERIFY(QDir().mkpath(m_dir->filePath(u"links"_s)));
+        QVERIFY(QDir().mkpath(QFileInfo(m_user).absolutePath()));
+        if (targetThere)
+            put(target, bytes(kGoodFile));
+        QStringList links{m_user};
+        for (qsizetype i = 1; i < chain.size(); ++i)
+            links.append(m_dir->filePath(u"links/frostpane.conf"_s));
+        for (qsizetype i = 0; i < chain.size(); ++i) {
+            chain[i].replace(u"@"_s, m_dir->path());
+            QCOMPARE(::symlink(QFile::encodeName(chain[i]).constData(), QFile::encodeName(links[i]).constData()), 0);
+        }
+
+        const SettingsStore store(m_user, {});
+        QCOMPARE(store.load().freezingSpeed, targetThere ? 3 : StoredSettings{}.freezingSpeed);
+        const SettingsWarnings warnings;
+        QVERIFY(store.save(with([](StoredSettings &s) { s.freezingSpeed = 42; })));
+        QVERIFY2(warnings.messages().isEmpty(), qPrintable(warnings.messages().join(u" | "_s)));
+        for (qsizetype i = 0; i < chain.size(); ++i) {
+            QVERIFY(QFileInfo(links[i]).isSymLink());
+            QCOMPARE(linkText(links[i]), chain[i]); // as written, not replaced
+        }
+        QCOMPARE(QSettings(target, QSettings::IniFormat).value(u"game/freezingSpeed"_s).toInt(), 42);
+        QCOMPARE(store.load().freezingSpeed, 42);
+        // No new file is left beside the target or the links.
+        QCOMPARE(QDir(m_dir->filePath(u"dotfiles"_s)).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList{u"frostpane.conf"_s});
+        QCOMPARE(QDir(QFileInfo(m_user).absolutePath()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList{u"frostpane.conf"_s});
+    }
+
+    // A link into a folder that is not there (a drive not mounted, a
+    // dotfiles folder moved away): nothing is made on its far side.
+    void aLinkIntoAMissingFolderIsRefused()
+    {
+        const QString target = m_dir->filePath(u"unmounted/dotfiles/frostpane.conf"_s);
+        QVERIFY(QDir().mkpath(QFileInfo(m_user).absolutePath()));
+        QCOMPARE(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(m_user).constData()), 0);
+        const SettingsStore store(m_user, {});
+        QCOMPARE(store.load(), StoredSettings{});
+        const SettingsWarnings warnings;
+        QVERIFY(!store.save(with([](StoredSettings &s) { s.freezingSpeed = 42; })));
+        QCOMPARE(warnings.messages().size(), 1);
+        QVERIFY2(warnings.messages().constFirst().contains(m_dir->filePath(u"unmounted/dotfiles"_s)),
+                 qPrintable(warnings.messages().constFirst()));
+        QVERIFY(!QFileInfo::exists(m_dir->filePath(u"unmounted"_s)));
+        QVERIFY(QFileInfo(m_user).isSymLink());
+        QCOMPARE(QDir(QFileInfo(m_user).absolutePath()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList{u"frostpane.conf"_s});
     }
 
     void forgettingKeepsTheSystemValues()

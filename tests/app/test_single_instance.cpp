@@ -11,14 +11,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -279,6 +283,65 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(std::all_of(held.cbegin(), held.cend(), closedByServer), 10000);
         for (const int fd : std::as_const(held))
             ::close(fd);
+    }
+
+    // A local process that keeps every place of the socket taken: each
+    // silent connection the game drops is made again at once. A start
+    // still raises the game, long before it would give up waiting.
+    void placesKeptTakenStillLetAStartThrough_data()
+    {
+        QTest::addColumn<QByteArray>("said"); // what each of the process's connections sends
+        QTest::newRow("silent connections") << QByteArray();
+        QTest::newRow("connections that send part of a line") << QByteArray("sh");
+    }
+
+    void placesKeptTakenStillLetAStartThrough()
+    {
+        QFETCH(QByteArray, said);
+        SingleInstance first(m_dir->path());
+        QVERIFY(first.claim());
+        QVERIFY(first.listen());
+        QSignalSpy shown(&first, &SingleInstance::showRequested);
+
+        std::atomic<bool> stop = false;
+        std::atomic<int> connections = 0;
+        const QString path = first.socketPath();
+        std::thread hog([&] {
+            QList<int> held;
+            while (!stop) {
+                for (qsizetype i = held.size() - 1; i >= 0; --i) {
+                    if (closedByServer(held[i]))
+                        ::close(held.takeAt(i));
+                }
+                while (held.size() < SingleInstance::kMaximumConnections) {
+                    const int fd = connectRaw(path);
+                    if (fd < 0)
+                        break;
+                    if (!said.isEmpty())
+                        ::send(fd, said.constData(), size_t(said.size()), MSG_NOSIGNAL);
+                    held.append(fd);
+                    ++connections;
+                }
+                // Wakes the moment the game drops one, to take its place.
+                std::vector<pollfd> watched;
+                for (const int fd : std::as_const(held))
+                    watched.push_back({fd, POLLIN | POLLRDHUP, 0});
+                ::poll(watched.data(), watched.size(), 5);
+            }
+            for (const int fd : std::as_const(held))
+                ::close(fd);
+        });
+        // Every place taken before the start comes.
+        QTRY_VERIFY_WITH_TIMEOUT(connections >= SingleInstance::kMaximumConnections, 10000);
+
+        std::optional<SingleInstance::Start> second;
+        std::thread secondStart([&] { second = SingleInstance(m_dir->path()).start(1000, 3000); });
+        const bool raised = shown.wait(15000);
+        stop = true;
+        secondStart.join();
+        hog.join();
+        QVERIFY(raised);
+        QCOMPARE(second, SingleInstance::Start::RaisedRunningGame);
     }
 
     void aServerThatStopsListensAgain()

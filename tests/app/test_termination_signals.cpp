@@ -6,7 +6,7 @@
 
 #include <signal.h>
 
-// SIGTERM and SIGHUP reach the event loop as a Qt signal instead of ending
+// SIGTERM, SIGHUP and SIGINT reach the event loop as a Qt signal instead of ending
 // the process.
 class TestTerminationSignals : public QObject
 {
@@ -18,6 +18,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("signal");
         QTest::newRow("SIGTERM") << int(SIGTERM);
         QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGINT (Ctrl-C)") << int(SIGINT);
     }
 
     void aSignalBecomesARequest()
@@ -41,7 +42,7 @@ private Q_SLOTS:
             QCOMPARE(::sigaction(SIGTERM, nullptr, &current), 0);
             QVERIFY(current.sa_handler != SIG_DFL);
         }
-        for (const int signal : {SIGTERM, SIGHUP}) {
+        for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
             struct sigaction current
             { };
             QCOMPARE(::sigaction(signal, nullptr, &current), 0);
