@@ -92,9 +92,11 @@ function waitForAttribute(game, name, value, timeout = WAIT) {
   return waitFor(`${name}="${value}"`, async () => (await attribute(game, name)) === value, timeout);
 }
 
+// Whether an element is in sight: a faded tool stays in the page for screen
+// readers and switch devices, out of sight.
 function visible(game, id) {
   return game.session.execute('const e = document.getElementById(arguments[0]); return !!e && !e.hidden'
-    + ' && e.getBoundingClientRect().width > 0', id);
+    + ' && !e.classList.contains("faded") && e.getBoundingClientRect().width > 0', id);
 }
 
 function box(game, id) {
