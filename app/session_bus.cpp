@@ -1,5 +1,7 @@
 #include "app/session_bus.h"
 
+#include "core/percent_encoding.h"
+
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -25,36 +27,6 @@ struct AddressPart
     std::string text;
 };
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// Values are percent-escaped.
-std::string unescape(const std::string &value)
-{
-    std::string plain;
-    for (size_t i = 0; i < value.size(); ++i) {
-        if (value[i] == '%' && i + 2 < value.size()) {
-            const int high = hexValue(value[i + 1]);
-            const int low = hexValue(value[i + 2]);
-            if (high >= 0 && low >= 0) {
-                plain += char(high * 16 + low);
-                i += 2;
-                continue;
-            }
-        }
-        plain += value[i];
-    }
-    return plain;
-}
-
 std::vector<AddressPart> parseAddress(const std::string &address)
 {
     std::vector<AddressPart> parts;
@@ -77,8 +49,9 @@ std::vector<AddressPart> parseAddress(const std::string &address)
             const std::string pair = text.substr(at, comma - at);
             at = comma + 1;
             const size_t equals = pair.find('=');
+            // Values are percent-escaped.
             if (equals != std::string::npos)
-                part.keys[pair.substr(0, equals)] = unescape(pair.substr(equals + 1));
+                part.keys[pair.substr(0, equals)] = percentDecoded(pair.substr(equals + 1));
         }
         parts.push_back(std::move(part));
     }

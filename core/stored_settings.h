@@ -124,8 +124,3 @@ std::string captureSettingText(const VideoCaptureSetting &setting);
 // Reads "WxH@fps"; nullopt unless width and height are whole numbers from 1
 // to 16384 and the frame rate a number above 0 and at most 1000.
 std::optional<VideoCaptureSetting> parseCaptureSetting(std::string_view text);
-
-// Camera ids in keys: every byte but letters, digits and -._~ as %XX.
-std::string percentEncoded(std::string_view text);
-// The reverse; a % not followed by two hex digits stays as it is.
-std::string percentDecoded(std::string_view text);

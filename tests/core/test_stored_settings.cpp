@@ -1,6 +1,7 @@
 // From the values of a settings file (or a browser's storage) to the values
 // the game takes, and back.
 
+#include "core/percent_encoding.h"
 #include "core/stored_settings.h"
 #include "tests/core/core_fixture.h"
 
