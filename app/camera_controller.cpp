@@ -73,77 +73,39 @@ void CameraController::useCamera(CameraKind kind, bool notify)
     m_session.setBackCamera(kind == CameraKind::Back);
     m_camera->setKind(kind);
     // Each camera comes with the resolution remembered for it.
-    m_chosenResolution = rememberedResolution();
     readCaptureSettings();
     Q_EMIT sideChanged(kind);
     if (notify && sideChanges)
         Q_EMIT settingsChanged();
 }
 
-std::optional<VideoCaptureSetting> CameraController::rememberedResolution() const
-{
-    const std::optional<VideoCaptureSetting> remembered = m_session.settings().resolutionFor(
-        m_camera->deviceId().toStdString());
-    // A camera that no longer offers it gets the default.
-    if (remembered && !m_camera->availableCaptureSettings().contains(*remembered)) {
-        qCInfo(lcCameraChoice).noquote() << "the camera does not offer" << toQString(captureSettingText(*remembered))
-                                         << "; the default resolution is used";
-        return std::nullopt;
-    }
-    return remembered;
-}
-
 // ---- Capture settings ------------------------------------------------------------
 
 void CameraController::readCaptureSettings()
 {
-    m_captureSettings = m_camera->availableCaptureSettings();
-    m_resolutions = reduceCaptureSettings({m_captureSettings.cbegin(), m_captureSettings.cend()});
-    if (!m_captureSettings.isEmpty()) {
-        if (!m_chosenResolution) {
-            // Without a 640 x 480 setting the camera keeps whatever it has.
-            if (m_resolutions.defaultSetting.frameRate != 0.0)
-                m_camera->requestCaptureSetting(m_resolutions.defaultSetting);
-        } else {
-            m_camera->requestCaptureSetting(*m_chosenResolution);
-        }
-    }
+    const QList<VideoCaptureSetting> offered = m_camera->availableCaptureSettings();
+    const std::string cameraId = m_camera->deviceId().toStdString();
+    m_session.useCamera(cameraId, {offered.cbegin(), offered.cend()});
+    const std::optional<VideoCaptureSetting> remembered = m_session.settings().resolutionFor(cameraId);
+    if (remembered && !offered.isEmpty() && !m_session.usesOwnResolution())
+        qCInfo(lcCameraChoice).noquote() << "the camera does not offer" << toQString(captureSettingText(*remembered))
+                                         << "; the default resolution is used";
+    if (const std::optional<VideoCaptureSetting> request = m_session.resolutionToRequest())
+        m_camera->requestCaptureSetting(*request);
     Q_EMIT captureSettingsRead();
 }
 
-int CameraController::resolutionInUse() const
+void CameraController::takeResolution(double position)
 {
-    // The default is found by its size alone; the user's own setting must
-    // match whole, frame rate included.
-    const VideoCaptureSetting inUse = m_chosenResolution ? m_camera->captureSetting()
-                                                         : VideoCaptureSetting{640, 480, 0.0};
-    for (int j = 0; j <= m_resolutions.last && j < int(m_resolutions.entries.size()); ++j) {
-        const VideoCaptureSetting &entry = m_resolutions.entries[std::size_t(j)];
-        if (m_chosenResolution ? entry == inUse : entry.sameSize(inUse))
-            return j;
-    }
-    return -1;
-}
-
-void CameraController::useResolution(int index)
-{
+    const std::optional<VideoCaptureSetting> chosen = m_session.chooseResolution(position);
+    if (!chosen)
+        return;
     const bool wasActive = m_camera->isActive();
     m_camera->setActive(false);
-    if (!m_captureSettings.isEmpty()) {
-        if (index >= 0 && index < int(m_resolutions.entries.size()))
-            m_camera->requestCaptureSetting(m_resolutions.entries[std::size_t(index)]);
-        // The camera may have settled on another setting: that one is kept.
-        m_chosenResolution = m_camera->captureSetting();
-    }
+    m_camera->requestCaptureSetting(*chosen);
+    // The camera may have settled on another setting: that one is kept.
+    m_session.resolutionSettled(m_camera->captureSetting());
     m_camera->setActive(wasActive);
-}
-
-void CameraController::keepResolutionInUse()
-{
-    // A camera with no id cannot be told apart from the next one.
-    const std::string cameraId = m_camera->deviceId().toStdString();
-    if (!cameraId.empty() && hasCaptureSettings() && m_chosenResolution != m_session.settings().resolutionFor(cameraId))
-        m_session.rememberResolution(cameraId, m_chosenResolution);
 }
 
 void CameraController::noteState()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "camera/video_camera.h"
-#include "core/capture_resolutions.h"
 #include "core/play_session.h"
 
 #include <QList>
@@ -45,19 +44,15 @@ public:
     // Sends stateChanged() with whether the camera runs now.
     void reportState();
 
-    // The selected device's capture settings as the resolution chooser
-    // offers them.
-    bool hasCaptureSettings() const { return !m_captureSettings.isEmpty(); }
-    const CaptureResolutions &resolutions() const { return m_resolutions; }
-    // The index of the entry in use: the default by its size alone, the
-    // user's own setting whole; -1 when no entry is.
-    int resolutionInUse() const;
-    // Requests the entry of that index and from now on uses what the camera
-    // settled on as the user's own resolution.
-    void useResolution(int index);
-    // The resolution in use is remembered for this camera alone, in the
-    // session's settings.
-    void keepResolutionInUse();
+    // Whether the selected device offers capture settings to choose from;
+    // the choice itself is the session's.
+    bool hasCaptureSettings() const { return m_session.offersResolutions(); }
+    // The index of the entry in use (PlaySession::resolutionInUse()).
+    int resolutionInUse() const { return m_session.resolutionInUse(m_camera->captureSetting()); }
+    // The settings panel's OK with the resolution slider at `position`:
+    // once the slider was moved, the camera is asked for that entry, and
+    // what it settled on is remembered for this camera alone.
+    void takeResolution(double position);
     // Notes the running state and the setting; returnToNoted() goes back to
     // them, reading the capture settings again first.
     void noteState();
@@ -77,17 +72,11 @@ Q_SIGNALS:
 private:
     CameraKind otherKind() const { return kind() == CameraKind::Front ? CameraKind::Back : CameraKind::Front; }
     void useCamera(CameraKind kind, bool notify = true);
-    std::optional<VideoCaptureSetting> rememberedResolution() const;
     void readCaptureSettings();
 
     VideoCamera *m_camera; // owned as a child
     PlaySession &m_session;
 
-    QList<VideoCaptureSetting> m_captureSettings; // as the device reports them
-    CaptureResolutions m_resolutions;             // one entry per size
-    // The resolution the selected camera uses: the user's own, or nullopt
-    // for the default.
-    std::optional<VideoCaptureSetting> m_chosenResolution;
     // What returnToNoted() goes back to.
     VideoCaptureSetting m_notedSetting;
     bool m_notedActive = false;

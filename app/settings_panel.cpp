@@ -100,7 +100,7 @@ SettingsPanel::SettingsPanel(CameraController &camera, PlaySession &session, QWi
 
     connect(m_okButton, &QPushButton::clicked, this, &SettingsPanel::confirm);
     connect(m_resolution.slider, &FloatSlider::valueChanged, this, [this] {
-        m_resolutionSliderMoved = true;
+        m_session.resolutionSliderMoved();
         showResolutionAtSlider();
     });
     connect(m_resolution.slider, &FloatSlider::thumbDragged, this, &SettingsPanel::showResolutionAtSlider);
@@ -190,14 +190,8 @@ void SettingsPanel::confirm()
                            freezingSpeedFromSlider(m_freezing.slider->value()), m_soundSwitch->isChecked());
     hide();
 
-    // Once the user has moved the resolution slider, every OK applies it.
-    if (m_resolutionSliderMoved) {
-        const int j = resolutionIndexOfPosition(m_camera.resolutions(), m_resolution.slider->value());
-        m_camera.useResolution(j);
-        if (m_camera.hasCaptureSettings() && j < m_resolutionLabels.size())
-            m_resolution.label->setText(m_resolutionLabels[j]);
-    }
-    m_camera.keepResolutionInUse();
+    // A moved resolution slider applies its entry.
+    m_camera.takeResolution(m_resolution.slider->value());
     if (soundChanged)
         Q_EMIT soundSwitched(m_session.isSoundEnabled());
     Q_EMIT accepted();
@@ -214,7 +208,7 @@ void SettingsPanel::cancel()
 
 void SettingsPanel::showCaptureSettings()
 {
-    const CaptureResolutions &resolutions = m_camera.resolutions();
+    const CaptureResolutions &resolutions = m_session.resolutions();
     // With no device the old label texts stay.
     if (m_camera.hasCaptureSettings()) {
         m_resolutionLabels.clear();
@@ -238,12 +232,12 @@ void SettingsPanel::syncResolutionSlider()
     if (j < m_resolutionLabels.size())
         m_resolution.label->setText(m_resolutionLabels[j]);
     const QSignalBlocker detached(m_resolution.slider);
-    m_resolution.slider->setValue(resolutionPositionOfIndex(m_camera.resolutions(), j));
+    m_resolution.slider->setValue(resolutionPositionOfIndex(m_session.resolutions(), j));
 }
 
 void SettingsPanel::showResolutionAtSlider()
 {
-    const int j = resolutionIndexOfPosition(m_camera.resolutions(), m_resolution.slider->value());
+    const int j = resolutionIndexOfPosition(m_session.resolutions(), m_resolution.slider->value());
     if (j < m_resolutionLabels.size())
         m_resolution.label->setText(m_resolutionLabels[j]);
 }

@@ -90,5 +90,4 @@ private:
     bool m_open = false;
 
     QStringList m_resolutionLabels; // one per entry the camera offers
-    bool m_resolutionSliderMoved = false;
 };

@@ -36,6 +36,60 @@ void PlaySession::rememberResolution(const std::string &cameraId, std::optional<
         m_settings.resolutions[cameraId] = resolution;
 }
 
+void PlaySession::useCamera(const std::string &cameraId, const std::vector<VideoCaptureSetting> &offered)
+{
+    m_cameraId = cameraId;
+    m_offered = offered;
+    m_resolutions = reduceCaptureSettings(offered);
+    // A camera that no longer offers what was remembered for it gets the
+    // default.
+    const std::optional<VideoCaptureSetting> remembered = m_settings.resolutionFor(cameraId);
+    const bool offeredStill = remembered && std::find(offered.begin(), offered.end(), *remembered) != offered.end();
+    m_chosenResolution = offeredStill ? remembered : std::nullopt;
+}
+
+std::optional<VideoCaptureSetting> PlaySession::resolutionToRequest() const
+{
+    if (m_offered.empty())
+        return std::nullopt;
+    if (m_chosenResolution)
+        return m_chosenResolution;
+    // Without a 640 x 480 setting the camera keeps whatever it has.
+    if (m_resolutions.defaultSetting.frameRate == 0.0)
+        return std::nullopt;
+    return m_resolutions.defaultSetting;
+}
+
+int PlaySession::resolutionInUse(const VideoCaptureSetting &delivered) const
+{
+    for (int j = 0; j <= m_resolutions.last && j < int(m_resolutions.entries.size()); ++j) {
+        const VideoCaptureSetting &entry = m_resolutions.entries[std::size_t(j)];
+        if (m_chosenResolution ? entry == delivered : entry.sameSize(delivered))
+            return j;
+    }
+    return -1;
+}
+
+std::optional<VideoCaptureSetting> PlaySession::chooseResolution(double position)
+{
+    if (!m_resolutionSliderMoved || m_offered.empty())
+        return std::nullopt;
+    const int j = resolutionIndexOfPosition(m_resolutions, position);
+    if (j < 0 || std::size_t(j) >= m_resolutions.entries.size())
+        return std::nullopt;
+    m_chosenResolution = m_resolutions.entries[std::size_t(j)];
+    rememberResolution(m_cameraId, m_chosenResolution);
+    return m_chosenResolution;
+}
+
+void PlaySession::resolutionSettled(const VideoCaptureSetting &delivered)
+{
+    if (!m_chosenResolution || *m_chosenResolution == delivered || delivered.width <= 0 || delivered.height <= 0)
+        return;
+    m_chosenResolution = delivered;
+    rememberResolution(m_cameraId, delivered);
+}
+
 void PlaySession::cameraStarted()
 {
     // Frames of a new stream are never compared with the old stream's.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/capture_resolutions.h"
 #include "core/clock.h"
 #include "core/controls.h"
 #include "core/game.h"
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 // One child's play, whatever shows it: the state of play (the Game), the
 // tools and panels, the fingers, pens and mouse on the picture, when to step
@@ -56,6 +58,37 @@ public:
     bool mirrorsFrames() const { return !m_settings.backCamera; }
     // The resolution chosen for a camera (nullopt: the default) from now on.
     void rememberResolution(const std::string &cameraId, std::optional<VideoCaptureSetting> resolution);
+
+    // ---- The camera's resolution -----------------------------------------------------
+    // The camera in use from now on: its id (empty when it has none to be
+    // remembered by) and the capture settings it offers, as its device or
+    // its track reports them (none: it offers no choice).
+    void useCamera(const std::string &cameraId, const std::vector<VideoCaptureSetting> &offered);
+    const std::string &cameraId() const { return m_cameraId; }
+    // The resolution slider's entries: one a size (CaptureResolutions).
+    const CaptureResolutions &resolutions() const { return m_resolutions; }
+    bool offersResolutions() const { return !m_offered.empty(); }
+    // What to ask the camera in use for: the user's own resolution for it
+    // (remembered, while it still offers it), or else the default (640 x 480
+    // at the fastest rate it offers); nullopt when it offers neither, and it
+    // keeps what it has.
+    std::optional<VideoCaptureSetting> resolutionToRequest() const;
+    bool usesOwnResolution() const { return m_chosenResolution.has_value(); }
+    // The slider's entry for what the camera delivers: the user's own
+    // setting must match whole, the default by its size alone; -1 for none.
+    int resolutionInUse(const VideoCaptureSetting &delivered) const;
+    // The user moved the settings panel's resolution slider: from then on
+    // every OK applies the slider's entry again, moved that time or not.
+    void resolutionSliderMoved() { m_resolutionSliderMoved = true; }
+    // The settings panel's OK with the resolution slider at `position`:
+    // once the slider was ever moved, and while the camera offers a choice,
+    // that entry is remembered for the camera in use and returned for the
+    // edition to request (stopping the camera and running it again as it
+    // ran). nullopt otherwise: the camera is left alone.
+    std::optional<VideoCaptureSetting> chooseResolution(double position);
+    // What the camera settled on after the user's own resolution was
+    // requested (it may round to a mode of its own): that is remembered.
+    void resolutionSettled(const VideoCaptureSetting &delivered);
     // The camera's stream started: its first frame is only the reference.
     void cameraStarted();
     // The camera stopped: steps without frames take over, and the crackle
@@ -146,6 +179,11 @@ private:
     PointerGesture m_pointers;
     StepPace m_pace;
     bool m_silenced = false;
+    std::string m_cameraId;
+    std::vector<VideoCaptureSetting> m_offered;
+    CaptureResolutions m_resolutions;
+    std::optional<VideoCaptureSetting> m_chosenResolution; // the user's own; nullopt: the default
+    bool m_resolutionSliderMoved = false;
     bool m_waveToGoOn = false;
     WaveTarget m_wave;
     int m_wavePicture = 0; // the picture the target was shown for

@@ -28,12 +28,12 @@ struct Controller
     // What OK in the settings panel does once the user moved the slider.
     void choose(const VideoCaptureSetting &setting)
     {
-        const std::vector<VideoCaptureSetting> &entries = controller->resolutions().entries;
+        const std::vector<VideoCaptureSetting> &entries = session.resolutions().entries;
         const auto entry = std::find(entries.begin(), entries.end(), setting);
         if (entry == entries.end())
             qFatal("the camera does not offer that resolution");
-        controller->useResolution(int(entry - entries.begin()));
-        controller->keepResolutionInUse();
+        session.resolutionSliderMoved();
+        controller->takeResolution(resolutionPositionOfIndex(session.resolutions(), int(entry - entries.begin())));
     }
 
     ManualClock clock;
@@ -88,16 +88,16 @@ private Q_SLOTS:
         QCOMPARE(saved.size(), 2);
     }
 
-    void keepingWritesOnlyWhatDiffers_data()
+    void anUntouchedSliderWritesNothing_data()
     {
         QTest::addColumn<Resolutions>("before");
         QTest::addColumn<VideoCaptureSetting>("inUse");
         QTest::addColumn<Resolutions>("after");
         QTest::newRow("nothing remembered, the default kept: nothing written")
             << Resolutions{} << VideoCaptureSetting{640, 480, 30.0} << Resolutions{};
-        QTest::newRow("one no longer offered: this camera's default written")
+        QTest::newRow("one no longer offered: the default used, the choice kept for its return")
             << Resolutions{{"front", VideoCaptureSetting{1920, 1080, 30.0}}} << VideoCaptureSetting{640, 480, 30.0}
-            << Resolutions{{"front", std::nullopt}};
+            << Resolutions{{"front", VideoCaptureSetting{1920, 1080, 30.0}}};
         QTest::newRow("the one for every camera kept: nothing written")
             << Resolutions{{"", VideoCaptureSetting{1280, 720, 30.0}}} << VideoCaptureSetting{1280, 720, 30.0}
             << Resolutions{{"", VideoCaptureSetting{1280, 720, 30.0}}};
@@ -107,8 +107,8 @@ private Q_SLOTS:
     }
 
     // OK in the settings panel without touching the resolution: the front
-    // camera keeps what it uses, and the file says just that.
-    void keepingWritesOnlyWhatDiffers()
+    // camera keeps what it uses, and no stored resolution changes.
+    void anUntouchedSliderWritesNothing()
     {
         QFETCH(Resolutions, before);
         QFETCH(VideoCaptureSetting, inUse);
@@ -117,7 +117,8 @@ private Q_SLOTS:
         stored.resolutions = before;
         Controller c(stored);
         QCOMPARE(c.camera->captureSetting(), inUse);
-        c.controller->keepResolutionInUse();
+        c.controller->takeResolution(
+            resolutionPositionOfIndex(c.session.resolutions(), c.controller->resolutionInUse()));
         QCOMPARE(c.settings.resolutions, after);
     }
 

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -313,6 +316,123 @@ TEST_F(PlaySessionTest, remembersAResolutionPerCameraAndTakesStoredSettings)
     EXPECT_EQ(session.settings().resolutions.size(), 1u);
     session.rememberResolution("usb-cam", std::nullopt);
     EXPECT_FALSE(session.settings().resolutionFor("usb-cam"));
+}
+
+// ---- The camera's resolution -------------------------------------------------
+
+const std::vector<VideoCaptureSetting> kOffered = {{640, 480, 15}, {640, 480, 30}, {1280, 720, 30}, {1920, 1080, 25}};
+
+struct ResolutionCase
+{
+    const char *name;
+    std::map<std::string, std::optional<VideoCaptureSetting>> remembered;
+    std::string cameraId;
+    std::vector<VideoCaptureSetting> offered;
+    std::optional<VideoCaptureSetting> requested;
+    bool own;
+    friend void PrintTo(const ResolutionCase &c, std::ostream *os) { *os << c.name; }
+};
+
+class CameraResolution : public PlaySessionTest, public testing::WithParamInterface<ResolutionCase>
+{ };
+
+TEST_P(CameraResolution, aCameraIsAskedForItsOwnResolutionOrTheDefault)
+{
+    const ResolutionCase &c = GetParam();
+    StoredSettings stored;
+    stored.resolutions = c.remembered;
+    session.useSettings(stored);
+    session.useCamera(c.cameraId, c.offered);
+    EXPECT_EQ(session.resolutionToRequest(), c.requested);
+    EXPECT_EQ(session.usesOwnResolution(), c.own);
+    EXPECT_EQ(session.offersResolutions(), !c.offered.empty());
+    if (c.requested) {
+        // The slider stands at the entry of what was asked for.
+        const int j = session.resolutionInUse(*c.requested);
+        ASSERT_GE(j, 0);
+        EXPECT_TRUE(session.resolutions().entries[std::size_t(j)].sameSize(*c.requested));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cameras, CameraResolution,
+    testing::Values(
+        ResolutionCase{"nothing remembered: 640 x 480 at its fastest",
+                       {},
+                       "cam",
+                       kOffered,
+                       VideoCaptureSetting{640, 480, 30},
+                       false},
+        ResolutionCase{"its own",
+                       {{"cam", VideoCaptureSetting{1280, 720, 30}}},
+                       "cam",
+                       kOffered,
+                       VideoCaptureSetting{1280, 720, 30},
+                       true},
+        ResolutionCase{"another camera's own is not its",
+                       {{"other", VideoCaptureSetting{1280, 720, 30}}},
+                       "cam",
+                       kOffered,
+                       VideoCaptureSetting{640, 480, 30},
+                       false},
+        ResolutionCase{"the one for every camera",
+                       {{"", VideoCaptureSetting{1920, 1080, 25}}},
+                       "cam",
+                       kOffered,
+                       VideoCaptureSetting{1920, 1080, 25},
+                       true},
+        ResolutionCase{"its own no longer offered: the default",
+                       {{"cam", VideoCaptureSetting{800, 600, 30}}},
+                       "cam",
+                       kOffered,
+                       VideoCaptureSetting{640, 480, 30},
+                       false},
+        ResolutionCase{"remembered as the default",
+                       {{"cam", std::nullopt}},
+                       "cam",
+                       kOffered,
+                       VideoCaptureSetting{640, 480, 30},
+                       false},
+        ResolutionCase{"no 640 x 480: it keeps what it has", {}, "cam", {{1280, 720, 30}}, std::nullopt, false},
+        ResolutionCase{
+            "nothing offered", {{"cam", VideoCaptureSetting{1280, 720, 30}}}, "cam", {}, std::nullopt, false}),
+    testnames::ByName{});
+
+TEST_F(PlaySessionTest, okAppliesTheResolutionSliderOnceItWasEverMoved)
+{
+    session.useCamera("cam", kOffered);
+    const CaptureResolutions &r = session.resolutions();
+    const auto positionOf = [&](VideoCaptureSetting s) {
+        const auto at = std::find(r.entries.begin(), r.entries.end(), s);
+        return double(resolutionPositionOfIndex(r, int(at - r.entries.begin())));
+    };
+    session.tapPicture();
+    ASSERT_EQ(tapTool(ToolIcon::Settings), Action::OpenSettings);
+    // Left where it opened: nothing to ask the camera for, nothing stored.
+    EXPECT_EQ(session.chooseResolution(positionOf({1280, 720, 30})), std::nullopt);
+    EXPECT_TRUE(session.settings().resolutions.empty());
+
+    session.resolutionSliderMoved();
+    EXPECT_EQ(session.chooseResolution(positionOf({1920, 1080, 25})), (VideoCaptureSetting{1920, 1080, 25}));
+    EXPECT_EQ(session.settings().resolutionFor("cam"), (VideoCaptureSetting{1920, 1080, 25}));
+    EXPECT_EQ(session.resolutionToRequest(), (VideoCaptureSetting{1920, 1080, 25}));
+    // The camera settled on a mode of its own: that is what it keeps.
+    session.resolutionSettled({1920, 1080, 24});
+    EXPECT_EQ(session.settings().resolutionFor("cam"), (VideoCaptureSetting{1920, 1080, 24}));
+
+    // From then on every OK applies the slider again, moved or not.
+    session.tapPicture();
+    session.tapPicture();
+    ASSERT_EQ(tapTool(ToolIcon::Settings), Action::OpenSettings);
+    EXPECT_EQ(session.chooseResolution(positionOf({640, 480, 30})), (VideoCaptureSetting{640, 480, 30}));
+
+    // A camera with no id keeps the choice while it is in use, but nothing
+    // is stored for it.
+    session.useCamera("", kOffered);
+    session.resolutionSliderMoved();
+    EXPECT_EQ(session.chooseResolution(positionOf({1280, 720, 30})), (VideoCaptureSetting{1280, 720, 30}));
+    EXPECT_EQ(session.resolutionToRequest(), (VideoCaptureSetting{1280, 720, 30}));
+    EXPECT_FALSE(session.settings().resolutionFor(""));
 }
 
 } // namespace
