@@ -2,7 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/session_bus.h"
-#include "app/settings_store.h"
+#include "app/settings_files.h"
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
 #include "app/window_geometry.h"
@@ -258,7 +258,7 @@ void bringToFront(QWidget &window)
 
 void runWindow(const Options &options, SingleInstance &instance)
 {
-    const SettingsStore store;
+    const SettingsFiles store;
     if (options.resetSettings)
         store.forgetUserValues();
     const StoredSettings settings = store.load();
@@ -321,7 +321,7 @@ void runWindow(const Options &options, SingleInstance &instance)
 
 } // namespace
 
-void keepSettings(MainWindow &window, const SettingsStore &store)
+void keepSettings(MainWindow &window, const SettingsFiles &store)
 {
     QObject::connect(&window, &MainWindow::settingsChanged, &window,
                      [&window, &store] { store.save(window.storedSettings()); });

@@ -1,7 +1,7 @@
 #pragma once
 
 class MainWindow;
-class SettingsStore;
+class SettingsFiles;
 
 // Runs the game: the command line, one game per user and display, the
 // remembered settings, the window on the system's camera, the event loop.
@@ -12,4 +12,4 @@ int runFrostpane(int argc, char *argv[]);
 // Saves the window's settings into `store` whenever they change (the
 // settings panel's OK, the camera side) and when the window closes. Both
 // must outlive the window's signals.
-void keepSettings(MainWindow &window, const SettingsStore &store);
+void keepSettings(MainWindow &window, const SettingsFiles &store);

@@ -1,5 +1,5 @@
 #include "app/application.h"
-#include "app/settings_store.h"
+#include "app/settings_files.h"
 #include "support/window_fixture.h"
 #include "widgets/float_slider.h"
 
@@ -177,7 +177,7 @@ private Q_SLOTS:
 
 private:
     std::optional<QTemporaryDir> m_dir;
-    std::optional<SettingsStore> m_store;
+    std::optional<SettingsFiles> m_store;
 };
 
 QTEST_MAIN(TestRememberedSettings)

@@ -1,4 +1,4 @@
-#include "app/settings_store.h"
+#include "app/settings_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -133,7 +133,7 @@ Q_DECLARE_METATYPE(FileContent)
 
 // The user's and the system's settings files, from disk to the values the
 // game takes, and back.
-class TestSettingsStore : public QObject
+class TestSettingsFiles : public QObject
 {
     Q_OBJECT
 
@@ -177,9 +177,9 @@ private Q_SLOTS:
         QTest::newRow("unreadable (a folder)")
             << folder() << missing() << StoredSettings{} << QStringList{u"cannot read"_s};
         QTest::newRow("a FIFO") << fifo() << missing() << StoredSettings{} << QStringList{u"cannot read"_s};
-        QTest::newRow("64 KB: read") << bytes(goodFileOfSize(SettingsStore::kMaximumFileSize)) << missing() << good
+        QTest::newRow("64 KB: read") << bytes(goodFileOfSize(SettingsFiles::kMaximumFileSize)) << missing() << good
                                      << QStringList{};
-        QTest::newRow("a byte over 64 KB: refused") << bytes(goodFileOfSize(SettingsStore::kMaximumFileSize + 1))
+        QTest::newRow("a byte over 64 KB: refused") << bytes(goodFileOfSize(SettingsFiles::kMaximumFileSize + 1))
                                                     << missing() << StoredSettings{} << QStringList{u"64 KB"_s};
         QTest::newRow("a FIFO as the system file, the user's read")
             << bytes("[game]\nfreezingSpeed=2\n") << fifo() << with([](StoredSettings &s) { s.freezingSpeed = 2; })
@@ -223,7 +223,7 @@ private Q_SLOTS:
         put(m_system, system);
 
         const SettingsWarnings warnings;
-        const StoredSettings loaded = SettingsStore(m_user, {m_system}).load();
+        const StoredSettings loaded = SettingsFiles(m_user, {m_system}).load();
         QCOMPARE(loaded, expected);
         for (const QString &what : warned) {
             const qsizetype naming = warnings.messages().filter(what).size();
@@ -243,7 +243,7 @@ private Q_SLOTS:
         const QString second = m_dir->filePath(u"etc2/frostpane/frostpane.conf"_s);
         put(m_system, bytes("[game]\nfreezingSpeed=4\n"));
         put(second, bytes("[game]\nfreezingSpeed=9\ncameraSensitivity=99\n"));
-        const StoredSettings loaded = SettingsStore(m_user, {m_system, second}).load();
+        const StoredSettings loaded = SettingsFiles(m_user, {m_system, second}).load();
         QCOMPARE(loaded.freezingSpeed, 4);
         QCOMPARE(loaded.cameraSensitivity, 99);
     }
@@ -252,11 +252,11 @@ private Q_SLOTS:
     {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath(u"home"_s)));
         qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_dir->filePath(u"etc"_s) + u":/nowhere"_s));
-        const SettingsStore store;
+        const SettingsFiles store;
         QCOMPARE(store.userFile(), m_user);
         QCOMPARE(store.systemFiles(), (QStringList{m_system, u"/nowhere/frostpane/frostpane.conf"_s}));
         qunsetenv("XDG_CONFIG_DIRS");
-        QCOMPARE(SettingsStore().systemFiles(), QStringList{u"/etc/xdg/frostpane/frostpane.conf"_s});
+        QCOMPARE(SettingsFiles().systemFiles(), QStringList{u"/etc/xdg/frostpane/frostpane.conf"_s});
     }
 
     void whatIsSavedLoadsTheSame()
@@ -273,7 +273,7 @@ private Q_SLOTS:
                              {"/dev/video2", std::nullopt},
                              {"", VideoCaptureSetting{640, 480, 15.0}}};
         });
-        const SettingsStore store(m_user, {m_system});
+        const SettingsFiles store(m_user, {m_system});
         QVERIFY(store.save(saved));
         QCOMPARE(store.load(), saved);
         QCOMPARE(contentOf(m_system), systemBefore); // only ever read
@@ -285,7 +285,7 @@ private Q_SLOTS:
     void savingReplacesABrokenFile()
     {
         put(m_user, bytes(randomBytes(2000, 5)));
-        const SettingsStore store(m_user, {});
+        const SettingsFiles store(m_user, {});
         const StoredSettings saved = with([](StoredSettings &s) { s.freezingSpeed = 42; });
         QVERIFY(store.save(saved));
         const SettingsWarnings warnings;
@@ -299,14 +299,14 @@ private Q_SLOTS:
         // too, where permissions would not stop the test).
         put(m_user, folder());
         const SettingsWarnings warnings;
-        QVERIFY(!SettingsStore(m_user, {}).save(StoredSettings{}));
+        QVERIFY(!SettingsFiles(m_user, {}).save(StoredSettings{}));
         QVERIFY(QFileInfo(m_user).isDir());
         QCOMPARE(warnings.messages().size(), 1);
 
         // A file where the folder should be.
         const QString blocked = m_dir->filePath(u"file/frostpane/frostpane.conf"_s);
         put(m_dir->filePath(u"file"_s), bytes("x"));
-        QVERIFY(!SettingsStore(blocked, {}).save(StoredSettings{}));
+        QVERIFY(!SettingsFiles(blocked, {}).save(StoredSettings{}));
         QCOMPARE(contentOf(m_dir->filePath(u"file"_s)), QByteArray("x"));
     }
 
@@ -317,7 +317,7 @@ private Q_SLOTS:
         QTest::addColumn<FileContent>("user");
         QTest::newRow("a FIFO") << fifo();
         QTest::newRow("a folder") << folder();
-        QTest::newRow("over 64 KB") << bytes(goodFileOfSize(SettingsStore::kMaximumFileSize + 100));
+        QTest::newRow("over 64 KB") << bytes(goodFileOfSize(SettingsFiles::kMaximumFileSize + 100));
     }
 
     void anUnreadableFileIsNeverReplaced()
@@ -325,7 +325,7 @@ private Q_SLOTS:
         QFETCH(FileContent, user);
         put(m_user, user);
         const QFileInfo before(m_user);
-        const SettingsStore store(m_user, {});
+        const SettingsFiles store(m_user, {});
         const SettingsWarnings warnings;
         QCOMPARE(store.load(), StoredSettings{});
         QCOMPARE(warnings.messages().size(), 1); // cannot read
@@ -348,7 +348,7 @@ private Q_SLOTS:
 
     void aFifoPutInPlaceAfterLoadingIsLeftAlone()
     {
-        const SettingsStore store(m_user, {});
+        const SettingsFiles store(m_user, {});
         QCOMPARE(store.load(), StoredSettings{});
         put(m_user, fifo());
         const SettingsWarnings warnings;
@@ -364,7 +364,7 @@ private Q_SLOTS:
     {
         put(m_user, bytes("[game]\nfreezingSpeed=9\nbonus=1\n[junk]\n" + randomBytes(3000, 11).toBase64()
                           + "=x\nother=y\n[camera]\nresolution%2Fx=640x480@30\n"));
-        const SettingsStore store(m_user, {});
+        const SettingsFiles store(m_user, {});
         const StoredSettings loaded = store.load();
         QCOMPARE(loaded.freezingSpeed, 9);
         QVERIFY(store.save(loaded));
@@ -381,7 +381,7 @@ private Q_SLOTS:
 
     void aSaveReplacesTheFileWholeNeverInPlace()
     {
-        const SettingsStore store(m_user, {});
+        const SettingsFiles store(m_user, {});
         QVERIFY(store.save(with([](StoredSettings &s) { s.freezingSpeed = 7; })));
         const QByteArray before = contentOf(m_user);
         // A second name for the old file: written in place, it would change too.
@@ -431,7 +431,7 @@ private Q_SLOTS:
             QCOMPARE(::symlink(QFile::encodeName(chain[i]).constData(), QFile::encodeName(links[i]).constData()), 0);
         }
 
-        const SettingsStore store(m_user, {});
+        const SettingsFiles store(m_user, {});
         QCOMPARE(store.load().freezingSpeed, targetThere ? 3 : StoredSettings{}.freezingSpeed);
         const SettingsWarnings warnings;
         QVERIFY(store.save(with([](StoredSettings &s) { s.freezingSpeed = 42; })));
@@ -456,7 +456,7 @@ private Q_SLOTS:
         const QString target = m_dir->filePath(u"unmounted/dotfiles/frostpane.conf"_s);
         QVERIFY(QDir().mkpath(QFileInfo(m_user).absolutePath()));
         QCOMPARE(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(m_user).constData()), 0);
-        const SettingsStore store(m_user, {});
+        const SettingsFiles store(m_user, {});
         QCOMPARE(store.load(), StoredSettings{});
         const SettingsWarnings warnings;
         QVERIFY(!store.save(with([](StoredSettings &s) { s.freezingSpeed = 42; })));
@@ -472,7 +472,7 @@ private Q_SLOTS:
     void forgettingKeepsTheSystemValues()
     {
         put(m_system, bytes("[game]\nfreezingSpeed=4\n"));
-        const SettingsStore store(m_user, {m_system});
+        const SettingsFiles store(m_user, {m_system});
         QVERIFY(store.save(with([](StoredSettings &s) { s.freezingSpeed = 77; })));
         QCOMPARE(store.load().freezingSpeed, 77);
         QVERIFY(store.forgetUserValues());
@@ -487,5 +487,5 @@ private:
     QString m_system;
 };
 
-QTEST_APPLESS_MAIN(TestSettingsStore)
-#include "test_settings_store.moc"
+QTEST_APPLESS_MAIN(TestSettingsFiles)
+#include "test_settings_files.moc"

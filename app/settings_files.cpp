@@ -1,4 +1,4 @@
-#include "app/settings_store.h"
+#include "app/settings_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -107,7 +107,7 @@ std::optional<std::string> compose(const StoredValues &values)
 
 // The write worker's state. One thread writes, the latest settings first:
 // a save that comes while an older one still waits replaces it.
-struct SettingsStore::Writer
+struct SettingsFiles::Writer
 {
     std::mutex mutex;
     std::condition_variable changed;
@@ -159,7 +159,7 @@ struct SettingsStore::Writer
     }
 };
 
-SettingsStore::SettingsStore()
+SettingsFiles::SettingsFiles()
     : m_writer(std::make_shared<Writer>())
 {
     // The first of the generic config folders is the user's, the others are
@@ -172,13 +172,13 @@ SettingsStore::SettingsStore()
         m_systemFiles.append(folder + QLatin1Char('/') + kFileInFolder);
 }
 
-SettingsStore::SettingsStore(QString userFile, QStringList systemFiles)
+SettingsFiles::SettingsFiles(QString userFile, QStringList systemFiles)
     : m_userFile(std::move(userFile))
     , m_systemFiles(std::move(systemFiles))
     , m_writer(std::make_shared<Writer>())
 { }
 
-SettingsStore::~SettingsStore()
+SettingsFiles::~SettingsFiles()
 {
     // The worker ends after the write it holds; a stuck one keeps its state.
     const std::lock_guard lock(m_writer->mutex);
@@ -186,7 +186,7 @@ SettingsStore::~SettingsStore()
     m_writer->changed.notify_all();
 }
 
-StoredSettings SettingsStore::load() const
+StoredSettings SettingsFiles::load() const
 {
     const auto readOver = [](const StoredSettings &base, const QString &path, bool *unreadable) {
         const SettingsFileBytes file = readSettingsFileWithin(QFile::encodeName(path).toStdString(),
@@ -215,7 +215,7 @@ StoredSettings SettingsStore::load() const
     return settings;
 }
 
-bool SettingsStore::save(const StoredSettings &settings) const
+bool SettingsFiles::save(const StoredSettings &settings) const
 {
     const auto fail = [this](const QString &what) {
         qCWarning(lcSettings).noquote() << what << m_userFile << "; settings not saved";
@@ -259,7 +259,7 @@ bool SettingsStore::save(const StoredSettings &settings) const
     return true;
 }
 
-bool SettingsStore::finishWrites(int timeoutMs) const
+bool SettingsFiles::finishWrites(int timeoutMs) const
 {
     std::unique_lock lock(m_writer->mutex);
     const auto writer = m_writer;
@@ -286,7 +286,7 @@ bool SettingsStore::finishWrites(int timeoutMs) const
     return false;
 }
 
-bool SettingsStore::forgetUserValues() const
+bool SettingsFiles::forgetUserValues() const
 {
     // Removing a name opens nothing, so a FIFO or a hung file goes too.
     if (!QFileInfo::exists(m_userFile) || QFile::remove(m_userFile)) {

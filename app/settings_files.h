@@ -19,7 +19,7 @@
 // read and written on worker threads, and a caller waits for one at most a
 // short bound (a FIFO in place of a file, a hung network home). A worker that
 // is still stuck is left to finish or hang on its own.
-class SettingsStore
+class SettingsFiles
 {
 public:
     // The longest a file is read: a settings file is a few hundred bytes, so
@@ -31,10 +31,10 @@ public:
     static constexpr int kWriteWaitMilliseconds = 1000;
 
     // The files the environment names.
-    SettingsStore();
+    SettingsFiles();
     // The user's file and the system's files, most important first.
-    SettingsStore(QString userFile, QStringList systemFiles);
-    ~SettingsStore();
+    SettingsFiles(QString userFile, QStringList systemFiles);
+    ~SettingsFiles();
 
     const QString &userFile() const { return m_userFile; }
     const QStringList &systemFiles() const { return m_systemFiles; }
