@@ -3,7 +3,8 @@
 // or stops is told to the module, and a camera that fails is said in a
 // notice. The camera itself (camera.js) only does what the browser does.
 // The module remembers each camera's resolution; a camera that starts at
-// another size is started again at the remembered one.
+// another size is started again at the remembered one, a comparison made
+// here. The switch is offered only with two cameras or more (look()).
 
 /**
  * @typedef {object} CameraHooks

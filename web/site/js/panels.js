@@ -2,7 +2,9 @@
 // the settings' controls filled from the module when the panel opens and
 // read back into it on OK, the labels fitted to their text, and the focus
 // taken into a panel that opens and given back when it closes. Whether a
-// panel is open, and what a value means, is the module's.
+// panel is open, the sliders' ranges and the camera's resolutions are the
+// module's; the page finds which resolution the camera runs at and says a
+// slider's position as a percentage of its range.
 import { Panel } from './core.js';
 import { byId } from './dom.js';
 import { PANEL_TRACKS } from './view.js';

@@ -56,8 +56,10 @@ export class Photos {
     this.removeAllTimer = 0;
   }
 
-  // Opens the store and lets the kept photos join; the game plays on
-  // without them where the browser keeps nothing.
+  /**
+   * Opens the store and lets the kept photos join; the game plays on
+   * without them where the browser keeps nothing.
+   */
   async start() {
     this.connect();
     try {
@@ -127,7 +129,11 @@ export class Photos {
     return pixels;
   }
 
-  // Adds the files one after the other, each bad one skipped with a note.
+  /**
+   * Adds the files one after the other, each bad one skipped with a note.
+   * @param {File[]} files
+   * @returns {Promise<unknown>} done when these and every earlier change are
+   */
   add(files) {
     if (files.length > 0 && this.kept !== true)
       this.askToKeep();
@@ -170,7 +176,12 @@ export class Photos {
     this.core.setPictureCount(this.core.builtInPictures() + this.keys.length);
   }
 
-  // The ice of a cut photo as picture `number`.
+  /**
+   * The ice of a cut photo as picture `number`.
+   * @param {number} number
+   * @param {ImageData} photo
+   * @returns {Promise<ImageData>}
+   */
   makeIce(number, photo) {
     this.iceMaker ??= new IceMaker();
     return this.iceMaker.make(number, photo);

@@ -1,8 +1,11 @@
-// What the player sees, as the module has it: the game's area laid out, the
-// picture drawn on black with the progress bar and the banner over it, the
-// tools placed, faded and showing their faces, the settings panel's controls
-// placed. Every place, size, opacity and what shows comes from the module;
-// this only writes it into the page's elements, and only what changed.
+// What the player sees: the game's area laid out, the picture drawn on
+// black with the progress bar and the banner over it, the tools placed,
+// faded and showing their faces, the settings panel's controls placed.
+// Places, sizes, the tools' opacity and the scene come from the module and
+// are only written into the page's elements, and only what changed. Which
+// tools are out of sight altogether (the camera switch without a second
+// camera, every tool while a panel is open) is decided on the page: here in
+// render(), with camera_control.js's look().
 import { Panel, Scene, Tool } from './core.js';
 import { byId, place, setData, setHidden } from './dom.js';
 
