@@ -113,7 +113,7 @@ try {
           await page.reload();
         }
         await page.waitForSelector('#game[data-state="ready"]');
-        await page.waitForFunction(() => performance.now() - globalThis.frostpane.startedAt > 600);
+        await page.waitForFunction(() => performance.now() - globalThis.frostpaneTest.startedAt() > 600);
         const box = await page.locator('#cameraIcon').boundingBox();
         await page.mouse.click(box.x + box.width / 2, box.y + box.height / 2);
         await page.waitForSelector('#game[data-camera="on"]');
@@ -123,9 +123,8 @@ try {
       await page.waitForTimeout(3000); // the camera settles before the window opens
       const playing = kind.startsWith('game');
       const frames = playing ? page.evaluate(() => new Promise((done) => {
-        const camera = globalThis.frostpane.camera;
-        const first = camera.frames;
-        setTimeout(() => done(camera.frames - first), 5000);
+        const first = globalThis.frostpaneTest.frames();
+        setTimeout(() => done(globalThis.frostpaneTest.frames() - first), 5000);
       })) : Promise.resolve(null);
       const { cores, kinds } = await cpuOver(page, seconds * 1000);
       results[kind] = cores;

@@ -68,14 +68,14 @@ try {
       const canvas = new OffscreenCanvas(640, 480);
       canvas.getContext('2d').fillRect(0, 0, 640, 480);
       const blob = await canvas.convertToBlob({ type: 'image/png' });
-      await globalThis.frostpane.photos.add([new File([blob], 'warm.png', { type: 'image/png' })]);
+      await globalThis.frostpaneTest.addPhotos([new File([blob], 'warm.png', { type: 'image/png' })]);
     });
     const buffer = photo.make();
     const before = memory();
     let peak = before;
     const sampler = setInterval(() => { peak = Math.max(peak, memory()); }, 20);
     await page.evaluate(async ({ bytes, file }) => {
-      await globalThis.frostpane.photos.add([new File([new Uint8Array(bytes)], file, { type: 'image/png' })]);
+      await globalThis.frostpaneTest.addPhotos([new File([new Uint8Array(bytes)], file, { type: 'image/png' })]);
     }, { bytes: Array.from(buffer), file: photo.file });
     clearInterval(sampler);
     peak = Math.max(peak, memory());

@@ -21,7 +21,7 @@ try {
     // What had come over the network by the time the page was shown, by the
     // browser's own resource timing (everything is of the page's origin).
     const { shownAt, bytes } = await page.evaluate(() => {
-      const shown = globalThis.frostpane.shownAt;
+      const shown = globalThis.frostpaneTest.shownAt();
       const entries = [...performance.getEntriesByType('navigation'), ...performance.getEntriesByType('resource')];
       return {
         shownAt: shown,

@@ -262,7 +262,6 @@ export class Camera extends EventTarget {
     ++this.frames;
   }
 
-
   stop() {
     this.resumeWhenShown = false;
     this.stallRestarts = 0;
@@ -340,15 +339,10 @@ function stopTracks(stream) {
     track.stop();
 }
 
+// The kind of problem a getUserMedia error is; 'none' for the rest
+// (NotFoundError, OverconstrainedError and the like).
+const PROBLEM_KINDS = { NotAllowedError: 'denied', SecurityError: 'denied', NotReadableError: 'busy', AbortError: 'busy' };
+
 function kindOf(error) {
-  switch (error?.name) {
-    case 'NotAllowedError':
-    case 'SecurityError':
-      return 'denied';
-    case 'NotReadableError':
-    case 'AbortError':
-      return 'busy';
-    default:
-      return 'none'; // NotFoundError, OverconstrainedError and the like
-  }
+  return PROBLEM_KINDS[error?.name] ?? 'none';
 }

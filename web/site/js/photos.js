@@ -3,171 +3,63 @@
 // The browser decodes each file and turns it upright; the module says whether
 // it can be used and which part to keep, and a worker makes its ice with the
 // frost generator. The cut photo and its ice are kept in this browser's
-// IndexedDB (never sent anywhere) and read back only for the picture on show
-// and its two neighbours.
-import { format } from './i18n.js';
+// IndexedDB (photo_store.js, never sent anywhere) and read back only when
+// the module keeps them around the picture on show (pictures.js). Which photo
+// fits, and which part of it is kept, is the module's.
+import { IceMaker } from './ice_maker.js';
+import { context2d } from './dom.js';
+import { skippedNote } from './photo_notes.js';
 
-const DB_NAME = 'frostpane-photos';
-const STORE = 'photos';
-// The kept pictures are compressed; 0.92 keeps the photo's detail and the
-// ice's fine feathers.
-const KEPT_TYPE = 'image/webp';
-const KEPT_QUALITY = 0.92;
 // How long a first tap on "Remove photos" waits for the second.
 const REMOVE_ALL_MILLISECONDS = 4000;
-
-// Why a file was skipped: the name of its note among the page's texts, and
-// of the reason in a note about several files.
-const PROBLEM_TEXTS = {
-  unreadable: 'photoUnreadable', heic: 'photoHeic', small: 'photoTooSmall', large: 'photoTooLarge',
-  long: 'photoTooLong', full: 'photoTooMany', notKept: 'photoNotKept', storageFull: 'photoStorageFull',
-};
-const REASON_TEXTS = {
-  unreadable: 'skippedUnreadable', heic: 'skippedHeic', small: 'skippedSmall', large: 'skippedLarge',
-  long: 'skippedLong', full: 'skippedFull', notKept: 'skippedNotKept', storageFull: 'skippedStorageFull',
-};
-// A note about skipped files names this many of them and counts the rest,
-// so that a whole folder of them stays a short note.
-const NAMED_FILES = 2;
 
 // iPhones take HEIC photos, which most browsers cannot read: said so by name.
 function isHeic(file) {
   return /^image\/hei[cf]/i.test(file.type ?? '') || /\.hei[cf]$/i.test(file.name ?? '');
 }
 
-// The note about skipped files: one line per reason, each naming at most
-// NAMED_FILES files.
-export function skippedNote(texts, skipped, maxPhotos) {
-  const byProblem = new Map();
-  for (const { name, problem } of skipped)
-    byProblem.set(problem, [...(byProblem.get(problem) ?? []), name]);
-  const lines = [];
-  for (const [problem, names] of byProblem) {
-    if (names.length === 1) {
-      lines.push(format(texts, PROBLEM_TEXTS[problem], names[0], maxPhotos));
-      continue;
-    }
-    const shown = names.length <= NAMED_FILES + 1 ? names.join(', ')
-      : format(texts, 'photosAndMore', names.slice(0, NAMED_FILES).join(', '), names.length - NAMED_FILES);
-    lines.push(format(texts, 'photosSkipped', names.length, shown, format(texts, REASON_TEXTS[problem], maxPhotos)));
-  }
-  return lines.join('\n');
-}
-
+// A file left out, and why: a name among photo_notes.js's problems.
 class Skipped extends Error {
+  /** @param {string} problem */
   constructor(problem) {
     super(problem);
     this.problem = problem;
   }
 }
 
-// Makes ice in a worker with the frost module, so that the page goes on
-// while photos are added; on the page's thread where a worker cannot be had.
-class IceMaker {
-  constructor() {
-    this.pending = new Map(); // id -> { resolve, reject }
-    this.nextId = 1;
-    try {
-      this.worker = new Worker(new URL('./ice_worker.js', import.meta.url), { type: 'module' });
-      this.worker.onmessage = ({ data }) => this.answered(data);
-      this.worker.onerror = (event) => this.failed(event);
-    } catch (error) {
-      console.warn('frostpane.photos: no worker for the ice', error);
-      this.worker = null;
-    }
-  }
-
-  // The ice of a cut photo (ImageData) as picture `number`, as ImageData.
-  async make(number, photo) {
-    const { width, height } = photo;
-    const ice = await this.fromWorker(number, photo).catch(async () => {
-      const { makeIce } = await import('./frost_module.js');
-      return makeIce(number, width, height, photo.data);
-    });
-    return new ImageData(new Uint8ClampedArray(ice.buffer), width, height);
-  }
-
-  fromWorker(number, photo) {
-    if (!this.worker)
-      return Promise.reject(new Error('no worker'));
-    const id = this.nextId++;
-    const answer = new Promise((resolve, reject) => this.pending.set(id, { resolve, reject }));
-    this.worker.postMessage({ id, number, width: photo.width, height: photo.height, pixels: photo.data });
-    return answer;
-  }
-
-  answered({ id, ice, error }) {
-    const waiting = this.pending.get(id);
-    this.pending.delete(id);
-    if (error)
-      console.warn('frostpane.photos: the worker made no ice', error);
-    if (ice)
-      waiting?.resolve(ice);
-    else
-      waiting?.reject(new Error(error));
-  }
-
-  // The worker could not start (or its module did not load): the page makes
-  // the ice itself from now on.
-  failed(event) {
-    console.warn('frostpane.photos: the ice worker stopped', event.message ?? event);
-    this.worker?.terminate();
-    this.worker = null;
-    for (const waiting of this.pending.values())
-      waiting.reject(new Error('no worker'));
-    this.pending.clear();
-  }
-}
-
-// The photos' IndexedDB store: records { name, type, photo, ice } in the
-// order they were added (their keys), the photo and its ice as the bytes
-// (ArrayBuffer) of a compressed picture of `type`. Bytes, not Blobs: WebKit's
-// private windows (Safari's, and every WebKit under automation) refuse Blob
-// values in IndexedDB. Records of earlier versions hold { name, photo: Blob,
-// ice: Blob } and load as they are.
-class PhotoStore {
-  async open() {
-    this.db = await new Promise((resolve, reject) => {
-      const request = indexedDB.open(DB_NAME, 1);
-      request.onupgradeneeded = () => request.result.createObjectStore(STORE, { autoIncrement: true });
-      request.onsuccess = () => resolve(request.result);
-      request.onerror = () => reject(request.error);
-    });
-  }
-
-  request(mode, make) {
-    return new Promise((resolve, reject) => {
-      const transaction = this.db.transaction(STORE, mode);
-      const request = make(transaction.objectStore(STORE));
-      transaction.oncomplete = () => resolve(request.result);
-      transaction.onerror = () => reject(transaction.error);
-      transaction.onabort = () => reject(transaction.error);
-    });
-  }
-
-  keys() { return this.request('readonly', (store) => store.getAllKeys()); }
-  get(key) { return this.request('readonly', (store) => store.get(key)); }
-  add(record) { return this.request('readwrite', (store) => store.add(record)); }
-  delete(key) { return this.request('readwrite', (store) => store.delete(key)); }
-  clear() { return this.request('readwrite', (store) => store.clear()); }
-}
-
 export class Photos {
-  // `page` is main.js's Page: its core, texts, notice and drawing.
-  constructor(page) {
-    this.page = page;
-    this.core = page.core;
-    this.store = new PhotoStore();
-    this.iceMaker = null; // made with the first photo added
+  /**
+   * @param {import('./core.js').Core} core the module, which numbers and judges the photos
+   * @param {import('./photo_store.js').PhotoStore} store where the photos are kept
+   * @param {Record<string, string>} texts the page's texts in the player's language
+   * @param {HTMLElement} root the game's area (#game): photos dropped on it are added, and it shows the photos' state
+   * @param {object} hooks
+   * @param {() => Promise<void>} hooks.picturesChanged the pictures or the one on show changed: show them
+   * @param {(text: string) => void} hooks.say show this notice
+   */
+  constructor(core, store, texts, root, hooks) {
+    this.core = core;
+    this.store = store;
+    this.texts = texts;
+    this.root = root;
+    this.hooks = hooks;
+    /** @type {IceMaker | null} made with the first photo added */
+    this.iceMaker = null;
+    /** @type {IDBValidKey[]} */
     this.keys = [];
-    this.kept = null; // whether the browser keeps the photos for good, once it said
+    /** @type {boolean | null} whether the browser keeps the photos for good, once it said */
+    this.kept = null;
     this.available = false;
+    /** @type {Promise<unknown>} */
     this.work = Promise.resolve();
-    this.input = document.getElementById('photoFiles');
+    this.input = /** @type {HTMLInputElement} */ (document.getElementById('photoFiles'));
+    this.removeAllTimer = 0;
   }
 
-  // Opens the store and lets the kept photos join; the game plays on
-  // without them where the browser keeps nothing.
+  /**
+   * Opens the store and lets the kept photos join; the game plays on
+   * without them where the browser keeps nothing.
+   */
   async start() {
     this.connect();
     try {
@@ -179,7 +71,7 @@ export class Photos {
     }
     this.core.setPictureCount(this.core.builtInPictures() + this.keys.length);
     this.showCount();
-    this.keepAround(this.core.pictureNumber());
+    this.hooks.picturesChanged();
     if (this.keys.length > 0)
       navigator.storage?.persisted?.().then((kept) => this.showKept(kept), () => {});
   }
@@ -189,14 +81,14 @@ export class Photos {
     document.getElementById('removePhotosButton').addEventListener('click', () => this.removeAllAsked());
     document.getElementById('removePhotoButton').addEventListener('click', () => this.removeShown());
     // "Remove this photo" only while one of them is on show.
-    new MutationObserver(() => this.showCount()).observe(this.page.root,
+    new MutationObserver(() => this.showCount()).observe(this.root,
       { attributes: true, attributeFilter: ['data-picture'] });
     this.input.addEventListener('change', () => {
       const files = Array.from(this.input.files ?? []);
       this.input.value = '';
       this.add(files);
     });
-    const root = this.page.root;
+    const root = this.root;
     root.addEventListener('dragover', (event) => {
       if (event.dataTransfer?.types?.includes('Files')) {
         event.preventDefault();
@@ -212,39 +104,36 @@ export class Photos {
     });
   }
 
+  /**
+   * @param {number} number a picture's number
+   * @returns {boolean} whether it is one of the photos (after the built-in pictures)
+   */
   isPhoto(number) {
     return number > this.core.builtInPictures();
   }
 
-  // Picture `number`'s photo and ice as ImageData, read from the store.
+  /**
+   * Picture `number`'s photo and ice, read from the store.
+   * @param {number} number
+   * @returns {Promise<[ImageData, ImageData]>}
+   */
   async load(number) {
     const index = number - this.core.builtInPictures() - 1;
     const key = this.keys[index];
-    const record = key === undefined ? null : await this.store.get(key);
-    if (!record)
+    const pixels = key === undefined ? null : await this.store.read(key);
+    if (!pixels)
       throw new Error(`photo ${number} is not kept`);
-    const pixels = await Promise.all([pixelsOf(record.photo, record.type), pixelsOf(record.ice, record.type)]);
     // A photo removed meanwhile moved the others to other numbers.
     if (this.keys[index] !== key)
       throw new Error(`photo ${number} moved while it was read`);
     return pixels;
   }
 
-  // A picture is on show: the photos the module keeps around it stay (the
-  // ones not here yet are read ahead), every other photo goes.
-  keepAround() {
-    const count = this.core.pictureCount();
-    for (let n = this.core.builtInPictures() + 1; n <= count; ++n) {
-      if (!this.core.keepsPicture(n)) {
-        if (this.core.hasPicture(n))
-          this.core.dropPicture(n);
-      } else if (!this.core.hasPicture(n)) {
-        this.page.loadPicture(n);
-      }
-    }
-  }
-
-  // Adds the files one after the other, each bad one skipped with a note.
+  /**
+   * Adds the files one after the other, each bad one skipped with a note.
+   * @param {File[]} files
+   * @returns {Promise<unknown>} done when these and every earlier change are
+   */
   add(files) {
     if (files.length > 0 && this.kept !== true)
       this.askToKeep();
@@ -267,12 +156,11 @@ export class Photos {
         skipped.push({ name: file.name, problem });
       }
     }
-    this.keepAround(this.core.pictureNumber());
     this.showCount();
     this.setBusy(false);
     if (skipped.length > 0)
-      this.page.showNoticeText(skippedNote(this.page.texts, skipped, this.core.maxPhotos()));
-    this.page.render();
+      this.hooks.say(skippedNote(this.texts, skipped, this.core.maxPhotos()));
+    this.hooks.picturesChanged();
   }
 
   async addOne(file) {
@@ -283,15 +171,17 @@ export class Photos {
     const photo = await this.cut(file);
     const number = this.core.builtInPictures() + this.keys.length + 1;
     const ice = await this.makeIce(number, photo);
-    const [photoBlob, iceBlob] = await Promise.all([blobOf(photo), blobOf(ice)]);
-    // Safari writes PNG where it cannot write WebP: the type says which.
-    const [photoBytes, iceBytes] = await Promise.all([photoBlob.arrayBuffer(), iceBlob.arrayBuffer()]);
-    const key = await this.store.add({ name: file.name, type: photoBlob.type, photo: photoBytes, ice: iceBytes });
+    const key = await this.store.keep(file.name, photo, ice);
     this.keys.push(key);
     this.core.setPictureCount(this.core.builtInPictures() + this.keys.length);
   }
 
-  // The ice of a cut photo as picture `number`.
+  /**
+   * The ice of a cut photo as picture `number`.
+   * @param {number} number
+   * @param {ImageData} photo
+   * @returns {Promise<ImageData>}
+   */
   makeIce(number, photo) {
     this.iceMaker ??= new IceMaker();
     return this.iceMaker.make(number, photo);
@@ -332,7 +222,7 @@ export class Photos {
     clearTimeout(this.removeAllTimer);
     if (button.dataset.armed !== 'true') {
       button.dataset.armed = 'true';
-      button.textContent = this.page.texts.removePhotosAgain ?? '';
+      button.textContent = this.texts.removePhotosAgain ?? '';
       this.removeAllTimer = setTimeout(() => this.disarmRemoveAll(), REMOVE_ALL_MILLISECONDS);
       return this.work;
     }
@@ -343,7 +233,7 @@ export class Photos {
   disarmRemoveAll() {
     const button = document.getElementById('removePhotosButton');
     button.dataset.armed = 'false';
-    button.textContent = this.page.texts.removePhotos ?? '';
+    button.textContent = this.texts.removePhotos ?? '';
   }
 
   removeAll() {
@@ -383,8 +273,7 @@ export class Photos {
       this.core.setPictureCount(this.core.builtInPictures() + this.keys.length);
       this.core.stepToPicture(next);
       this.showCount();
-      this.page.render();
-      await this.page.showPicture();
+      await this.hooks.picturesChanged();
     });
     return this.work;
   }
@@ -404,19 +293,19 @@ export class Photos {
   // The settings panel says when the browser may clear the photos.
   showKept(kept) {
     this.kept = kept;
-    this.page.root.dataset.photosKept = kept ? 'yes' : 'no';
+    this.root.dataset.photosKept = kept ? 'yes' : 'no';
     this.showCount();
   }
 
   showCount() {
     document.getElementById('photosKeptNote').hidden = this.kept !== false || this.keys.length === 0;
-    this.page.root.dataset.photos = String(this.keys.length);
+    this.root.dataset.photos = String(this.keys.length);
     document.getElementById('removePhotosButton').disabled = this.keys.length === 0;
     document.getElementById('removePhotoButton').disabled = !this.isPhoto(this.core.pictureNumber());
   }
 
   setBusy(busy) {
-    this.page.root.dataset.photoWork = busy ? 'busy' : 'idle';
+    this.root.dataset.photoWork = busy ? 'busy' : 'idle';
     document.getElementById('addPhotosButton').disabled = busy;
   }
 }
@@ -455,35 +344,4 @@ async function uprightBitmap(file) {
 // A write the browser refused because this site's storage is full.
 function isQuotaError(error) {
   return error?.name === 'QuotaExceededError' || error?.name === 'NS_ERROR_DOM_QUOTA_REACHED';
-}
-
-function context2d(width, height) {
-  const canvas = typeof OffscreenCanvas === 'function'
-    ? new OffscreenCanvas(width, height)
-    : Object.assign(document.createElement('canvas'), { width, height });
-  return canvas.getContext('2d', { willReadFrequently: true });
-}
-
-async function blobOf(image) {
-  const g = context2d(image.width, image.height);
-  g.putImageData(image, 0, 0);
-  const canvas = g.canvas;
-  if (canvas.convertToBlob)
-    return canvas.convertToBlob({ type: KEPT_TYPE, quality: KEPT_QUALITY });
-  return new Promise((resolve, reject) => canvas.toBlob(
-    (blob) => (blob ? resolve(blob) : reject(new Error('no blob'))), KEPT_TYPE, KEPT_QUALITY));
-}
-
-// The pixels of a kept picture: its bytes of `type`, or a Blob as earlier
-// versions kept it.
-async function pixelsOf(kept, type) {
-  const blob = kept instanceof Blob ? kept : new Blob([kept], { type: type ?? KEPT_TYPE });
-  const bitmap = await createImageBitmap(blob);
-  try {
-    const g = context2d(bitmap.width, bitmap.height);
-    g.drawImage(bitmap, 0, 0);
-    return g.getImageData(0, 0, bitmap.width, bitmap.height);
-  } finally {
-    bitmap.close();
-  }
 }

@@ -62,7 +62,7 @@ test('faded tools stay named for screen readers and act on their activation, onc
     await showTools(page);
     await tapTool(page, '#nextPictureIcon');
     await expect(page.locator('#game')).toHaveAttribute('data-picture', '4');
-    await expect.poll(() => page.evaluate(() => globalThis.frostpane.core.pictureNumber())).toBe(4);
+    await expect.poll(() => page.evaluate(() => globalThis.frostpaneTest.pictureNumber())).toBe(4);
   });
 
 test('a panel takes the focus when it opens and gives it back when it closes', async ({ page }) => {

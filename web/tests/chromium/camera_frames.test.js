@@ -66,7 +66,7 @@ const FRAME_CASES = [
         // Right after a burst: four frames wait while the page reads one.
         globalThis.afterBurst = () => {
           globalThis.afterBurst = () => {};
-          globalThis.frostpane.camera.stop();
+          globalThis.frostpaneTest.stopCamera();
         };
       });
     },
@@ -83,7 +83,7 @@ const FRAME_CASES = [
         };
       });
       await page.waitForFunction(() => globalThis.copying > 0);
-      await page.evaluate(() => globalThis.frostpane.camera.stop());
+      await page.evaluate(() => globalThis.frostpaneTest.stopCamera());
     },
   },
   {
@@ -93,7 +93,7 @@ const FRAME_CASES = [
         VideoFrame.prototype.copyTo = () => Promise.reject(new DOMException('no copy', 'OperationError'));
       });
       await cameraFrames(page, 5);
-      await page.evaluate(() => globalThis.frostpane.camera.stop());
+      await page.evaluate(() => globalThis.frostpaneTest.stopCamera());
     },
   },
 ];
@@ -148,12 +148,12 @@ test('a camera that stops sending frames is started again and plays on', async (
   await page.addInitScript(madeUpCamera);
   await openGame(page);
   await startCamera(page);
-  const before = await page.evaluate(() => globalThis.frostpane.camera.frames);
+  const before = await page.evaluate(() => globalThis.frostpaneTest.frames());
   await page.evaluate(() => { globalThis.silent = (number) => number === 1; });
   await page.waitForFunction(() => globalThis.cameraOpens === 2, null, { timeout: 15_000 });
   await expect(page.locator('#game')).toHaveAttribute('data-camera', 'on');
   await cameraFrames(page, 10);
-  expect(await page.evaluate(() => globalThis.frostpane.camera.frames)).toBeGreaterThanOrEqual(before + 10);
+  expect(await page.evaluate(() => globalThis.frostpaneTest.frames())).toBeGreaterThanOrEqual(before + 10);
   await expect(page.locator('#notice')).toBeHidden();
   expect(await page.evaluate(() => globalThis.cameraOpens)).toBe(2);
 });

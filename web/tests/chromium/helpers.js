@@ -43,7 +43,7 @@ const lastToolTap = new WeakMap();
 export async function waitForPressGate(page) {
   // Counted from the start page being drawn: the module's gate is made
   // during the start, some time after it began.
-  await page.waitForFunction((gate) => performance.now() - (globalThis.frostpane.shownAt ?? Infinity) > gate,
+  await page.waitForFunction((gate) => performance.now() - (globalThis.frostpaneTest?.shownAt() ?? Infinity) > gate,
     GATE_MILLISECONDS);
   const last = lastToolTap.get(page);
   if (last !== undefined) {
@@ -98,17 +98,17 @@ export async function showTools(page) {
 }
 
 // Once the worklet runs (the first tap starts it), its level is measured
-// from now on: `globalThis.frostpane.sound.peak` is the loudest since.
+// from now on: `globalThis.frostpaneTest.sound().peak` is the loudest since.
 export async function meterSound(page) {
-  await page.waitForFunction(() => globalThis.frostpane.sound.running);
+  await page.waitForFunction(() => globalThis.frostpaneTest.sound().running);
   await page.evaluate(() => {
-    globalThis.frostpane.sound.meter(true);
-    globalThis.frostpane.sound.resetPeak();
+    globalThis.frostpaneTest.meterSound();
+    globalThis.frostpaneTest.resetSoundPeak();
   });
 }
 
 // Resolves once `count` more camera frames have been taken by the game.
 export async function cameraFrames(page, count) {
-  const now = await page.evaluate(() => globalThis.frostpane.camera.frames);
-  await page.waitForFunction((until) => globalThis.frostpane.camera.frames >= until, now + count);
+  const now = await page.evaluate(() => globalThis.frostpaneTest.frames());
+  await page.waitForFunction((until) => globalThis.frostpaneTest.frames() >= until, now + count);
 }

@@ -98,7 +98,7 @@ test('photos picked in the settings panel join upright under ice, stay after a r
   });
   await openGame(page);
   await expect(page.locator('#game')).toHaveAttribute('data-photos', '0');
-  expect(await page.evaluate(() => frostpane.core.pictureCount())).toBe(6);
+  expect(await page.evaluate(() => globalThis.frostpaneTest.pictureCount())).toBe(6);
 
   await openSettings(page);
   await expect(page.locator('#addPhotosButton')).toBeVisible();
@@ -112,7 +112,7 @@ test('photos picked in the settings panel join upright under ice, stay after a r
   await expect(page.locator('#notice')).toContainText('notes.jpg');
   await expect(page.locator('#notice')).not.toContainText('turned.jpg');
   await screenshot(page, 'photos-skipped-note');
-  expect(await page.evaluate(() => frostpane.core.pictureCount())).toBe(8);
+  expect(await page.evaluate(() => globalThis.frostpaneTest.pictureCount())).toBe(8);
   // The ice was made in the worker, not on the page's thread instead.
   expect(page.workers().map((worker) => worker.url()).filter((url) => url.endsWith('/js/ice_worker.js')))
     .toHaveLength(1);
@@ -141,11 +141,11 @@ test('photos picked in the settings panel join upright under ice, stay after a r
   await removeAll.click();
   await expect(page.locator('#game')).toHaveAttribute('data-photos', '0');
   await expect(page.locator('#game')).toHaveAttribute('data-picture', '1');
-  expect(await page.evaluate(() => frostpane.core.pictureCount())).toBe(6);
+  expect(await page.evaluate(() => globalThis.frostpaneTest.pictureCount())).toBe(6);
   await page.reload();
   await expect(page.locator('#game')).toHaveAttribute('data-state', 'ready');
   await expect(page.locator('#game')).toHaveAttribute('data-photos', '0');
-  expect(await page.evaluate(() => frostpane.core.pictureCount())).toBe(6);
+  expect(await page.evaluate(() => globalThis.frostpaneTest.pictureCount())).toBe(6);
 });
 
 // The colour in the middle of the screen, once the picture is drawn.
@@ -180,7 +180,7 @@ test('the photo on show can be removed alone; the one after it takes its place',
   await expect(page.locator('#game')).toHaveAttribute('data-photos', '2');
   await page.locator('#okButton').click();
   await expect(page.locator('#game')).toHaveAttribute('data-picture', '8');
-  expect(await page.evaluate(() => frostpane.core.pictureCount())).toBe(8);
+  expect(await page.evaluate(() => globalThis.frostpaneTest.pictureCount())).toBe(8);
   await expectMiddleColour(page, 'photos-c-took-its-place', 2);
 
   // The one before is still there, and stays after a reload.
@@ -219,13 +219,13 @@ test('at most 100 photos are kept: the ones after them are skipped with a note',
   });
   await page.reload();
   await expect(page.locator('#game')).toHaveAttribute('data-photos', '99');
-  expect(await page.evaluate(() => frostpane.core.pictureCount())).toBe(105);
+  expect(await page.evaluate(() => globalThis.frostpaneTest.pictureCount())).toBe(105);
 
   await openSettings(page);
   await addThroughPicker(page, [await greenPhoto(page), await turnedPhoto(page)]);
   await expect(page.locator('#game')).toHaveAttribute('data-photo-work', 'idle', { timeout: 30_000 });
   await expect(page.locator('#game')).toHaveAttribute('data-photos', '100');
-  expect(await page.evaluate(() => frostpane.core.pictureCount())).toBe(106);
+  expect(await page.evaluate(() => globalThis.frostpaneTest.pictureCount())).toBe(106);
   await expect(page.locator('#notice')).toContainText('turned.jpg');
   await expect(page.locator('#notice')).toContainText('at most 100 photos');
   await expect(page.locator('#notice')).not.toContainText('garden.png');
@@ -285,7 +285,7 @@ test('a photo dropped onto the page joins the pictures', async ({ page }) => {
     target.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
   }, Array.from(png));
   await expect(page.locator('#game')).toHaveAttribute('data-photos', '1', { timeout: 30_000 });
-  expect(await page.evaluate(() => frostpane.core.pictureCount())).toBe(7);
+  expect(await page.evaluate(() => globalThis.frostpaneTest.pictureCount())).toBe(7);
 });
 
 // The page's ice comes from the desktop's generator drawing its feathers and
@@ -310,10 +310,10 @@ test('the page freezes a built-in picture as the desktop froze it', async ({ pag
           + Math.abs(a.data[i + 2] - b.data[i + 2]);
       return sum / (a.data.length / 4 * 3);
     };
-    const photos = globalThis.frostpane.photos;
+    const surface = globalThis.frostpaneTest;
     return {
-      same: mean(await photos.makeIce(1, photo), committed),
-      otherSeed: mean(await photos.makeIce(2, photo), committed),
+      same: mean(await surface.makeIce(1, photo), committed),
+      otherSeed: mean(await surface.makeIce(2, photo), committed),
     };
   });
   console.log(`mean difference from the committed ice: ${differences.same.toFixed(2)} (seed 1001), `

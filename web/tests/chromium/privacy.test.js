@@ -39,7 +39,7 @@ test('every request stays on the page\'s origin', async ({ page, baseURL }) => {
   await page.keyboard.press('Escape');
   await showTools(page);
   await tapTool(page, '#nextPictureIcon');
-  await page.waitForFunction(() => globalThis.frostpane.sound.running);
+  await page.waitForFunction(() => globalThis.frostpaneTest.sound().running);
   expect(requests.length).toBeGreaterThan(10);
   const elsewhere = requests.filter((url) => !url.startsWith(`${origin}/`) && !url.startsWith('blob:')
     && !url.startsWith('data:'));

@@ -81,7 +81,7 @@ test('a Sound switch turned off is remembered as false', async ({ page }) => {
   expect(await page.evaluate(() => localStorage.getItem('game/sound'))).toBe('false');
   await page.reload();
   await expect(page.locator('#game')).toHaveAttribute('data-state', 'ready');
-  expect(await page.evaluate(() => globalThis.frostpane.sound.enabled)).toBe(false);
+  expect(await page.evaluate(() => globalThis.frostpaneTest.sound().enabled)).toBe(false);
 });
 
 test('where storage is blocked the game plays on and remembers nothing', async ({ page }) => {

@@ -14,7 +14,7 @@ test('snow brings the banner, the full bar and the chime', async ({ page }) => {
   await expect(page.locator('#game')).toHaveAttribute('data-banner', 'shown', { timeout: 20_000 });
   const shot = await screenshot(page, 'snow-banner');
   const { banner, cleaned } = await page.evaluate(() => {
-    const s = globalThis.frostpane.core.scene();
+    const s = globalThis.frostpaneTest.scene();
     return { banner: s.banner, cleaned: s.cleanedFraction };
   });
   expect(cleaned).toBeGreaterThan(0.95);
@@ -37,5 +37,5 @@ test('snow brings the banner, the full bar and the chime', async ({ page }) => {
   expect(count).toBeGreaterThan(10);
   expect(sum / count / 3).toBeLessThan(40);
   // The chime rang when the banner came.
-  await expect.poll(() => page.evaluate(() => globalThis.frostpane.sound.peak)).toBeGreaterThan(0.05);
+  await expect.poll(() => page.evaluate(() => globalThis.frostpaneTest.sound().peak)).toBeGreaterThan(0.05);
 });

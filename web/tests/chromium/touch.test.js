@@ -26,7 +26,7 @@ for (const { name, viewport, deviceScaleFactor } of SCREENS) {
       await page.touchscreen.tap(ok.x + ok.width / 2, ok.y + ok.height / 2);
       await expect(page.locator('#settingsPanel')).toBeHidden();
       expect(await page.evaluate(() => localStorage.getItem('game/sound'))).toBe('true');
-      expect(await page.evaluate(() => globalThis.frostpane.sound.enabled)).toBe(true);
+      expect(await page.evaluate(() => globalThis.frostpaneTest.sound().enabled)).toBe(true);
     });
   });
 }

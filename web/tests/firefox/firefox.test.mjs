@@ -106,7 +106,7 @@ async function tap(page, x, y) {
 async function tapTool(game, selector) {
   const { page } = game;
   await page.waitForSelector(`${selector}:not([hidden]):not(.faded)`, { timeout: WAIT });
-  await page.waitForFunction((gate) => performance.now() - globalThis.frostpane.startedAt > gate,
+  await page.waitForFunction((gate) => performance.now() - globalThis.frostpaneTest.startedAt() > gate,
     { timeout: WAIT }, GATE_MILLISECONDS);
   const left = GATE_MILLISECONDS - (Date.now() - game.lastTap);
   if (left > 0)
@@ -170,7 +170,7 @@ describe('Firefox ESR', () => {
 
   test('a screen reader\'s activation presses a faded tool, once per half second, and moves the focus', async () => {
     const { context, page } = await newGame();
-    await page.waitForFunction((gate) => performance.now() - globalThis.frostpane.shownAt > gate,
+    await page.waitForFunction((gate) => performance.now() - globalThis.frostpaneTest.shownAt() > gate,
       { timeout: WAIT }, GATE_MILLISECONDS);
     assert.equal(await page.$('#nextPictureIcon.faded') !== null, true);
     // Drummed: five activations at once count once.
@@ -222,7 +222,7 @@ describe('Firefox ESR', () => {
     assert.doesNotMatch(policy, /unsafe-inline|https?:/);
     await tapTool(game, '#cameraIcon');
     await page.waitForSelector('#game[data-camera="on"]', { timeout: WAIT });
-    await page.waitForFunction(() => globalThis.frostpane.sound.running, { timeout: WAIT });
+    await page.waitForFunction(() => globalThis.frostpaneTest.sound().running, { timeout: WAIT });
     assert.ok(requests.length > 10);
     assert.deepEqual(requests.filter((url) => !url.startsWith(`${ORIGIN}/`) && !/^(blob|data):/.test(url)), []);
     await context.close();
@@ -276,12 +276,12 @@ describe('Firefox ESR', () => {
     });
     await page.goto(`${ORIGIN}/`);
     await page.waitForSelector('#game[data-state="ready"]', { timeout: WAIT });
-    await page.evaluate(() => globalThis.frostpane.camera.start());
-    await page.waitForFunction(() => globalThis.frostpane.camera.frames >= 3, { timeout: WAIT });
+    await page.evaluate(() => globalThis.frostpaneTest.startCamera());
+    await page.waitForFunction(() => globalThis.frostpaneTest.frames() >= 3, { timeout: WAIT });
     await page.evaluate(() => { globalThis.silent = (number) => number === 1; });
     await page.waitForFunction(() => globalThis.cameraOpens === 2, { timeout: 15_000 });
-    const restarted = await page.evaluate(() => globalThis.frostpane.camera.frames);
-    await page.waitForFunction((from) => globalThis.frostpane.camera.frames >= from + 10, { timeout: WAIT }, restarted);
+    const restarted = await page.evaluate(() => globalThis.frostpaneTest.frames());
+    await page.waitForFunction((from) => globalThis.frostpaneTest.frames() >= from + 10, { timeout: WAIT }, restarted);
     assert.equal(await attribute(page, 'data-camera'), 'on');
     assert.equal(await page.evaluate(() => globalThis.cameraOpens), 2);
     await context.close();
@@ -290,15 +290,15 @@ describe('Firefox ESR', () => {
   test('the first tap starts the sound worklet and a tool\'s tap makes a tick', async () => {
     const game = await newGame();
     const { context, page } = game;
-    assert.equal(await page.evaluate(() => globalThis.frostpane.sound.context), null);
+    assert.equal(await page.evaluate(() => globalThis.frostpaneTest.sound().started), false);
     await showTools(page);
-    await page.waitForFunction(() => globalThis.frostpane.sound.running, { timeout: WAIT });
+    await page.waitForFunction(() => globalThis.frostpaneTest.sound().running, { timeout: WAIT });
     await page.evaluate(() => {
-      globalThis.frostpane.sound.meter(true);
-      globalThis.frostpane.sound.resetPeak();
+      globalThis.frostpaneTest.meterSound();
+      globalThis.frostpaneTest.resetSoundPeak();
     });
     await tapTool(game, '#nextPictureIcon');
-    await page.waitForFunction(() => globalThis.frostpane.sound.peak > 0.01, { timeout: WAIT });
+    await page.waitForFunction(() => globalThis.frostpaneTest.sound().peak > 0.01, { timeout: WAIT });
     assert.equal(await attribute(page, 'data-picture'), '2');
     await context.close();
   });

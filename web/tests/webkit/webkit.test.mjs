@@ -79,8 +79,7 @@ async function open(game) {
 // sometimes not acted on.
 async function ready(game) {
   await waitForAttribute(game, 'data-state', 'ready');
-  await waitFor('the other pictures', () => game.session.execute(`const core = globalThis.frostpane.core;
-    return Array.from({ length: core.builtInPictures() }, (_, i) => core.hasPicture(i + 1)).every(Boolean)`));
+  await waitFor('the other pictures', () => game.session.execute('return globalThis.frostpaneTest.builtInPicturesLoaded()'));
   game.lastTap = 0;
 }
 
@@ -131,7 +130,7 @@ async function tapCenter(game, id) {
 async function tapTool(game, id) {
   await waitFor(`#${id} shown`, () => visible(game, id));
   await waitFor('the press gate', () => game.session.execute(
-    'return performance.now() - globalThis.frostpane.shownAt > arguments[0]', GATE_MILLISECONDS));
+    'return performance.now() - globalThis.frostpaneTest.shownAt() > arguments[0]', GATE_MILLISECONDS));
   const left = GATE_MILLISECONDS - (Date.now() - game.lastTap);
   if (left > 0)
     await delay(left); // the gate's own time
@@ -199,7 +198,7 @@ describe('WebKit', () => {
       const camera = await box(game, 'cameraIcon');
       assert.equal(Math.round(camera.width * 10), 944);
       assert.deepEqual([camera.x, camera.y], [Math.trunc(410 - 47.2), Math.trunc(472 - 47.2)]);
-      const picture = await game.session.execute('return globalThis.frostpane.core.scene().pictureRect');
+      const picture = await game.session.execute('return globalThis.frostpaneTest.scene().pictureRect');
       assert.deepEqual([picture.x, picture.width], [0, 820]); // across the width, 4:3
       const image = await shot(game, 'tablet-820x1180');
       assert.deepEqual([image.width, image.height], [820, 1180]);
@@ -298,13 +297,13 @@ describe('WebKit', () => {
       const start = await shot(game, 'camera-start');
       await tapTool(game, 'cameraIcon');
       await waitForAttribute(game, 'data-camera', 'on');
-      await waitFor('the sound worklet', () => session.execute('return globalThis.frostpane.sound.running'));
-      await session.execute('globalThis.frostpane.sound.meter(true); globalThis.frostpane.sound.resetPeak();');
-      const frames = await session.execute('return globalThis.frostpane.camera.frames');
+      await waitFor('the sound worklet', () => session.execute('return globalThis.frostpaneTest.sound().running'));
+      await session.execute('globalThis.frostpaneTest.meterSound(); globalThis.frostpaneTest.resetSoundPeak();');
+      const frames = await session.execute('return globalThis.frostpaneTest.frames()');
       await waitFor('30 camera frames taken', async () =>
-        await session.execute('return globalThis.frostpane.camera.frames') >= frames + 30);
+        await session.execute('return globalThis.frostpaneTest.frames()') >= frames + 30);
       await waitFor('some ice wiped', async () => Number(await attribute(game, 'data-cleaned')) > 0.01);
-      await waitFor('a crackle', () => session.execute('return globalThis.frostpane.sound.peak > 0.001'));
+      await waitFor('a crackle', () => session.execute('return globalThis.frostpaneTest.sound().peak > 0.001'));
       const played = await shot(game, 'camera-wiping');
       // WebKit's test picture moves where its text and shapes change: there
       // the photo shows; most of the picture is still ice.
@@ -477,7 +476,7 @@ describe('WebKit', () => {
       const { session } = game;
       await tapTool(game, 'cameraIcon');
       await waitForAttribute(game, 'data-camera', 'on');
-      await waitFor('the sound worklet', () => session.execute('return globalThis.frostpane.sound.running'));
+      await waitFor('the sound worklet', () => session.execute('return globalThis.frostpaneTest.sound().running'));
       await showTools(game);
       await tapTool(game, 'nextPictureIcon');
       await waitForAttribute(game, 'data-shown', '2');
