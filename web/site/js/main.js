@@ -2,7 +2,7 @@
 // audio, storage) to the game's module and shows what the module says. No
 // rule of the game is made here: presses, taps, the fade, the layout, the
 // settings' meaning and the pictures' order all come from the module.
-import { Action, Core, Panel, Scene, TOOL_COUNT, Tool } from './core.js';
+import { Action, GameModule, Panel, Scene, TOOL_COUNT, Tool } from './game_module.js';
 import { Camera } from './camera.js';
 import { Sound } from './sound.js';
 import { applyTexts, format, loadTexts } from './i18n.js';
@@ -994,7 +994,7 @@ async function main() {
     root.dataset.state = 'unsupported';
     return;
   }
-  const [core, { language, texts }] = await Promise.all([Core.load(), textsLoaded]);
+  const [core, { language, texts }] = await Promise.all([GameModule.load(), textsLoaded]);
   const page = new Page(core, texts, language);
   // For tests and diagnostics in the browser's console.
   globalThis.frostpane = page;
