@@ -402,6 +402,13 @@ const fb::Resolution *fp_resolution(int index)
                                 : VideoCaptureSetting{});
 }
 
+// What a camera with no resolution chosen for it is asked for: the
+// resolution chooser's default size (the browser picks the frame rate).
+const fb::Resolution *fp_defaultResolution()
+{
+    return resolutionRecord(CaptureResolutions{}.defaultSetting);
+}
+
 // The resolution slider's position for an entry and back (mirrored).
 int fp_resolutionIndexOfPosition(double position)
 {
@@ -636,26 +643,22 @@ void fp_pointerCancel(int id)
 
 extern "C" {
 
-// Only the first `count` pictures stay (the parent's photos after them were
-// removed): the picture on show steps on to the first one if it was among
-// those that go.
-void fp_keepPictures(int count)
+// Photo `number` was removed from the parent's photos (0: all of them) and
+// `remaining` stay, numbered on after the built-in pictures in their order.
+// Every photo leaves the module (their numbers changed; the page puts them
+// again), and the picture PhotoRules::pictureAfterRemoval names shows.
+void fp_removePhoto(int number, int remaining)
 {
     Module &p = module();
-    count = std::max(count, kBuiltInPictures);
-    std::erase_if(pictures(), [count](const auto &entry) { return entry.first > count; });
-    while (p.game.pictureNumber() > count)
+    remaining = std::clamp(remaining, 0, PhotoRules::kMaxPhotos);
+    const int shown = PhotoRules::pictureAfterRemoval(number, kBuiltInPictures, remaining);
+    std::erase_if(pictures(), [](const auto &entry) { return entry.first > kBuiltInPictures; });
+    while (p.game.pictureNumber() > kBuiltInPictures)
         p.game.nextPicture();
-    p.game.setPictureCount(count);
-}
-
-// Steps on to picture `number` (one of a parent's photos took its place).
-void fp_stepToPicture(int number)
-{
-    Module &p = module();
-    if (number < 1 || number > p.game.pictureCount())
+    p.game.setPictureCount(kBuiltInPictures + remaining);
+    if (shown < 1 || shown > p.game.pictureCount())
         return;
-    while (p.game.pictureNumber() != number)
+    while (p.game.pictureNumber() != shown)
         p.game.nextPicture();
 }
 

@@ -142,6 +142,12 @@ export class GameModule {
    * @returns {Resolution}
    */
   resolution(index) { return this.b.resolution(index); }
+  /**
+   * What a camera with no resolution chosen for it is asked for (frameRate 0:
+   * the browser's choice).
+   * @returns {Resolution}
+   */
+  defaultResolution() { return this.b.defaultResolution(); }
   /** @param {number} position */
   resolutionIndexOfPosition(position) { return this.b.resolutionIndexOfPosition(position); }
   /** @param {number} index */
@@ -205,12 +211,12 @@ export class GameModule {
     return { x, y, width: w, height: h };
   }
   /**
-   * Only pictures 1..count stay; the one on show steps on if it went.
-   * @param {number} count
+   * Photo `number` was removed (0: all of them) and `remaining` photos stay:
+   * they are put again under their new numbers as they are needed, and the
+   * picture that takes the removed one's place shows.
+   * @param {number} number @param {number} remaining
    */
-  keepPictures(count) { this.b.keepPictures(count); }
-  /** @param {number} number */
-  stepToPicture(number) { this.b.stepToPicture(number); }
+  removePhoto(number, remaining) { this.b.removePhoto(number, remaining); }
 
   // ---- Steps
   /**

@@ -65,6 +65,7 @@ class Page {
     this.aboutPanel = document.getElementById('aboutPanel');
     this.icons = Array.from({ length: TOOL_COUNT }, (_, tool) => this.root.querySelector(`[data-tool="${tool}"]`));
     this.camera = new Camera(this.video);
+    this.camera.defaultResolution = core.defaultResolution();
     this.camera.onFrame = (source) => this.stepFrame(source);
     this.sound = new Sound();
     this.loading = new Map(); // picture number -> the promise of its arrival in the module

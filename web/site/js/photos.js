@@ -349,12 +349,12 @@ export class Photos {
   removeAll() {
     return this.remove(() => this.store.clear(), () => {
       this.keys = [];
-      return 1;
+      return 0;
     });
   }
 
-  // Removes the photo on show; the one after it takes its place (or the
-  // one before, for the last).
+  // Removes the photo on show; the module says which picture takes its
+  // place.
   removeShown() {
     const number = this.core.pictureNumber();
     const index = number - this.core.builtInPictures() - 1;
@@ -363,13 +363,13 @@ export class Photos {
       return this.work;
     return this.remove(() => this.store.delete(key), () => {
       this.keys.splice(index, 1);
-      return Math.min(number, this.core.builtInPictures() + this.keys.length);
+      return number;
     });
   }
 
-  // Removes from the store, then from the game: every photo leaves the
-  // module (their numbers change), and the game steps to `forget()`'s
-  // picture.
+  // Removes from the store, then from the game: `forget()` drops the keys
+  // and names the photo removed (0 for all), and the module takes it from
+  // there (the numbers of the photos after it change).
   remove(fromStore, forget) {
     this.work = this.work.then(async () => {
       try {
@@ -378,10 +378,7 @@ export class Photos {
         console.warn('frostpane.photos: the photos could not be removed', error);
         return;
       }
-      const next = forget();
-      this.core.keepPictures(this.core.builtInPictures());
-      this.core.setPictureCount(this.core.builtInPictures() + this.keys.length);
-      this.core.stepToPicture(next);
+      this.core.removePhoto(forget(), this.keys.length);
       this.showCount();
       this.page.render();
       await this.page.showPicture();

@@ -64,8 +64,8 @@ describe('the page module through its generated wrapper', () => {
       assert.equal(typeof module[name], 'function', name);
     const lacking = { ...module };
     delete lacking._fp_scene;
-    delete lacking._fp_stepToPicture;
-    assert.throws(() => new FrostpaneBoundary(lacking), /_fp_scene, _fp_stepToPicture/);
+    delete lacking._fp_removePhoto;
+    assert.throws(() => new FrostpaneBoundary(lacking), /_fp_scene, _fp_removePhoto/);
   });
 
   test('the enums mean what the C++ means', async () => {
@@ -90,6 +90,7 @@ describe('the page module through its generated wrapper', () => {
 
   test('records come back with their fields by name', () => {
     assert.deepEqual(b.settings(), { cameraSensitivity: 20, freezingSpeed: 10, sound: true, backCamera: false });
+    assert.deepEqual(b.defaultResolution(), { width: 640, height: 480, frameRate: 0 });
     b.tapPicture(); // the tools show
     const icon = b.icon(Tool.Camera);
     assert.deepEqual(Object.keys(icon), ['x', 'y', 'width', 'height', 'scale', 'visible']);
@@ -149,6 +150,21 @@ describe('the page module through its generated wrapper', () => {
     assert.ok(lines.includes(`camera/resolution/${encodeURIComponent(camera)}\t1280x720@30`), lines.join(' | '));
     assert.deepEqual(b.useCamera(camera), { width: 1280, height: 720, frameRate: 30 });
     assert.match(b.storedKeys(), /^game\/cameraSensitivity$/m);
+  });
+
+  test('the picture after a parent removed a photo is the module\'s', () => {
+    const builtIn = b.builtInPictures();
+    b.removePhoto(builtIn + 2, 3);
+    assert.equal(b.pictureNumber(), builtIn + 2, 'the photo of that number shows');
+    assert.equal(b.pictureCount(), builtIn + 3);
+    b.removePhoto(builtIn + 2, 2);
+    assert.equal(b.pictureNumber(), builtIn + 2, 'the next photo moved into its number');
+    assert.equal(b.pictureCount(), builtIn + 2);
+    b.removePhoto(builtIn + 2, 1);
+    assert.equal(b.pictureNumber(), builtIn + 1, 'after the last photo, the one before it');
+    b.removePhoto(0, 0);
+    assert.equal(b.pictureNumber(), 1);
+    assert.equal(b.pictureCount(), builtIn);
   });
 });
 
