@@ -42,6 +42,7 @@ export class Camera extends EventTarget {
     this.resumeWhenShown = false;
     this.checkTimer = 0;
     this.starting = null;
+    /** @type {(source: VideoFrame | HTMLVideoElement) => Promise<void>} */
     this.onFrame = async () => {};
     this.device = recall(CHOSEN_DEVICE_KEY) ?? ''; // '' for the one facing the chosen way
     this.frames = 0;
@@ -119,6 +120,7 @@ export class Camera extends EventTarget {
     const r = this.resolution ?? this.defaultResolution;
     // The chosen device where one was chosen; a browser that no longer has
     // it takes another.
+    /** @type {MediaTrackConstraints} */
     const video = {
       ...(this.device ? { deviceId: { ideal: this.device } } : { facingMode: this.back ? 'environment' : 'user' }),
       ...(r ? { width: { ideal: r.width }, height: { ideal: r.height } } : {}),

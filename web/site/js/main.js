@@ -180,7 +180,7 @@ class Page {
       document.getElementById(`${name}Slider`).addEventListener('input', () => this.describeSliders());
 
     this.camera.addEventListener('change', () => this.cameraChanged());
-    this.camera.addEventListener('problem', (event) => this.cameraProblem(event.detail));
+    this.camera.addEventListener('problem', (event) => this.cameraProblem(/** @type {CustomEvent} */ (event).detail));
   }
 
   // ---- Layout and drawing ----------------------------------------------------
@@ -283,7 +283,7 @@ class Page {
 
   async showPicture() {
     await this.loadPicture(this.core.pictureNumber());
-    this.photos.keepAround(this.core.pictureNumber());
+    this.photos.keepAround();
     this.draw();
   }
 
@@ -810,7 +810,7 @@ class Page {
     if (back && back.isConnected && !back.closest('[hidden]'))
       back.focus({ preventScroll: true });
     else if (this.root.contains(document.activeElement))
-      document.activeElement.blur();
+      /** @type {HTMLElement} */ (document.activeElement).blur();
     this.placeNotice();
   }
 

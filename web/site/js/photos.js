@@ -179,7 +179,7 @@ export class Photos {
     }
     this.core.setPictureCount(this.core.builtInPictures() + this.keys.length);
     this.showCount();
-    this.keepAround(this.core.pictureNumber());
+    this.keepAround();
     if (this.keys.length > 0)
       navigator.storage?.persisted?.().then((kept) => this.showKept(kept), () => {});
   }
@@ -267,7 +267,7 @@ export class Photos {
         skipped.push({ name: file.name, problem });
       }
     }
-    this.keepAround(this.core.pictureNumber());
+    this.keepAround();
     this.showCount();
     this.setBusy(false);
     if (skipped.length > 0)
@@ -465,7 +465,7 @@ async function blobOf(image) {
   const g = context2d(image.width, image.height);
   g.putImageData(image, 0, 0);
   const canvas = g.canvas;
-  if (canvas.convertToBlob)
+  if ('convertToBlob' in canvas)
     return canvas.convertToBlob({ type: KEPT_TYPE, quality: KEPT_QUALITY });
   return new Promise((resolve, reject) => canvas.toBlob(
     (blob) => (blob ? resolve(blob) : reject(new Error('no blob'))), KEPT_TYPE, KEPT_QUALITY));
