@@ -251,7 +251,8 @@ export class GameModule {
     const s = this.b.scene();
     const { pictureAddress: address, pictureWidth: width, pictureHeight: height, pictureStride: stride } = s;
     const picture = address && width > 0 && stride === width * 4
-      ? new ImageData(new Uint8ClampedArray(this.m.HEAPU8.buffer, address, stride * height), width, height)
+      ? new ImageData(new Uint8ClampedArray(/** @type {ArrayBuffer} */ (this.m.HEAPU8.buffer), address, stride * height),
+        width, height)
       : null;
     return {
       scene: s.scene, picture,
