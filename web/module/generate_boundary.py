@@ -65,6 +65,9 @@ def check(declaration: dict) -> None:
     if clash:
         raise Refused(f"{', '.join(sorted(clash))} is both an enum and a record")
     seen = set()
+    pages = [name for name, module in declaration.get("modules", {}).items() if module.get("page")]
+    if len(pages) != 1:
+        raise Refused("exactly one module is the page's (\"page\": true), which the enums belong to")
     for module_name, module in declaration.get("modules", {}).items():
         for export in module.get("exports", []):
             name = export.get("name", "")
@@ -107,9 +110,9 @@ def header(declaration: dict, module_name: str) -> str:
     constants = declaration.get("constants", {})
     exports = module["exports"]
     used_records = [r for r in records if any(e.get("result") == r for e in exports)]
-    # The enums and constants are checked where the page's own module is
-    # built: that is where their C++ headers are at hand.
-    checks_values = "js" in module and module.get("class") == "FrostpaneBoundary"
+    # The enums and constants belong to the module marked "page": they are
+    # checked where it is built, where their C++ headers are at hand.
+    checks_values = module.get("page", False)
     includes = sorted({e["include"] for e in enums.values()} | {c["include"] for c in constants.values()}) \
         if checks_values else []
     out = [
@@ -183,7 +186,7 @@ def javascript(declaration: dict, module_name: str) -> str:
     records = declaration.get("records", {})
     exports = module["exports"]
     used_records = [r for r in records if any(e.get("result") == r for e in exports)]
-    page_module = module.get("class") == "FrostpaneBoundary"
+    page_module = module.get("page", False)
     buffer = module.get("text_buffer")
     out = [
         "// Written by web/module/generate_boundary.py from web/module/boundary.json;",

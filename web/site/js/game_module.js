@@ -32,6 +32,18 @@ export class GameModule {
     this.b = new FrostpaneBoundary(module);
   }
 
+  /**
+   * The text the last call left (`length` bytes of UTF-8).
+   * @param {number} length
+   */
+  text(length) { return this.b.takeText(length); }
+  /**
+   * Puts strings into the module's text buffer one after the other; returns
+   * the byte length of each.
+   * @param {...string} strings
+   */
+  putTexts(...strings) { return this.b.putTexts(...strings); }
+
   /** @returns {string} */
   simdTarget() { return this.b.simdTarget(); }
 
