@@ -37,6 +37,8 @@ case "$mode" in
     # The core again as WebAssembly, its tests under node, and the browser
     # edition with its tests in Chromium, Firefox and WebKit.
     build_wasm
+    # The page's JavaScript against the boundary the build just generated.
+    (cd web && npx --no-install tsc -p .)
     ctest --test-dir build-wasm --output-on-failure
     ctest --test-dir build --output-on-failure -j"$jobs"
     ;;

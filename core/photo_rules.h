@@ -59,6 +59,21 @@ inline Rect cutOf(int width, int height)
 // known (`listComplete`): until then the last one may still change.
 std::vector<int> picturesToKeep(int shown, int total, bool listComplete);
 
+// The picture that shows after a parent removed photos. Pictures are
+// numbered from 1, the `builtIn` ones first, the photos after them in their
+// order; once one is removed, those after it move down one, so that the
+// `remainingPhotos` are numbered builtIn + 1 on without a gap. `removed` is
+// the number the removed photo had, or 0 (any number of no photo) when all of
+// them went. The photo after the removed one takes its place; after the last
+// photo the one before it does (the last built-in picture when none is left);
+// with all gone, the first picture shows.
+constexpr int pictureAfterRemoval(int removed, int builtIn, int remainingPhotos)
+{
+    if (removed <= builtIn)
+        return 1;
+    return std::max(1, std::min(removed, builtIn + std::max(remainingPhotos, 0)));
+}
+
 // The seed of the ice overlay of picture `number`, as the built-in pictures'
 // seeds go (1001 for picture 1).
 constexpr std::uint32_t iceSeed(int number)

@@ -87,4 +87,33 @@ INSTANTIATE_TEST_SUITE_P(
                     KeepCase{"a number past the end", 12, 10, true, {}}),
     testnames::ByName{});
 
+struct RemovalCase
+{
+    const char *name;
+    int removed, builtIn, remaining;
+    int shown;
+    friend void PrintTo(const RemovalCase &c, std::ostream *os) { *os << c.name; }
+};
+
+class PictureAfterRemoval : public testing::TestWithParam<RemovalCase>
+{ };
+
+TEST_P(PictureAfterRemoval, theNextPhotoTakesThePlaceOfTheRemovedOne)
+{
+    const RemovalCase &c = GetParam();
+    EXPECT_EQ(PhotoRules::pictureAfterRemoval(c.removed, c.builtIn, c.remaining), c.shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Removal, PictureAfterRemoval,
+                         testing::Values(RemovalCase{"a photo in the middle: the next moves into its number", 8, 6, 3,
+                                                     8},
+                                         RemovalCase{"the first photo: the second takes its number", 7, 6, 2, 7},
+                                         RemovalCase{"the last photo: the one before it", 10, 6, 3, 9},
+                                         RemovalCase{"the only photo: the last built-in picture", 7, 6, 0, 6},
+                                         RemovalCase{"all photos: the first picture", 0, 6, 0, 1},
+                                         RemovalCase{"a built-in number counts as all", 3, 6, 0, 1},
+                                         RemovalCase{"no built-in pictures and none left", 1, 0, 0, 1},
+                                         RemovalCase{"a number past the end: the last photo", 40, 6, 3, 9}),
+                         testnames::ByName{});
+
 } // namespace

@@ -1,8 +1,10 @@
 // The page's module: the play session behind plain C functions that the
-// page's wrapper (web/site/js/core.js) calls. Numbers go in as
-// arguments; text goes both ways through one buffer of UTF-8 bytes; results
-// of several numbers are left in a small array the wrapper reads. One page,
-// one set of state: everything here lives for the page's lifetime.
+// page calls through the wrapper generated with their prototypes from
+// web/module/boundary.json (frostpane_boundary.h here, module/boundary.js
+// for the page). Numbers go in as arguments; text goes both ways through one
+// buffer of UTF-8 bytes; a result of several numbers is a record the module
+// keeps, one of each kind, valid until the next call that returns one. One
+// page, one set of state: everything here lives for the page's lifetime.
 
 #include "core/built_in_pictures.h"
 #include "core/capture_resolutions.h"
@@ -13,8 +15,7 @@
 #include "core/settings_mapping.h"
 #include "core/stored_settings.h"
 #include "core/window_layout.h"
-
-#include <emscripten/emscripten.h>
+#include "frostpane_boundary.h"
 
 #include <algorithm>
 #include <array>
@@ -27,6 +28,8 @@
 #include <vector>
 
 namespace {
+
+namespace fb = frostpane_boundary;
 
 // What the page remembers: the game's and the camera's keys. A browser
 // chooses its own window, so the window's keys stay the desktop's.
@@ -90,8 +93,15 @@ Module &module()
     return instance;
 }
 
-std::array<double, 24> g_numbers{};
 std::array<char, kTextCapacity> g_text{};
+
+// A record handed to the page: the one of its kind the module keeps.
+template <typename Record> const Record *kept(const Record &value)
+{
+    static Record instance;
+    instance = value;
+    return &instance;
+}
 
 // Leaves `text` in the buffer, cut at its capacity; returns its length.
 int putText(std::string_view text)
@@ -118,23 +128,18 @@ extern "C" {
 
 // ---- Buffers and facts -------------------------------------------------------
 
-EMSCRIPTEN_KEEPALIVE double *fp_numbers()
+std::uint8_t *fp_text()
 {
-    return g_numbers.data();
+    return reinterpret_cast<std::uint8_t *>(g_text.data());
 }
 
-EMSCRIPTEN_KEEPALIVE char *fp_text()
-{
-    return g_text.data();
-}
-
-EMSCRIPTEN_KEEPALIVE int fp_textCapacity()
+int fp_textCapacity()
 {
     return kTextCapacity;
 }
 
 // The SIMD target the melt pass was compiled for ("WASM" with SIMD128).
-EMSCRIPTEN_KEEPALIVE int fp_simdTarget()
+int fp_simdTarget()
 {
     return putText(meltPassTargetName());
 }
@@ -143,7 +148,7 @@ EMSCRIPTEN_KEEPALIVE int fp_simdTarget()
 
 // The page is width x height CSS pixels, pixelRatio device pixels each; the
 // icons' pictures are iconWidth x iconHeight.
-EMSCRIPTEN_KEEPALIVE void fp_layout(double width, double height, double pixelRatio, int iconWidth, int iconHeight)
+void fp_layout(double width, double height, double pixelRatio, int iconWidth, int iconHeight)
 {
     Module &p = module();
     p.session.controls().place(width, height, iconWidth, iconHeight);
@@ -151,50 +156,50 @@ EMSCRIPTEN_KEEPALIVE void fp_layout(double width, double height, double pixelRat
     p.game.setOutputSize(Size{int(width * ratio), int(height * ratio)}, ratio);
 }
 
-// Numbers: x, y, width, height (CSS pixels), scale, visible (0 or 1).
-EMSCRIPTEN_KEEPALIVE void fp_icon(int tool)
+// In CSS pixels; all 0 for no tool.
+const fb::IconPlace *fp_icon(int tool)
 {
     if (!validTool(tool))
-        return;
+        return kept(fb::IconPlace{});
     const Controls &controls = module().session.controls();
     const Controls::Shown s = controls.shown(ToolIcon(tool));
-    g_numbers = {s.x, s.y, s.width, s.height, s.scale, controls.isVisible(ToolIcon(tool)) ? 1.0 : 0.0};
+    return kept(fb::IconPlace{s.x, s.y, s.width, s.height, s.scale, controls.isVisible(ToolIcon(tool)) ? 1.0 : 0.0});
 }
 
 // How many cameras the browser names.
-EMSCRIPTEN_KEEPALIVE void fp_setCameraCount(int count)
+void fp_setCameraCount(int count)
 {
     module().session.setCameraCount(count);
 }
 
-EMSCRIPTEN_KEEPALIVE float fp_toolOpacity()
+double fp_toolOpacity()
 {
     return module().session.controls().opacity();
 }
 
-// Numbers: x, y, width, height of the picture, in device pixels.
-EMSCRIPTEN_KEEPALIVE void fp_pictureRect()
+// In device pixels.
+const fb::Rect *fp_pictureRect()
 {
     const Rect r = module().game.pictureRect();
-    g_numbers = {double(r.x), double(r.y), double(r.width), double(r.height)};
+    return kept(fb::Rect{double(r.x), double(r.y), double(r.width), double(r.height)});
 }
 
-EMSCRIPTEN_KEEPALIVE int fp_pictureNumber()
+int fp_pictureNumber()
 {
     return module().game.pictureNumber();
 }
 
-EMSCRIPTEN_KEEPALIVE int fp_isIceView()
+int fp_isIceView()
 {
     return module().game.isIceView() ? 1 : 0;
 }
 
-// Numbers: x, y of the track bar, x, y, width, height of its label box, for
-// one of the settings panel's three sliders (0 resolution, 1 sensitivity,
-// 2 freezing speed) of trackWidth x trackHeight under a label labelHeight
-// high; then the Sound switch's box and OK's box (x, y) in numbers 6..9.
-EMSCRIPTEN_KEEPALIVE void fp_panelLayout(double width, double height, int slider, double trackWidth, double trackHeight,
-                                         double labelHeight, double switchWidth, double switchHeight, double okWidth)
+// The track bar and its label box for one of the settings panel's three
+// sliders (0 resolution, 1 sensitivity, 2 freezing speed) of trackWidth x
+// trackHeight under a label labelHeight high; then the Sound switch's box
+// and OK's box.
+const fb::PanelPlaces *fp_panelLayout(double width, double height, int slider, double trackWidth, double trackHeight,
+                                      double labelHeight, double switchWidth, double switchHeight, double okWidth)
 {
     const int index = std::clamp(slider, 0, int(kSliderSlots.size()) - 1);
     const SliderGroupPlace g = placeSliderGroup(width, height, kSliderSlots[std::size_t(index)].centerY,
@@ -203,17 +208,17 @@ EMSCRIPTEN_KEEPALIVE void fp_panelLayout(double width, double height, int slider
                                                      float(trackHeight), 0.0f, 0.0f, float(labelHeight));
     const ControlPlace sw = placeSwitchBox(width, height, kSoundSwitchCenterY, float(switchWidth), float(switchHeight));
     const ControlPlace ok = placeOkBox(width, float(okWidth), lowest.trackY, float(trackHeight));
-    g_numbers = {g.trackX, g.trackY, g.boxX, g.boxY, g.boxWidth, g.boxHeight, sw.x, sw.y, ok.x, ok.y};
+    return kept(fb::PanelPlaces{g.trackX, g.trackY, g.boxX, g.boxY, g.boxWidth, g.boxHeight, sw.x, sw.y, ok.x, ok.y});
 }
 
 // ---- Pointer -------------------------------------------------------------------
 
-EMSCRIPTEN_KEEPALIVE int fp_press(int tool)
+int fp_press(int tool)
 {
     return validTool(tool) && module().session.controls().press(ToolIcon(tool)) ? 1 : 0;
 }
 
-EMSCRIPTEN_KEEPALIVE void fp_release(int tool)
+void fp_release(int tool)
 {
     if (validTool(tool))
         module().session.controls().release(ToolIcon(tool));
@@ -221,7 +226,7 @@ EMSCRIPTEN_KEEPALIVE void fp_release(int tool)
 
 // What the click asks for (Controls::Action). Pictures and views change
 // here already; the page redraws.
-EMSCRIPTEN_KEEPALIVE int fp_click(int tool)
+int fp_click(int tool)
 {
     if (!validTool(tool))
         return 0;
@@ -231,7 +236,7 @@ EMSCRIPTEN_KEEPALIVE int fp_click(int tool)
 
 // A screen reader's or switch device's activation of a tool (no pointer
 // before it): what it asks for, as fp_click.
-EMSCRIPTEN_KEEPALIVE int fp_activate(int tool)
+int fp_activate(int tool)
 {
     if (!validTool(tool))
         return 0;
@@ -239,38 +244,38 @@ EMSCRIPTEN_KEEPALIVE int fp_activate(int tool)
 }
 
 // Whether the last click asks for the tap's tick of sound.
-EMSCRIPTEN_KEEPALIVE int fp_clickTicks()
+int fp_clickTicks()
 {
     return module().session.lastClickTicks() ? 1 : 0;
 }
 
-EMSCRIPTEN_KEEPALIVE int fp_tapPicture()
+int fp_tapPicture()
 {
     return module().session.tapPicture() ? 1 : 0;
 }
 
 // Escape: 1 when it closed a panel, 0 when none was open.
-EMSCRIPTEN_KEEPALIVE int fp_escape()
+int fp_escape()
 {
     return module().session.closeOpenPanel() ? 1 : 0;
 }
 
-EMSCRIPTEN_KEEPALIVE int fp_openPanel()
+int fp_openPanel()
 {
     return int(module().session.controls().openPanel());
 }
 
-EMSCRIPTEN_KEEPALIVE int fp_fadeRunning()
+int fp_fadeRunning()
 {
     return module().session.controls().isFadeRunning() ? 1 : 0;
 }
 
-EMSCRIPTEN_KEEPALIVE int fp_fadeInterval()
+int fp_fadeInterval()
 {
     return ToolFade::kIntervalMilliseconds;
 }
 
-EMSCRIPTEN_KEEPALIVE void fp_fadeTick()
+void fp_fadeTick()
 {
     module().session.controls().fadeTick();
 }
@@ -279,7 +284,7 @@ EMSCRIPTEN_KEEPALIVE void fp_fadeTick()
 
 // The keys the page keeps, one a line; per-camera resolutions follow the
 // last line's prefix ("camera/resolution/").
-EMSCRIPTEN_KEEPALIVE int fp_storedKeys()
+int fp_storedKeys()
 {
     std::string keys;
     for (const StoredKey &key : kStoredKeys) {
@@ -290,14 +295,14 @@ EMSCRIPTEN_KEEPALIVE int fp_storedKeys()
     return putText(keys);
 }
 
-EMSCRIPTEN_KEEPALIVE void fp_storedClear()
+void fp_storedClear()
 {
     module().values.clear();
 }
 
 // One stored value: the buffer holds the key (keyLength bytes) followed by
 // the value's text.
-EMSCRIPTEN_KEEPALIVE void fp_storedPut(int keyLength, int valueLength)
+void fp_storedPut(int keyLength, int valueLength)
 {
     const std::string_view both = takenText(keyLength + valueLength);
     const std::string key(both.substr(0, std::size_t(std::max(keyLength, 0))));
@@ -308,7 +313,7 @@ EMSCRIPTEN_KEEPALIVE void fp_storedPut(int keyLength, int valueLength)
 
 // Takes the values put since fp_storedClear() over the defaults; returns how
 // many were not taken as they were (fp_storedWarning() names each).
-EMSCRIPTEN_KEEPALIVE int fp_storedRead()
+int fp_storedRead()
 {
     Module &p = module();
     StoredSettingsReading reading = readStoredSettings(p.values);
@@ -317,14 +322,14 @@ EMSCRIPTEN_KEEPALIVE int fp_storedRead()
     return int(p.warnings.size());
 }
 
-EMSCRIPTEN_KEEPALIVE int fp_storedWarning(int index)
+int fp_storedWarning(int index)
 {
     const std::vector<std::string> &warnings = module().warnings;
     return index >= 0 && std::size_t(index) < warnings.size() ? putText(warnings[std::size_t(index)]) : putText("");
 }
 
 // What to keep now: "key\tvalue\n" for every remembered key.
-EMSCRIPTEN_KEEPALIVE int fp_storedValues()
+int fp_storedValues()
 {
     Module &p = module();
     std::string lines;
@@ -335,36 +340,32 @@ EMSCRIPTEN_KEEPALIVE int fp_storedValues()
     return putText(lines);
 }
 
-// Numbers: camera sensitivity, freezing speed, sound (0/1), back camera (0/1).
-EMSCRIPTEN_KEEPALIVE void fp_settings()
+const fb::Settings *fp_settings()
 {
     const Module &p = module();
     const StoredSettings &s = p.session.settings();
-    g_numbers = {double(s.cameraSensitivity), double(s.freezingSpeed), s.sound ? 1.0 : 0.0, s.backCamera ? 1.0 : 0.0};
+    return kept(fb::Settings{double(s.cameraSensitivity), double(s.freezingSpeed), s.sound ? 1.0 : 0.0,
+                             s.backCamera ? 1.0 : 0.0});
 }
 
-EMSCRIPTEN_KEEPALIVE void fp_setBackCamera(int back)
+void fp_setBackCamera(int back)
 {
     module().session.setBackCamera(back != 0);
 }
 
 // ---- Settings panel ------------------------------------------------------------
 
-// Numbers: the sensitivity slider's minimum, maximum and value, then the
-// freezing-speed slider's.
-EMSCRIPTEN_KEEPALIVE void fp_sliders()
+const fb::Sliders *fp_sliders()
 {
     const Game &game = module().game;
-    g_numbers = {double(sensitivitySliderValue(kMaximumCameraSensitivity)),
-                 double(sensitivitySliderValue(kMinimumCameraSensitivity)),
-                 double(sensitivitySliderValue(game.cameraSensitivity())),
-                 double(kMinimumFreezingSpeed),
-                 double(kMaximumFreezingSpeed),
-                 double(game.freezingSpeed())};
+    return kept(fb::Sliders{double(sensitivitySliderValue(kMaximumCameraSensitivity)),
+                            double(sensitivitySliderValue(kMinimumCameraSensitivity)),
+                            double(sensitivitySliderValue(game.cameraSensitivity())), double(kMinimumFreezingSpeed),
+                            double(kMaximumFreezingSpeed), double(game.freezingSpeed())});
 }
 
 // OK: the sliders' values and the Sound switch are taken; the panel closes.
-EMSCRIPTEN_KEEPALIVE void fp_takeSettings(double sensitivitySlider, double freezingSlider, int sound)
+void fp_takeSettings(double sensitivitySlider, double freezingSlider, int sound)
 {
     Module &p = module();
     p.session.takeSettings(sensitivityTaken(sensitivitySlider, p.session.settings().cameraSensitivity),
@@ -375,8 +376,7 @@ EMSCRIPTEN_KEEPALIVE void fp_takeSettings(double sensitivitySlider, double freez
 
 // A camera's capabilities (the ranges of its track): the resolutions it
 // offers are read from them. Returns the number of entries, 0 for none.
-EMSCRIPTEN_KEEPALIVE int fp_cameraCapabilities(int minWidth, int maxWidth, int minHeight, int maxHeight,
-                                               double maxFrameRate)
+int fp_cameraCapabilities(int minWidth, int maxWidth, int minHeight, int maxHeight, double maxFrameRate)
 {
     std::vector<VideoCaptureSetting> offered;
     const double rate = maxFrameRate > 0 ? maxFrameRate : 30.0;
@@ -388,41 +388,51 @@ EMSCRIPTEN_KEEPALIVE int fp_cameraCapabilities(int minWidth, int maxWidth, int m
     return offered.empty() ? 0 : module().resolutions.last + 1;
 }
 
-// Numbers: width, height and frame rate of entry `index` (0 for none).
-EMSCRIPTEN_KEEPALIVE void fp_resolution(int index)
+const fb::Resolution *resolutionRecord(const VideoCaptureSetting &s)
+{
+    return kept(fb::Resolution{double(s.width), double(s.height), s.frameRate});
+}
+
+// Entry `index`; all 0 for none.
+const fb::Resolution *fp_resolution(int index)
 {
     const CaptureResolutions &r = module().resolutions;
-    const VideoCaptureSetting s = index >= 0 && index <= r.last && std::size_t(index) < r.entries.size()
-                                      ? r.entries[std::size_t(index)]
-                                      : VideoCaptureSetting{};
-    g_numbers = {double(s.width), double(s.height), s.frameRate};
+    return resolutionRecord(index >= 0 && index <= r.last && std::size_t(index) < r.entries.size()
+                                ? r.entries[std::size_t(index)]
+                                : VideoCaptureSetting{});
+}
+
+// What a camera with no resolution chosen for it is asked for: the
+// resolution chooser's default size (the browser picks the frame rate).
+const fb::Resolution *fp_defaultResolution()
+{
+    return resolutionRecord(CaptureResolutions{}.defaultSetting);
 }
 
 // The resolution slider's position for an entry and back (mirrored).
-EMSCRIPTEN_KEEPALIVE int fp_resolutionIndexOfPosition(double position)
+int fp_resolutionIndexOfPosition(double position)
 {
     return resolutionIndexOfPosition(module().resolutions, position);
 }
 
-EMSCRIPTEN_KEEPALIVE int fp_resolutionPositionOfIndex(int index)
+int fp_resolutionPositionOfIndex(int index)
 {
     return resolutionPositionOfIndex(module().resolutions, index);
 }
 
 // The camera whose resolution is asked and chosen from now on; its id is in
-// the buffer (idLength bytes). Numbers: width, height, frame rate of the
-// resolution remembered for it, all 0 for the default.
-EMSCRIPTEN_KEEPALIVE void fp_useCamera(int idLength)
+// the buffer (idLength bytes). Returns the resolution remembered for it,
+// all 0 for the default.
+const fb::Resolution *fp_useCamera(int idLength)
 {
     Module &p = module();
     p.cameraId = std::string(takenText(idLength));
     const std::optional<VideoCaptureSetting> remembered = p.session.settings().resolutionFor(p.cameraId);
-    const VideoCaptureSetting s = remembered.value_or(VideoCaptureSetting{});
-    g_numbers = {double(s.width), double(s.height), s.frameRate};
+    return resolutionRecord(remembered.value_or(VideoCaptureSetting{}));
 }
 
 // The user chose entry `index` for the camera in use; -1 for the default.
-EMSCRIPTEN_KEEPALIVE void fp_chooseResolution(int index)
+void fp_chooseResolution(int index)
 {
     Module &p = module();
     const CaptureResolutions &r = p.resolutions;
@@ -436,7 +446,7 @@ EMSCRIPTEN_KEEPALIVE void fp_chooseResolution(int index)
 
 // Room for a picture's RGBA bytes, packed rows: `which` 0 for the photo, 1
 // for its ice. Null for an empty or absurd size.
-EMSCRIPTEN_KEEPALIVE std::uint8_t *fp_stagePicture(int which, int width, int height)
+std::uint8_t *fp_stagePicture(int which, int width, int height)
 {
     if (which < 0 || which > 1 || width <= 0 || height <= 0 || width > 8192 || height > 8192)
         return nullptr;
@@ -448,7 +458,7 @@ EMSCRIPTEN_KEEPALIVE std::uint8_t *fp_stagePicture(int which, int width, int hei
 // The staged photo and ice become picture `number`; shown at once when it is
 // the one on show. 0 when they do not make a picture (sizes differ, one is
 // missing, the number is out of range).
-EMSCRIPTEN_KEEPALIVE int fp_putPicture(int number)
+int fp_putPicture(int number)
 {
     Module &p = module();
     Image &photo = p.staged[0];
@@ -461,14 +471,14 @@ EMSCRIPTEN_KEEPALIVE int fp_putPicture(int number)
 }
 
 // Whether picture `number` is here.
-EMSCRIPTEN_KEEPALIVE int fp_hasPicture(int number)
+int fp_hasPicture(int number)
 {
     return pictures().contains(number) ? 1 : 0;
 }
 
 // Whether picture `number` stays decoded while the picture on show is: it
 // is that one or a neighbour. The page knows all its photos from the start.
-EMSCRIPTEN_KEEPALIVE int fp_keepsPicture(int number)
+int fp_keepsPicture(int number)
 {
     const Game &game = module().game;
     const std::vector<int> kept = PhotoRules::picturesToKeep(game.pictureNumber(), game.pictureCount(), true);
@@ -476,23 +486,23 @@ EMSCRIPTEN_KEEPALIVE int fp_keepsPicture(int number)
 }
 
 // Lets a picture go that is not on show (a parent's photo far from it).
-EMSCRIPTEN_KEEPALIVE void fp_dropPicture(int number)
+void fp_dropPicture(int number)
 {
     if (number != module().game.pictureNumber())
         pictures().erase(number);
 }
 
-EMSCRIPTEN_KEEPALIVE int fp_pictureCount()
+int fp_pictureCount()
 {
     return module().game.pictureCount();
 }
 
-EMSCRIPTEN_KEEPALIVE void fp_setPictureCount(int count)
+void fp_setPictureCount(int count)
 {
     module().game.setPictureCount(std::max(count, kBuiltInPictures));
 }
 
-EMSCRIPTEN_KEEPALIVE int fp_builtInPictures()
+int fp_builtInPictures()
 {
     return kBuiltInPictures;
 }
@@ -502,44 +512,45 @@ EMSCRIPTEN_KEEPALIVE int fp_builtInPictures()
 // Room for the next camera frame, delivered at cameraWidth x cameraHeight:
 // the part of it the picture shows (its middle, in the picture's shape)
 // scaled to the picture's size, as RGBA bytes in packed rows, as the camera
-// sees it (fp_step() mirrors a front camera's). Numbers: the room's width
+// sees it (fp_step() mirrors a front camera's): the room's address, width
 // and height, then that part's x, y, width and height in the camera's
-// frame. Null while no picture is shown.
-EMSCRIPTEN_KEEPALIVE std::uint8_t *fp_frameBuffer(int cameraWidth, int cameraHeight)
+// frame. Address 0 while no picture is shown.
+const fb::FrameRoom *fp_frameBuffer(int cameraWidth, int cameraHeight)
 {
     Module &p = module();
     const Size size = p.game.pictureSize();
     const Rect part = middlePart(Size{cameraWidth, cameraHeight}, size);
-    g_numbers = {double(size.width), double(size.height), double(part.x),
-                 double(part.y),     double(part.width),  double(part.height)};
-    if (size.width <= 0 || size.height <= 0)
-        return nullptr;
-    p.frame.ensureSize(size);
-    return p.frame.bits();
+    double address = 0;
+    if (size.width > 0 && size.height > 0) {
+        p.frame.ensureSize(size);
+        address = double(reinterpret_cast<std::uintptr_t>(p.frame.bits()));
+    }
+    return kept(fb::FrameRoom{address, double(size.width), double(size.height), double(part.x), double(part.y),
+                              double(part.width), double(part.height)});
 }
 
 // A frame is in fp_frameBuffer(); the camera delivered it at cameraWidth x
 // cameraHeight. Returns 1 when the output changed.
-EMSCRIPTEN_KEEPALIVE int fp_step(int cameraWidth, int cameraHeight)
+int fp_step(int cameraWidth, int cameraHeight)
 {
     Module &p = module();
     return p.session.stepFrame(p.frame, Size{cameraWidth, cameraHeight}).isEmpty() ? 0 : 1;
 }
 
 // The camera's stream started anew: its first frame is only the reference.
-EMSCRIPTEN_KEEPALIVE void fp_cameraStarted()
+void fp_cameraStarted()
 {
     module().session.cameraStarted();
 }
 
 // The camera stopped: steps without frames take over, and the crackle stops.
-EMSCRIPTEN_KEEPALIVE void fp_cameraStopped()
+void fp_cameraStopped()
 {
     module().session.cameraStopped();
 }
 
 // How often fp_tick() wants to be called while it returns 1.
-EMSCRIPTEN_KEEPALIVE int fp_tickInterval()
+int fp_tickInterval()
 {
     return StepPace::kStepWithoutCameraMilliseconds;
 }
@@ -547,7 +558,7 @@ EMSCRIPTEN_KEEPALIVE int fp_tickInterval()
 // A step without a frame when one is due (no camera delivers, the game has
 // not settled): 1 when it stepped, 0 when nothing is left to do and the
 // ticking may stop.
-EMSCRIPTEN_KEEPALIVE int fp_tick()
+int fp_tick()
 {
     Module &p = module();
     if (!p.session.stepWithoutFrameDue())
@@ -557,71 +568,71 @@ EMSCRIPTEN_KEEPALIVE int fp_tick()
 }
 
 // The banner's picture is width x height: the game places it by that.
-EMSCRIPTEN_KEEPALIVE void fp_setBannerSize(int width, int height)
+void fp_setBannerSize(int width, int height)
 {
     module().game.setBannerSize(Size{std::max(width, 0), std::max(height, 0)});
 }
 
-// What the output shows. Numbers: scene (Game::Scene), the picture's RGBA
+// What the output shows: scene (Game::Scene), the picture's RGBA
 // bytes (address, width, height, stride; address 0 for none), its place
 // (x, y, width, height), the progress bar's place (x, y, width, height) and
 // color (0xAARRGGBB), whether the banner shows and its place (x, y, width,
 // height), the cleaned fraction, and how much ice the crackle follows (what
 // the last step wiped, nothing once the camera stopped or the view paused).
-EMSCRIPTEN_KEEPALIVE void fp_scene()
+const fb::Shown *fp_scene()
 {
     const Game &game = module().game;
     const ConstImageView picture = game.shownPicture();
     const Rect r = game.pictureRect();
     const Rect bar = game.progressBarRect();
     const Rect banner = game.bannerRect();
-    g_numbers = {double(int(game.scene())),
-                 double(reinterpret_cast<std::uintptr_t>(picture.bits)),
-                 double(picture.width),
-                 double(picture.height),
-                 double(picture.stride),
-                 double(r.x),
-                 double(r.y),
-                 double(r.width),
-                 double(r.height),
-                 double(bar.x),
-                 double(bar.y),
-                 double(bar.width),
-                 double(bar.height),
-                 double(game.progressBarColor().argb()),
-                 game.bannerShown() ? 1.0 : 0.0,
-                 double(banner.x),
-                 double(banner.y),
-                 double(banner.width),
-                 double(banner.height),
-                 game.cleanedFraction(),
-                 module().session.wipeSound()};
+    return kept(fb::Shown{double(int(game.scene())),
+                          double(reinterpret_cast<std::uintptr_t>(picture.bits)),
+                          double(picture.width),
+                          double(picture.height),
+                          double(picture.stride),
+                          double(r.x),
+                          double(r.y),
+                          double(r.width),
+                          double(r.height),
+                          double(bar.x),
+                          double(bar.y),
+                          double(bar.width),
+                          double(bar.height),
+                          double(game.progressBarColor().argb()),
+                          game.bannerShown() ? 1.0 : 0.0,
+                          double(banner.x),
+                          double(banner.y),
+                          double(banner.width),
+                          double(banner.height),
+                          game.cleanedFraction(),
+                          module().session.wipeSound()});
 }
 
 // ---- Pointers on the picture -------------------------------------------------------
 
 // Pointer `id` went down on the picture at (x, y) CSS pixels.
-EMSCRIPTEN_KEEPALIVE void fp_pointerDown(int id, double x, double y)
+void fp_pointerDown(int id, double x, double y)
 {
     module().session.pointerDown(id, Point{x, y});
 }
 
 // Pointer `id` moved to (x, y): 1 when it is a stroke, whose path the next
 // step wipes.
-EMSCRIPTEN_KEEPALIVE int fp_pointerMove(int id, double x, double y)
+int fp_pointerMove(int id, double x, double y)
 {
     return module().session.pointerMove(id, Point{x, y}) ? 1 : 0;
 }
 
 // Pointer `id` went up at (x, y): 1 when that ends a tap (every pointer of
 // the gesture is up and none made a stroke).
-EMSCRIPTEN_KEEPALIVE int fp_pointerUp(int id, double x, double y)
+int fp_pointerUp(int id, double x, double y)
 {
     return module().session.pointerUp(id, Point{x, y}) ? 1 : 0;
 }
 
 // The browser took pointer `id` away: its stroke ends, and no tap.
-EMSCRIPTEN_KEEPALIVE void fp_pointerCancel(int id)
+void fp_pointerCancel(int id)
 {
     module().session.pointerCancel(id);
 }
@@ -632,26 +643,22 @@ EMSCRIPTEN_KEEPALIVE void fp_pointerCancel(int id)
 
 extern "C" {
 
-// Only the first `count` pictures stay (the parent's photos after them were
-// removed): the picture on show steps on to the first one if it was among
-// those that go.
-EMSCRIPTEN_KEEPALIVE void fp_keepPictures(int count)
+// Photo `number` was removed from the parent's photos (0: all of them) and
+// `remaining` stay, numbered on after the built-in pictures in their order.
+// Every photo leaves the module (their numbers changed; the page puts them
+// again), and the picture PhotoRules::pictureAfterRemoval names shows.
+void fp_removePhoto(int number, int remaining)
 {
     Module &p = module();
-    count = std::max(count, kBuiltInPictures);
-    std::erase_if(pictures(), [count](const auto &entry) { return entry.first > count; });
-    while (p.game.pictureNumber() > count)
+    remaining = std::clamp(remaining, 0, PhotoRules::kMaxPhotos);
+    const int shown = PhotoRules::pictureAfterRemoval(number, kBuiltInPictures, remaining);
+    std::erase_if(pictures(), [](const auto &entry) { return entry.first > kBuiltInPictures; });
+    while (p.game.pictureNumber() > kBuiltInPictures)
         p.game.nextPicture();
-    p.game.setPictureCount(count);
-}
-
-// Steps on to picture `number` (one of a parent's photos took its place).
-EMSCRIPTEN_KEEPALIVE void fp_stepToPicture(int number)
-{
-    Module &p = module();
-    if (number < 1 || number > p.game.pictureCount())
+    p.game.setPictureCount(kBuiltInPictures + remaining);
+    if (shown < 1 || shown > p.game.pictureCount())
         return;
-    while (p.game.pictureNumber() != number)
+    while (p.game.pictureNumber() != shown)
         p.game.nextPicture();
 }
 

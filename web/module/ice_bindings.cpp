@@ -5,9 +5,8 @@
 
 #include "assets/ice/ice_generator.h"
 #include "core/photo_rules.h"
+#include "frost_boundary.h"
 #include "web/module/canvas_frost_canvas.h"
-
-#include <emscripten/emscripten.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -36,7 +35,7 @@ extern "C" {
 
 // Room for a cut photo's RGBA bytes in packed rows, or null unless it is of
 // the size every photo is cut to.
-EMSCRIPTEN_KEEPALIVE std::uint8_t *fp_icePhoto(int width, int height)
+std::uint8_t *fp_icePhoto(int width, int height)
 {
     if (width != PhotoRules::kWidth || height != PhotoRules::kHeight)
         return nullptr;
@@ -47,7 +46,7 @@ EMSCRIPTEN_KEEPALIVE std::uint8_t *fp_icePhoto(int width, int height)
 // The ice of the photo in fp_icePhoto()'s bytes as picture `number`: as many
 // RGBA bytes, or null when no photo was put there. Both stay until the next
 // photo.
-EMSCRIPTEN_KEEPALIVE std::uint8_t *fp_makeIce(int number)
+std::uint8_t *fp_makeIce(int number)
 {
     if (photoBytes().size() != kBytes)
         return nullptr;

@@ -6,49 +6,37 @@
 #include "core/geometry.h"
 #include "core/photo_rules.h"
 
-#include <emscripten/emscripten.h>
-
-#include <array>
-
-namespace {
-
-std::array<double, 4> g_photoNumbers{};
-
-} // namespace
+#include "frostpane_boundary.h"
 
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE double *fp_photoNumbers()
-{
-    return g_photoNumbers.data();
-}
-
-EMSCRIPTEN_KEEPALIVE int fp_maxPhotos()
+int fp_maxPhotos()
 {
     return PhotoRules::kMaxPhotos;
 }
 
-// A decoded photo of `width` x `height`, as it stands upright: 0 when it can
-// be used, with the part of it to keep (x, y, width, height in the numbers),
-// to be scaled to fp_photoWidth() x fp_photoHeight(); otherwise why not:
-// 1 too small, 2 too large (above the browser's own limit), 3 too long a
-// strip.
-EMSCRIPTEN_KEEPALIVE int fp_photoCut(int width, int height)
+// A decoded photo of `width` x `height`, as it stands upright: whether it can
+// be used (the problem None; too large is above the browser's own limit),
+// and the part of it to keep, to be scaled to fp_photoWidth() x
+// fp_photoHeight() (all 0 for a photo that cannot be used).
+const frostpane_boundary::PhotoCut *fp_photoCut(int width, int height)
 {
+    static frostpane_boundary::PhotoCut cut;
     const PhotoRules::Problem problem = PhotoRules::problemOf(width, height, PhotoRules::kMaxBrowserPixels);
-    if (problem != PhotoRules::Problem::None)
-        return problem == PhotoRules::Problem::TooSmall ? 1 : problem == PhotoRules::Problem::TooLarge ? 2 : 3;
-    const Rect r = PhotoRules::cutOf(width, height);
-    g_photoNumbers = {double(r.x), double(r.y), double(r.width), double(r.height)};
-    return 0;
+    cut = frostpane_boundary::PhotoCut{double(int(problem))};
+    if (problem == PhotoRules::Problem::None) {
+        const Rect r = PhotoRules::cutOf(width, height);
+        cut = {cut.problem, double(r.x), double(r.y), double(r.width), double(r.height)};
+    }
+    return &cut;
 }
 
-EMSCRIPTEN_KEEPALIVE int fp_photoWidth()
+int fp_photoWidth()
 {
     return PhotoRules::kWidth;
 }
 
-EMSCRIPTEN_KEEPALIVE int fp_photoHeight()
+int fp_photoHeight()
 {
     return PhotoRules::kHeight;
 }

@@ -5,6 +5,7 @@
 // buffer are made once here, and rendering allocates nothing.
 
 #include "sound/sound_mixer.h"
+#include "sound_boundary.h"
 
 #include <array>
 #include <cstdint>

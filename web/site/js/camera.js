@@ -37,10 +37,12 @@ export class Camera extends EventTarget {
     this.video = video;
     this.stream = null;
     this.back = false;
-    this.resolution = null; // { width, height, frameRate } or null: 640 x 480
+    this.resolution = null; // { width, height, frameRate } or null: defaultResolution
+    this.defaultResolution = null; // the module's, as the page sets it
     this.resumeWhenShown = false;
     this.checkTimer = 0;
     this.starting = null;
+    /** @type {(source: VideoFrame | HTMLVideoElement) => Promise<void>} */
     this.onFrame = async () => {};
     this.device = recall(CHOSEN_DEVICE_KEY) ?? ''; // '' for the one facing the chosen way
     this.frames = 0;
@@ -115,15 +117,15 @@ export class Camera extends EventTarget {
   }
 
   constraints() {
-    const r = this.resolution ?? { width: 640, height: 480 };
+    const r = this.resolution ?? this.defaultResolution;
     // The chosen device where one was chosen; a browser that no longer has
     // it takes another.
+    /** @type {MediaTrackConstraints} */
     const video = {
       ...(this.device ? { deviceId: { ideal: this.device } } : { facingMode: this.back ? 'environment' : 'user' }),
-      width: { ideal: r.width },
-      height: { ideal: r.height },
+      ...(r ? { width: { ideal: r.width }, height: { ideal: r.height } } : {}),
     };
-    if (r.frameRate)
+    if (r?.frameRate)
       video.frameRate = { ideal: r.frameRate };
     return { video, audio: false };
   }

@@ -18,7 +18,7 @@
 
 export class CameraControl {
   /**
-   * @param {import('./core.js').Core} core the module
+   * @param {import('./game_module.js').GameModule} core the module
    * @param {import('./camera.js').Camera} camera the browser's camera
    * @param {HTMLElement} root the game's area (#game), which shows the last problem
    * @param {CameraHooks} hooks

@@ -7,7 +7,9 @@ self.onmessage = async ({ data }) => {
   const { id, number, width, height, pixels } = data;
   try {
     const ice = await makeIce(number, width, height, pixels);
-    self.postMessage({ id, ice }, [ice.buffer]);
+    // A worker's postMessage, which takes what it hands over.
+    /** @type {{ postMessage(message: any, transfer: Transferable[]): void }} */ (/** @type {unknown} */ (self))
+      .postMessage({ id, ice }, [ice.buffer]);
   } catch (error) {
     self.postMessage({ id, error: String(error) });
   }

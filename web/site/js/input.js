@@ -12,7 +12,7 @@ const POINTER_CLICK_MILLISECONDS = 1000;
 
 export class Input {
   /**
-   * @param {import('./core.js').Core} core the module
+   * @param {import('./game_module.js').GameModule} core the module
    * @param {HTMLElement} root the game's area (#game)
    * @param {HTMLElement[]} icons the tools, by Tool number
    * @param {object} hooks

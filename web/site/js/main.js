@@ -5,7 +5,7 @@
 // notice.js are the panels' and the notice's elements, camera_control.js and
 // steps.js drive the game from the camera, and camera.js, sound.js,
 // storage.js and photos.js do what the browser does for them.
-import { Action, Core, TOOL_COUNT } from './core.js';
+import { Action, GameModule, TOOL_COUNT } from './game_module.js';
 import { Camera } from './camera.js';
 import { CameraControl } from './camera_control.js';
 import { Input } from './input.js';
@@ -38,7 +38,7 @@ export function canRunGame() {
 
 /**
  * Makes the page's parts around the module and shows the start page.
- * @param {Core} core the module
+ * @param {GameModule} core the module
  * @param {Record<string, string>} texts the page's texts in the player's language
  * @param {string} language the player's language
  */
@@ -49,6 +49,7 @@ async function startGame(core, texts, language) {
   const icons = Array.from({ length: TOOL_COUNT },
     (_, tool) => /** @type {HTMLElement} */ (root.querySelector(`[data-tool="${tool}"]`)));
   const camera = new Camera(byId('camera'));
+  camera.defaultResolution = core.defaultResolution();
   const sound = new Sound();
 
   const notice = new Notice(texts, () => panels.controlsOnShow());
@@ -188,7 +189,7 @@ async function main() {
     root.dataset.state = 'unsupported';
     return;
   }
-  const [core, { language, texts }] = await Promise.all([Core.load(), textsLoaded]);
+  const [core, { language, texts }] = await Promise.all([GameModule.load(), textsLoaded]);
   await startGame(core, texts, language);
 }
 

@@ -5,7 +5,7 @@
 // panel is open, the sliders' ranges and the camera's resolutions are the
 // module's; the page finds which resolution the camera runs at and says a
 // slider's position as a percentage of its range.
-import { Panel } from './core.js';
+import { Panel } from './game_module.js';
 import { byId } from './dom.js';
 import { PANEL_TRACKS } from './view.js';
 import { format } from './i18n.js';
@@ -26,7 +26,7 @@ const LABEL_MARGIN = 8;
 
 export class Panels {
   /**
-   * @param {import('./core.js').Core} core the module
+   * @param {import('./game_module.js').GameModule} core the module
    * @param {Record<string, string>} texts the page's texts in the player's language
    * @param {HTMLElement} root the game's area (#game)
    * @param {object} hooks

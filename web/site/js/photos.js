@@ -29,7 +29,7 @@ class Skipped extends Error {
 
 export class Photos {
   /**
-   * @param {import('./core.js').Core} core the module, which numbers and judges the photos
+   * @param {import('./game_module.js').GameModule} core the module, which numbers and judges the photos
    * @param {import('./photo_store.js').PhotoStore} store where the photos are kept
    * @param {Record<string, string>} texts the page's texts in the player's language
    * @param {HTMLElement} root the game's area (#game): photos dropped on it are added, and it shows the photos' state
@@ -195,12 +195,12 @@ export class Photos {
     // tablet has.
     const size = await imageSize(file);
     const judged = this.core.photoCut(size.width, size.height);
-    if (judged.problem)
+    if ('problem' in judged)
       throw new Skipped(judged.problem);
     const bitmap = await uprightBitmap(file);
     try {
       const part = this.core.photoCut(bitmap.width, bitmap.height);
-      if (part.problem)
+      if ('problem' in part)
         throw new Skipped(part.problem);
       const { width, height } = this.core.photoSize();
       const g = context2d(width, height);
@@ -239,12 +239,12 @@ export class Photos {
   removeAll() {
     return this.remove(() => this.store.clear(), () => {
       this.keys = [];
-      return 1;
+      return 0;
     });
   }
 
-  // Removes the photo on show; the one after it takes its place (or the
-  // one before, for the last).
+  // Removes the photo on show; the module says which picture takes its
+  // place.
   removeShown() {
     const number = this.core.pictureNumber();
     const index = number - this.core.builtInPictures() - 1;
@@ -253,13 +253,13 @@ export class Photos {
       return this.work;
     return this.remove(() => this.store.delete(key), () => {
       this.keys.splice(index, 1);
-      return Math.min(number, this.core.builtInPictures() + this.keys.length);
+      return number;
     });
   }
 
-  // Removes from the store, then from the game: every photo leaves the
-  // module (their numbers change), and the game steps to `forget()`'s
-  // picture.
+  // Removes from the store, then from the game: `forget()` drops the keys
+  // and names the photo removed (0 for all), and the module takes it from
+  // there (the numbers of the photos after it change).
   remove(fromStore, forget) {
     this.work = this.work.then(async () => {
       try {
@@ -268,10 +268,7 @@ export class Photos {
         console.warn('frostpane.photos: the photos could not be removed', error);
         return;
       }
-      const next = forget();
-      this.core.keepPictures(this.core.builtInPictures());
-      this.core.setPictureCount(this.core.builtInPictures() + this.keys.length);
-      this.core.stepToPicture(next);
+      this.core.removePhoto(forget(), this.keys.length);
       this.showCount();
       await this.hooks.picturesChanged();
     });

@@ -5,7 +5,7 @@
 
 export class Pictures {
   /**
-   * @param {import('./core.js').Core} core the module
+   * @param {import('./game_module.js').GameModule} core the module
    * @param {import('./photos.js').Photos} photos a parent's photos, for the numbers past the built-in ones
    * @param {() => void} arrived a picture arrived in the module: draw
    */

@@ -12,7 +12,8 @@ class FrostpaneSound extends AudioWorkletProcessor {
   constructor(options) {
     super();
     const { module, seed, enabled } = options.processorOptions;
-    this.exports = new WebAssembly.Instance(module, {}).exports;
+    /** @type {import('../module/sound_exports').Exports} */
+    this.exports = /** @type {any} */ (new WebAssembly.Instance(module, {}).exports);
     this.exports.sound_start(sampleRate, seed);
     this.exports.sound_set_enabled(enabled ? 1 : 0);
     this.capacity = this.exports.sound_block_frames();

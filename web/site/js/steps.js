@@ -9,7 +9,7 @@ const FRAME_CHECKS = 60;
 
 export class Steps {
   /**
-   * @param {import('./core.js').Core} core the module
+   * @param {import('./game_module.js').GameModule} core the module
    * @param {() => boolean} cameraActive whether the camera runs now (a frame of a stopped one is dropped)
    * @param {() => void} stepped the module stepped: show it
    */

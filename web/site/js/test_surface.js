@@ -7,7 +7,7 @@
 
 /**
  * @param {object} parts the page's parts the members read
- * @param {import('./core.js').Core} parts.core the module
+ * @param {import('./game_module.js').GameModule} parts.core the module
  * @param {import('./camera.js').Camera} parts.camera the browser's camera
  * @param {import('./camera_control.js').CameraControl} parts.cameraControl the camera tool's doings
  * @param {import('./sound.js').Sound} parts.sound the game's sound

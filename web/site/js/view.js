@@ -6,7 +6,7 @@
 // tools are out of sight altogether (the camera switch without a second
 // camera, every tool while a panel is open) is decided on the page: here in
 // render(), with camera_control.js's look().
-import { Panel, Scene, Tool } from './core.js';
+import { Panel, Scene, Tool } from './game_module.js';
 import { byId, place, setData, setHidden } from './dom.js';
 
 // The settings panel's controls, in CSS pixels.
@@ -27,7 +27,7 @@ export const PANEL_TRACKS = ['resolution', 'sensitivity', 'freezing'];
 
 export class View {
   /**
-   * @param {import('./core.js').Core} core the module
+   * @param {import('./game_module.js').GameModule} core the module
    * @param {HTMLElement} root the game's area (#game)
    * @param {HTMLElement[]} icons the tools, by Tool number
    * @param {object} hooks what the view asks of the rest of the page
@@ -176,7 +176,7 @@ export class View {
    * progress bar and the banner. The picture's pixels go into a canvas of
    * their own size that the compositor scales into place, as it does a
    * video; places come in the output's device pixels.
-   * @returns {ReturnType<import('./core.js').Core['scene']>} the scene drawn
+   * @returns {ReturnType<import('./game_module.js').GameModule['scene']>} the scene drawn
    */
   draw() {
     const shown = this.core.scene();
