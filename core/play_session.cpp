@@ -62,12 +62,21 @@ std::optional<VideoCaptureSetting> PlaySession::resolutionToRequest() const
 
 int PlaySession::resolutionInUse(const VideoCaptureSetting &delivered) const
 {
-    for (int j = 0; j <= m_resolutions.last && j < int(m_resolutions.entries.size()); ++j) {
-        const VideoCaptureSetting &entry = m_resolutions.entries[std::size_t(j)];
-        if (m_chosenResolution ? entry == delivered : entry.sameSize(delivered))
+    const int entries = std::min(m_resolutions.last + 1, int(m_resolutions.entries.size()));
+    const auto find = [&](auto matches) {
+        for (int j = 0; j < entries; ++j) {
+            if (matches(m_resolutions.entries[std::size_t(j)]))
+                return j;
+        }
+        return -1;
+    };
+    // The user's own setting is looked for whole first; a camera that
+    // reports no frame rate (a browser's track) is found by its size.
+    if (m_chosenResolution) {
+        if (const int j = find([&](const VideoCaptureSetting &e) { return e == delivered; }); j >= 0)
             return j;
     }
-    return -1;
+    return find([&](const VideoCaptureSetting &e) { return e.sameSize(delivered); });
 }
 
 std::optional<VideoCaptureSetting> PlaySession::chooseResolution(double position)

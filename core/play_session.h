@@ -75,7 +75,7 @@ public:
     std::optional<VideoCaptureSetting> resolutionToRequest() const;
     bool usesOwnResolution() const { return m_chosenResolution.has_value(); }
     // The slider's entry for what the camera delivers: the user's own
-    // setting must match whole, the default by its size alone; -1 for none.
+    // setting whole if it is there, else the entry of its size; -1 for none.
     int resolutionInUse(const VideoCaptureSetting &delivered) const;
     // The user moved the settings panel's resolution slider: from then on
     // every OK applies the slider's entry again, moved that time or not.

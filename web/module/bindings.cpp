@@ -83,8 +83,6 @@ struct Module
     Image frame;
     std::vector<std::string> warnings;
     StoredValues values;
-    CaptureResolutions resolutions;
-    std::string cameraId;
 };
 
 Module &module()
@@ -374,72 +372,81 @@ void fp_takeSettings(double sensitivitySlider, double freezingSlider, int sound)
 
 // ---- Camera --------------------------------------------------------------------
 
-// A camera's capabilities (the ranges of its track): the resolutions it
-// offers are read from them. Returns the number of entries, 0 for none.
-int fp_cameraCapabilities(int minWidth, int maxWidth, int minHeight, int maxHeight, double maxFrameRate)
+const fb::Resolution *resolutionRecord(const VideoCaptureSetting &s)
 {
+    return kept(fb::Resolution{double(s.width), double(s.height), s.frameRate});
+}
+
+// The camera in use from now on: its id (in the text buffer, idLength
+// bytes) and the ranges of its track; the resolutions it offers are the
+// common frame sizes within them, at its fastest frame rate. Returns what
+// to ask it for: its own resolution or the default; all 0 to leave it as
+// it is.
+const fb::Resolution *fp_useCamera(int idLength, int minWidth, int maxWidth, int minHeight, int maxHeight,
+                                   double maxFrameRate)
+{
+    Module &p = module();
     std::vector<VideoCaptureSetting> offered;
     const double rate = maxFrameRate > 0 ? maxFrameRate : 30.0;
     for (const Size size : kCommonFrameSizes) {
         if (size.width >= minWidth && size.width <= maxWidth && size.height >= minHeight && size.height <= maxHeight)
             offered.push_back({size.width, size.height, rate});
     }
-    module().resolutions = reduceCaptureSettings(offered);
-    return offered.empty() ? 0 : module().resolutions.last + 1;
+    p.session.useCamera(std::string(takenText(idLength)), offered);
+    return resolutionRecord(p.session.resolutionToRequest().value_or(VideoCaptureSetting{}));
 }
 
-const fb::Resolution *resolutionRecord(const VideoCaptureSetting &s)
+// How many resolutions the camera in use offers; 0 for none.
+int fp_resolutionCount()
 {
-    return kept(fb::Resolution{double(s.width), double(s.height), s.frameRate});
+    const PlaySession &session = module().session;
+    return session.offersResolutions() ? session.resolutions().last + 1 : 0;
 }
 
 // Entry `index`; all 0 for none.
 const fb::Resolution *fp_resolution(int index)
 {
-    const CaptureResolutions &r = module().resolutions;
+    const CaptureResolutions &r = module().session.resolutions();
     return resolutionRecord(index >= 0 && index <= r.last && std::size_t(index) < r.entries.size()
                                 ? r.entries[std::size_t(index)]
                                 : VideoCaptureSetting{});
 }
 
-// What a camera with no resolution chosen for it is asked for: the
-// resolution chooser's default size (the browser picks the frame rate).
+// What a camera is asked for before its ranges are known: the resolution
+// chooser's default size (the browser picks the frame rate).
 const fb::Resolution *fp_defaultResolution()
 {
     return resolutionRecord(CaptureResolutions{}.defaultSetting);
 }
 
+// The entry of the resolution the camera delivers; -1 for none.
+int fp_resolutionInUse(int width, int height, double frameRate)
+{
+    return module().session.resolutionInUse(VideoCaptureSetting{width, height, frameRate});
+}
+
 // The resolution slider's position for an entry and back (mirrored).
 int fp_resolutionIndexOfPosition(double position)
 {
-    return resolutionIndexOfPosition(module().resolutions, position);
+    return resolutionIndexOfPosition(module().session.resolutions(), position);
 }
 
 int fp_resolutionPositionOfIndex(int index)
 {
-    return resolutionPositionOfIndex(module().resolutions, index);
+    return resolutionPositionOfIndex(module().session.resolutions(), index);
 }
 
-// The camera whose resolution is asked and chosen from now on; its id is in
-// the buffer (idLength bytes). Returns the resolution remembered for it,
-// all 0 for the default.
-const fb::Resolution *fp_useCamera(int idLength)
+// The user moved the resolution slider: every OK from now on applies it.
+void fp_resolutionSliderMoved()
 {
-    Module &p = module();
-    p.cameraId = std::string(takenText(idLength));
-    const std::optional<VideoCaptureSetting> remembered = p.session.settings().resolutionFor(p.cameraId);
-    return resolutionRecord(remembered.value_or(VideoCaptureSetting{}));
+    module().session.resolutionSliderMoved();
 }
 
-// The user chose entry `index` for the camera in use; -1 for the default.
-void fp_chooseResolution(int index)
+// The settings panel's OK with the resolution slider at `position`: the
+// resolution to ask the camera for now, all 0 for none.
+const fb::Resolution *fp_chooseResolution(double position)
 {
-    Module &p = module();
-    const CaptureResolutions &r = p.resolutions;
-    if (index >= 0 && index <= r.last && std::size_t(index) < r.entries.size())
-        p.session.rememberResolution(p.cameraId, r.entries[std::size_t(index)]);
-    else
-        p.session.rememberResolution(p.cameraId, std::nullopt);
+    return resolutionRecord(module().session.chooseResolution(position).value_or(VideoCaptureSetting{}));
 }
 
 // ---- Pictures -------------------------------------------------------------------

@@ -48,7 +48,6 @@ export class CameraControl {
     const settings = active ? this.camera.track?.getSettings() : null;
     return {
       active,
-      capabilities: active ? this.camera.capabilities() : null,
       size: settings ? { width: settings.width ?? 0, height: settings.height ?? 0 } : null,
       count: this.count,
     };
@@ -114,12 +113,14 @@ export class CameraControl {
     }
     if (this.camera.active) {
       await this.countCameras();
-      // Each camera comes with the resolution remembered for it.
-      const remembered = this.core.useCamera(this.camera.deviceId);
-      const now = this.camera.track?.getSettings();
-      if (remembered && now && (remembered.width !== now.width || remembered.height !== now.height)
-          && !sameResolution(this.camera.resolution, remembered))
-        this.useResolution(remembered);
+      // Each camera comes with the resolution the module chooses for it
+      // (its own, remembered, or the default): asked for once, unless it
+      // runs at that size already.
+      const request = this.core.useCamera(this.camera.deviceId, this.camera.capabilities());
+      const asked = this.camera.resolution ?? this.camera.defaultResolution;
+      const now = this.camera.track?.getSettings() ?? null;
+      if (request && !sameSize(asked, request) && !sameSize(now, request))
+        this.useResolution(request);
     }
     this.hooks.render();
     this.hooks.stepped();
@@ -138,9 +139,9 @@ export class CameraControl {
 }
 
 /**
- * @param {{ width: number, height: number } | null} a
- * @param {{ width: number, height: number } | null} b
+ * @param {{ width?: number, height?: number } | null} a
+ * @param {{ width?: number, height?: number } | null} b
  */
-function sameResolution(a, b) {
+function sameSize(a, b) {
   return a && b && a.width === b.width && a.height === b.height;
 }

@@ -142,40 +142,54 @@ export class GameModule {
 
   // ---- Camera
   /**
-   * The camera's ranges; returns the number of resolutions it offers.
-   * @param {MediaTrackCapabilities} c
+   * The camera in use from now on (its id and its track's ranges, or null
+   * when it reports none); returns the resolution to ask it for, its own
+   * or the default, or null to leave it as it is.
+   * @param {string} id
+   * @param {MediaTrackCapabilities | null} c
+   * @returns {Resolution | null}
    */
-  cameraCapabilities(c) {
-    return this.b.cameraCapabilities(c.width?.min ?? 0, c.width?.max ?? 0, c.height?.min ?? 0,
-      c.height?.max ?? 0, c.frameRate?.max ?? 0);
+  useCamera(id, c) {
+    const request = this.b.useCamera(id, c?.width?.min ?? 0, c?.width?.max ?? 0, c?.height?.min ?? 0,
+      c?.height?.max ?? 0, c?.frameRate?.max ?? 0);
+    return request.width > 0 ? request : null;
   }
+  /** How many resolutions the camera in use offers; 0 for none. */
+  resolutionCount() { return this.b.resolutionCount(); }
   /**
    * @param {number} index
    * @returns {Resolution}
    */
   resolution(index) { return this.b.resolution(index); }
   /**
-   * What a camera with no resolution chosen for it is asked for (frameRate 0:
+   * What a camera is asked for before its ranges are known (frameRate 0:
    * the browser's choice).
    * @returns {Resolution}
    */
   defaultResolution() { return this.b.defaultResolution(); }
+  /**
+   * The entry of the resolution the camera delivers; -1 for none.
+   * @param {{ width: number, height: number, frameRate?: number }} delivered
+   */
+  resolutionInUse(delivered) {
+    return this.b.resolutionInUse(delivered.width, delivered.height, delivered.frameRate ?? 0);
+  }
   /** @param {number} position */
   resolutionIndexOfPosition(position) { return this.b.resolutionIndexOfPosition(position); }
   /** @param {number} index */
   resolutionPositionOfIndex(index) { return this.b.resolutionPositionOfIndex(index); }
+  /** The user moved the resolution slider: every OK from now on applies it. */
+  resolutionSliderMoved() { this.b.resolutionSliderMoved(); }
   /**
-   * The camera in use from now on; returns its remembered resolution, or
-   * null for the default.
-   * @param {string} id
+   * The settings panel's OK with the resolution slider at `position`: the
+   * resolution to ask the camera for now, or null for none.
+   * @param {number} position
    * @returns {Resolution | null}
    */
-  useCamera(id) {
-    const remembered = this.b.useCamera(id);
-    return remembered.width > 0 ? remembered : null;
+  chooseResolution(position) {
+    const chosen = this.b.chooseResolution(position);
+    return chosen.width > 0 ? chosen : null;
   }
-  /** @param {number} index */
-  chooseResolution(index) { this.b.chooseResolution(index); }
 
   // ---- Pictures
   builtInPictures() { return this.b.builtInPictures(); }

@@ -2,9 +2,9 @@
 // the settings' controls filled from the module when the panel opens and
 // read back into it on OK, the labels fitted to their text, and the focus
 // taken into a panel that opens and given back when it closes. Whether a
-// panel is open, the sliders' ranges and the camera's resolutions are the
-// module's; the page finds which resolution the camera runs at and says a
-// slider's position as a percentage of its range.
+// panel is open, the sliders' ranges, the camera's resolutions, the one in
+// use and the one OK applies are the module's; the page says a slider's
+// position as a percentage of its range.
 import { Panel } from './game_module.js';
 import { byId } from './dom.js';
 import { PANEL_TRACKS } from './view.js';
@@ -19,7 +19,6 @@ const LABEL_MARGIN = 8;
 /**
  * @typedef {object} CameraNow what the settings panel shows of the camera
  * @property {boolean} active the camera runs
- * @property {object | null} capabilities the ranges it offers, while it runs
  * @property {{ width: number, height: number } | null} size the size it runs at
  * @property {number} count how many cameras the browser lists
  */
@@ -43,7 +42,6 @@ export class Panels {
     this.settingsPanel = byId('settingsPanel');
     this.aboutPanel = byId('aboutPanel');
     this.resolutionSlider = /** @type {HTMLInputElement} */ (byId('resolutionSlider'));
-    this.resolutionMoved = false;
     this.shownPanel = Panel.None;
     /** @type {Element | null} */
     this.focusBeforePanel = null;
@@ -55,7 +53,7 @@ export class Panels {
   connect() {
     byId('okButton').addEventListener('click', () => this.confirmSettings());
     this.resolutionSlider.addEventListener('input', () => {
-      this.resolutionMoved = true;
+      this.core.resolutionSliderMoved();
       this.showResolutionAtSlider();
     });
     for (const name of ['sensitivity', 'freezing'])
@@ -144,10 +142,9 @@ export class Panels {
     setSlider(/** @type {HTMLInputElement} */ (byId('freezingSlider')), sliders.freezingSpeed);
     /** @type {HTMLInputElement} */ (byId('soundSwitch')).checked = this.core.settings().sound;
     this.describeSliders();
-    this.resolutionMoved = false;
     const slider = this.resolutionSlider;
     const camera = this.hooks.camera();
-    const count = camera.capabilities ? this.core.cameraCapabilities(camera.capabilities) : 0;
+    const count = camera.active ? this.core.resolutionCount() : 0;
     slider.disabled = count === 0;
     if (count === 0 || !camera.size) {
       // A camera that is there but switched off is called off: "not
@@ -158,13 +155,7 @@ export class Panels {
       slider.setAttribute('aria-valuetext', text ?? '');
       return;
     }
-    const now = camera.size;
-    let index = 0;
-    for (let i = 0; i < count; ++i) {
-      const entry = this.core.resolution(i);
-      if (entry.width === now.width && entry.height === now.height)
-        index = i;
-    }
+    const index = Math.max(this.core.resolutionInUse(camera.size), 0);
     slider.min = '0';
     slider.max = String(count - 1);
     slider.value = String(this.core.resolutionPositionOfIndex(index));
@@ -216,13 +207,8 @@ export class Panels {
     const sound = /** @type {HTMLInputElement} */ (byId('soundSwitch')).checked;
     this.core.takeSettings(Number(/** @type {HTMLInputElement} */ (byId('sensitivitySlider')).value),
       Number(/** @type {HTMLInputElement} */ (byId('freezingSlider')).value), sound);
-    let resolution = null;
-    if (this.resolutionMoved && this.hooks.camera().active) {
-      const index = this.core.resolutionIndexOfPosition(Number(this.resolutionSlider.value));
-      this.core.chooseResolution(index);
-      resolution = this.core.resolution(index);
-    }
-    this.hooks.settingsTaken(sound, resolution);
+    // Once the slider was moved, every OK asks the camera for its entry.
+    this.hooks.settingsTaken(sound, this.core.chooseResolution(Number(this.resolutionSlider.value)));
   }
 }
 

@@ -148,8 +148,27 @@ describe('the page module through its generated wrapper', () => {
     assert.ok(lines.includes('game/freezingSpeed\t3'), lines.join(' | '));
     // The camera's id is kept percent-encoded, as the desktop's settings file does.
     assert.ok(lines.includes(`camera/resolution/${encodeURIComponent(camera)}\t1280x720@30`), lines.join(' | '));
-    assert.deepEqual(b.useCamera(camera), { width: 1280, height: 720, frameRate: 30 });
+    // Offered by a camera of that id, what was remembered for it is asked for.
+    assert.deepEqual(b.useCamera(camera, 320, 1920, 240, 1080, 30), { width: 1280, height: 720, frameRate: 30 });
     assert.match(b.storedKeys(), /^game\/cameraSensitivity$/m);
+  });
+
+  test('the camera\'s resolutions, the one in use and the one OK applies are the module\'s', () => {
+    // A camera whose track allows 320 x 240 to 1280 x 720: no resolution of
+    // its own, so the default is asked for.
+    assert.deepEqual(b.useCamera('cam', 320, 1280, 240, 720, 25), { width: 640, height: 480, frameRate: 25 });
+    const count = b.resolutionCount();
+    assert.ok(count >= 3, `${count} resolutions`);
+    const inUse = b.resolutionInUse(640, 480, 0);
+    assert.deepEqual(b.resolution(inUse), { width: 640, height: 480, frameRate: 25 });
+    // The largest at the slider's right end; OK takes it only once moved.
+    assert.equal(b.chooseResolution(count - 1).width, 0, 'an untouched slider asks for nothing');
+    b.resolutionSliderMoved();
+    assert.deepEqual(b.chooseResolution(count - 1), { width: 1280, height: 720, frameRate: 25 });
+    assert.deepEqual(b.chooseResolution(count - 1), { width: 1280, height: 720, frameRate: 25 }, 'and every later OK');
+    // No ranges: nothing to choose from, nothing to ask for.
+    assert.deepEqual(b.useCamera('other', 0, 0, 0, 0, 0), { width: 0, height: 0, frameRate: 0 });
+    assert.equal(b.resolutionCount(), 0);
   });
 
   test('the picture after a parent removed a photo is the module\'s', () => {
