@@ -30,7 +30,7 @@ add_link_options(-sDYNAMIC_EXECUTION=0 -sALLOW_MEMORY_GROWTH=1)
 
 add_subdirectory(core)
 add_subdirectory(sound)
-# The frost generator's plain part: the page's photos get their ice from it.
+# The ice generator's plain part: the page's photos get their ice from it.
 add_subdirectory(assets/ice)
 
 # Node runs programs as one file: node 20's fetch() cannot read a .wasm path

@@ -1,6 +1,6 @@
 #include "assets/ice/ice_generator.h"
 
-#include "assets/ice/frost_math.h"
+#include "assets/ice/ice_math.h"
 
 #include <algorithm>
 #include <atomic>
@@ -97,16 +97,16 @@ FrostPoint operator*(FrostPoint a, double f)
     return {a.x * f, a.y * f};
 }
 
-const FrostColor kWhite{255, 255, 255, 255};
+const IceColor kWhite{255, 255, 255, 255};
 
-FrostColor white(int alpha)
+IceColor white(int alpha)
 {
     return {255, 255, 255, alpha};
 }
 
 struct FeatherContext
 {
-    FrostCanvas *canvas;
+    IceCanvas *canvas;
     Rng *rng;
     int w;
     int h;
@@ -120,7 +120,7 @@ void growFeather(FeatherContext &ctx, FrostPoint p, double angle, double length,
                  float stopMetric)
 {
     Rng &rng = *ctx.rng;
-    FrostCanvas &canvas = *ctx.canvas;
+    IceCanvas &canvas = *ctx.canvas;
 
     const double step = 2.0;
     const double curvature = rng.uniform(-0.0045, 0.0045) * (depth >= 2 ? 1.0 : 1.6);
@@ -171,7 +171,7 @@ void growFeather(FeatherContext &ctx, FrostPoint p, double angle, double length,
     }
 }
 
-void drawFeathers(FrostCanvas &canvas, int w, int h, Rng &rng)
+void drawFeathers(IceCanvas &canvas, int w, int h, Rng &rng)
 {
     FeatherContext ctx{&canvas, &rng, w, h};
 
@@ -239,7 +239,7 @@ void drawFeathers(FrostCanvas &canvas, int w, int h, Rng &rng)
 
 // Small glittering ice crystals: many fine dots and a few star-shaped glints.
 // Denser where the frost is thick, but present everywhere.
-void drawSparkles(FrostCanvas &canvas, int w, int h, Rng &rng, const Plane &coverage)
+void drawSparkles(IceCanvas &canvas, int w, int h, Rng &rng, const Plane &coverage)
 {
     const int dots = w * h / 220;
     for (int i = 0; i < dots; ++i) {
@@ -264,10 +264,10 @@ void drawSparkles(FrostCanvas &canvas, int w, int h, Rng &rng, const Plane &cove
             continue;
 
         // A hint of colour, like light split by an ice crystal.
-        static const FrostColor tints[] = {
+        static const IceColor tints[] = {
             {255, 255, 255}, {200, 240, 255}, {255, 225, 245}, {255, 248, 205}, {215, 255, 235}};
-        const FrostColor tint = tints[rng.next() % 5];
-        const auto tinted = [&tint](int alpha) { return FrostColor{tint.red, tint.green, tint.blue, alpha}; };
+        const IceColor tint = tints[rng.next() % 5];
+        const auto tinted = [&tint](int alpha) { return IceColor{tint.red, tint.green, tint.blue, alpha}; };
         canvas.glow({x, y}, size * 1.1, {{0.0, tinted(170)}, {0.4, tinted(60)}, {1.0, tinted(0)}});
 
         canvas.save();
@@ -306,7 +306,7 @@ Plane alphaPlane(const std::vector<std::uint8_t> &layer, int w, int h)
 
 // A layer's bytes, checked: a canvas that hands back another size is a
 // fault of the edition that made it, not of the photograph.
-std::vector<std::uint8_t> layerPixels(FrostCanvas &canvas, int w, int h)
+std::vector<std::uint8_t> layerPixels(IceCanvas &canvas, int w, int h)
 {
     std::vector<std::uint8_t> bytes = canvas.pixels();
     bytes.resize(std::size_t(w) * std::size_t(h) * 4, 0);
@@ -441,7 +441,7 @@ std::vector<std::function<void()>> rowBands(int h, const std::function<void(int,
 } // namespace
 
 bool makeIcePixels(const std::uint8_t *photo, int width, int height, std::size_t stride, std::uint32_t seed,
-                   const FrostCanvasMaker &makeCanvas, std::uint8_t *ice)
+                   const IceCanvasMaker &makeCanvas, std::uint8_t *ice)
 {
     const int w = width;
     const int h = height;
@@ -456,7 +456,7 @@ bool makeIcePixels(const std::uint8_t *photo, int width, int height, std::size_t
     Plane featherHalo;
     Plane featherShade(w, h);
     const auto growFeathers = [&] {
-        const std::unique_ptr<FrostCanvas> featherLayer = makeCanvas(w, h);
+        const std::unique_ptr<IceCanvas> featherLayer = makeCanvas(w, h);
         drawFeathers(*featherLayer, w, h, rng);
         feathers = alphaPlane(layerPixels(*featherLayer, w, h), w, h);
         featherGlow = feathers;
@@ -532,13 +532,13 @@ bool makeIcePixels(const std::uint8_t *photo, int width, int height, std::size_t
 
     // 4. Glitter, drawn as vector strokes like the feathers, with the random
     //    numbers the feathers left.
-    const std::unique_ptr<FrostCanvas> sparkleCanvas = makeCanvas(w, h);
+    const std::unique_ptr<IceCanvas> sparkleCanvas = makeCanvas(w, h);
     drawSparkles(*sparkleCanvas, w, h, rng, coverage);
     const std::vector<std::uint8_t> sparkleLayer = layerPixels(*sparkleCanvas, w, h);
 
     runJobs(rowBands(h, [&](int firstRow, int endRow) {
         CellBorders grainBorders(seed + 13u);
-        Fbm<5> frostClouds(seed + 11u);
+        Fbm<5> iceClouds(seed + 11u);
         for (int y = firstRow; y < endRow; ++y) {
             std::uint8_t *line = ice + std::size_t(y) * std::size_t(w) * 4;
             const std::uint8_t *sparkLine = sparkleLayer.data() + std::size_t(y) * std::size_t(w) * 4;
@@ -557,7 +557,7 @@ bool makeIcePixels(const std::uint8_t *photo, int width, int height, std::size_t
 
                 // The frost itself: from icy blue to white, cloudy and grainy,
                 // with faint borders between the ice grains.
-                const float cloud = frostClouds(x / 55.0f, y / 55.0f);
+                const float cloud = iceClouds(x / 55.0f, y / 55.0f);
                 const float cells = grainBorders.at(x / 24.0f, y / 24.0f);
                 const float cellLine = 1.0f - smoothstep(0.0f, 0.10f, cells);
                 const float g = grain.at(x, y) * (0.35f + 0.65f * c);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "assets/ice/frost_canvas.h"
+#include "assets/ice/ice_canvas.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +18,6 @@ namespace art {
 // `makeCanvas` makes. Same photograph, seed and canvas give the same pixels.
 // False, and `ice` untouched, for a photograph smaller than 2 x 2.
 bool makeIcePixels(const std::uint8_t *photo, int width, int height, std::size_t stride, std::uint32_t seed,
-                   const FrostCanvasMaker &makeCanvas, std::uint8_t *ice);
+                   const IceCanvasMaker &makeCanvas, std::uint8_t *ice);
 
 } // namespace art

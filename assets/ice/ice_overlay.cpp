@@ -1,7 +1,7 @@
 #include "assets/ice/ice_overlay.h"
 
 #include "assets/ice/ice_generator.h"
-#include "assets/ice/qt_frost_canvas.h"
+#include "assets/ice/qt_ice_canvas.h"
 
 namespace art {
 
@@ -11,7 +11,7 @@ QImage makeIce(const QImage &photo, uint32_t seed)
     QImage ice(src.size(), QImage::Format_RGBA8888);
     if (ice.isNull()
         || !makeIcePixels(src.constBits(), src.width(), src.height(), std::size_t(src.bytesPerLine()), seed,
-                          QtFrostCanvas::maker(), ice.bits()))
+                          QtIceCanvas::maker(), ice.bits()))
         return {};
     // Opaque: the same pixels as ARGB32, only the byte order differs.
     return ice.convertToFormat(QImage::Format_ARGB32);

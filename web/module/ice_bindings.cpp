@@ -1,12 +1,12 @@
-// The frost module (module/frost.js): the desktop's frost generator, drawing
+// The ice module (module/ice.js): the desktop's ice generator, drawing
 // its feathers and glitter on the browser's Canvas 2D, for the ice of a
 // parent's photos. A module of its own, so that a worker can run it while
 // the page plays, and the game's module stays small.
 
 #include "assets/ice/ice_generator.h"
 #include "core/photo_rules.h"
-#include "frost_boundary.h"
-#include "web/module/canvas_frost_canvas.h"
+#include "ice_boundary.h"
+#include "web/module/canvas_ice_canvas.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -53,7 +53,7 @@ std::uint8_t *fp_makeIce(int number)
     iceBytes().resize(kBytes);
     if (!art::makeIcePixels(photoBytes().data(), PhotoRules::kWidth, PhotoRules::kHeight,
                             std::size_t(PhotoRules::kWidth) * 4, PhotoRules::iceSeed(number),
-                            art::CanvasFrostCanvas::maker(), iceBytes().data()))
+                            art::CanvasIceCanvas::maker(), iceBytes().data()))
         return nullptr;
     return iceBytes().data();
 }

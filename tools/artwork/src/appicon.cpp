@@ -114,7 +114,7 @@ QPainterPath handPrint()
 
 // A frost feather: a stem with pairs of twigs, growing from `root` in the
 // direction `angle` (degrees clockwise from straight up).
-QPainterPath frostFeather(const QPointF &root, double angle, double length)
+QPainterPath iceFeather(const QPointF &root, double angle, double length)
 {
     QPainterPath local;
     local.moveTo(0, 0);
@@ -210,7 +210,7 @@ std::vector<Shape> design()
     };
     for (const Feather &f : feathers)
         shapes.push_back(
-            {frostFeather(f.root, f.angle, f.length), Qt::NoBrush, f.blue ? blueFeather : feather, Clip::Pane});
+            {iceFeather(f.root, f.angle, f.length), Qt::NoBrush, f.blue ? blueFeather : feather, Clip::Pane});
 
     // The wet rim where the warm hand melted the frost.
     shapes.push_back({hand, Qt::NoBrush,

@@ -2,7 +2,7 @@
 // blurring whole images and PNG output.
 #pragma once
 
-#include "assets/ice/frost_math.h"
+#include "assets/ice/ice_math.h"
 
 #include <QImage>
 #include <QString>

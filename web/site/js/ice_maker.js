@@ -1,5 +1,5 @@
-// The ice of a parent's photo, made with the frost generator (the frost
-// module, module/frost.wasm) in a worker, so that the page goes on while
+// The ice of a parent's photo, made with the ice generator (the frost
+// module, module/ice.wasm) in a worker, so that the page goes on while
 // photos are added; on the page's thread where a worker cannot be had.
 
 export class IceMaker {
@@ -26,7 +26,7 @@ export class IceMaker {
   async make(number, photo) {
     const { width, height } = photo;
     const ice = await this.fromWorker(number, photo).catch(async () => {
-      const { makeIce } = await import('./frost_module.js');
+      const { makeIce } = await import('./ice_module.js');
       return makeIce(number, width, height, photo.data);
     });
     return new ImageData(new Uint8ClampedArray(ice.buffer), width, height);

@@ -1,7 +1,7 @@
 // Makes the ice of a parent's photos away from the page's thread. A message
 // { id, number, width, height, pixels } (a cut photo's RGBA bytes) is
 // answered with { id, ice } (as many RGBA bytes) or { id, error }.
-import { makeIce } from './frost_module.js';
+import { makeIce } from './ice_module.js';
 
 self.onmessage = async ({ data }) => {
   const { id, number, width, height, pixels } = data;

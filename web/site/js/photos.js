@@ -2,7 +2,7 @@
 // settings panel or dropped onto the page, they join the built-in pictures.
 // The browser decodes each file and turns it upright; the module says whether
 // it can be used and which part to keep, and a worker makes its ice with the
-// frost generator. The cut photo and its ice are kept in this browser's
+// ice generator. The cut photo and its ice are kept in this browser's
 // IndexedDB (photo_store.js, never sent anywhere) and read back only when
 // the module keeps them around the picture on show (pictures.js). Which photo
 // fits, and which part of it is kept, is the module's.

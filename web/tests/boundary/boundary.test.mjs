@@ -196,8 +196,8 @@ describe('the other modules', () => {
   });
 
   test('the frost module\'s glue has every export its wrapper binds', async () => {
-    const frost = await import(pathToFileURL(join(SITE, 'module', 'frost_boundary.js')).href);
-    const glue = readFileSync(join(SITE, 'module', 'frost.js'), 'utf8');
+    const frost = await import(pathToFileURL(join(SITE, 'module', 'ice_boundary.js')).href);
+    const glue = readFileSync(join(SITE, 'module', 'ice.js'), 'utf8');
     for (const name of frost.EXPORTS)
       assert.ok(glue.includes(`"${name}"`), name);
   });
@@ -263,7 +263,7 @@ describe('the generator', () => {
     { name: 'a record field named twice',
       change: (d) => { d.records.Rect.fields.push(['x', 'double']); }, error: /Rect/ },
     { name: 'an export declared twice',
-      change: (d) => { d.modules.frost.exports.push({ name: 'fp_tick', result: 'bool' }); }, error: /fp_tick/ },
+      change: (d) => { d.modules.ice.exports.push({ name: 'fp_tick', result: 'bool' }); }, error: /fp_tick/ },
   ];
   for (const { name, change, error } of refused) {
     test(`the generator refuses ${name}`, () => {

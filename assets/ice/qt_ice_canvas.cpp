@@ -1,4 +1,4 @@
-#include "assets/ice/qt_frost_canvas.h"
+#include "assets/ice/qt_ice_canvas.h"
 
 #include <QPainterPath>
 #include <QPen>
@@ -10,7 +10,7 @@ namespace art {
 
 namespace {
 
-QColor toQColor(FrostColor c)
+QColor toQColor(IceColor c)
 {
     return QColor(c.red, c.green, c.blue, c.alpha);
 }
@@ -22,7 +22,7 @@ QPointF toQPoint(FrostPoint p)
 
 } // namespace
 
-QtFrostCanvas::QtFrostCanvas(int width, int height)
+QtIceCanvas::QtIceCanvas(int width, int height)
     : m_image(width, height, QImage::Format_ARGB32_Premultiplied)
 {
     m_image.fill(Qt::transparent);
@@ -30,7 +30,7 @@ QtFrostCanvas::QtFrostCanvas(int width, int height)
     m_painter.setRenderHint(QPainter::Antialiasing, true);
 }
 
-void QtFrostCanvas::line(FrostPoint from, FrostPoint to, double width, FrostColor color)
+void QtIceCanvas::line(FrostPoint from, FrostPoint to, double width, IceColor color)
 {
     QPen pen(toQColor(color));
     pen.setWidthF(width);
@@ -39,14 +39,14 @@ void QtFrostCanvas::line(FrostPoint from, FrostPoint to, double width, FrostColo
     m_painter.drawLine(toQPoint(from), toQPoint(to));
 }
 
-void QtFrostCanvas::ellipse(FrostPoint centre, double radiusX, double radiusY, FrostColor color)
+void QtIceCanvas::ellipse(FrostPoint centre, double radiusX, double radiusY, IceColor color)
 {
     m_painter.setPen(Qt::NoPen);
     m_painter.setBrush(toQColor(color));
     m_painter.drawEllipse(toQPoint(centre), radiusX, radiusY);
 }
 
-void QtFrostCanvas::glow(FrostPoint centre, double radius, const std::vector<GradientStop> &stops)
+void QtIceCanvas::glow(FrostPoint centre, double radius, const std::vector<GradientStop> &stops)
 {
     QRadialGradient gradient(toQPoint(centre), radius);
     for (const GradientStop &stop : stops)
@@ -56,7 +56,7 @@ void QtFrostCanvas::glow(FrostPoint centre, double radius, const std::vector<Gra
     m_painter.drawEllipse(toQPoint(centre), radius, radius);
 }
 
-void QtFrostCanvas::polygons(const std::vector<FrostPolygon> &shape, FrostColor color)
+void QtIceCanvas::polygons(const std::vector<FrostPolygon> &shape, IceColor color)
 {
     QPainterPath path; // odd-even fill by default
     for (const FrostPolygon &polygon : shape) {
@@ -72,27 +72,27 @@ void QtFrostCanvas::polygons(const std::vector<FrostPolygon> &shape, FrostColor 
     m_painter.drawPath(path);
 }
 
-void QtFrostCanvas::save()
+void QtIceCanvas::save()
 {
     m_painter.save();
 }
 
-void QtFrostCanvas::restore()
+void QtIceCanvas::restore()
 {
     m_painter.restore();
 }
 
-void QtFrostCanvas::translate(double dx, double dy)
+void QtIceCanvas::translate(double dx, double dy)
 {
     m_painter.translate(dx, dy);
 }
 
-void QtFrostCanvas::rotate(double degrees)
+void QtIceCanvas::rotate(double degrees)
 {
     m_painter.rotate(degrees);
 }
 
-std::vector<std::uint8_t> QtFrostCanvas::pixels()
+std::vector<std::uint8_t> QtIceCanvas::pixels()
 {
     m_painter.end();
     const QImage bytes = m_image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
@@ -105,9 +105,9 @@ std::vector<std::uint8_t> QtFrostCanvas::pixels()
     return out;
 }
 
-FrostCanvasMaker QtFrostCanvas::maker()
+IceCanvasMaker QtIceCanvas::maker()
 {
-    return [](int width, int height) { return std::make_unique<QtFrostCanvas>(width, height); };
+    return [](int width, int height) { return std::make_unique<QtIceCanvas>(width, height); };
 }
 
 } // namespace art

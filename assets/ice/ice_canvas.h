@@ -1,4 +1,4 @@
-// What the frost generator draws with: antialiased vector shapes on a
+// What the ice generator draws with: antialiased vector shapes on a
 // transparent layer the size of the photograph, read back as pixels. The
 // generator itself is plain C++; each edition brings its own canvas (QPainter
 // on the desktop, the browser's Canvas 2D in the page), so both draw the same
@@ -19,7 +19,7 @@ struct FrostPoint
 };
 
 // Straight (not premultiplied) 8-bit channels.
-struct FrostColor
+struct IceColor
 {
     int red = 0;
     int green = 0;
@@ -31,7 +31,7 @@ struct FrostColor
 struct GradientStop
 {
     double at = 0.0;
-    FrostColor color;
+    IceColor color;
 };
 
 // A closed polygon's corners; a shape may be made of several.
@@ -39,21 +39,21 @@ using FrostPolygon = std::vector<FrostPoint>;
 
 // One transparent layer. Coordinates are pixels, (0, 0) the top left corner
 // of the top left pixel; every shape goes through the current transform.
-class FrostCanvas
+class IceCanvas
 {
 public:
-    virtual ~FrostCanvas() = default;
+    virtual ~IceCanvas() = default;
 
     // A straight stroke `width` wide with round ends.
-    virtual void line(FrostPoint from, FrostPoint to, double width, FrostColor color) = 0;
+    virtual void line(FrostPoint from, FrostPoint to, double width, IceColor color) = 0;
     // An ellipse filled with one colour.
-    virtual void ellipse(FrostPoint centre, double radiusX, double radiusY, FrostColor color) = 0;
+    virtual void ellipse(FrostPoint centre, double radiusX, double radiusY, IceColor color) = 0;
     // A circle filled with a radial gradient around its centre, `stops` in
     // rising order of `at`.
     virtual void glow(FrostPoint centre, double radius, const std::vector<GradientStop> &stops) = 0;
     // Closed polygons filled together by the even-odd rule: where two of
     // them overlap, the layer stays empty.
-    virtual void polygons(const std::vector<FrostPolygon> &shape, FrostColor color) = 0;
+    virtual void polygons(const std::vector<FrostPolygon> &shape, IceColor color) = 0;
 
     // The transform: save() keeps it, restore() brings the last kept one
     // back; translate() and rotate() apply before the current transform
@@ -70,6 +70,6 @@ public:
 
 // Makes an empty layer of `width` x `height` pixels. The generator may call
 // it from a thread of its own.
-using FrostCanvasMaker = std::function<std::unique_ptr<FrostCanvas>(int width, int height)>;
+using IceCanvasMaker = std::function<std::unique_ptr<IceCanvas>(int width, int height)>;
 
 } // namespace art

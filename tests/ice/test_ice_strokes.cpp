@@ -1,4 +1,4 @@
-// The frost generator's strokes do not depend on the compiler: the desktop
+// The ice generator's strokes do not depend on the compiler: the desktop
 // (GCC) and the browser's module (clang) must draw the same feathers and
 // glitter from the same seed. Runs natively and as WebAssembly under node.
 
@@ -24,7 +24,7 @@ struct Strokes
     double sum = 0.0;
 };
 
-class CountingCanvas final : public art::FrostCanvas
+class CountingCanvas final : public art::IceCanvas
 {
 public:
     CountingCanvas(Strokes &strokes, int width, int height)
@@ -33,11 +33,11 @@ public:
         , m_height(height)
     { }
 
-    void line(art::FrostPoint from, art::FrostPoint to, double width, art::FrostColor color) override
+    void line(art::FrostPoint from, art::FrostPoint to, double width, art::IceColor color) override
     {
         add(0, from.x + from.y + to.x + to.y + width + color.alpha);
     }
-    void ellipse(art::FrostPoint centre, double radiusX, double radiusY, art::FrostColor color) override
+    void ellipse(art::FrostPoint centre, double radiusX, double radiusY, art::IceColor color) override
     {
         add(1, centre.x + centre.y + radiusX + radiusY + color.alpha);
     }
@@ -48,7 +48,7 @@ public:
             sum += s.at + s.color.red + s.color.green + s.color.blue + s.color.alpha;
         add(2, sum);
     }
-    void polygons(const std::vector<art::FrostPolygon> &shape, art::FrostColor color) override
+    void polygons(const std::vector<art::FrostPolygon> &shape, art::IceColor color) override
     {
         double sum = color.alpha;
         for (const art::FrostPolygon &polygon : shape)
@@ -93,10 +93,10 @@ void PrintTo(const Case &c, std::ostream *os)
     *os << c.name;
 }
 
-class FrostStrokes : public testing::TestWithParam<Case>
+class IceStrokes : public testing::TestWithParam<Case>
 { };
 
-TEST_P(FrostStrokes, areTheDesktopsOnEveryCompiler)
+TEST_P(IceStrokes, areTheDesktopsOnEveryCompiler)
 {
     const Case &c = GetParam();
     Strokes drawn;
@@ -111,7 +111,7 @@ TEST_P(FrostStrokes, areTheDesktopsOnEveryCompiler)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Ice, FrostStrokes,
+    Ice, IceStrokes,
     testing::Values(Case{"picture_1_at_640x480", 640, 480, 1001, {{52148, 947, 41, 205}, 70007293.873558685}},
                     Case{"a_photo_seed_at_640x480", 640, 480, 1042, {{62501, 959, 34, 170}, 84118434.724912941}},
                     Case{"a_small_wide_pane", 320, 120, 7, {{20927, 116, 5, 25}, 13522045.295001317}}),

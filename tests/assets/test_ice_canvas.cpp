@@ -1,5 +1,5 @@
 #include "assets/ice/ice_generator.h"
-#include "assets/ice/qt_frost_canvas.h"
+#include "assets/ice/qt_ice_canvas.h"
 
 #include <QtTest>
 
@@ -25,12 +25,12 @@ struct Probe
 struct Case
 {
     const char *name;
-    std::function<void(FrostCanvas &)> draw;
+    std::function<void(IceCanvas &)> draw;
     std::vector<Probe> probes;
     int tolerance = 3;
 };
 
-constexpr FrostColor kOpaqueRed{255, 0, 0, 255};
+constexpr IceColor kOpaqueRed{255, 0, 0, 255};
 constexpr std::array<int, 4> kRed{255, 0, 0, 255};
 constexpr std::array<int, 4> kEmpty{0, 0, 0, 0};
 
@@ -38,23 +38,23 @@ const std::vector<Case> &cases()
 {
     static const std::vector<Case> table = {
         {"half-transparent colour comes back premultiplied, in RGBA order",
-         [](FrostCanvas &c) {
-             c.ellipse({50, 50}, 30, 30, FrostColor{200, 100, 50, 128});
+         [](IceCanvas &c) {
+             c.ellipse({50, 50}, 30, 30, IceColor{200, 100, 50, 128});
          },
          {{50, 50, {100, 50, 25, 128}}, {5, 5, kEmpty}}},
         {"an ellipse is as wide and high as its two radii",
-         [](FrostCanvas &c) {
+         [](IceCanvas &c) {
              c.ellipse({50, 50}, 40, 10, kOpaqueRed);
          },
          {{15, 50, kRed}, {85, 50, kRed}, {50, 45, kRed}, {50, 35, kEmpty}, {5, 50, kEmpty}}},
         {"overlapping polygons of one shape leave their overlap empty",
-         [](FrostCanvas &c) {
+         [](IceCanvas &c) {
              c.polygons({{{10, 10}, {60, 10}, {60, 60}, {10, 60}}, {{40, 40}, {90, 40}, {90, 90}, {40, 90}}},
                         kOpaqueRed);
          },
          {{20, 20, kRed}, {80, 80, kRed}, {50, 50, kEmpty}, {80, 20, kEmpty}}},
         {"a line has round ends half its width beyond its end points",
-         [](FrostCanvas &c) {
+         [](IceCanvas &c) {
              c.line({20, 50}, {80, 50}, 20, kOpaqueRed);
          },
          {{50, 50, kRed},
@@ -65,20 +65,20 @@ const std::vector<Case> &cases()
           {7, 50, kEmpty},
           {13, 41, kEmpty}}},
         {"a glow has its first stop's colour in the middle and fades out at its rim",
-         [](FrostCanvas &c) {
+         [](IceCanvas &c) {
              c.glow({50, 50}, 40, {{0.0, {0, 0, 255, 200}}, {1.0, {0, 0, 255, 0}}});
          },
          {{50, 50, {0, 0, 200, 200}}, {50, 89, {0, 0, 5, 5}}, {50, 95, kEmpty}},
          6},
         {"translate and rotate apply to what is drawn after them, the last one first",
-         [](FrostCanvas &c) {
+         [](IceCanvas &c) {
              c.translate(50, 20);
              c.rotate(90);
              c.ellipse({30, 0}, 5, 5, kOpaqueRed); // turned to (0, 30), then moved to (50, 50)
          },
          {{50, 50, kRed}, {80, 20, kEmpty}, {20, 20, kEmpty}}},
         {"restore brings back the transform that save kept",
-         [](FrostCanvas &c) {
+         [](IceCanvas &c) {
              c.translate(10, 10);
              c.save();
              c.rotate(180);
@@ -88,7 +88,7 @@ const std::vector<Case> &cases()
          },
          {{30, 30, kRed}, {20, 20, kEmpty}}},
         {"after pixels() drawing goes on without a transform",
-         [](FrostCanvas &c) {
+         [](IceCanvas &c) {
              c.translate(40, 40);
              c.pixels();
              c.ellipse({20, 20}, 5, 5, kOpaqueRed);
@@ -100,10 +100,10 @@ const std::vector<Case> &cases()
 
 } // namespace
 
-// The QPainter canvas keeps the contract the frost generator draws by (the
+// The QPainter canvas keeps the contract the ice generator draws by (the
 // page's Canvas 2D canvas keeps it too; the browser tests compare the ice
 // the two make).
-class TestFrostCanvas : public QObject
+class TestIceCanvas : public QObject
 {
     Q_OBJECT
 
@@ -119,7 +119,7 @@ private Q_SLOTS:
     {
         QFETCH(int, index);
         const Case &c = cases()[std::size_t(index)];
-        const std::unique_ptr<FrostCanvas> canvas = QtFrostCanvas::maker()(kSize, kSize);
+        const std::unique_ptr<IceCanvas> canvas = QtIceCanvas::maker()(kSize, kSize);
         c.draw(*canvas);
         const std::vector<std::uint8_t> bytes = canvas->pixels();
         QCOMPARE(bytes.size(), std::size_t(kSize * kSize * 4));
@@ -146,13 +146,13 @@ private Q_SLOTS:
     // generator read past them: the missing part counts as empty.
     void aShortLayerCountsAsEmpty()
     {
-        class ShortCanvas final : public FrostCanvas
+        class ShortCanvas final : public IceCanvas
         {
         public:
-            void line(FrostPoint, FrostPoint, double, FrostColor) override { }
-            void ellipse(FrostPoint, double, double, FrostColor) override { }
+            void line(FrostPoint, FrostPoint, double, IceColor) override { }
+            void ellipse(FrostPoint, double, double, IceColor) override { }
             void glow(FrostPoint, double, const std::vector<GradientStop> &) override { }
-            void polygons(const std::vector<FrostPolygon> &, FrostColor) override { }
+            void polygons(const std::vector<FrostPolygon> &, IceColor) override { }
             void save() override { }
             void restore() override { }
             void translate(double, double) override { }
@@ -171,5 +171,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFrostCanvas)
-#include "test_frost_canvas.moc"
+QTEST_GUILESS_MAIN(TestIceCanvas)
+#include "test_ice_canvas.moc"

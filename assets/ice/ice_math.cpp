@@ -1,4 +1,4 @@
-#include "assets/ice/frost_math.h"
+#include "assets/ice/ice_math.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,12 +1,12 @@
-// The ice of a parent's photos from the frost module (module/frost.js, the
-// desktop's frost generator drawing on a Canvas 2D), called through its
-// generated wrapper (module/frost_boundary.js). Used by the worker
+// The ice of a parent's photos from the ice module (module/ice.js, the
+// desktop's ice generator drawing on a Canvas 2D), called through its
+// generated wrapper (module/ice_boundary.js). Used by the worker
 // (ice_worker.js), and by the page itself where a worker cannot start.
-import createFrostModule from '../module/frost.js';
-import { FrostBoundary } from '../module/frost_boundary.js';
+import createIceModule from '../module/ice.js';
+import { IceBoundary } from '../module/ice_boundary.js';
 
-/** @type {Promise<FrostBoundary> | null} */
-let frost = null;
+/** @type {Promise<IceBoundary> | null} */
+let generator = null;
 
 /**
  * The RGBA bytes of the ice of a cut photo (`pixels`, width x height RGBA)
@@ -16,8 +16,8 @@ let frost = null;
  * @returns {Promise<Uint8Array>}
  */
 export async function makeIce(number, width, height, pixels) {
-  frost ??= createFrostModule().then((m) => new FrostBoundary(m));
-  const f = await frost;
+  generator ??= createIceModule().then((m) => new IceBoundary(m));
+  const f = await generator;
   const at = f.icePhoto(width, height);
   if (!at)
     throw new Error(`a photo of ${width} x ${height} is not cut`);
