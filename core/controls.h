@@ -51,6 +51,14 @@ public:
     {
         return m_visible[slot(tool)] && (tool != ToolIcon::SwitchCamera || m_cameraCount >= 2);
     }
+    // Whether the icon is there at all, shown or faded (a faded tool is out
+    // of sight, yet a screen reader or a switch device still presses it):
+    // not the camera switch with fewer than two cameras, and no tool while
+    // a panel is open.
+    bool isPresent(ToolIcon tool) const
+    {
+        return m_panel == Panel::None && (tool != ToolIcon::SwitchCamera || m_cameraCount >= 2);
+    }
     void setCameraCount(int count) { m_cameraCount = count; }
     float opacity() const { return m_fade.opacity(); }
 

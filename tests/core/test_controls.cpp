@@ -122,6 +122,9 @@ TEST_F(ControlsTest, theSwitchShowsOnlyWithTwoCameras)
     EXPECT_FALSE(controls.isVisible(ToolIcon::SwitchCamera));
     EXPECT_TRUE(controls.isVisible(ToolIcon::Eye));
     EXPECT_EQ(tapTool(ToolIcon::SwitchCamera), Action::None);
+    // Not faded but gone: a screen reader finds no switch either.
+    EXPECT_FALSE(controls.isPresent(ToolIcon::SwitchCamera));
+    EXPECT_TRUE(controls.isPresent(ToolIcon::Eye));
 }
 
 TEST_F(ControlsTest, aHiddenIconDoesNotAct)
@@ -140,12 +143,14 @@ TEST_F(ControlsTest, aPanelHidesTheToolsUntilTheSecondTapOnThePicture)
         EXPECT_EQ(tapTool(tool), panel == Panel::Settings ? Action::OpenSettings : Action::OpenAbout);
         EXPECT_EQ(controls.openPanel(), panel);
         EXPECT_FALSE(anyToolVisible());
+        EXPECT_FALSE(controls.isPresent(ToolIcon::Camera)); // gone, not faded
         EXPECT_FALSE(controls.isFadeRunning());
 
         EXPECT_TRUE(controls.tapPicture()); // closes the panel
         EXPECT_EQ(controls.openPanel(), Panel::None);
         EXPECT_FALSE(anyToolVisible());
-        EXPECT_TRUE(controls.tapPicture()); // shows the tools
+        EXPECT_TRUE(controls.isPresent(ToolIcon::Camera)); // faded, still there
+        EXPECT_TRUE(controls.tapPicture());                // shows the tools
         EXPECT_TRUE(controls.isVisible(ToolIcon::Settings));
         EXPECT_TRUE(controls.isFadeRunning());
     }

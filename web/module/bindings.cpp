@@ -161,7 +161,8 @@ const fb::IconPlace *fp_icon(int tool)
         return kept(fb::IconPlace{});
     const Controls &controls = module().session.controls();
     const Controls::Shown s = controls.shown(ToolIcon(tool));
-    return kept(fb::IconPlace{s.x, s.y, s.width, s.height, s.scale, controls.isVisible(ToolIcon(tool)) ? 1.0 : 0.0});
+    return kept(fb::IconPlace{s.x, s.y, s.width, s.height, s.scale, controls.isVisible(ToolIcon(tool)) ? 1.0 : 0.0,
+                              controls.isPresent(ToolIcon(tool)) ? 1.0 : 0.0});
 }
 
 // How many cameras the browser names.

@@ -38,8 +38,7 @@ export class CameraControl {
 
   /** @returns {import('./view.js').CameraLook} how the camera tools look now */
   look() {
-    // The camera switch is there only with two cameras or more.
-    return { active: this.camera.active, back: this.camera.back, switchable: this.count >= 2 };
+    return { active: this.camera.active, back: this.camera.back };
   }
 
   /** @returns {import('./panels.js').CameraNow} what the settings panel shows of the camera */

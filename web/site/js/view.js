@@ -22,7 +22,6 @@ export const PANEL_TRACKS = ['resolution', 'sensitivity', 'freezing'];
  * @typedef {object} CameraLook what the camera tools show
  * @property {boolean} active the camera runs
  * @property {boolean} back the back camera is the one chosen
- * @property {boolean} switchable there are cameras to switch between
  */
 
 export class View {
@@ -120,10 +119,9 @@ export class View {
       const shown = this.core.icon(tool);
       // A faded tool leaves the sight and the pointer, not the
       // accessibility tree: a screen reader or a switch device still
-      // presses it (Input.iconActivated()). The camera switch with one
-      // camera, and every tool while a panel is open, are gone for all.
-      const absent = (tool === Tool.SwitchCamera && !camera.switchable) || panel !== Panel.None;
-      setHidden(icon, absent);
+      // presses it (Input.iconActivated()). A tool that is not there at all
+      // is gone for all.
+      setHidden(icon, !shown.present);
       icon.classList.toggle('faded', !shown.visible);
       place(icon, shown.x, shown.y, shown.width * shown.scale, shown.height * shown.scale);
       icon.style.opacity = String(opacity);

@@ -93,10 +93,11 @@ describe('the page module through its generated wrapper', () => {
     assert.deepEqual(b.defaultResolution(), { width: 640, height: 480, frameRate: 0 });
     b.tapPicture(); // the tools show
     const icon = b.icon(Tool.Camera);
-    assert.deepEqual(Object.keys(icon), ['x', 'y', 'width', 'height', 'scale', 'visible']);
+    assert.deepEqual(Object.keys(icon), ['x', 'y', 'width', 'height', 'scale', 'visible', 'present']);
     assert.equal(icon.width, 64);
     assert.equal(icon.visible, true);
-    assert.deepEqual(b.icon(99), { x: 0, y: 0, width: 0, height: 0, scale: 0, visible: false }, 'no such tool');
+    assert.deepEqual(b.icon(99), { x: 0, y: 0, width: 0, height: 0, scale: 0, visible: false, present: false },
+      'no such tool');
     const cuts = [
       { name: 'a wide phone photo loses its sides', size: [4032, 2268],
         cut: { problem: PhotoProblem.None, x: 504, y: 0, width: 3024, height: 2268 } },
