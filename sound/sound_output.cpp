@@ -216,8 +216,15 @@ void SoundOutput::writeRequested(pa_stream *stream, std::size_t bytes, void *sel
 
 void SoundOutput::lose(int error)
 {
-    closeStream();
-    closeContext();
+    // Only silenced here: this runs inside libpulse's dispatch of the
+    // context's or the stream's news, where ending them is not safe (it
+    // aborted on a stream the server ended). The next attempt closes them.
+    if (m_stream) {
+        pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+        pa_stream_set_write_callback(m_stream, nullptr, nullptr);
+    }
+    if (m_context)
+        pa_context_set_state_callback(m_context, nullptr, nullptr);
     m_mixer.reset();
     // Said once for each time the sound goes, not at every attempt.
     if (!m_silent) {

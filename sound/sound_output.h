@@ -70,8 +70,8 @@ private:
     void connectToServer();
     void openStream();
     void streamReady();
-    // The connection failed or ended: drops it, says so once and tries again
-    // later. error is libpulse's code.
+    // The connection failed or ended: stops listening to it, says so once
+    // and tries again later (closing it then). error is libpulse's code.
     void lose(int error);
     void closeStream();
     void closeContext();

@@ -4,13 +4,19 @@
 #include <QtTest>
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QMutex>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QStringList>
+#include <QTemporaryDir>
 
+#include <csignal>
 #include <optional>
 
 // SoundOutput with no sound server to talk to: it must neither hold up the
-// window nor the game's exit, and it says once that there is no sound.
+// window nor the game's exit, and it says once that there is no sound. With
+// a private server that goes away and comes back: the sound comes back too.
 namespace {
 
 QMutex messagesMutex;
@@ -26,7 +32,82 @@ void collectMessages(QtMsgType type, const QMessageLogContext &context, const QS
     previousHandler(type, context, message);
 }
 
+int soundMessageCount(const QString &part)
+{
+    QMutexLocker lock(&messagesMutex);
+    return int(soundMessages.filter(part).size());
+}
+
+// A PulseAudio server of the test's own with one null sink, listening at
+// address(); started again at the same address after it ended. Left behind
+// by a test that was killed, it ends itself 30 s after its last client.
+class PrivateServer
+{
+public:
+    ~PrivateServer() { end(SIGKILL); }
+
+    bool start()
+    {
+        if (!m_folder.isValid())
+            return false;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), m_folder.path());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_folder.path());
+        m_process.setProcessEnvironment(environment);
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.setStandardOutputFile(QProcess::nullDevice());
+        m_process.start(QStringLiteral("pulseaudio"),
+                        {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=30"),
+                         QStringLiteral("--disable-shm=yes"), QStringLiteral("-n"), QStringLiteral("--log-level=error"),
+                         QStringLiteral("--load=module-null-sink sink_name=frostpane_test rate=48000"),
+                         QStringLiteral("--load=module-native-protocol-unix socket=%1").arg(socket())});
+        return m_process.waitForStarted(10000);
+    }
+
+    // Ends it with that signal and waits until it has gone.
+    void end(int signal)
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        ::kill(pid_t(m_process.processId()), signal);
+        m_process.waitForFinished(10000);
+    }
+
+    QByteArray address() const { return "unix:" + QFile::encodeName(socket()); }
+
+    // The game's stream as the server lists it ("" when there is none).
+    QString streamIndex() const
+    {
+        QProcess pactl;
+        pactl.setProcessEnvironment(m_process.processEnvironment());
+        pactl.start(QStringLiteral("pactl"),
+                    {QStringLiteral("--server=") + QString::fromLocal8Bit(address()), QStringLiteral("list"),
+                     QStringLiteral("short"), QStringLiteral("sink-inputs")});
+        if (!pactl.waitForFinished(10000))
+            return {};
+        return QString::fromLocal8Bit(pactl.readAllStandardOutput()).section(QLatin1Char('\t'), 0, 0).trimmed();
+    }
+
+    bool pactl(const QStringList &arguments) const
+    {
+        return QProcess::execute(QStringLiteral("pactl"),
+                                 QStringList{QStringLiteral("--server=") + QString::fromLocal8Bit(address())}
+                                     + arguments)
+               == 0;
+    }
+
+private:
+    QString socket() const { return m_folder.filePath(QStringLiteral("native")); }
+
+    QTemporaryDir m_folder;
+    QProcess m_process;
+};
+
+enum class Outage { ServerStopped, ServerKilled, SinkRemoved };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Outage)
 
 class TestSoundOutput : public QObject
 {
@@ -103,6 +184,73 @@ private Q_SLOTS:
         }
         QMutexLocker lock(&messagesMutex);
         QCOMPARE(soundMessages.size(), 1);
+    }
+
+    void theSoundComesBackAfterAnOutage_data()
+    {
+        QTest::addColumn<Outage>("outage");
+        QTest::newRow("the server stopped (SIGTERM)") << Outage::ServerStopped;
+        QTest::newRow("the server killed (SIGKILL)") << Outage::ServerKilled;
+        QTest::newRow("the only sink removed and added again") << Outage::SinkRemoved;
+    }
+
+    // However many attempts fail while the server is away (Qt's own backend
+    // gave up after a few), the stream plays again once it is back; the log
+    // says that the sound went and that it came back, once each.
+    void theSoundComesBackAfterAnOutage()
+    {
+        QFETCH(Outage, outage);
+        if (QStandardPaths::findExecutable(QStringLiteral("pulseaudio")).isEmpty()
+            || QStandardPaths::findExecutable(QStringLiteral("pactl")).isEmpty())
+            QSKIP("needs pulseaudio and pactl (tools/ensure_packages.sh installs them)");
+        PrivateServer server;
+        QVERIFY(server.start());
+        const QByteArray noServer = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", server.address());
+        {
+            QMutexLocker lock(&messagesMutex);
+            soundMessages.clear();
+        }
+        {
+            SoundOutput output(nullptr, 20);
+            QSignalSpy attempts(&output, &SoundOutput::openAttempted);
+            // The server may take a moment to listen: attempts fail until it does.
+            QTRY_VERIFY_WITH_TIMEOUT(!attempts.isEmpty() && attempts.constLast().constFirst().toBool(), 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(!server.streamIndex().isEmpty(), 10000);
+            {
+                QMutexLocker lock(&messagesMutex);
+                soundMessages.clear();
+            }
+            attempts.clear();
+
+            switch (outage) {
+            case Outage::ServerStopped:
+            case Outage::ServerKilled:
+                server.end(outage == Outage::ServerStopped ? SIGTERM : SIGKILL);
+                QTRY_COMPARE_WITH_TIMEOUT(soundMessageCount(QStringLiteral("stopped")), 1, 10000);
+                QTRY_VERIFY_WITH_TIMEOUT(attempts.size() >= 20, 20000);
+                for (const QList<QVariant> &attempt : std::as_const(attempts))
+                    QVERIFY(!attempt.constFirst().toBool());
+                QVERIFY(server.start());
+                break;
+            case Outage::SinkRemoved:
+                // As a USB headset unplugged: the server ends the stream,
+                // having nowhere to move it, and plays on.
+                QVERIFY(server.pactl({QStringLiteral("unload-module"), QStringLiteral("module-null-sink")}));
+                QTRY_COMPARE_WITH_TIMEOUT(soundMessageCount(QStringLiteral("stopped")), 1, 10000);
+                QTRY_VERIFY_WITH_TIMEOUT(attempts.size() >= 5, 20000);
+                for (const QList<QVariant> &attempt : std::as_const(attempts))
+                    QVERIFY(!attempt.constFirst().toBool());
+                QVERIFY(server.pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink")}));
+                break;
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(!attempts.isEmpty() && attempts.constLast().constFirst().toBool(), 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(!server.streamIndex().isEmpty(), 10000);
+        }
+        qputenv("PULSE_SERVER", noServer);
+        QMutexLocker lock(&messagesMutex);
+        QCOMPARE(soundMessages.size(), 2);
+        QVERIFY2(soundMessages.constLast().contains(QLatin1String("is back")), qPrintable(soundMessages.constLast()));
     }
 };
 
