@@ -24,8 +24,8 @@ constexpr int kChannels = 2;
 // takes the sink's own, so the server does not resample.
 constexpr std::uint32_t kRequestedRate = 48000;
 // The whole way from the mixer to the speaker: the stream's buffer, with the
-// sink's own latency counted in (ADJUST_LATENCY). A tap's tick is heard
-// within it.
+// sink's own latency counted in (ADJUST_LATENCY): about the delay from a
+// tap to its tick, plus up to one request.
 constexpr pa_usec_t kLatencyMicroseconds = 50000;
 // How much the server asks for at a time: the buffer is topped up about
 // this often.
@@ -56,7 +56,7 @@ SoundOutput::SoundOutput(QObject *parent, int retryMilliseconds)
     }
     pa_threaded_mainloop_set_name(m_loop, "frostpane sound");
     // The first attempt is the loop's first event, so that nothing of the
-    // server's (nor of the X properties libpulse reads) waits on the caller.
+    // server's waits on the caller.
     // The loop does not run yet: no lock is needed.
     pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
     const timeval now = after(0);
