@@ -65,6 +65,10 @@ SoundMixer::SoundMixer(int sampleRate, int channelCount, std::uint32_t seed, Sou
     ,
     // xorshift must not start at zero; mix the seed so nearby seeds differ.
     m_random((seed ^ 0x9E3779B9u) * 2654435761u | 1u)
+    // Chimes and taps asked for before this mixer was made are not its to
+    // play: the events may outlive an earlier mixer that played them.
+    , m_chimesSeen(events.chimeRequests())
+    , m_tapsSeen(events.tapRequests())
     , m_limiter(kLimiterThreshold, kLimiterReleaseSeconds, m_rate)
 {
     m_attack = onePoleCoefficient(kAttackSeconds, m_rate);

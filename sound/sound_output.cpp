@@ -1,279 +1,273 @@
 #include "sound/sound_output.h"
 
-#include "sound/sound_events.h"
 #include "sound/sound_mixer.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
-#include <QDeadlineTimer>
-#include <QIODevice>
 #include <QLoggingCategory>
-#include <QMediaDevices>
+#include <QMetaObject>
 #include <QRandomGenerator>
-#include <QThread>
-#include <QTimer>
+
+#include <pulse/context.h>
+#include <pulse/error.h>
+#include <pulse/mainloop-api.h>
+#include <pulse/stream.h>
+#include <pulse/thread-mainloop.h>
+#include <pulse/timeval.h>
 
 #include <algorithm>
-#include <mutex>
-#include <vector>
-
-#include <optional>
 
 Q_LOGGING_CATEGORY(lcSound, "frostpane.sound")
 
-// Where the audio thread reports its attempts: the output while it lives.
-// The thread may outlive it (see the destructor).
-struct AttemptRelay
-{
-    std::mutex mutex;
-    SoundOutput *output = nullptr;
-};
-
 namespace {
 
-constexpr int kBufferMicroseconds = 50000;
-constexpr int kStopWaitMilliseconds = 1000;
-// Push, not pull: Qt 6.4's PulseAudio sink pulls 20 ms at a time and only
-// while 20 ms are free, so with a stream buffer under two of those (50 ms asks
-// for 37.5 ms) it never reaches the pre-buffer and stays silent. Topping the
-// stream up ourselves keeps the buffer short and full.
-constexpr int kFeedMilliseconds = 10;
+constexpr int kChannels = 2;
+// The stream asks for its rate before it knows the server's; FIX_RATE then
+// takes the sink's own, so the server does not resample.
+constexpr std::uint32_t kRequestedRate = 48000;
+// The whole way from the mixer to the speaker: the stream's buffer, with the
+// sink's own latency counted in (ADJUST_LATENCY): about the delay from a
+// tap to its tick, plus up to one request.
+constexpr pa_usec_t kLatencyMicroseconds = 50000;
+// How much the server asks for at a time: the buffer is topped up about
+// this often.
+constexpr pa_usec_t kRequestMicroseconds = 10000;
+// The most rendered in one go; a larger request is served in several.
+constexpr std::size_t kChunkFrames = 2048;
+constexpr std::size_t kFrameBytes = kChannels * sizeof(float);
 
-std::optional<SampleFormat> sampleFormatOf(QAudioFormat::SampleFormat format)
+timeval after(int milliseconds)
 {
-    switch (format) {
-    case QAudioFormat::UInt8:
-        return SampleFormat::UInt8;
-    case QAudioFormat::Int16:
-        return SampleFormat::Int16;
-    case QAudioFormat::Int32:
-        return SampleFormat::Int32;
-    case QAudioFormat::Float:
-        return SampleFormat::Float;
-    default:
-        return std::nullopt;
-    }
+    timeval when{};
+    pa_gettimeofday(&when);
+    pa_timeval_add(&when, pa_usec_t(milliseconds) * PA_USEC_PER_MSEC);
+    return when;
 }
-
-// Lives on the audio thread with everything it makes: the sink, the feed
-// timer and the mixer. Deleted there when the thread's event loop ends.
-class SinkWorker final : public QObject
-{
-public:
-    SinkWorker(std::shared_ptr<SoundEvents> events, int retryMilliseconds, std::shared_ptr<AttemptRelay> relay)
-        : m_events(std::move(events))
-        , m_relay(std::move(relay))
-    {
-        // A child, so that it moves to the audio thread with the worker.
-        m_retryTimer = new QTimer(this);
-        m_retryTimer->setSingleShot(true);
-        m_retryTimer->setInterval(retryMilliseconds);
-        connect(m_retryTimer, &QTimer::timeout, this, &SinkWorker::open);
-    }
-
-    ~SinkWorker() override
-    {
-        if (m_sink) {
-            m_sink->disconnect(this);
-            m_sink->stop();
-        }
-    }
-
-    // Opens the default output; when it cannot, tries again a few seconds
-    // later, for as long as the game runs (the sound server may come back).
-    void open()
-    {
-        closeSink();
-        const bool opened = tryOpen();
-        if (opened && m_failing)
-            qCInfo(lcSound, "The sound output is back");
-        m_failing = !opened;
-        if (!opened)
-            m_retryTimer->start();
-        // Queued: SoundOutput lives on the window's thread.
-        const std::lock_guard lock(m_relay->mutex);
-        if (SoundOutput *output = m_relay->output)
-            QMetaObject::invokeMethod(
-                output, [output, opened] { Q_EMIT output->openAttempted(opened); }, Qt::QueuedConnection);
-    }
-
-private:
-    void closeSink()
-    {
-        if (m_feedTimer) {
-            delete m_feedTimer;
-            m_feedTimer = nullptr;
-        }
-        if (m_sink) {
-            m_sink->disconnect(this);
-            m_sink->stop();
-            delete m_sink;
-            m_sink = nullptr;
-            m_stream = nullptr;
-        }
-    }
-
-    bool tryOpen()
-    {
-        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-        if (device.isNull()) {
-            report("No audio output device (no sound server?): playing without sound");
-            return false;
-        }
-        QAudioFormat format = device.preferredFormat();
-        std::optional<SampleFormat> sampleFormat = sampleFormatOf(format.sampleFormat());
-        if (!format.isValid() || !sampleFormat || format.channelCount() > SoundMixer::kMaxChannels) {
-            format.setSampleRate(48000);
-            format.setChannelCount(2);
-            format.setSampleFormat(QAudioFormat::Int16);
-            sampleFormat = SampleFormat::Int16;
-        }
-        m_format = *sampleFormat;
-        m_mixer = std::make_unique<SoundMixer>(format.sampleRate(), format.channelCount(),
-                                               QRandomGenerator::global()->generate(), *m_events);
-        m_frameBytes = format.bytesPerFrame();
-        m_sink = new QAudioSink(device, format, this);
-        m_sink->setBufferSize(format.bytesForDuration(kBufferMicroseconds));
-        connect(m_sink, &QAudioSink::stateChanged, this, &SinkWorker::stateChanged);
-        m_stream = m_sink->start();
-        if (!m_stream || m_sink->error() != QAudio::NoError) {
-            reportStop("could not start");
-            return false;
-        }
-        // Whatever the stream can take at once, allocated here and never in
-        // the feed.
-        const qsizetype capacity = std::max<qsizetype>(m_sink->bufferSize(),
-                                                       format.bytesForDuration(kBufferMicroseconds));
-        m_buffer.resize(std::size_t(capacity - capacity % m_frameBytes));
-        m_feedTimer = new QTimer(this);
-        m_feedTimer->setTimerType(Qt::PreciseTimer);
-        m_feedTimer->setInterval(kFeedMilliseconds);
-        connect(m_feedTimer, &QTimer::timeout, this, &SinkWorker::feed);
-        m_feedTimer->start();
-        feed();
-        return true;
-    }
-
-    // Tops the stream up with freshly rendered sound. Runs every few
-    // milliseconds on the audio thread; renders into the buffer made in
-    // open(), so it neither allocates nor takes a lock of ours.
-    void feed()
-    {
-        if (m_sink->state() == QAudio::StoppedState) {
-            m_feedTimer->stop();
-            return;
-        }
-        qsizetype free = m_sink->bytesFree();
-        while (free >= m_frameBytes) {
-            const qsizetype bytes = std::min<qsizetype>(free - free % m_frameBytes, qsizetype(m_buffer.size()));
-            m_mixer->render(m_format, m_buffer.data(), std::size_t(bytes / m_frameBytes));
-            const qint64 written = m_stream->write(m_buffer.data(), bytes);
-            if (written < bytes)
-                return;
-            free -= bytes;
-        }
-    }
-
-    void stateChanged(QAudio::State state)
-    {
-        // A stop with an error is the server going away or the device
-        // vanishing: the game goes on silently and tries the device again.
-        if (state == QAudio::StoppedState && m_sink->error() != QAudio::NoError) {
-            if (m_feedTimer)
-                m_feedTimer->stop();
-            reportStop("stopped");
-            m_failing = true;
-            // Not here: the sink is in the middle of reporting.
-            m_retryTimer->start();
-        }
-    }
-
-    void reportStop(const char *what)
-    {
-        report(qPrintable(QStringLiteral("The sound output %1 (error %2): playing on without sound")
-                              .arg(QLatin1StringView(what))
-                              .arg(int(m_sink->error()))));
-    }
-
-    // Said once for each time the sound goes, not at every attempt.
-    void report(const char *message)
-    {
-        if (m_failing)
-            return;
-        qCWarning(lcSound, "%s", message);
-    }
-
-    std::shared_ptr<SoundEvents> m_events;
-    std::unique_ptr<SoundMixer> m_mixer;
-    SampleFormat m_format = SampleFormat::Int16;
-    qsizetype m_frameBytes = 1;
-    std::vector<char> m_buffer;
-    QAudioSink *m_sink = nullptr;
-    QIODevice *m_stream = nullptr; // the sink's, valid while it runs
-    QTimer *m_feedTimer = nullptr;
-    QTimer *m_retryTimer = nullptr;
-    std::shared_ptr<AttemptRelay> m_relay;
-    // Without sound since the last attempt (said already).
-    bool m_failing = false;
-};
 
 } // namespace
 
 SoundOutput::SoundOutput(QObject *parent, int retryMilliseconds)
     : QObject(parent)
-    , m_events(std::make_shared<SoundEvents>())
-    , m_relay(std::make_shared<AttemptRelay>())
+    , m_retryMilliseconds(std::max(1, retryMilliseconds))
+    , m_buffer(kChunkFrames * kChannels)
 {
-    m_relay->output = this;
-    // No parent: when the thread will not end, it is left running, not
-    // destroyed (see the destructor).
-    m_thread = new QThread;
-    m_thread->setObjectName(QStringLiteral("frostpane sound"));
-    auto *worker = new SinkWorker(m_events, retryMilliseconds, m_relay);
-    worker->moveToThread(m_thread);
-    // started is emitted on the new thread, so open() runs there directly,
-    // before its event loop; the worker is deleted there when the loop ends.
-    connect(m_thread, &QThread::started, worker, &SinkWorker::open);
-    connect(m_thread, &QThread::finished, worker, &QObject::deleteLater);
-    m_thread->start();
+    m_loop = pa_threaded_mainloop_new();
+    if (!m_loop) {
+        qCWarning(lcSound, "No sound thread could be made: playing without sound");
+        return;
+    }
+    pa_threaded_mainloop_set_name(m_loop, "frostpane sound");
+    // The first attempt is the loop's first event, so that nothing of the
+    // server's waits on the caller.
+    // The loop does not run yet: no lock is needed.
+    pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
+    const timeval now = after(0);
+    m_retry = api->time_new(api, &now, &SoundOutput::retryDue, this);
+    if (pa_threaded_mainloop_start(m_loop) < 0) {
+        qCWarning(lcSound, "The sound thread did not start: playing without sound");
+        api->time_free(m_retry);
+        m_retry = nullptr;
+        pa_threaded_mainloop_free(m_loop);
+        m_loop = nullptr;
+    }
 }
 
 SoundOutput::~SoundOutput()
 {
-    {
-        const std::lock_guard lock(m_relay->mutex);
-        m_relay->output = nullptr;
-    }
-    m_thread->quit();
-    if (m_thread->wait(QDeadlineTimer(kStopWaitMilliseconds))) {
-        delete m_thread;
+    if (!m_loop)
         return;
-    }
-    // Probably stuck in the sound server connection. The game's exit must not
-    // wait for it: the thread keeps what it uses (the worker and the shared
-    // events) and is left to the process's end.
-    qCWarning(lcSound, "The sound thread did not end within %d ms; leaving it behind", kStopWaitMilliseconds);
-    QThread *thread = m_thread;
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    // Wakes the loop out of its poll and joins the thread: the callbacks are
+    // short and libpulse never waits for the server in them, so this takes
+    // as long as one callback at most. Then everything is this thread's.
+    pa_threaded_mainloop_stop(m_loop);
+    closeStream();
+    closeContext();
+    if (m_retry)
+        pa_threaded_mainloop_get_api(m_loop)->time_free(m_retry);
+    pa_threaded_mainloop_free(m_loop);
 }
 
 void SoundOutput::setWipeAmount(double amount)
 {
-    m_events->setWipeAmount(amount);
+    m_events.setWipeAmount(amount);
 }
 
 void SoundOutput::setBannerShown(bool shown)
 {
-    m_events->setBannerShown(shown);
+    m_events.setBannerShown(shown);
 }
 
 void SoundOutput::tap()
 {
-    m_events->tap();
+    m_events.tap();
 }
 
 void SoundOutput::setEnabled(bool enabled)
 {
-    m_events->setEnabled(enabled);
+    m_events.setEnabled(enabled);
+}
+
+void SoundOutput::retryDue(pa_mainloop_api *, pa_time_event *, const timeval *, void *self)
+{
+    static_cast<SoundOutput *>(self)->connectToServer();
+}
+
+void SoundOutput::connectToServer()
+{
+    closeStream();
+    closeContext();
+    m_attempting = true;
+    m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), "Frostpane");
+    if (!m_context) {
+        lose(PA_ERR_INTERNAL);
+        return;
+    }
+    pa_context_set_state_callback(m_context, &SoundOutput::contextStateChanged, this);
+    // Fails at once when no server listens, having said so through the
+    // state callback already.
+    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        lose(m_context ? pa_context_errno(m_context) : PA_ERR_CONNECTIONREFUSED);
+}
+
+void SoundOutput::contextStateChanged(pa_context *context, void *self)
+{
+    auto *output = static_cast<SoundOutput *>(self);
+    switch (pa_context_get_state(context)) {
+    case PA_CONTEXT_READY:
+        output->openStream();
+        break;
+    case PA_CONTEXT_FAILED:
+    case PA_CONTEXT_TERMINATED:
+        output->lose(pa_context_errno(context));
+        break;
+    default:
+        break;
+    }
+}
+
+void SoundOutput::openStream()
+{
+    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, kRequestedRate, kChannels};
+    m_stream = pa_stream_new(m_context, "Frostpane", &spec, nullptr);
+    if (!m_stream) {
+        lose(pa_context_errno(m_context));
+        return;
+    }
+    pa_stream_set_state_callback(m_stream, &SoundOutput::streamStateChanged, this);
+    pa_stream_set_write_callback(m_stream, &SoundOutput::writeRequested, this);
+    pa_buffer_attr buffer{};
+    buffer.maxlength = std::uint32_t(-1);
+    buffer.tlength = std::uint32_t(pa_usec_to_bytes(kLatencyMicroseconds, &spec));
+    buffer.prebuf = std::uint32_t(-1);
+    buffer.minreq = std::uint32_t(pa_usec_to_bytes(kRequestMicroseconds, &spec));
+    buffer.fragsize = std::uint32_t(-1);
+    const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_FIX_RATE);
+    if (pa_stream_connect_playback(m_stream, nullptr, &buffer, flags, nullptr, nullptr) < 0)
+        lose(pa_context_errno(m_context));
+}
+
+void SoundOutput::streamStateChanged(pa_stream *stream, void *self)
+{
+    auto *output = static_cast<SoundOutput *>(self);
+    switch (pa_stream_get_state(stream)) {
+    case PA_STREAM_READY:
+        output->streamReady();
+        break;
+    case PA_STREAM_FAILED:
+    case PA_STREAM_TERMINATED:
+        // The sink went, or the stream was ended from outside: start over.
+        output->lose(pa_context_errno(pa_stream_get_context(stream)));
+        break;
+    default:
+        break;
+    }
+}
+
+void SoundOutput::streamReady()
+{
+    // The rate is the sink's now (FIX_RATE); the channels stay ours.
+    const pa_sample_spec *spec = pa_stream_get_sample_spec(m_stream);
+    m_mixer = std::make_unique<SoundMixer>(int(spec->rate), kChannels, QRandomGenerator::global()->generate(),
+                                           m_events);
+    m_played = true;
+    if (m_silent) {
+        m_silent = false;
+        qCInfo(lcSound, "The sound output is back");
+    }
+    reportAttempt(true);
+}
+
+void SoundOutput::writeRequested(pa_stream *stream, std::size_t bytes, void *self)
+{
+    auto *output = static_cast<SoundOutput *>(self);
+    // The stream's first request comes right after READY, where the mixer is
+    // made; none comes without one.
+    if (!output->m_mixer)
+        return;
+    // Whole frames, at most a chunk at a time: m_buffer holds exactly one.
+    std::size_t frames = bytes / kFrameBytes;
+    while (frames > 0) {
+        const std::size_t chunk = std::min(frames, kChunkFrames);
+        output->m_mixer->render(output->m_buffer.data(), chunk);
+        // Copied by libpulse, so the buffer is free again at once.
+        if (pa_stream_write(stream, output->m_buffer.data(), chunk * kFrameBytes, nullptr, 0, PA_SEEK_RELATIVE) < 0)
+            return;
+        frames -= chunk;
+    }
+}
+
+void SoundOutput::lose(int error)
+{
+    // Only silenced here: this runs inside libpulse's dispatch of the
+    // context's or the stream's news, where ending them is not safe (it
+    // aborted on a stream the server ended). The next attempt closes them.
+    if (m_stream) {
+        pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+        pa_stream_set_write_callback(m_stream, nullptr, nullptr);
+    }
+    if (m_context)
+        pa_context_set_state_callback(m_context, nullptr, nullptr);
+    m_mixer.reset();
+    // Said once for each time the sound goes, not at every attempt.
+    if (!m_silent) {
+        m_silent = true;
+        if (m_played)
+            qCWarning(lcSound, "The sound output stopped (%s): playing on without sound", pa_strerror(error));
+        else
+            qCWarning(lcSound, "No sound server to play on (%s): playing without sound", pa_strerror(error));
+    }
+    if (m_attempting)
+        reportAttempt(false);
+    const timeval when = after(m_retryMilliseconds);
+    pa_threaded_mainloop_get_api(m_loop)->time_restart(m_retry, &when);
+}
+
+void SoundOutput::closeStream()
+{
+    if (!m_stream)
+        return;
+    pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+    pa_stream_set_write_callback(m_stream, nullptr, nullptr);
+    if (PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream)))
+        pa_stream_disconnect(m_stream);
+    pa_stream_unref(m_stream);
+    m_stream = nullptr;
+}
+
+void SoundOutput::closeContext()
+{
+    if (!m_context)
+        return;
+    pa_context_set_state_callback(m_context, nullptr, nullptr);
+    if (PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)))
+        pa_context_disconnect(m_context);
+    pa_context_unref(m_context);
+    m_context = nullptr;
+}
+
+void SoundOutput::reportAttempt(bool opened)
+{
+    m_attempting = false;
+    // Queued to the thread this object lives on; a report still queued when
+    // it is destroyed is dropped with it.
+    QMetaObject::invokeMethod(
+        this, [this, opened] { Q_EMIT openAttempted(opened); }, Qt::QueuedConnection);
 }

@@ -4,6 +4,10 @@
 FROSTPANE_PACKAGES=(
   cmake g++ pkg-config make
   qt6-base-dev qt6-multimedia-dev
+  # The desktop's sound talks to the sound server (PulseAudio, or PipeWire's
+  # PulseAudio server) through libpulse; the package's dependency on libpulse0
+  # comes from dpkg-shlibdeps.
+  libpulse-dev
   # Qt Linguist's lupdate and lrelease, and their CMake functions
   # (Qt6LinguistTools); Qt's own translations of its standard dialogs.
   qt6-l10n-tools qt6-tools-dev qt6-translations-l10n

@@ -13,16 +13,33 @@ start_pulse() {
   pulse_dir=$(mktemp -d)
   mkdir -p "$pulse_dir/runtime" "$pulse_dir/home"
   chmod 700 "$pulse_dir/runtime"
+  launch_pulse
+}
+
+# launch_pulse: runs the server in pulse_dir, at the address it had before
+# (its socket under the runtime folder), and waits until it answers.
+launch_pulse() {
   XDG_RUNTIME_DIR="$pulse_dir/runtime" HOME="$pulse_dir/home" \
     pulseaudio --daemonize=no --exit-idle-time=-1 --disable-shm=yes -n \
       --load="module-null-sink sink_name=frostpane_sink rate=48000" \
       --load="module-native-protocol-unix" \
-      --log-target=stderr >"$SHOTS/pulseaudio.log" 2>&1 &
+      --log-target=stderr >>"$SHOTS/pulseaudio.log" 2>&1 &
   pulse_pid=$!
   if ! wait_until 10 pulse_runs; then
     echo "  the sound server did not start"
     return 1
   fi
+}
+
+# kill_pulse [SIGNAL]: ends the server with SIGNAL (TERM by default; KILL
+# leaves its socket and PID file behind) and keeps its folder, so that
+# launch_pulse brings it back where its clients look for it.
+kill_pulse() {
+  stop_recording
+  [ -n "$pulse_pid" ] || return 0
+  kill -"${1:-TERM}" "$pulse_pid" 2>/dev/null
+  wait "$pulse_pid" 2>/dev/null
+  pulse_pid=
 }
 
 # The environment a client needs to reach the private server.

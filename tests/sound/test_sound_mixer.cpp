@@ -111,6 +111,24 @@ private Q_SLOTS:
         QVERIFY(peak(render(mixer, 1.0)) > 0.05f);
     }
 
+    // A mixer made anew over events that outlive it (the desktop makes one
+    // for each stream, as the sound server comes back) plays what is asked
+    // from then on, not a chime or tick asked for before it was there.
+    void aNewMixerDoesNotPlayWhatWasAskedBeforeIt()
+    {
+        SoundEvents events;
+        {
+            SoundMixer earlier(kRate, 1, 1, events);
+            events.setBannerShown(true);
+            events.tap();
+            QVERIFY(peak(render(earlier, 1.0)) > 0.05f);
+        }
+        SoundMixer later(kRate, 1, 2, events);
+        QCOMPARE(peak(render(later, 1.0)), 0.0f);
+        events.tap();
+        QVERIFY(peak(render(later, 0.2)) > 0.0f);
+    }
+
     void loudnessGrowsWithTheAmountWiped()
     {
         // A still room, a small ball, a hand: each clearly louder than the one
