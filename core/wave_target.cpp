@@ -27,9 +27,11 @@ WaveTarget::Circle WaveTarget::placeOn(Size picture)
 {
     if (picture.isEmpty())
         return {};
-    const double radius = picture.height / 8.0;
-    // A sixth of the radius from the right edge, so the ring stays whole.
-    return {picture.width - radius * 7.0 / 6.0, picture.height / 2.0, radius};
+    const double radius = picture.height / 10.0;
+    // A sixth of the radius from the top and right edges, so the ring stays
+    // whole.
+    const double inset = radius * 7.0 / 6.0;
+    return {picture.width - inset, inset, radius};
 }
 
 namespace {
