@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,41 @@ TEST(TargetMotion, motionOfCountsTheCircleAgainstTheRestOfThePicture)
     // Images of other sizes are not compared.
     const Image small = testimages::flatImage(Size{10, 10}, kWhite);
     EXPECT_EQ(WaveTarget::motionOf(small.view(), still.view(), circle, 20).inside, 0.0);
+}
+
+// motionOf walks the circle row by row; a plain count over every pixel with
+// Circle::contains is the reference, for circles of any place and size,
+// inside the picture, across its edges and off it.
+TEST(TargetMotion, motionOfCountsWhatAPixelByPixelCountDoes)
+{
+    std::mt19937 random(5);
+    Image a = testimages::flatImage(kPicture, kGrey);
+    Image b = testimages::flatImage(kPicture, kGrey);
+    for (int y = 0; y < kPicture.height; ++y)
+        for (int x = 0; x < kPicture.width; ++x)
+            if (random() % 3 == 0)
+                testimages::setPixel(b.view(), x, y, kWhite);
+    std::uniform_real_distribution<double> place(-80.0, 720.0), size(0.0, 90.0);
+    for (int i = 0; i < 200; ++i) {
+        const Circle circle{place(random), place(random) * 0.75, i == 0 ? 0.0 : size(random)};
+        int inside = 0, insideMoved = 0, rest = 0, restMoved = 0;
+        for (int y = 0; y < kPicture.height; ++y)
+            for (int x = 0; x < kPicture.width; ++x) {
+                const bool moved = testimages::pixelAt(a.constView(), x, y) != testimages::pixelAt(b.constView(), x, y);
+                if (circle.contains(Point{x + 0.5, y + 0.5})) {
+                    ++inside;
+                    insideMoved += moved ? 1 : 0;
+                } else if (x % 4 == 0 && y % 4 == 0) {
+                    ++rest;
+                    restMoved += moved ? 1 : 0;
+                }
+            }
+        const WaveTarget::Motion motion = WaveTarget::motionOf(b.view(), a.view(), circle, 20);
+        SCOPED_TRACE(testing::Message() << "circle " << circle.centerX << ", " << circle.centerY << " r "
+                                        << circle.radius);
+        EXPECT_DOUBLE_EQ(motion.inside, inside > 0 ? double(insideMoved) / inside : 0.0);
+        EXPECT_DOUBLE_EQ(motion.rest, rest > 0 ? double(restMoved) / rest : 0.0);
+    }
 }
 
 // ---- In play ---------------------------------------------------------------------------
