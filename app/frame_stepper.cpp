@@ -92,6 +92,22 @@ void FrameStepper::showStep(const QRect &changed)
     tellSounds();
     if (!changed.isEmpty())
         m_view.updateOutput(changed); // the black bars stay as they are
+    followWentOn();
+}
+
+void FrameStepper::followWentOn()
+{
+    if (m_session.takeWentOn()) {
+        if (m_sounds)
+            m_sounds->wentOn();
+        m_view.update();
+        Q_EMIT wentOn();
+    }
+    const bool shown = m_session.waveTarget().isShown();
+    if (shown != m_waveTargetShown) {
+        m_waveTargetShown = shown;
+        Q_EMIT waveTargetShown(shown);
+    }
 }
 
 // ---- Sound: everything the game's sounds are told -------------------------------

@@ -36,6 +36,10 @@ public:
     void setSoundEnabled(bool enabled);
     // A tool acted: a soft tick.
     void tap();
+    // Whether the session went on to the next picture by its wave target
+    // (filled on a step, or tapped or pressed just now): then the whoosh
+    // sounds and wentOn() is sent.
+    void followWentOn();
 
     // A stroke from `from` to `to` in the game's output pixels; the next
     // step wipes along it.
@@ -44,6 +48,12 @@ public:
     // nothing is wiped until the next step says otherwise.
     void cameraStateChanged(bool running);
     void viewChanged();
+
+Q_SIGNALS:
+    // The wave target brought the next picture.
+    void wentOn();
+    // The wave target came or went.
+    void waveTargetShown(bool shown);
 
 private:
     void stepFrame();
@@ -66,4 +76,5 @@ private:
     std::int64_t m_unshownArrival = 0; // of the frame stepped but not yet painted
 
     std::unique_ptr<GameSounds> m_sounds;
+    bool m_waveTargetShown = false;
 };

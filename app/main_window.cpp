@@ -8,8 +8,11 @@
 #include "app/settings_panel.h"
 #include "app/tool_icons.h"
 #include "bridge/qt_bridge.h"
+#include "widgets/accessible_text.h"
+#include "widgets/bitmap_rectangle.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QResizeEvent>
 #include <QTimer>
@@ -24,6 +27,8 @@ MainWindow::MainWindow(std::unique_ptr<VideoCamera> camera, const Clock &clock, 
     , m_game(m_session.game())
     , m_camera(std::make_unique<CameraController>(std::move(camera), m_session, this))
 {
+    // This window draws the wave target and sounds its going on.
+    m_session.setWaveTargetDrawn(true);
     createControls();
     connectControls();
 
@@ -68,9 +73,21 @@ void MainWindow::createControls()
     setAutoFillBackground(true);
 
     // Created bottom to top: Qt stacks children in creation order.
-    m_pictureView = new PictureView(m_game, m_catalogue.image(QStringLiteral("congratulations")), this);
+    m_pictureView = new PictureView(m_session, m_catalogue.image(QStringLiteral("congratulations")),
+                                    m_catalogue.image(QStringLiteral("next_image")), this);
     m_pictureView->setObjectName(QStringLiteral("pictureView"));
     m_pictureView->setGeometryF(0, 0, float(kStartSize.width()), float(kStartSize.height()));
+    m_waveTargetButton = new BitmapRectangle(this);
+    m_waveTargetButton->setObjectName(QStringLiteral("waveTargetButton"));
+    m_waveTargetButton->setFillKind(BitmapRectangle::Brush::None);
+    m_waveTargetButton->setStrokeKind(BitmapRectangle::Brush::None);
+    m_waveTargetButton->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // Named as the next-picture tool, which does the same.
+    setAccessibleText(m_waveTargetButton, QCoreApplication::translate("ToolIcons", "Next picture"),
+                      //: A screen reader's words for the target a won picture offers.
+                      QCoreApplication::translate("WaveTarget", "The round target on the won picture: waving at it, "
+                                                                "or pressing it, brings the next picture."));
+    m_waveTargetButton->hide();
     m_settingsPanel = std::make_unique<SettingsPanel>(*m_camera, m_session, this);
     m_tools = std::make_unique<ToolIcons>(m_catalogue, m_session.controls(), this);
     m_about = new AboutPanel(this);
@@ -94,6 +111,9 @@ void MainWindow::connectControls()
     connect(m_pictureView, &PictureView::stroked, m_stepper.get(), &FrameStepper::wipeAlong);
     connect(m_pictureView, &PictureView::pixelRatioChanged, this, &MainWindow::placeControls, Qt::QueuedConnection);
     connect(m_tools.get(), &ToolIcons::clicked, this, &MainWindow::useTool);
+    connect(m_waveTargetButton, &BitmapRectangle::clicked, this, &MainWindow::pressWaveTarget);
+    connect(m_stepper.get(), &FrameStepper::waveTargetShown, this, &MainWindow::showWaveTarget);
+    connect(m_stepper.get(), &FrameStepper::wentOn, m_tools.get(), &ToolIcons::refresh);
 
     connect(m_settingsPanel.get(), &SettingsPanel::soundSwitched, this, [this](bool on) {
         m_stepper->setSoundEnabled(on);
@@ -140,6 +160,7 @@ void MainWindow::useTool(ToolIcon tool)
     case Controls::Action::NextPicture:
     case Controls::Action::PreviousPicture:
         m_pictureView->update();
+        m_stepper->followWentOn(); // the wave target went with the picture
         break;
     }
     showPanels();
@@ -151,8 +172,38 @@ void MainWindow::useTool(ToolIcon tool)
 
 void MainWindow::pictureTapped()
 {
+    // A tap on the wave target goes on, and is no tap on the picture.
+    const std::optional<QPointF> at = m_pictureView->takeTapPosition();
+    if (at && m_session.tapWaveTarget(toPoint(*at))) {
+        m_stepper->followWentOn();
+        return;
+    }
     m_session.tapPicture();
     showPanels();
+}
+
+void MainWindow::pressWaveTarget()
+{
+    if (m_session.activateWaveTarget())
+        m_stepper->followWentOn();
+}
+
+void MainWindow::showWaveTarget(bool shown)
+{
+    placeWaveTargetButton();
+    m_waveTargetButton->setVisible(shown);
+    // Came or went between steps (the settings' OK, a picture change): the
+    // steps' repaint did not cover it.
+    m_pictureView->update();
+}
+
+void MainWindow::placeWaveTargetButton()
+{
+    const PlaySession::Placed place = m_session.waveTargetPlace();
+    const double ratio = m_game.pixelRatio();
+    m_waveTargetButton->setGeometryF(float((place.centerX - place.radius) / ratio),
+                                     float((place.centerY - place.radius) / ratio), float(2.0 * place.radius / ratio),
+                                     float(2.0 * place.radius / ratio));
 }
 
 void MainWindow::showPanels()
@@ -180,6 +231,7 @@ void MainWindow::takeSettings()
     m_about->setVisible(false);
     m_tools->refresh();
     m_camera->reportState();
+    m_stepper->followWentOn(); // "Wave to go on" off takes the target away
     Q_EMIT settingsChanged();
 }
 
@@ -204,6 +256,7 @@ void MainWindow::placeControls()
     m_pictureView->update();
     m_settingsPanel->place(width(), height());
     m_tools->place(width(), height());
+    placeWaveTargetButton();
 }
 
 // ---- Shutdown ------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include <memory>
 
 class AboutPanel;
+class BitmapRectangle;
 class CameraController;
 class FrameStepper;
 class PictureLibrary;
@@ -73,6 +74,9 @@ private:
     void countCameras();
     void useTool(ToolIcon tool);
     void pictureTapped();
+    void pressWaveTarget();
+    void showWaveTarget(bool shown);
+    void placeWaveTargetButton();
     void showPanels();
     void takeSettings();
 
@@ -92,6 +96,10 @@ private:
     // before them, in this order's reverse; the controls stay the window's.
     std::unique_ptr<CameraController> m_camera;
     PictureView *m_pictureView = nullptr;
+    // The wave target as screen readers and switch devices find it: a
+    // button over it, named as the next-picture tool, there only while the
+    // target shows. Fingers and the mouse pass through to the picture.
+    BitmapRectangle *m_waveTargetButton = nullptr;
     std::unique_ptr<SettingsPanel> m_settingsPanel;
     std::unique_ptr<ToolIcons> m_tools;
     AboutPanel *m_about = nullptr;

@@ -2,6 +2,7 @@
 
 #include "bridge/qt_bridge.h"
 #include "core/game.h"
+#include "core/play_session.h"
 #include "widgets/accessible_text.h"
 
 #include <QMouseEvent>
@@ -23,10 +24,11 @@ bool madeUpFromTouch(const QMouseEvent *event)
 
 } // namespace
 
-PictureView::PictureView(const Game &game, const QImage &banner, QWidget *parent)
+PictureView::PictureView(const PlaySession &session, const QImage &banner, const QImage &arrow, QWidget *parent)
     : BitmapRectangle(parent)
-    , m_game(game)
-    , m_renderer(imageFromQImage(banner))
+    , m_session(session)
+    , m_game(session.game())
+    , m_renderer(imageFromQImage(banner), imageFromQImage(arrow))
 {
     setFillKind(Brush::None);
     setStrokeKind(Brush::None);
@@ -64,6 +66,7 @@ void PictureView::mousePressEvent(QMouseEvent *event)
         return;
     }
     BitmapRectangle::mousePressEvent(event);
+    m_tapPosition.reset();
     if (event->button() == Qt::LeftButton)
         m_pointers.down(kMouse, toPoint(event->position()));
 }
@@ -85,8 +88,11 @@ void PictureView::mouseReleaseEvent(QMouseEvent *event)
         event->accept();
         return;
     }
-    if (event->button() == Qt::LeftButton)
-        stroke(m_pointers.up(kMouse, toPoint(event->position())).segment);
+    if (event->button() == Qt::LeftButton) {
+        const PointerGesture::Lift lift = m_pointers.up(kMouse, toPoint(event->position()));
+        stroke(lift.segment);
+        m_tapPosition = lift.endsTap ? std::optional<QPointF>(event->position()) : std::nullopt;
+    }
     BitmapRectangle::mouseReleaseEvent(event);
 }
 
@@ -121,6 +127,7 @@ void PictureView::touch(QTouchEvent *event)
     // The first finger down presses, as the mouse does; the fingers lifted
     // together are a tap unless one of them made a stroke.
     if (event->type() == QEvent::TouchBegin) {
+        m_tapPosition.reset();
         m_pointers.cancelAll();
         beginHold();
     }
@@ -133,10 +140,14 @@ void PictureView::touch(QTouchEvent *event)
         case QEventPoint::Updated:
             stroke(m_pointers.move(point.id(), toPoint(point.position())));
             break;
-        case QEventPoint::Released:
-            stroke(m_pointers.up(point.id(), toPoint(point.position())).segment);
+        case QEventPoint::Released: {
+            const PointerGesture::Lift lift = m_pointers.up(point.id(), toPoint(point.position()));
+            stroke(lift.segment);
             releasedInside = rect().contains(point.position().toPoint());
+            // The fingers' tap ends where the last one is lifted.
+            m_tapPosition = lift.endsTap ? std::optional<QPointF>(point.position()) : std::nullopt;
             break;
+        }
         default:
             break;
         }
@@ -197,7 +208,8 @@ void PictureView::paintEvent(QPaintEvent *event)
     if (direct) {
         const QPoint origin = toDevice.map(QPointF(0, 0)).toPoint();
         for (const QRect &rect : event->region())
-            m_renderer.render(m_game, imageViewOf(*pixels), origin.x(), origin.y(), toRect(outputPixels(rect, ratio)));
+            m_renderer.render(m_session, imageViewOf(*pixels), origin.x(), origin.y(),
+                              toRect(outputPixels(rect, ratio)));
         Q_EMIT painted();
         return;
     }
@@ -207,7 +219,7 @@ void PictureView::paintEvent(QPaintEvent *event)
     }
     for (const QRect &rect : event->region()) {
         const QRect output = outputPixels(rect, ratio);
-        m_renderer.render(m_game, imageViewOf(m_buffer), 0, 0, toRect(output));
+        m_renderer.render(m_session, imageViewOf(m_buffer), 0, 0, toRect(output));
         painter.drawImage(scaled(output, 1.0 / ratio), m_buffer, QRectF(output));
     }
     Q_EMIT painted();

@@ -7,6 +7,11 @@
 #include <QImage>
 #include <QPointF>
 
+#include <optional>
+#include <utility>
+
+class PlaySession;
+
 class QTouchEvent;
 
 // The game's picture, filling the window: it shows what the game renders and
@@ -23,8 +28,14 @@ class PictureView final : public BitmapRectangle
 public:
     static constexpr double kTapDistance = PointerTrack::kTapDistance;
 
-    // `banner` is drawn over the picture while the game shows it.
-    PictureView(const Game &game, const QImage &banner, QWidget *parent);
+    // `banner` is drawn over the picture while the game shows it, `arrow`
+    // inside the wave target while the session shows that.
+    PictureView(const PlaySession &session, const QImage &banner, const QImage &arrow, QWidget *parent);
+
+    // Where the last tap on the view ended, in logical pixels, once: a
+    // click that came from a finger or the mouse has one, a screen
+    // reader's press none.
+    std::optional<QPointF> takeTapPosition() { return std::exchange(m_tapPosition, std::nullopt); }
 
     // Repaints the part of the view that shows these output pixels of the
     // game (what a step reports as changed).
@@ -50,8 +61,10 @@ private:
     void stroke(const std::optional<PointerGesture::Segment> &segment);
     void touch(QTouchEvent *event);
 
+    const PlaySession &m_session;
     const Game &m_game;
     SceneRenderer m_renderer;
+    std::optional<QPointF> m_tapPosition;
     QImage m_buffer; // only where the window's own pixels cannot be reached
     // The fingers by touch point id, or the mouse's left button.
     PointerGesture m_pointers;

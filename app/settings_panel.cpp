@@ -60,6 +60,13 @@ SettingsPanel::SettingsPanel(CameraController &camera, PlaySession &session, QWi
     m_soundSwitch->setFont(font);
     // Only the box and its text take a tap: no wider than they are.
     m_soundSwitch->setGeometry(8, 2, std::min(264, m_soundSwitch->sizeHint().width()), 20);
+    m_waveBox = createBox(QStringLiteral("waveToGoOnBox"), 8, 224, 280, 24);
+    //: A switch in the settings: once a picture is won, a round target shows
+    //: that a child fills by waving at it (or taps) to bring the next picture.
+    m_waveSwitch = new QCheckBox(tr("Wave to go on"), m_waveBox);
+    m_waveSwitch->setObjectName(QStringLiteral("waveToGoOnSwitch"));
+    m_waveSwitch->setFont(font);
+    m_waveSwitch->setGeometry(8, 2, std::min(264, m_waveSwitch->sizeHint().width()), 20);
 
     m_okBox = createBox(QStringLiteral("okBox"), 264, 376, 97, 50);
     m_okButton = new QPushButton(tr("OK"), m_okBox);
@@ -77,7 +84,8 @@ SettingsPanel::SettingsPanel(CameraController &camera, PlaySession &session, QWi
     }
 
     // For screen readers, and the keyboard: Tab goes top to bottom, from the
-    // resolution to the sensitivity, the sound, the freezing speed and OK;
+    // resolution to the sensitivity, the sound, waving to go on, the freezing
+    // speed and OK;
     // the arrow and page keys move a slider, Space presses OK.
     setAccessibleText(m_resolution.slider, tr("Camera resolution"),
                       tr("The size of the camera's picture; it is taken when you press OK."));
@@ -85,11 +93,14 @@ SettingsPanel::SettingsPanel(CameraController &camera, PlaySession &session, QWi
                       tr("How much movement wipes the ice: to the right, smaller movements wipe too."));
     setAccessibleText(m_freezing.slider, tr("Freezing speed"), tr("How fast the ice grows back."));
     setAccessibleText(m_soundSwitch, tr("Sound"), tr("The game's sounds on or off."));
+    setAccessibleText(m_waveSwitch, tr("Wave to go on"),
+                      tr("Once a picture is won, a round target shows: waving at it brings the next picture."));
     setAccessibleText(m_okButton, tr("OK"), tr("Takes the settings and closes them."));
     m_okButton->setFocusPolicy(Qt::StrongFocus);
     QWidget::setTabOrder(m_resolution.slider, m_sensitivity.slider);
     QWidget::setTabOrder(m_sensitivity.slider, m_soundSwitch);
-    QWidget::setTabOrder(m_soundSwitch, m_freezing.slider);
+    QWidget::setTabOrder(m_soundSwitch, m_waveSwitch);
+    QWidget::setTabOrder(m_waveSwitch, m_freezing.slider);
     QWidget::setTabOrder(m_freezing.slider, m_okButton);
     m_freezing.slider->setSingleStep(1);
     m_freezing.slider->setPageStep(10);
@@ -138,10 +149,9 @@ SettingsPanel::FloatLabel *SettingsPanel::createLabel(QWidget *parent, float x, 
 
 QList<QWidget *> SettingsPanel::controls() const
 {
-    return {m_resolution.box,    m_resolution.label,   m_resolution.slider, m_sensitivity.box,
-            m_sensitivity.label, m_sensitivity.slider, m_freezing.box,      m_freezing.label,
-            m_freezing.slider,   m_soundBox,           m_soundSwitch,       m_okBox,
-            m_okButton};
+    return {m_resolution.box,     m_resolution.label, m_resolution.slider, m_sensitivity.box, m_sensitivity.label,
+            m_sensitivity.slider, m_freezing.box,     m_freezing.label,    m_freezing.slider, m_soundBox,
+            m_soundSwitch,        m_waveBox,          m_waveSwitch,        m_okBox,           m_okButton};
 }
 
 // ---- Opening and closing ---------------------------------------------------------
@@ -152,6 +162,7 @@ void SettingsPanel::open()
     m_sensitivity.slider->setValue(sensitivitySliderValue(settings.cameraSensitivity));
     m_freezing.slider->setValue(settings.freezingSpeed);
     m_soundSwitch->setChecked(settings.sound);
+    m_waveSwitch->setChecked(settings.waveToGoOn);
 
     if (m_camera.hasCaptureSettings()) {
         m_resolution.slider->setEnabled(true);
@@ -187,7 +198,8 @@ void SettingsPanel::confirm()
     // The game plays with the new values from the next step on; a slider
     // left where it was keeps the value it stood for.
     m_session.takeSettings(sensitivityTaken(m_sensitivity.slider->value(), m_session.settings().cameraSensitivity),
-                           freezingSpeedFromSlider(m_freezing.slider->value()), m_soundSwitch->isChecked());
+                           freezingSpeedFromSlider(m_freezing.slider->value()), m_soundSwitch->isChecked(),
+                           m_waveSwitch->isChecked());
     hide();
 
     // A moved resolution slider applies its entry.
@@ -267,4 +279,7 @@ void SettingsPanel::place(double windowWidth, double windowHeight)
     const ControlPlace sound = placeSwitchBox(windowWidth, windowHeight, kSoundSwitchCenterY, m_soundBox->widthF(),
                                               m_soundBox->heightF());
     m_soundBox->setPositionF(sound.x, sound.y);
+    const ControlPlace wave = placeSwitchBox(windowWidth, windowHeight, kWaveSwitchCenterY, m_waveBox->widthF(),
+                                             m_waveBox->heightF());
+    m_waveBox->setPositionF(wave.x, wave.y);
 }

@@ -19,7 +19,8 @@ class PlaySession;
 QString resolutionLabel(const VideoCaptureSetting &setting);
 
 // The settings panel: the camera sensitivity and freezing speed sliders, the
-// "Sound" switch, the capture-resolution chooser and OK. Its controls are
+// "Sound" and "Wave to go on" switches, the capture-resolution chooser and
+// OK. Its controls are
 // children of the host window, stacked and placed in the window's own
 // coordinates. It shows the stored settings and writes them back on OK; the
 // resolutions it offers, and what cancel returns the camera to, it asks of
@@ -85,6 +86,8 @@ private:
     SliderGroup m_freezing;
     BitmapRectangle *m_soundBox = nullptr;
     QCheckBox *m_soundSwitch = nullptr;
+    BitmapRectangle *m_waveBox = nullptr;
+    QCheckBox *m_waveSwitch = nullptr;
     BitmapRectangle *m_okBox = nullptr;
     QPushButton *m_okButton = nullptr;
     bool m_open = false;

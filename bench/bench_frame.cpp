@@ -6,7 +6,9 @@
 #include "bridge/qt_bridge.h"
 #include "camera/frame_conversion.h"
 #include "camera/frame_fitter.h"
+#include "core/clock.h"
 #include "core/game.h"
+#include "core/play_session.h"
 #include "render/scene_renderer.h"
 
 #include <QRandomGenerator>
@@ -37,20 +39,26 @@ void frameConversionBenchmark(benchmark::State &state, int w, int h)
 }
 
 // The game's work for one camera frame: a YUYV frame in memory converted as
-// the Qt camera does, the game step, and the render into a 1920 x 1080
-// window image, as the picture view does into the window's pixels.
-void frameStepBenchmark(benchmark::State &state, int frameWidth, int frameHeight)
+// the Qt camera does, the session's step, and the render into a 1920 x 1080
+// window image, as the picture view does into the window's pixels. The
+// noise wins the picture at once; with `waveTarget` the session then shows
+// the wave target, counts each frame's motion for it and the render draws
+// it (the noise moves everywhere, so it never fills).
+void frameStepBenchmark(benchmark::State &state, int frameWidth, int frameHeight, bool waveTarget)
 {
     const ImageCatalogue catalogue;
     const QImage banner = catalogue.image(QStringLiteral("congratulations"));
-    Game game(
-        ImageCatalogue::kPictureCount,
+    PlaySession session(
+        Clock::system(), ImageCatalogue::kPictureCount,
         [&catalogue](int number) {
             return Picture{imageFromQImage(catalogue.image(ImageCatalogue::photoName(number))),
                            imageFromQImage(catalogue.image(ImageCatalogue::iceName(number)))};
         },
         toSize(banner.size()), Size{1920, 1080});
-    SceneRenderer renderer(imageFromQImage(banner));
+    session.setWaveTargetDrawn(true);
+    session.setWaveToGoOn(waveTarget);
+    const Game &game = session.game();
+    SceneRenderer renderer(imageFromQImage(banner), imageFromQImage(catalogue.image(QStringLiteral("next_image"))));
     FrameFitter fitter;
 
     std::vector<std::uint8_t> yuyv(std::size_t(frameWidth) * std::size_t(frameHeight) * 2);
@@ -70,15 +78,23 @@ void frameStepBenchmark(benchmark::State &state, int frameWidth, int frameHeight
         return convertFrame(FramePixelFormat::YUYV, planes, frameWidth, frameHeight, {}, frame.bits(), frame.stride());
     };
     // As the window does: fitted to the picture, mirrored for a front camera.
-    const auto step = [&] { return game.step(fitter.fit(frame, game.pictureSize(), true), frameSize); };
+    const auto step = [&] { return session.stepFrame(fitter.fit(frame, game.pictureSize(), true), frameSize, true); };
 
     QImage window(1920, 1080, QImage::Format_RGB32);
     const ImageView windowPixels{window.bits(), window.width(), window.height(), window.bytesPerLine()};
     reseed(1);
     takeFrame();
     step(); // the first frame after a reset
-    renderer.render(game, windowPixels, 0, 0, {0, 0, 1920, 1080});
     quint32 seed = 2;
+    // Noise moves nearly everywhere: a few frames win the picture.
+    while (!game.bannerShown() && seed < 30) {
+        reseed(seed++);
+        takeFrame();
+        step();
+    }
+    if (!game.bannerShown() || session.waveTarget().isShown() != waveTarget)
+        state.SkipWithError("the picture is not won, or the wave target is not as asked");
+    renderer.render(session, windowPixels, 0, 0, {0, 0, 1920, 1080});
     for (auto _ : state) {
         state.PauseTiming();
         reseed(seed++); // a new noisy frame: everything moves
@@ -86,7 +102,31 @@ void frameStepBenchmark(benchmark::State &state, int frameWidth, int frameHeight
         takeFrame();
         // As the window does: only what the frame changed is painted again.
         const Rect changed = step();
-        renderer.render(game, windowPixels, 0, 0, changed);
+        renderer.render(session, windowPixels, 0, 0, changed);
+        benchmark::ClobberMemory();
+    }
+}
+
+void waveTargetFillingBenchmark(benchmark::State &state)
+{
+    const ImageCatalogue catalogue;
+    SceneRenderer renderer(imageFromQImage(catalogue.image(QStringLiteral("congratulations"))),
+                           imageFromQImage(catalogue.image(QStringLiteral("next_image"))));
+    const Game game(
+        ImageCatalogue::kPictureCount,
+        [&catalogue](int number) {
+            return Picture{imageFromQImage(catalogue.image(ImageCatalogue::photoName(number))),
+                           imageFromQImage(catalogue.image(ImageCatalogue::iceName(number)))};
+        },
+        Size{2048, 560}, Size{1920, 1080});
+    QImage window(1920, 1080, QImage::Format_RGB32);
+    const ImageView windowPixels{window.bits(), window.width(), window.height(), window.bytesPerLine()};
+    SceneRenderer::WaveTargetLook look{1554.0, 126.0, 108.0, 0.0};
+    const Rect area = SceneRenderer::waveTargetArea(look);
+    int frame = 0;
+    for (auto _ : state) {
+        look.fill = double(frame++ % 30) / 30.0;
+        renderer.render(game, windowPixels, 0, 0, area, look);
         benchmark::ClobberMemory();
     }
 }
@@ -116,9 +156,17 @@ void registerFrameBenchmarks()
         // What our conversion wraps, alone: the floor for the one above.
         benchmark::RegisterBenchmark(("LibyuvYUY2ToARGB/" + size).c_str(), bareLibyuvBenchmark, w, h)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("FrameStep/" + size + "_in_1920x1080").c_str(), frameStepBenchmark, w, h)
-            ->Unit(benchmark::kMillisecond)
-            ->MeasureProcessCPUTime() // Qt may spread smooth scaling over threads
-            ->UseRealTime();
+        for (const bool target : {false, true}) {
+            const std::string name = "FrameStep/" + size + "_in_1920x1080" + (target ? "_waveTarget" : "");
+            benchmark::RegisterBenchmark(name.c_str(), frameStepBenchmark, w, h, target)
+                ->Unit(benchmark::kMillisecond)
+                ->MeasureProcessCPUTime() // Qt may spread smooth scaling over threads
+                ->UseRealTime();
+        }
     }
+    // The wave target's drawing alone while a child waves: its fill changes
+    // every frame, so its ring is made anew each time (1920 x 1080: 108
+    // round).
+    benchmark::RegisterBenchmark("WaveTargetFilling/1920x1080", waveTargetFillingBenchmark)
+        ->Unit(benchmark::kMicrosecond);
 }

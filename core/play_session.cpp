@@ -16,14 +16,17 @@ void PlaySession::useSettings(const StoredSettings &settings)
     m_settings = settings;
     m_game.setCameraSensitivity(settings.cameraSensitivity);
     m_game.setFreezingSpeed(settings.freezingSpeed);
+    if (!isWaveToGoOnEnabled())
+        m_wave.hide();
 }
 
-bool PlaySession::takeSettings(std::int32_t cameraSensitivity, std::int32_t freezingSpeed, bool sound)
+bool PlaySession::takeSettings(std::int32_t cameraSensitivity, std::int32_t freezingSpeed, bool sound, bool waveToGoOn)
 {
     const StoredSettings before = m_settings;
     m_settings.cameraSensitivity = std::clamp(cameraSensitivity, kMinimumCameraSensitivity, kMaximumCameraSensitivity);
     m_settings.freezingSpeed = std::clamp(freezingSpeed, kMinimumFreezingSpeed, kMaximumFreezingSpeed);
     m_settings.sound = sound;
+    setWaveToGoOn(waveToGoOn);
     m_game.setCameraSensitivity(m_settings.cameraSensitivity);
     m_game.setFreezingSpeed(m_settings.freezingSpeed);
     m_controls.confirmSettings();
@@ -169,12 +172,26 @@ bool PlaySession::pointerUp(int id, Point at)
     const PointerGesture::Lift lift = m_pointers.up(id, at);
     if (lift.segment)
         wipeAlong(toOutput(lift.segment->from), toOutput(lift.segment->to));
-    if (lift.endsTap && m_wave.isShown() && m_controls.openPanel() == Controls::Panel::None
-        && WaveTarget::placeOn(m_game.pictureSize()).contains(m_game.toPicture(toOutput(at)))) {
-        goOn();
+    if (lift.endsTap && tapWaveTarget(at))
         return false;
-    }
     return lift.endsTap;
+}
+
+bool PlaySession::tapWaveTarget(Point at)
+{
+    if (!m_wave.isShown() || m_controls.openPanel() != Controls::Panel::None
+        || !WaveTarget::placeOn(m_game.pictureSize()).contains(m_game.toPicture(toOutput(at))))
+        return false;
+    goOn();
+    return true;
+}
+
+bool PlaySession::activateWaveTarget()
+{
+    if (!m_wave.isShown() || m_controls.openPanel() != Controls::Panel::None)
+        return false;
+    goOn();
+    return true;
 }
 
 void PlaySession::wipeAlong(Point fromOutput, Point toOutput)
@@ -220,8 +237,15 @@ Rect PlaySession::stepWithoutFrame()
 
 void PlaySession::setWaveToGoOn(bool on)
 {
-    m_waveToGoOn = on;
-    if (!on)
+    m_settings.waveToGoOn = on;
+    if (!isWaveToGoOnEnabled())
+        m_wave.hide();
+}
+
+void PlaySession::setWaveTargetDrawn(bool drawn)
+{
+    m_waveTargetDrawn = drawn;
+    if (!isWaveToGoOnEnabled())
         m_wave.hide();
 }
 
@@ -245,7 +269,7 @@ Rect PlaySession::followWave(const WaveTarget::Motion *motion)
     // once; that is no win of its own.
     const bool won = m_game.bannerShown() && !m_bannerWasShown;
     m_bannerWasShown = m_game.bannerShown();
-    if (!m_wave.isShown() && m_waveToGoOn && won) {
+    if (!m_wave.isShown() && isWaveToGoOnEnabled() && won) {
         m_wave.show();
         m_wavePicture = m_game.pictureNumber();
     }

@@ -42,12 +42,19 @@ public:
     // The settings as they are now: the game's values, the sound, the camera
     // side and the resolution each camera was given.
     const StoredSettings &settings() const { return m_settings; }
-    // Remembered settings read at the start: the game takes their values.
+    // Remembered settings read at the start: the game takes their values,
+    // and "Wave to go on" says whether a won picture offers the target.
     void useSettings(const StoredSettings &settings);
     // The settings panel's OK: the sliders' values (kept in range) and the
-    // Sound switch are taken, and the panel closes. Returns whether any
-    // stored value changed.
-    bool takeSettings(std::int32_t cameraSensitivity, std::int32_t freezingSpeed, bool sound);
+    // Sound and "Wave to go on" switches are taken, and the panel closes.
+    // Returns whether any stored value changed.
+    bool takeSettings(std::int32_t cameraSensitivity, std::int32_t freezingSpeed, bool sound, bool waveToGoOn);
+    // The same from a panel without the "Wave to go on" switch: that setting
+    // stays as it is.
+    bool takeSettings(std::int32_t cameraSensitivity, std::int32_t freezingSpeed, bool sound)
+    {
+        return takeSettings(cameraSensitivity, freezingSpeed, sound, m_settings.waveToGoOn);
+    }
     bool isSoundEnabled() const { return m_settings.sound; }
 
     // ---- The camera ---------------------------------------------------------------
@@ -139,10 +146,16 @@ public:
     Rect stepWithoutFrame();
 
     // ---- Wave to go on ------------------------------------------------------------
-    // Whether a won picture offers the target that a child fills by waving
-    // (WaveTarget) to go on to the next picture alone.
+    // The player's "Wave to go on" (settings().waveToGoOn, on by default):
+    // whether a won picture offers the target that a child fills by waving
+    // (WaveTarget) to go on to the next picture alone. Off takes a shown
+    // target away.
     void setWaveToGoOn(bool on);
-    bool isWaveToGoOnEnabled() const { return m_waveToGoOn; }
+    // The edition draws the target and sounds its going on. Until it says
+    // so the target is never offered, whatever the setting: a target that
+    // nobody sees must not take a child's waving or taps.
+    void setWaveTargetDrawn(bool drawn);
+    bool isWaveToGoOnEnabled() const { return m_settings.waveToGoOn && m_waveTargetDrawn; }
     // The target, shown from the step that brings the banner (a win) until
     // the picture changes, even if the ice grows back meanwhile. A picture
     // that comes with the banner already shown (the melt levels carry over)
@@ -154,6 +167,14 @@ public:
         double centerX, centerY, radius;
     };
     Placed waveTargetPlace() const;
+    // A tap that ended at `at` (logical units, as pointerUp()) on the shown
+    // target, with no panel open, goes on to the next picture: true then,
+    // and the tap is no tap on the picture. An edition that tells taps from
+    // strokes itself asks this when a tap ends.
+    bool tapWaveTarget(Point at);
+    // A screen reader's or switch device's press of the target: goes on
+    // while it shows and no panel is open.
+    bool activateWaveTarget();
     // Whether the target filled (or was tapped) and the next picture came
     // since the last call: the edition shows the new picture and sounds it.
     bool takeWentOn() { return std::exchange(m_wentOn, false); }
@@ -184,7 +205,7 @@ private:
     CaptureResolutions m_resolutions;
     std::optional<VideoCaptureSetting> m_chosenResolution; // the user's own; nullopt: the default
     bool m_resolutionSliderMoved = false;
-    bool m_waveToGoOn = false;
+    bool m_waveTargetDrawn = false;
     WaveTarget m_wave;
     int m_wavePicture = 0; // the picture the target was shown for
     bool m_bannerWasShown = false;

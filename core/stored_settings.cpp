@@ -230,6 +230,8 @@ StoredSettingsReading readStoredSettings(const StoredValues &values, const Store
             reader.readWhole(key, s.freezingSpeed);
         else if (key.path == StoredSettingsKey::sound)
             reader.readTruth(key, s.sound);
+        else if (key.path == StoredSettingsKey::waveToGoOn)
+            reader.readTruth(key, s.waveToGoOn);
         else if (key.path == StoredSettingsKey::backCamera)
             reader.readTruth(key, s.backCamera);
         else if (key.path == StoredSettingsKey::resolution)
@@ -251,6 +253,7 @@ StoredValues storedSettingsValues(const StoredSettings &settings)
          StoredValue::text(std::to_string(settings.cameraSensitivity))},
         {std::string(StoredSettingsKey::freezingSpeed), StoredValue::text(std::to_string(settings.freezingSpeed))},
         {std::string(StoredSettingsKey::sound), truth(settings.sound)},
+        {std::string(StoredSettingsKey::waveToGoOn), truth(settings.waveToGoOn)},
         {std::string(StoredSettingsKey::backCamera), truth(settings.backCamera)},
         {std::string(StoredSettingsKey::fullScreen), truth(settings.fullScreen)},
     };

@@ -17,6 +17,9 @@ struct StoredSettings
     int cameraSensitivity = kDefaultCameraSensitivity;
     int freezingSpeed = kDefaultFreezingSpeed;
     bool sound = true;
+    // "Wave to go on": a won picture offers the round target that a child
+    // fills by waving at it to reach the next picture alone.
+    bool waveToGoOn = true;
     bool backCamera = false;
     // The capture resolution per camera id: a setting, or nullopt for the
     // default. The entry under the empty id stands for every camera that has
@@ -32,8 +35,8 @@ struct StoredSettings
     friend bool operator==(const StoredSettings &a, const StoredSettings &b)
     {
         return a.cameraSensitivity == b.cameraSensitivity && a.freezingSpeed == b.freezingSpeed && a.sound == b.sound
-               && a.backCamera == b.backCamera && a.resolutions == b.resolutions && a.fullScreen == b.fullScreen
-               && a.geometry == b.geometry;
+               && a.waveToGoOn == b.waveToGoOn && a.backCamera == b.backCamera && a.resolutions == b.resolutions
+               && a.fullScreen == b.fullScreen && a.geometry == b.geometry;
     }
     friend bool operator!=(const StoredSettings &a, const StoredSettings &b) { return !(a == b); }
 };
@@ -55,6 +58,7 @@ namespace StoredSettingsKey {
 inline constexpr std::string_view cameraSensitivity = "game/cameraSensitivity";
 inline constexpr std::string_view freezingSpeed = "game/freezingSpeed";
 inline constexpr std::string_view sound = "game/sound";
+inline constexpr std::string_view waveToGoOn = "game/waveToGoOn";
 inline constexpr std::string_view backCamera = "camera/back";
 // "camera/resolution" for every camera; "camera/resolution/<id>" for one,
 // the id percent-encoded so that its slashes do not make groups.
@@ -65,11 +69,12 @@ inline constexpr std::string_view geometry = "window/geometry";
 
 // Every key the game reads and writes (besides the per-camera resolutions
 // under "camera/resolution/"), with its kind.
-inline constexpr std::array<StoredKey, 7> kStoredKeys = {{
+inline constexpr std::array<StoredKey, 8> kStoredKeys = {{
     {StoredSettingsKey::cameraSensitivity, StoredKind::WholeNumber, kMinimumCameraSensitivity,
      kMaximumCameraSensitivity},
     {StoredSettingsKey::freezingSpeed, StoredKind::WholeNumber, kMinimumFreezingSpeed, kMaximumFreezingSpeed},
     {StoredSettingsKey::sound, StoredKind::Truth},
+    {StoredSettingsKey::waveToGoOn, StoredKind::Truth},
     {StoredSettingsKey::backCamera, StoredKind::Truth},
     {StoredSettingsKey::resolution, StoredKind::CaptureSetting},
     {StoredSettingsKey::fullScreen, StoredKind::Truth},

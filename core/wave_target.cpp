@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 bool WaveTarget::Circle::contains(Point p) const
 {
@@ -27,9 +28,11 @@ WaveTarget::Circle WaveTarget::placeOn(Size picture)
 {
     if (picture.isEmpty())
         return {};
-    const double radius = picture.height / 8.0;
-    // A sixth of the radius from the right edge, so the ring stays whole.
-    return {picture.width - radius * 7.0 / 6.0, picture.height / 2.0, radius};
+    const double radius = picture.height / 10.0;
+    // A sixth of the radius from the top and right edges, so the ring stays
+    // whole.
+    const double inset = radius * 7.0 / 6.0;
+    return {picture.width - inset, inset, radius};
 }
 
 namespace {
@@ -43,6 +46,41 @@ bool moved(const std::uint8_t *a, const std::uint8_t *b, std::int32_t sensitivit
 
 } // namespace
 
+namespace {
+
+// The pixels of row y whose centres lie in the circle: [first, end), empty
+// when none. The same test as Circle::contains, found from the row's
+// half-width and settled at both ends with the test itself, so the span is
+// exactly the pixels contains() takes.
+struct Span
+{
+    int first = 0;
+    int end = 0;
+};
+
+Span spanOf(const WaveTarget::Circle &circle, int y)
+{
+    const double dy = y + 0.5 - circle.centerY;
+    const double squared = circle.radius * circle.radius - dy * dy;
+    if (circle.radius <= 0.0 || squared < 0.0)
+        return {};
+    const double half = std::sqrt(squared);
+    int first = int(std::ceil(circle.centerX - half - 0.5));
+    int last = int(std::floor(circle.centerX + half - 0.5));
+    const auto inside = [&](int x) { return circle.contains(Point{x + 0.5, y + 0.5}); };
+    while (!inside(first) && first <= last)
+        ++first;
+    while (first > std::numeric_limits<int>::min() && inside(first - 1))
+        --first;
+    while (!inside(last) && last >= first)
+        --last;
+    while (last < std::numeric_limits<int>::max() && inside(last + 1))
+        ++last;
+    return first <= last ? Span{first, last + 1} : Span{};
+}
+
+} // namespace
+
 WaveTarget::Motion WaveTarget::motionOf(ConstImageView frame, ConstImageView previous, const Circle &circle,
                                         std::int32_t sensitivity)
 {
@@ -50,23 +88,25 @@ WaveTarget::Motion WaveTarget::motionOf(ConstImageView frame, ConstImageView pre
     if (frame.bits == nullptr || previous.bits == nullptr || frame.width != previous.width
         || frame.height != previous.height)
         return motion;
-    const Rect picture{0, 0, frame.width, frame.height};
-    const Rect box = circle.bounds().intersected(picture);
+    // Row by row over the circle's span, the cost of the pixels counted
+    // alone: this runs on every camera frame while the target shows.
+    const Rect box = circle.bounds().intersected({0, 0, frame.width, frame.height});
     int inside = 0;
     int insideMoved = 0;
     for (int y = box.top(); y < box.bottom(); ++y) {
-        for (int x = box.left(); x < box.right(); ++x) {
-            if (!circle.contains(Point{x + 0.5, y + 0.5}))
-                continue;
-            ++inside;
+        const Span span = spanOf(circle, y);
+        const int first = std::max(span.first, 0);
+        const int end = std::min(span.end, frame.width);
+        for (int x = first; x < end; ++x)
             insideMoved += moved(frame.pixel(x, y), previous.pixel(x, y), sensitivity) ? 1 : 0;
-        }
+        inside += std::max(end - first, 0);
     }
     int rest = 0;
     int restMoved = 0;
     for (int y = 0; y < frame.height; y += 4) {
+        const Span span = spanOf(circle, y);
         for (int x = 0; x < frame.width; x += 4) {
-            if (circle.contains(Point{x + 0.5, y + 0.5}))
+            if (x >= span.first && x < span.end)
                 continue;
             ++rest;
             restMoved += moved(frame.pixel(x, y), previous.pixel(x, y), sensitivity) ? 1 : 0;

@@ -6,8 +6,7 @@
 #include <cstdint>
 
 // The round target that lets a child go on to the next picture alone: once
-// a picture is won it shows at the right edge of the picture, at mid-height,
-// and fills while the child waves at it. It fills only while the motion
+// a picture is won it shows in the picture's top right corner, and fills while the child waves at it. It fills only while the motion
 // inside it clearly exceeds the motion in the rest of the picture, so a
 // noisy camera, a light switched on, a moved camera or a child dancing in
 // front of the whole picture never fill it; a hand that only passes by
@@ -34,8 +33,12 @@ public:
     };
 
     // Where the target sits on a picture of that size, in picture pixels: a
-    // circle about a quarter of the picture's height across, at the right
-    // edge and mid-height, inside the picture.
+    // circle a fifth of the picture's height across, in its top right
+    // corner, inside the picture (its lowest point 22 % of the height from
+    // the top). The banner's lettering lies across the middle of the window
+    // (from 23 % of the picture's height in a 21:9 window, 35 % at 4:3 and in
+    // any taller window), the progress bar near the bottom and the tools
+    // around the window's middle, so the corner keeps clear of all three.
     struct Circle
     {
         double centerX = 0.0;

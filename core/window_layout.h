@@ -35,7 +35,7 @@ struct IconSlot
 inline constexpr std::array<SliderSlot, 3> kSliderSlots = {{
     {SettingsSlider::CameraResolutions, 0.1},
     {SettingsSlider::CameraSensitivity, 0.25},
-    {SettingsSlider::FreezingSpeed, 0.55},
+    {SettingsSlider::FreezingSpeed, 0.6},
 }};
 
 // Three rows around the middle: switch and eye; about, camera, settings;
@@ -70,9 +70,12 @@ struct ControlPlace
 // The OK box, centered, 10 below the lowest track bar.
 ControlPlace placeOkBox(double screenWidth, float boxWidth, float lowestTrackY, float lowestTrackHeight);
 
-// The settings panel's on/off switches sit in a box centered across the
-// window, between the sensitivity and freezing-speed sliders.
-inline constexpr double kSoundSwitchCenterY = 0.4;
+// The settings panel's on/off switches each sit in a box centered across
+// the window, one under the other between the sensitivity and
+// freezing-speed sliders: Sound, then "Wave to go on". At 480 pixels high
+// 24-pixel boxes keep 9 pixels apart, and 24 above the freezing speed's label.
+inline constexpr double kSoundSwitchCenterY = 0.37;
+inline constexpr double kWaveSwitchCenterY = 0.44;
 ControlPlace placeSwitchBox(double screenWidth, double screenHeight, double centerY, float boxWidth, float boxHeight);
 
 // Rest place of one tool icon, in whole logical pixels; the center is taken

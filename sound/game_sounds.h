@@ -14,6 +14,8 @@ public:
     virtual void setBannerShown(bool shown) = 0;
     // A tool icon's tap acted.
     virtual void tap() = 0;
+    // The wave target filled, or was tapped, and the next picture came.
+    virtual void wentOn() = 0;
     // The sound switch.
     virtual void setEnabled(bool enabled) = 0;
 };

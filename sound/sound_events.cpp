@@ -20,6 +20,11 @@ void SoundEvents::tap()
     m_taps.fetch_add(1, std::memory_order_relaxed);
 }
 
+void SoundEvents::wentOn()
+{
+    m_wentOn.fetch_add(1, std::memory_order_relaxed);
+}
+
 void SoundEvents::setEnabled(bool enabled)
 {
     m_enabled.store(enabled, std::memory_order_relaxed);

@@ -15,6 +15,7 @@ public:
     void setWipeAmount(double amount);
     void setBannerShown(bool shown);
     void tap();
+    void wentOn();
     void setEnabled(bool enabled);
 
     double wipeAmount() const { return m_wipeAmount.load(std::memory_order_relaxed); }
@@ -22,6 +23,7 @@ public:
     // Counters that only grow (and wrap); a reader compares with what it saw.
     std::uint32_t chimeRequests() const { return m_chimes.load(std::memory_order_relaxed); }
     std::uint32_t tapRequests() const { return m_taps.load(std::memory_order_relaxed); }
+    std::uint32_t wentOnRequests() const { return m_wentOn.load(std::memory_order_relaxed); }
 
 private:
     static_assert(std::atomic<double>::is_always_lock_free);
@@ -32,4 +34,5 @@ private:
     std::atomic<bool> m_enabled{true};
     std::atomic<std::uint32_t> m_chimes{0};
     std::atomic<std::uint32_t> m_taps{0};
+    std::atomic<std::uint32_t> m_wentOn{0};
 };

@@ -24,6 +24,13 @@ constexpr float kCrystalAmplitude = 1.0f;
 constexpr float kTinkleAmplitude = 0.1f;
 constexpr float kChimeAmplitude = 0.2f;
 constexpr float kTickAmplitude = 0.09f;
+// The whoosh glides up an octave and a fifth, from A4 to E6, in a third of
+// a second: below the chime's bells and the tick, and moving where they
+// stand still.
+constexpr float kWhooshAmplitude = 0.22f;
+constexpr double kWhooshFrom = 440.0;
+constexpr double kWhooshTo = 1318.5;
+constexpr double kWhooshSeconds = 0.34;
 
 // Glitter notes: a major pentatonic scale two to three octaves above middle C.
 constexpr float kTinkleNotes[] = {2093.0f, 2349.3f, 2637.0f, 3136.0f, 3520.0f, 4186.0f, 4698.6f, 5274.0f};
@@ -65,10 +72,12 @@ SoundMixer::SoundMixer(int sampleRate, int channelCount, std::uint32_t seed, Sou
     ,
     // xorshift must not start at zero; mix the seed so nearby seeds differ.
     m_random((seed ^ 0x9E3779B9u) * 2654435761u | 1u)
-    // Chimes and taps asked for before this mixer was made are not its to
-    // play: the events may outlive an earlier mixer that played them.
+    // Chimes, taps and whooshes asked for before this mixer was made are
+    // not its to play: the events may outlive an earlier mixer that played
+    // them.
     , m_chimesSeen(events.chimeRequests())
     , m_tapsSeen(events.tapRequests())
+    , m_wentOnSeen(events.wentOnRequests())
     , m_limiter(kLimiterThreshold, kLimiterReleaseSeconds, m_rate)
 {
     m_attack = onePoleCoefficient(kAttackSeconds, m_rate);
@@ -135,6 +144,7 @@ void SoundMixer::reset()
     m_tinkles.clear();
     m_chime.clear();
     m_tick.clear();
+    m_whoosh = Glide();
 }
 
 void SoundMixer::pollEvents()
@@ -149,6 +159,11 @@ void SoundMixer::pollEvents()
     if (taps != m_tapsSeen) {
         m_tapsSeen = taps;
         startTick();
+    }
+    const std::uint32_t wentOn = m_events.wentOnRequests();
+    if (wentOn != m_wentOnSeen) {
+        m_wentOnSeen = wentOn;
+        startWhoosh();
     }
 }
 
@@ -326,6 +341,33 @@ void SoundMixer::startTick()
     m_tick.start(std::min(1600.0f, 0.4f * m_rate), 0.6f * kTickAmplitude, 0.002f, m_rate, 0, m_sampleRate);
 }
 
+void SoundMixer::startWhoosh()
+{
+    Glide &g = m_whoosh;
+    g = Glide();
+    g.length = std::max(1, int(kWhooshSeconds * double(m_rate)));
+    g.remaining = g.length;
+    const double to = std::min(kWhooshTo, 0.2 * double(m_rate)); // its octave stays below Nyquist
+    g.step = 2.0 * double(kPi) * kWhooshFrom / double(m_rate);
+    g.stepGrowth = std::pow(to / kWhooshFrom, 1.0 / double(g.length));
+}
+
+void SoundMixer::Glide::add(float *out, int frames, float amplitude)
+{
+    for (int i = 0; i < frames && remaining > 0; ++i, --remaining, ++done) {
+        // A swell over the first fifth and a raised-cosine fade after: no
+        // click at either end.
+        const double t = double(done) / double(length);
+        const double envelope = t < 0.2 ? std::sin(0.5 * double(kPi) * t / 0.2)
+                                        : 0.5 + 0.5 * std::cos(double(kPi) * (t - 0.2) / 0.8);
+        out[i] += float(double(amplitude) * envelope * (std::sin(phase) + 0.35 * std::sin(2.0 * phase)));
+        phase += step;
+        if (phase > 2.0 * double(kPi))
+            phase -= 2.0 * double(kPi);
+        step *= stepGrowth;
+    }
+}
+
 void SoundMixer::renderBlock(float *mono, int frames)
 {
     std::fill(m_crackle.begin(), m_crackle.begin() + frames, 0.0f);
@@ -353,6 +395,7 @@ void SoundMixer::renderBlock(float *mono, int frames)
     m_tinkles.add(m_crackle.data(), frames);
     m_chime.add(m_direct.data(), frames);
     m_tick.add(m_direct.data(), frames);
+    m_whoosh.add(m_direct.data(), frames, kWhooshAmplitude);
 
     const float target = m_targetLevel;
     const float smoothing = target > m_level ? m_attack : m_release;
@@ -388,6 +431,7 @@ void SoundMixer::render(float *interleaved, std::size_t frames)
         m_wasEnabled = false;
         m_chimesSeen = m_events.chimeRequests();
         m_tapsSeen = m_events.tapRequests();
+        m_wentOnSeen = m_events.wentOnRequests();
         std::fill(interleaved, interleaved + frames * channels, 0.0f);
         return;
     }

@@ -10,7 +10,8 @@
 
 // The game's sounds, synthesized as they play: a soft crackle of ice crystals
 // and glittery tinkles whose loudness follows the amount of ice wiped, a bell
-// chime each time the banner appears and a short tick for a tool tap.
+// chime each time the banner appears, a short tick for a tool tap and a
+// rising whoosh when the wave target brings the next picture.
 //
 // Events come in through SoundEvents (lock-free), so the setters may be called
 // from any thread while another one renders. render() allocates nothing,
@@ -32,6 +33,7 @@ public:
     void setWipeAmount(double amount) { m_events.setWipeAmount(amount); }
     void setBannerShown(bool shown) { m_events.setBannerShown(shown); }
     void tap() { m_events.tap(); }
+    void wentOn() { m_events.wentOn(); }
     void setEnabled(bool enabled) { m_events.setEnabled(enabled); }
 
     // frames interleaved frames of channelCount() floats, never beyond -1..1.
@@ -91,6 +93,7 @@ private:
     void spawnTinkle();
     void startChime();
     void startTick();
+    void startWhoosh();
     std::uint32_t nextRandom();
     float uniform(); // [0, 1)
 
@@ -104,6 +107,7 @@ private:
     bool m_wasEnabled = true;
     std::uint32_t m_chimesSeen = 0;
     std::uint32_t m_tapsSeen = 0;
+    std::uint32_t m_wentOnSeen = 0;
 
     float m_targetLevel = 0;
     float m_level = 0; // smoothed crackle gain
@@ -134,6 +138,19 @@ private:
     RingBank<12> m_tinkles;
     RingBank<12> m_chime;
     RingBank<4> m_tick;
+
+    // The whoosh: a sine that glides up, with its octave, under a smooth
+    // swell and fade. Sounding while `remaining` > 0.
+    struct Glide
+    {
+        double phase = 0.0;
+        double step = 0.0;       // radians a sample, now
+        double stepGrowth = 1.0; // the step's factor a sample
+        int done = 0;
+        int remaining = 0;
+        int length = 0;
+        void add(float *out, int frames, float amplitude);
+    } m_whoosh;
 
     std::array<float, kBlock> m_crackle{};
     std::array<float, kBlock> m_direct{};

@@ -95,6 +95,11 @@ void SoundOutput::setBannerShown(bool shown)
     m_events.setBannerShown(shown);
 }
 
+void SoundOutput::wentOn()
+{
+    m_events.wentOn();
+}
+
 void SoundOutput::tap()
 {
     m_events.tap();

@@ -52,6 +52,8 @@ public Q_SLOTS:
     void setBannerShown(bool shown) override;
     // A tool icon's tap acted: a short soft tick.
     void tap() override;
+    // The wave target brought the next picture: a short rising whoosh.
+    void wentOn() override;
     // Off: silence at almost no cost; sounds asked for meanwhile are dropped.
     void setEnabled(bool enabled) override;
 

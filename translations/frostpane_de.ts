@@ -150,6 +150,15 @@
         <source>Takes the settings and closes them.</source>
         <translation>Übernimmt die Einstellungen und schließt sie.</translation>
     </message>
+    <message>
+        <source>Wave to go on</source>
+        <extracomment>A switch in the settings: once a picture is won, a round target shows that a child fills by waving at it (or taps) to bring the next picture.</extracomment>
+        <translation>Winken, um weiterzugehen</translation>
+    </message>
+    <message>
+        <source>Once a picture is won, a round target shows: waving at it brings the next picture.</source>
+        <translation>Ist ein Bild gewonnen, erscheint ein rundes Ziel: Wer ihm zuwinkt, bekommt das nächste Bild.</translation>
+    </message>
 </context>
 <context>
     <name>ToolIcons</name>
@@ -208,6 +217,14 @@
     <message>
         <source>Shows the previous picture.</source>
         <translation>Zeigt das vorherige Bild.</translation>
+    </message>
+</context>
+<context>
+    <name>WaveTarget</name>
+    <message>
+        <source>The round target on the won picture: waving at it, or pressing it, brings the next picture.</source>
+        <extracomment>A screen reader&apos;s words for the target a won picture offers.</extracomment>
+        <translation>Das runde Ziel auf dem gewonnenen Bild: Zuwinken oder Drücken bringt das nächste Bild.</translation>
     </message>
 </context>
 <context>

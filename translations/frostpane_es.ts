@@ -150,6 +150,15 @@
         <source>Takes the settings and closes them.</source>
         <translation>Aplica los ajustes y los cierra.</translation>
     </message>
+    <message>
+        <source>Wave to go on</source>
+        <extracomment>A switch in the settings: once a picture is won, a round target shows that a child fills by waving at it (or taps) to bring the next picture.</extracomment>
+        <translation>Agitar la mano para seguir</translation>
+    </message>
+    <message>
+        <source>Once a picture is won, a round target shows: waving at it brings the next picture.</source>
+        <translation>Cuando se gana una imagen, aparece un blanco redondo: al agitar la mano ante él llega la imagen siguiente.</translation>
+    </message>
 </context>
 <context>
     <name>ToolIcons</name>
@@ -208,6 +217,14 @@
     <message>
         <source>Shows the previous picture.</source>
         <translation>Muestra la imagen anterior.</translation>
+    </message>
+</context>
+<context>
+    <name>WaveTarget</name>
+    <message>
+        <source>The round target on the won picture: waving at it, or pressing it, brings the next picture.</source>
+        <extracomment>A screen reader&apos;s words for the target a won picture offers.</extracomment>
+        <translation>El blanco redondo sobre la imagen ganada: agitar la mano ante él, o pulsarlo, trae la imagen siguiente.</translation>
     </message>
 </context>
 <context>

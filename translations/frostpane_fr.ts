@@ -150,6 +150,15 @@
         <source>Takes the settings and closes them.</source>
         <translation>Applique les réglages et les ferme.</translation>
     </message>
+    <message>
+        <source>Wave to go on</source>
+        <extracomment>A switch in the settings: once a picture is won, a round target shows that a child fills by waving at it (or taps) to bring the next picture.</extracomment>
+        <translation>Agiter la main pour continuer</translation>
+    </message>
+    <message>
+        <source>Once a picture is won, a round target shows: waving at it brings the next picture.</source>
+        <translation>Une fois l’image gagnée, une cible ronde apparaît&#xa0;: agiter la main devant elle amène l’image suivante.</translation>
+    </message>
 </context>
 <context>
     <name>ToolIcons</name>
@@ -208,6 +217,14 @@
     <message>
         <source>Shows the previous picture.</source>
         <translation>Affiche l’image précédente.</translation>
+    </message>
+</context>
+<context>
+    <name>WaveTarget</name>
+    <message>
+        <source>The round target on the won picture: waving at it, or pressing it, brings the next picture.</source>
+        <extracomment>A screen reader&apos;s words for the target a won picture offers.</extracomment>
+        <translation>La cible ronde sur l’image gagnée&#xa0;: agiter la main devant elle, ou appuyer dessus, amène l’image suivante.</translation>
     </message>
 </context>
 <context>

@@ -49,6 +49,11 @@ inline constexpr PageText kPageTexts[] = {
     {"sensitivity", QT_TRANSLATE_NOOP("SettingsPanel", "Camera Sensitivity")},
     {"freezingSpeed", QT_TRANSLATE_NOOP("SettingsPanel", "Freezing Speed")},
     {"sound", QT_TRANSLATE_NOOP("SettingsPanel", "Sound")},
+    {"waveToGoOn", QT_TRANSLATE_NOOP("SettingsPanel", "Wave to go on")},
+    {"waveToGoOnDescription", QT_TRANSLATE_NOOP("SettingsPanel", "Once a picture is won, a round target shows: "
+                                                                 "waving at it brings the next picture.")},
+    {"waveTargetDescription", QT_TRANSLATE_NOOP("WaveTarget", "The round target on the won picture: waving at it, "
+                                                              "or pressing it, brings the next picture.")},
     {"ok", QT_TRANSLATE_NOOP("SettingsPanel", "OK")},
     {"cameraNotAvailable", QT_TRANSLATE_NOOP("SettingsPanel", "Camera not available")},
     {"resolution", QT_TRANSLATE_NOOP("CaptureResolutions", "Camera width = %1, height = %2")},

@@ -97,14 +97,14 @@ private Q_SLOTS:
         QVERIFY(f.shown("okButton"));
         QWidget *window = f.window.get();
         // Top to bottom, as they stand on the screen.
-        const char *const order[] = {"resolutionSlider", "sensitivitySlider", "soundSwitch", "freezingSpeedSlider",
-                                     "okButton"};
+        const char *const order[] = {"resolutionSlider", "sensitivitySlider",   "soundSwitch",
+                                     "waveToGoOnSwitch", "freezingSpeedSlider", "okButton"};
         QCOMPARE(QApplication::focusWidget(), f.find(order[0]));
         for (std::size_t i = 1; i < std::size(order); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(order[i]));
         }
-        for (std::size_t i = std::size(order) - 1; i > 3; --i) {
+        for (std::size_t i = std::size(order) - 1; i > 4; --i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
             QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(order[i - 1]));
         }

@@ -2,6 +2,7 @@
 #include "bridge/qt_bridge.h"
 #include "camera/frame_fitter.h"
 #include "core/game.h"
+#include "core/play_session.h"
 #include "render/scene_renderer.h"
 #include "support/test_images.h"
 #include "support/window_fixture.h"
@@ -85,22 +86,27 @@ private Q_SLOTS:
                                         flatImage({640, 480}, qRgb(255, 255, 255))};
 
         const QImage banner = f.catalogueImage("congratulations");
-        Game reference(ImageCatalogue::kPictureCount, &picture, toSize(banner.size()), toSize(pixels));
+        // The play session as the window has it: it draws the wave target,
+        // which a win brings.
+        PlaySession session(f.clock, ImageCatalogue::kPictureCount, &picture, toSize(banner.size()), toSize(pixels));
+        session.setWaveTargetDrawn(true);
+        Game &reference = session.game();
         reference.setOutputSize(toSize(pixels), ratio);
         FrameFitter fitter;
         for (int i = 0; i < frames; ++i) {
             f.deliver(sequence[i]);
             Image frame = imageFromQImage(sequence[i]).copy();
-            reference.step(fitter.fit(frame, reference.pictureSize(), true), frame.size());
+            session.stepFrame(fitter.fit(frame, reference.pictureSize(), true), frame.size(), true);
         }
         QApplication::processEvents();
         QCOMPARE(reference.bannerShown(), frames == 3);
+        QCOMPARE(session.waveTarget().isShown(), frames == 3);
 
         // Into the same kind of pixels as the window's.
         QImage expected(pixels, QImage::Format_ARGB32_Premultiplied);
         expected.fill(Qt::magenta);
-        SceneRenderer(imageFromQImage(banner))
-            .render(reference, {expected.bits(), expected.width(), expected.height(), expected.bytesPerLine()}, 0, 0,
+        SceneRenderer(imageFromQImage(banner), imageFromQImage(f.catalogueImage("next_image")))
+            .render(session, {expected.bits(), expected.width(), expected.height(), expected.bytesPerLine()}, 0, 0,
                     toRect(expected.rect()));
         expected = expected.convertToFormat(QImage::Format_RGB32);
 

@@ -1,6 +1,7 @@
 #include "support/window_fixture.h"
 #include "widgets/float_slider.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -88,10 +89,12 @@ private Q_SLOTS:
         QCOMPARE(f.icon("resolutionBox")->positionF(), QPointF(360, 20));
         QCOMPARE(f.find<FloatSlider>("sensitivitySlider")->positionF(), QPointF(360, 140));
         QCOMPARE(f.icon("sensitivityBox")->positionF(), QPointF(360, 110));
-        QCOMPARE(f.find<FloatSlider>("freezingSpeedSlider")->positionF(), QPointF(360, 320));
-        QCOMPARE(f.icon("freezingSpeedBox")->positionF(), QPointF(360, 290));
+        QCOMPARE(f.icon("soundBox")->positionF(), QPointF(360, 210));      // 0.37 x 600 - 12
+        QCOMPARE(f.icon("waveToGoOnBox")->positionF(), QPointF(360, 252)); // 0.44 x 600 - 12
+        QCOMPARE(f.find<FloatSlider>("freezingSpeedSlider")->positionF(), QPointF(360, 350));
+        QCOMPARE(f.icon("freezingSpeedBox")->positionF(), QPointF(360, 320));
         QCOMPARE(f.icon("sensitivityBox")->sizeF(), QSizeF(280, 20));
-        QCOMPARE(f.icon("okBox")->positionF(), QPointF(451.5, 350));
+        QCOMPARE(f.icon("okBox")->positionF(), QPointF(451.5, 380));
         QCOMPARE(f.icon("cameraIcon")->positionF(), QPointF(460, 200));
         QCOMPARE(f.icon("cameraIcon")->sizeF(), QSizeF(80, 80));
         QCOMPARE(f.icon("nextPictureIcon")->positionF(), QPointF(560, 320));
@@ -279,6 +282,81 @@ private Q_SLOTS:
         const QImage shot = f.screen();
         for (const QPoint p : {QPoint(5, 5), QPoint(600, 20), QPoint(30, 450)})
             QCOMPARE(pixelAt(shot, p), pixelAt(expected, p));
+    }
+
+    // Wave to go on: a won picture offers the round target in its top right
+    // corner; a tap or a click on it brings the next picture and is no tap
+    // on the picture, a tap beside it shows the tools as ever, and a screen
+    // reader finds it as the next-picture button while it shows.
+    void theWaveTargetOfAWonPicture_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("goesOn");
+        QTest::newRow("a click on the target") << QStringLiteral("click on it") << true;
+        QTest::newRow("a click on its ring's edge") << QStringLiteral("click on its edge") << true;
+        QTest::newRow("a click beside it shows the tools") << QStringLiteral("click beside it") << false;
+        QTest::newRow("a screen reader's press") << QStringLiteral("press it") << true;
+        QTest::newRow("a drag over it wipes and stays") << QStringLiteral("drag over it") << false;
+    }
+
+    void theWaveTargetOfAWonPicture()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, goesOn);
+        WindowFixture f(typicalWebcamSettings());
+        const QImage iceOfTwo = f.catalogueImage("frostpane_002_ice");
+        QVERIFY(!f.shown("waveTargetButton"));
+        f.tap("cameraIcon");
+        f.deliver(flatImage({640, 480}, qRgb(0, 0, 0)));
+        f.deliver(flatImage({640, 480}, qRgb(255, 255, 255))); // every pixel moved: won
+        QVERIFY(f.shown("waveTargetButton"));
+        // Drawn there: a disc over the picture, the arrow in its middle.
+        const QRect target = f.find("waveTargetButton")->geometry();
+        QCOMPARE(target, QRect(536, 8, 96, 96)); // 48 round (584, 56)
+        const QImage won = f.screen();
+        const QImage photo = f.catalogueImage("frostpane_001");
+        QVERIFY(pixelAt(won, {584 - 30, 56}) != pixelAt(photo, {584 - 30, 56}));
+        QCOMPARE(pixelAt(won, {584 - 60, 56}), pixelAt(photo, {584 - 60, 56}));
+
+        auto *view = f.find("pictureView");
+        f.clock.advance(500);
+        if (how == QStringLiteral("press it")) {
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(f.find("waveTargetButton"));
+            QCOMPARE(accessible->role(), QAccessible::Button);
+            QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Next picture"));
+            accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        } else if (how == QStringLiteral("drag over it")) {
+            QTest::mousePress(view, Qt::LeftButton, {}, {560, 56});
+            QTest::mouseMove(view, {610, 56});
+            QTest::mouseRelease(view, Qt::LeftButton, {}, {610, 56});
+        } else {
+            const QPoint at = how == QStringLiteral("click on it")         ? QPoint(584, 56)
+                              : how == QStringLiteral("click on its edge") ? QPoint(584 - 46, 56)
+                                                                           : QPoint(584 - 60, 56);
+            QTest::mousePress(view, Qt::LeftButton, {}, at);
+            f.clock.advance(100);
+            QTest::mouseRelease(view, Qt::LeftButton, {}, at);
+        }
+        QCOMPARE(f.shown("waveTargetButton"), !goesOn);
+        // A click that went on showed no tools; one beside the target did.
+        QCOMPARE(f.shown("nextPictureIcon"), how == QStringLiteral("click beside it"));
+        const QImage shot = f.screen();
+        for (const QPoint p : {QPoint(5, 5), QPoint(30, 450)})
+            QCOMPARE(pixelAt(shot, p) == pixelAt(iceOfTwo, p), goesOn);
+    }
+
+    // Switched off in the settings, a won picture offers no target.
+    void noTargetWhenWaveToGoOnIsOff()
+    {
+        StoredSettings off;
+        off.waveToGoOn = false;
+        WindowFixture f(typicalWebcamSettings(), {}, {640, 480}, off);
+        f.tap("cameraIcon");
+        f.deliver(flatImage({640, 480}, qRgb(0, 0, 0)));
+        f.deliver(flatImage({640, 480}, qRgb(255, 255, 255)));
+        QVERIFY(!f.shown("waveTargetButton"));
+        const QImage photo = f.catalogueImage("frostpane_001");
+        QCOMPARE(pixelAt(f.screen(), {584 - 30, 56}), pixelAt(photo, {584 - 30, 56}));
     }
 };
 

@@ -149,30 +149,68 @@ private Q_SLOTS:
         QCOMPARE(f.camera->captureSetting(), setting);
     }
 
-    void theSoundSwitchFitsThePanel_data()
+    void theSwitchesFitThePanel_data()
     {
         QTest::addColumn<QSize>("size");
-        QTest::newRow("640 x 480") << QSize(640, 480);
-        QTest::newRow("1920 x 1080") << QSize(1920, 1080);
-        QTest::newRow("tall 600 x 1000") << QSize(600, 1000);
+        QTest::addColumn<QByteArray>("box");
+        QTest::addColumn<QByteArray>("control");
+        for (const auto &[name, size] :
+             {std::pair{"640 x 480", QSize(640, 480)}, std::pair{"1920 x 1080", QSize(1920, 1080)},
+              std::pair{"tall 600 x 1000", QSize(600, 1000)}, std::pair{"portrait 600 x 900", QSize(600, 900)}}) {
+            QTest::addRow("sound, %s", name) << size << QByteArray("soundBox") << QByteArray("soundSwitch");
+            QTest::addRow("wave to go on, %s", name)
+                << size << QByteArray("waveToGoOnBox") << QByteArray("waveToGoOnSwitch");
+        }
     }
 
-    void theSoundSwitchFitsThePanel()
+    void theSwitchesFitThePanel()
     {
         QFETCH(QSize, size);
+        QFETCH(QByteArray, box);
+        QFETCH(QByteArray, control);
         WindowFixture f(typicalWebcamSettings(), {}, size);
         f.openSettings();
-        const QRect sound = f.find("soundBox")->geometry();
-        QVERIFY(f.shown("soundBox") && f.shown("soundSwitch"));
+        const QRect sound = f.find(box.constData())->geometry();
+        QVERIFY(f.shown(box.constData()) && f.shown(control.constData()));
         QVERIFY(f.window->rect().contains(sound));
-        QVERIFY(sound.contains(f.find("soundSwitch")->geometry().translated(sound.topLeft())));
+        QVERIFY(sound.contains(f.find(control.constData())->geometry().translated(sound.topLeft())));
         for (const char *other : {"resolutionBox", "resolutionSlider", "sensitivityBox", "sensitivitySlider",
-                                  "freezingSpeedBox", "freezingSpeedSlider", "okBox"}) {
-            QVERIFY2(!sound.intersects(f.find(other)->geometry()), other);
+                                  "soundBox", "waveToGoOnBox", "freezingSpeedBox", "freezingSpeedSlider", "okBox"}) {
+            if (box != other)
+                QVERIFY2(!sound.intersects(f.find(other)->geometry()), other);
         }
         // Hidden with the rest of the panel.
         f.tap("okButton");
-        QVERIFY(!f.shown("soundBox"));
+        QVERIFY(!f.shown(box.constData()));
+    }
+
+    // "Wave to go on": on at the first start, taken on OK and not on cancel,
+    // and remembered.
+    void theWaveToGoOnSwitchIsTakenOnOkAndRemembered()
+    {
+        {
+            WindowFixture f(typicalWebcamSettings(), {}, {640, 480}, m_store->load());
+            keepSettings(*f.window, *m_store);
+            f.openSettings();
+            auto *wave = f.find<QCheckBox>("waveToGoOnSwitch");
+            QCOMPARE(wave->text(), u"Wave to go on"_s);
+            QVERIFY(wave->isChecked());
+            f.tap("waveToGoOnSwitch");
+            QVERIFY(!wave->isChecked());
+            f.tap("pictureView"); // cancel
+            QVERIFY(f.window->storedSettings().waveToGoOn);
+            f.openSettings();
+            QVERIFY(wave->isChecked());
+            f.tap("waveToGoOnSwitch");
+            f.tap("okButton");
+            QVERIFY(!f.window->storedSettings().waveToGoOn);
+            QVERIFY(!m_store->load().waveToGoOn); // saved at once
+            QVERIFY(f.window->close());
+        }
+        WindowFixture f(typicalWebcamSettings(), {}, {640, 480}, m_store->load());
+        f.openSettings();
+        QVERIFY(!f.find<QCheckBox>("waveToGoOnSwitch")->isChecked());
+        QVERIFY(f.find<QCheckBox>("soundSwitch")->isChecked()); // only the one switch changed
     }
 
 private:

@@ -65,7 +65,9 @@ private Q_SLOTS:
         QCOMPARE(icon->scaleY(), 1.0f);
         for (BitmapRectangle *r : rectanglesOf(*t.window))
             QVERIFY(r->hitTest());
-        QCOMPARE(rectanglesOf(*t.window).size(), 13); // picture, 7 icons, 3 label boxes, the sound box, OK box
+        // The picture, 7 icons, 3 label boxes, the sound and wave-to-go-on
+        // boxes, the OK box and the wave target's button.
+        QCOMPARE(rectanglesOf(*t.window).size(), 15);
     }
 
     void aPressSoonerThanHalfASecondIsIgnored_data()

@@ -1,6 +1,7 @@
 #include "sound/game_sounds.h"
 #include "support/window_fixture.h"
 
+#include <QPainter>
 #include <QtTest>
 
 namespace {
@@ -11,11 +12,13 @@ struct SoundLog final : GameSounds
     QList<double> amounts;
     QList<bool> banners;
     int taps = 0;
+    int goneOn = 0;
     QList<bool> switches;
 
     void setWipeAmount(double amount) override { amounts.append(amount); }
     void setBannerShown(bool shown) override { banners.append(shown); }
     void tap() override { ++taps; }
+    void wentOn() override { ++goneOn; }
     void setEnabled(bool enabled) override { switches.append(enabled); }
 };
 
@@ -64,6 +67,46 @@ private Q_SLOTS:
         s.f.deliver(flatImage({640, 480}, qRgb(0, 0, 0)));
         QCOMPARE(s.log->amounts.last(), 0.0);
         QCOMPARE(s.log->banners.last(), true);
+    }
+
+    // The wave target going on, by waving at it or a click on it: the whoosh,
+    // once each time, and no tick.
+    void goingOnByTheWaveTargetWhooshes_data()
+    {
+        QTest::addColumn<bool>("byWaving");
+        QTest::newRow("waving at the target") << true;
+        QTest::newRow("a click on it") << false;
+    }
+
+    void goingOnByTheWaveTargetWhooshes()
+    {
+        QFETCH(bool, byWaving);
+        SoundFixture s;
+        s.f.tap("cameraIcon");
+        const int ticks = s.log->taps;
+        s.f.deliver(flatImage({640, 480}, qRgb(0, 0, 0)));
+        s.f.deliver(flatImage({640, 480}, qRgb(255, 255, 255))); // won
+        QVERIFY(s.f.shown("waveTargetButton"));
+        QCOMPARE(s.log->goneOn, 0);
+        if (byWaving) {
+            // White frames with a square inside the target, grey and white by
+            // turns: motion there alone, as a hand waving at it. The camera is
+            // a mirror, so the square is drawn at the frame's left.
+            for (int i = 0; i < 40 && s.f.shown("waveTargetButton"); ++i) {
+                QImage frame = flatImage({640, 480}, qRgb(255, 255, 255));
+                if (i % 2 == 0) {
+                    QPainter painter(&frame);
+                    painter.fillRect(QRect(640 - 584 - 30, 56 - 30, 60, 60), QColor(60, 60, 60));
+                }
+                s.f.deliver(frame);
+            }
+        } else {
+            s.f.clock.advance(500);
+            QTest::mouseClick(s.f.find("pictureView"), Qt::LeftButton, {}, {584, 56});
+        }
+        QVERIFY(!s.f.shown("waveTargetButton"));
+        QCOMPARE(s.log->goneOn, 1);
+        QCOMPARE(s.log->taps, ticks);
     }
 
     void whatEndsTheSteppingSilencesTheCrackle_data()

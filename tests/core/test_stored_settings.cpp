@@ -19,8 +19,8 @@ inline void PrintTo(const VideoCaptureSetting &s, std::ostream *os)
 inline void PrintTo(const StoredSettings &s, std::ostream *os)
 {
     *os << "sensitivity " << s.cameraSensitivity << ", freezing " << s.freezingSpeed << ", sound " << s.sound
-        << ", back " << s.backCamera << ", fullScreen " << s.fullScreen << ", geometry of " << s.geometry.size()
-        << " bytes, resolutions";
+        << ", wave to go on " << s.waveToGoOn << ", back " << s.backCamera << ", fullScreen " << s.fullScreen
+        << ", geometry of " << s.geometry.size() << " bytes, resolutions";
     for (const auto &[id, setting] : s.resolutions)
         *os << " [" << id << "]=" << (setting ? captureSettingText(*setting) : "default");
 }
@@ -78,6 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                              {{"game/cameraSensitivity", text("-135")},
                               {"game/freezingSpeed", text("3")},
                               {"game/sound", text("false")},
+                              {"game/waveToGoOn", text("false")},
                               {"camera/back", text("true")},
                               {"window/fullScreen", text("true")},
                               {"window/geometry", StoredValue::bytes(kGeometry)},
@@ -88,6 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  s.cameraSensitivity = -135;
                                  s.freezingSpeed = 3;
                                  s.sound = false;
+                                 s.waveToGoOn = false;
                                  s.backCamera = true;
                                  s.fullScreen = true;
                                  s.geometry = kGeometry;
@@ -102,12 +104,14 @@ INSTANTIATE_TEST_SUITE_P(
                              {{"game/cameraSensitivity", text(" 765 ")},
                               {"game/freezingSpeed", text("1")},
                               {"game/sound", text("Off")},
+                              {"game/waveToGoOn", text(" NO")},
                               {"camera/back", text("yes")},
                               {"window/fullScreen", text("false")}},
                              with([](StoredSettings &s) {
                                  s.cameraSensitivity = 765;
                                  s.freezingSpeed = 1;
                                  s.sound = false;
+                                 s.waveToGoOn = false;
                                  s.backCamera = true;
                              }),
                              {}},
@@ -129,6 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
                              {{"game/cameraSensitivity", text("20.5")},
                               {"game/freezingSpeed", text("fast")},
                               {"game/sound", text("loud")},
+                              {"game/waveToGoOn", text("2")},
                               {"camera/back", StoredValue::other("QStringList")},
                               {"window/fullScreen", text("")},
                               {"window/geometry", text("1,2,3,4")},
@@ -139,13 +144,14 @@ INSTANTIATE_TEST_SUITE_P(
                              StoredSettings{},
                              {"camera/back", "camera/resolution", "camera/resolution/x", "camera/resolution/y",
                               "camera/resolution/z", "game/cameraSensitivity", "game/freezingSpeed", "game/sound",
-                              "window/fullScreen", "window/geometry"}},
+                              "game/waveToGoOn", "window/fullScreen", "window/geometry"}},
                     ReadCase{"bytes where text belongs, text where bytes belong",
                              {{"game/freezingSpeed", StoredValue::bytes("5")},
                               {"game/sound", StoredValue::bytes("false")},
+                              {"game/waveToGoOn", StoredValue::bytes("false")},
                               {"camera/resolution", StoredValue::bytes("640x480@30")}},
                              StoredSettings{},
-                             {"camera/resolution", "game/freezingSpeed", "game/sound"}},
+                             {"camera/resolution", "game/freezingSpeed", "game/sound", "game/waveToGoOn"}},
                     ReadCase{"a number too long for any integer: the nearest end",
                              {{"game/freezingSpeed", text("123456789012345678901234567890")}},
                              with([](StoredSettings &s) { s.freezingSpeed = 100; }),
@@ -247,6 +253,7 @@ TEST(StoredSettings, whatIsWrittenReadsBackTheSame)
         t.cameraSensitivity = -1000;
         t.freezingSpeed = 77;
         t.sound = false;
+        t.waveToGoOn = false;
         t.backCamera = true;
         t.fullScreen = true;
         t.geometry = std::string(300, '\xff');
@@ -276,6 +283,7 @@ TEST(StoredSettings, theDefaultsWriteNoGeometryAndReadBackAsTheDefaults)
     EXPECT_EQ(values.count("window/geometry"), 0u);
     EXPECT_EQ(values.at("game/cameraSensitivity"), text("20"));
     EXPECT_EQ(values.at("game/freezingSpeed"), text("10"));
+    EXPECT_EQ(values.at("game/waveToGoOn"), text("true")); // on until a parent turns it off
     const StoredSettingsReading reading = readStoredSettings(values);
     EXPECT_EQ(reading.settings, StoredSettings{});
     EXPECT_TRUE(reading.warnings.empty());
@@ -307,21 +315,20 @@ TEST_P(StoredSettingsKeys, isStoredKey)
     EXPECT_EQ(isStoredKey(GetParam().path), GetParam().stored);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, StoredSettingsKeys,
-                         testing::Values(KeyCase{"sensitivity", "game/cameraSensitivity", true},
-                                         KeyCase{"freezing speed", "game/freezingSpeed", true},
-                                         KeyCase{"sound", "game/sound", true},
-                                         KeyCase{"back camera", "camera/back", true},
-                                         KeyCase{"resolution of every camera", "camera/resolution", true},
-                                         KeyCase{"resolution of one camera", "camera/resolution/%2Fdev%2Fvideo0", true},
-                                         KeyCase{"full screen", "window/fullScreen", true},
-                                         KeyCase{"geometry", "window/geometry", true},
-                                         KeyCase{"a resolution with an empty id", "camera/resolution/", false},
-                                         KeyCase{"a key that only begins like one", "camera/resolutions", false},
-                                         KeyCase{"another group", "other/cameraSensitivity", false},
-                                         KeyCase{"no group", "cameraSensitivity", false},
-                                         KeyCase{"case matters", "Game/Sound", false}, KeyCase{"empty", "", false}),
-                         testnames::ByName());
+INSTANTIATE_TEST_SUITE_P(
+    Paths, StoredSettingsKeys,
+    testing::Values(KeyCase{"sensitivity", "game/cameraSensitivity", true},
+                    KeyCase{"freezing speed", "game/freezingSpeed", true}, KeyCase{"sound", "game/sound", true},
+                    KeyCase{"wave to go on", "game/waveToGoOn", true}, KeyCase{"back camera", "camera/back", true},
+                    KeyCase{"resolution of every camera", "camera/resolution", true},
+                    KeyCase{"resolution of one camera", "camera/resolution/%2Fdev%2Fvideo0", true},
+                    KeyCase{"full screen", "window/fullScreen", true}, KeyCase{"geometry", "window/geometry", true},
+                    KeyCase{"a resolution with an empty id", "camera/resolution/", false},
+                    KeyCase{"a key that only begins like one", "camera/resolutions", false},
+                    KeyCase{"another group", "other/cameraSensitivity", false},
+                    KeyCase{"no group", "cameraSensitivity", false}, KeyCase{"case matters", "Game/Sound", false},
+                    KeyCase{"empty", "", false}),
+    testnames::ByName());
 
 TEST(StoredSettings, everyKeyOfTheTableIsAStoredKey)
 {

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,13 @@ namespace {
 using testgame::kPicture;
 using testimages::argb;
 using Circle = WaveTarget::Circle;
+
+StoredSettings storedWith(bool waveToGoOn)
+{
+    StoredSettings settings;
+    settings.waveToGoOn = waveToGoOn;
+    return settings;
+}
 
 constexpr std::uint32_t kGrey = argb(50, 50, 50);
 constexpr std::uint32_t kWhite = argb(250, 250, 250);
@@ -116,9 +125,9 @@ INSTANTIATE_TEST_SUITE_P(Shares, TargetMotion,
 TEST(TargetMotion, motionOfCountsTheCircleAgainstTheRestOfThePicture)
 {
     const Circle circle = WaveTarget::placeOn(kPicture);
-    EXPECT_DOUBLE_EQ(circle.radius, 60.0);
-    EXPECT_DOUBLE_EQ(circle.centerY, 240.0);
-    EXPECT_DOUBLE_EQ(circle.centerX, 570.0); // inside the right edge
+    EXPECT_DOUBLE_EQ(circle.radius, 48.0);
+    EXPECT_DOUBLE_EQ(circle.centerY, 56.0);  // inside the top edge
+    EXPECT_DOUBLE_EQ(circle.centerX, 584.0); // inside the right edge
     const Image still = frameOf(circle, kGrey);
     struct Case
     {
@@ -144,12 +153,47 @@ TEST(TargetMotion, motionOfCountsTheCircleAgainstTheRestOfThePicture)
     EXPECT_EQ(WaveTarget::motionOf(small.view(), still.view(), circle, 20).inside, 0.0);
 }
 
+// motionOf walks the circle row by row; a plain count over every pixel with
+// Circle::contains is the reference, for circles of any place and size,
+// inside the picture, across its edges and off it.
+TEST(TargetMotion, motionOfCountsWhatAPixelByPixelCountDoes)
+{
+    std::mt19937 random(5);
+    Image a = testimages::flatImage(kPicture, kGrey);
+    Image b = testimages::flatImage(kPicture, kGrey);
+    for (int y = 0; y < kPicture.height; ++y)
+        for (int x = 0; x < kPicture.width; ++x)
+            if (random() % 3 == 0)
+                testimages::setPixel(b.view(), x, y, kWhite);
+    std::uniform_real_distribution<double> place(-80.0, 720.0), size(0.0, 90.0);
+    for (int i = 0; i < 200; ++i) {
+        const Circle circle{place(random), place(random) * 0.75, i == 0 ? 0.0 : size(random)};
+        int inside = 0, insideMoved = 0, rest = 0, restMoved = 0;
+        for (int y = 0; y < kPicture.height; ++y)
+            for (int x = 0; x < kPicture.width; ++x) {
+                const bool moved = testimages::pixelAt(a.constView(), x, y) != testimages::pixelAt(b.constView(), x, y);
+                if (circle.contains(Point{x + 0.5, y + 0.5})) {
+                    ++inside;
+                    insideMoved += moved ? 1 : 0;
+                } else if (x % 4 == 0 && y % 4 == 0) {
+                    ++rest;
+                    restMoved += moved ? 1 : 0;
+                }
+            }
+        const WaveTarget::Motion motion = WaveTarget::motionOf(b.view(), a.view(), circle, 20);
+        SCOPED_TRACE(testing::Message() << "circle " << circle.centerX << ", " << circle.centerY << " r "
+                                        << circle.radius);
+        EXPECT_DOUBLE_EQ(motion.inside, inside > 0 ? double(insideMoved) / inside : 0.0);
+        EXPECT_DOUBLE_EQ(motion.rest, rest > 0 ? double(restMoved) / rest : 0.0);
+    }
+}
+
 // ---- In play ---------------------------------------------------------------------------
 
 class WaveToGoOn : public testing::Test
 {
 protected:
-    WaveToGoOn() { session.setWaveToGoOn(true); }
+    WaveToGoOn() { session.setWaveTargetDrawn(true); }
 
     void step(Image frame) { session.stepFrame(frame, kPicture, true); }
     // A still frame, then one where every pixel moved: the whole picture is
@@ -233,7 +277,7 @@ TEST_F(WaveToGoOn, aTapOnTheTargetGoesOnAndATapBesideItShowsTheTools)
 {
     win();
     const PlaySession::Placed place = session.waveTargetPlace();
-    EXPECT_DOUBLE_EQ(place.centerX, 570.0);
+    EXPECT_DOUBLE_EQ(place.centerX, 584.0);
     session.pointerDown(1, Point{place.centerX - 200, place.centerY});
     EXPECT_TRUE(session.pointerUp(1, Point{place.centerX - 200, place.centerY}));
     session.pointerDown(1, Point{place.centerX, place.centerY});
@@ -249,6 +293,92 @@ TEST_F(WaveToGoOn, switchedOffTheTargetNeverShows)
     EXPECT_FALSE(session.waveTarget().isShown());
     waveAtTheTarget(40);
     EXPECT_EQ(session.game().pictureNumber(), 1);
+}
+
+// "Wave to go on" in the settings: on by default, taken from remembered
+// settings and from the panel's OK; a target no edition draws is never
+// offered.
+TEST_F(WaveToGoOn, theSettingSwitchesItAndIsOnByDefault)
+{
+    EXPECT_TRUE(StoredSettings{}.waveToGoOn);
+    EXPECT_TRUE(session.isWaveToGoOnEnabled());
+
+    struct Case
+    {
+        const char *name;
+        std::function<void(PlaySession &)> change;
+        bool offered;
+    };
+    const Case cases[] = {
+        {"remembered off", [](PlaySession &s) { s.useSettings(storedWith(false)); }, false},
+        {"remembered on", [](PlaySession &s) { s.useSettings(storedWith(true)); }, true},
+        {"OK with the switch off", [](PlaySession &s) { s.takeSettings(20, 10, true, false); }, false},
+        {"OK from a panel without the switch keeps it",
+         [](PlaySession &s) {
+             s.setWaveToGoOn(false);
+             s.takeSettings(20, 10, true);
+         },
+         false},
+        {"an edition that does not draw it", [](PlaySession &s) { s.setWaveTargetDrawn(false); }, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ManualClock caseClock;
+        PlaySession s{caseClock, 6,
+                      [](int number) {
+                          return Picture{testimages::flatImage(kPicture, testgame::photoColor(number)),
+                                         testimages::flatImage(kPicture, testgame::kIce)};
+                      },
+                      testgame::kBanner, kPicture};
+        s.setWaveTargetDrawn(true);
+        c.change(s);
+        Image still = testimages::flatImage(kPicture, kGrey);
+        Image moved = testimages::flatImage(kPicture, kWhite);
+        s.stepFrame(still, kPicture, true);
+        s.stepFrame(moved, kPicture, true);
+        ASSERT_TRUE(s.game().bannerShown());
+        EXPECT_EQ(s.waveTarget().isShown(), c.offered);
+    }
+}
+
+TEST_F(WaveToGoOn, switchingItOffInThePanelTakesAShownTargetAway)
+{
+    win();
+    ASSERT_TRUE(session.waveTarget().isShown());
+    EXPECT_TRUE(session.takeSettings(20, 10, true, false)); // a stored value changed
+    EXPECT_FALSE(session.waveTarget().isShown());
+    EXPECT_FALSE(session.settings().waveToGoOn);
+    EXPECT_FALSE(session.activateWaveTarget());
+    EXPECT_EQ(session.game().pictureNumber(), 1);
+}
+
+TEST_F(WaveToGoOn, aScreenReaderPressGoesOnOnlyWhileItShows)
+{
+    EXPECT_FALSE(session.activateWaveTarget());
+    EXPECT_EQ(session.game().pictureNumber(), 1);
+    win();
+    EXPECT_TRUE(session.activateWaveTarget());
+    EXPECT_EQ(session.game().pictureNumber(), 2);
+    EXPECT_TRUE(session.takeWentOn());
+    EXPECT_FALSE(session.activateWaveTarget()); // gone with the picture
+}
+
+TEST_F(WaveToGoOn, aTapFromAnEditionThatTracksItsOwnPointers)
+{
+    win();
+    const PlaySession::Placed place = session.waveTargetPlace();
+    // Just outside the ring, and with a panel open: no going on.
+    EXPECT_FALSE(session.tapWaveTarget(Point{place.centerX - place.radius - 2, place.centerY}));
+    session.tapPicture(); // the tools
+    clock.advance(TapGate::kLimitMilliseconds);
+    session.controls().place(640, 480, 512, 512);
+    session.controls().press(ToolIcon::Settings);
+    session.controls().release(ToolIcon::Settings);
+    ASSERT_EQ(session.clickTool(ToolIcon::Settings), Controls::Action::OpenSettings);
+    EXPECT_FALSE(session.tapWaveTarget(Point{place.centerX, place.centerY}));
+    session.closeOpenPanel();
+    EXPECT_TRUE(session.tapWaveTarget(Point{place.centerX - place.radius + 2, place.centerY}));
+    EXPECT_EQ(session.game().pictureNumber(), 2);
 }
 
 } // namespace

@@ -111,7 +111,7 @@ TEST_P(WindowLayoutSliders, sliderGroups)
 INSTANTIATE_TEST_SUITE_P(Slots, WindowLayoutSliders,
                          testing::Values(SliderCase{"resolution", 0, 8.0f, 360, 50, {360, 20, 280, 20}, 272.0f},
                                          SliderCase{"sensitivity", 1, 9.0f, 360, 140, {360, 110, 280, 20}, 271.0f},
-                                         SliderCase{"freezing speed", 2, 9.0f, 360, 320, {360, 290, 280, 20}, 271.0f}),
+                                         SliderCase{"freezing speed", 2, 9.0f, 360, 350, {360, 320, 280, 20}, 271.0f}),
                          testnames::ByName());
 
 TEST(WindowLayout, okBoxSitsUnderTheFreezingSpeedSlider)
@@ -125,7 +125,43 @@ TEST(WindowLayout, switchBoxIsCentredBetweenTheSliders)
 {
     const ControlPlace box = placeSwitchBox(1000.0, 600.0, kSoundSwitchCenterY, 120.0f, 30.0f);
     EXPECT_EQ(box.x, 440.0f);
-    EXPECT_EQ(box.y, 225.0f); // 0.4 x 600 - 15
+    EXPECT_EQ(box.y, 207.0f); // 0.37 x 600 - 15
+}
+
+// The panel's rows from top to bottom, with the desktop's control sizes
+// (280 x 20 tracks under 20-pixel labels, 280 x 24 switches, a 97 x 50 OK
+// box): none overlaps the next, and all fit the window, from the start size
+// to a portrait and a full HD window.
+TEST(WindowLayout, thePanelsRowsKeepApartAndInsideTheWindow)
+{
+    for (const Size window : {Size{640, 480}, Size{600, 900}, Size{1920, 1080}}) {
+        SCOPED_TRACE(testing::Message() << window.width << " x " << window.height);
+        const auto slider = [&](int slot) {
+            return placeSliderGroup(window.width, window.height, kSliderSlots[std::size_t(slot)].centerY, 280.0f, 20.0f,
+                                    8.0f, 0.0f, 20.0f);
+        };
+        const SliderGroupPlace freezing = slider(2);
+        const ControlPlace sound = placeSwitchBox(window.width, window.height, kSoundSwitchCenterY, 280.0f, 24.0f);
+        const ControlPlace wave = placeSwitchBox(window.width, window.height, kWaveSwitchCenterY, 280.0f, 24.0f);
+        const ControlPlace ok = placeOkBox(window.width, 97.0f, freezing.trackY, 20.0f);
+        struct Row
+        {
+            const char *name;
+            float top, bottom;
+        };
+        const Row rows[] = {
+            {"resolution", slider(0).boxY, slider(0).trackY + 20.0f},
+            {"sensitivity", slider(1).boxY, slider(1).trackY + 20.0f},
+            {"sound", sound.y, sound.y + 24.0f},
+            {"wave to go on", wave.y, wave.y + 24.0f},
+            {"freezing speed", freezing.boxY, freezing.trackY + 20.0f},
+            {"OK", ok.y, ok.y + 50.0f},
+        };
+        EXPECT_GE(rows[0].top, 0.0f);
+        EXPECT_LE(rows[std::size(rows) - 1].bottom, float(window.height));
+        for (std::size_t i = 1; i < std::size(rows); ++i)
+            EXPECT_GT(rows[i].top, rows[i - 1].bottom) << rows[i].name << " under " << rows[i - 1].name;
+    }
 }
 
 struct PressCase

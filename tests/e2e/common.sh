@@ -241,7 +241,7 @@ near_colour() { # image x y r g b
 
 PHOTO="$IMAGES/frostpane_001.png"
 ICE="$IMAGES/frostpane_001_ice.png"
-TOP_BAND='[640x60+0+0]' # above the banner and the icons
+TOP_BAND='[520x60+0+0]' # above the banner and the icons, left of a won picture's wave target
 # Icon crops after a press differ a little from the start: the icon comes
 # back to its whole-pixel home. A different face differs far more (0.19+).
 ICON_SAME=0.1

@@ -123,13 +123,16 @@ tap_window "${CAMERA_ICON[@]}"
 band_clean() { shot "$1" && window_shows "$1" "$PHOTO" "$BAND" 0.05; }
 check "a tap starts the camera and the snow wipes the ice" wait_until 20 band_clean wayland_wiped
 
-# F11: the window covers the output, the 4:3 picture filling all of it.
+# F11: the window covers the output, the 4:3 picture filling all of it. The
+# band along its top stops short of the top right corner, where the won
+# picture's wave target is drawn.
 park_pointer
 xdotool key F11
 "$IM_CONVERT" "$PHOTO" -resize "${SCREEN}!" "$work/photo_full_screen.png"
+FULL_BAND="[$((WIDTH * 4 / 5))x75+0+0]"
 full_screen() {
   shot wayland_full_screen \
-    && similar "$SHOTS/wayland_full_screen.png[${WIDTH}x75+0+0]" "$work/photo_full_screen.png[${WIDTH}x75+0+0]" 0.06
+    && similar "$SHOTS/wayland_full_screen.png$FULL_BAND" "$work/photo_full_screen.png$FULL_BAND" 0.06
 }
 check "F11: the picture fills the screen" wait_until 10 full_screen
 # F11 again: a 640 x 480 window, wherever weston puts it, showing the photo

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <optional>
+
 using namespace testimages;
 using namespace testgame;
 
@@ -221,3 +224,96 @@ TEST(SceneRenderer, aTargetOfAnyStride)
 }
 
 } // namespace
+
+// ---- The wave target ----------------------------------------------------------------
+
+namespace {
+
+constexpr std::uint32_t kArrowColor = 0xFFFFFFFFu;
+
+// The target at the top right of a 640 x 480 output, a quarter full, and a
+// plain white square for the arrow.
+struct TargetDrawing
+{
+    SceneRenderer renderer{flatImage(kBanner, kBannerColor), flatImage({64, 64}, kArrowColor)};
+    SceneRenderer::WaveTargetLook look{584.0, 56.0, 48.0, 0.25};
+
+    Image rendered(const Game &game, const std::optional<SceneRenderer::WaveTargetLook> &wave)
+    {
+        Image output = flatImage(game.outputSize(), kUnwritten);
+        renderer.render(game, output.view(), 0, 0, {0, 0, output.width(), output.height()}, wave);
+        return output;
+    }
+};
+
+} // namespace
+
+TEST(SceneRendererWaveTarget, aDiscWithTheArrowAndTheFillAsARingFromTheTopClockwise)
+{
+    Fixture f;
+    f.wipe(1000); // in play, no banner
+    TargetDrawing d;
+    const Image without = d.rendered(f.game, std::nullopt);
+    const Image with = d.rendered(f.game, d.look);
+    const auto at = [&](const Image &image, double x, double y) { return pixelAt(image.constView(), int(x), int(y)); };
+    const double cx = d.look.centerX, cy = d.look.centerY;
+    const double ring = d.look.radius * 0.91; // the middle of the ring
+    // The arrow in the middle, as its picture is.
+    EXPECT_EQ(at(with, cx, cy), kArrowColor);
+    // The disc lightens the picture and keeps it seen through.
+    const std::uint32_t under = at(without, cx - 30, cy);
+    const std::uint32_t disc = at(with, cx - 30, cy);
+    // A third of the way to white.
+    const auto lighter = [](int channel) { return channel + int(std::lround(0.35 * (255 - channel))); };
+    EXPECT_TRUE(near(disc, argb(lighter(redOf(under)), lighter(greenOf(under)), lighter(blueOf(under))), 4))
+        << std::hex << disc << " over " << under;
+    EXPECT_NE(disc, under);
+    // A quarter: from the top to three o'clock the ring is green, beyond it
+    // the dark track.
+    const auto green = [](std::uint32_t p) { return ((p >> 8) & 0xFFu) > 180u && ((p >> 16) & 0xFFu) < 120u; };
+    EXPECT_TRUE(green(at(with, cx + ring * std::sin(0.3), cy - ring * std::cos(0.3)))); // just past the top
+    EXPECT_TRUE(green(at(with, cx + ring * std::sin(1.3), cy - ring * std::cos(1.3))));
+    EXPECT_FALSE(green(at(with, cx + ring, cy + 10))); // past three o'clock
+    EXPECT_FALSE(green(at(with, cx - ring, cy)));      // nine o'clock
+    EXPECT_FALSE(green(at(with, cx - 10, cy - ring))); // just before the top
+    // Outside its square nothing changed: not the bar, not the picture.
+    const Rect area = SceneRenderer::waveTargetArea(d.look);
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            if (!area.contains(x, y)) {
+                ASSERT_EQ(pixelAt(with.constView(), x, y), pixelAt(without.constView(), x, y)) << x << ", " << y;
+            }
+        }
+    }
+    EXPECT_TRUE(everyPixelWritten(with));
+
+    // Full: all round green; empty: none.
+    d.look.fill = 1.0;
+    const Image full = d.rendered(f.game, d.look);
+    EXPECT_TRUE(green(at(full, cx - ring, cy)));
+    EXPECT_TRUE(green(at(full, cx - 10, cy - ring)));
+    d.look.fill = 0.0;
+    const Image empty = d.rendered(f.game, d.look);
+    EXPECT_FALSE(green(at(empty, cx + ring * std::sin(0.3), cy - ring * std::cos(0.3))));
+}
+
+TEST(SceneRendererWaveTarget, onlyTheClipIsWrittenAndTheBannerStaysOnTop)
+{
+    Fixture f;
+    f.wipe(kPixels); // the banner
+    TargetDrawing d;
+    const Image whole = d.rendered(f.game, d.look);
+    // Half of the target asked for, at an offset in a bigger window.
+    Image window = flatImage({700, 500}, argb(9, 9, 9));
+    const Rect clip{560, 0, 80, 56};
+    d.renderer.render(f.game, window.view(), 30, 10, clip, d.look);
+    for (int y = 0; y < 500; ++y)
+        for (int x = 0; x < 700; ++x) {
+            const int ox = x - 30, oy = y - 10;
+            const std::uint32_t expected = clip.contains(ox, oy) ? pixelAt(whole.constView(), ox, oy) : argb(9, 9, 9);
+            ASSERT_EQ(pixelAt(window.constView(), x, y), expected) << "(" << x << ", " << y << ")";
+        }
+    // A target placed under the banner (which the game never does) is covered.
+    d.look = {320.0, 240.0, 48.0, 1.0};
+    EXPECT_TRUE(near(pixelAt(d.rendered(f.game, d.look).constView(), 320, 240), kBannerColor));
+}

@@ -78,7 +78,8 @@ private Q_SLOTS:
         QTest::newRow("camera noise below the floor") << 0.0001 << false;
         QTest::newRow("a nonsense amount (NaN)") << std::nan("") << false;
         QTest::newRow("negative amount") << -0.5 << false;
-        QTest::newRow("disabled while a hand waves, the banner shows and a tool is tapped") << 0.03 << true;
+        QTest::newRow("disabled while a hand waves, the banner shows, a tool is tapped and the target goes on")
+            << 0.03 << true;
     }
 
     void silenceIsExactZeros()
@@ -91,6 +92,7 @@ private Q_SLOTS:
         if (disabled) {
             mixer.setBannerShown(true);
             mixer.tap();
+            mixer.wentOn();
         }
         const std::vector<float> out = render(mixer, 1.0);
         QVERIFY(std::all_of(out.begin(), out.end(), [](float s) { return s == 0.0f; }));
@@ -113,7 +115,7 @@ private Q_SLOTS:
 
     // A mixer made anew over events that outlive it (the desktop makes one
     // for each stream, as the sound server comes back) plays what is asked
-    // from then on, not a chime or tick asked for before it was there.
+    // from then on, not a chime, tick or whoosh asked for before it was there.
     void aNewMixerDoesNotPlayWhatWasAskedBeforeIt()
     {
         SoundEvents events;
@@ -121,6 +123,7 @@ private Q_SLOTS:
             SoundMixer earlier(kRate, 1, 1, events);
             events.setBannerShown(true);
             events.tap();
+            events.wentOn();
             QVERIFY(peak(render(earlier, 1.0)) > 0.05f);
         }
         SoundMixer later(kRate, 1, 2, events);
@@ -222,6 +225,30 @@ private Q_SLOTS:
         QVERIFY(peak(tick) > 0.01f);
         QVERIFY(peak(tick) < 0.2f);
         QCOMPARE(peak(render(mixer, 0.1)), 0.0f);
+    }
+
+    // Going on by the wave target: a third of a second that glides up, told
+    // apart from the chime's and the tick's fixed pitches by its rise.
+    void theWhooshRisesAndIsOverSoon()
+    {
+        SoundMixer mixer(kRate, 1, 8);
+        mixer.wentOn();
+        const std::vector<float> whoosh = render(mixer, 0.4);
+        QVERIFY(peak(whoosh) > 0.1f);
+        QVERIFY(peak(whoosh) < 0.5f);
+        // Its pitch, by the sign changes in 70 ms early and late.
+        const auto crossings = [&whoosh](double from) {
+            const std::size_t start = std::size_t(from * kRate), end = start + std::size_t(0.07 * kRate);
+            int count = 0;
+            for (std::size_t i = start + 1; i < end; ++i)
+                count += (whoosh[i - 1] < 0.0f) != (whoosh[i] < 0.0f) ? 1 : 0;
+            return count;
+        };
+        const int early = crossings(0.03), late = crossings(0.22);
+        qInfo("sign changes in 70 ms: %d early, %d late", early, late);
+        QVERIFY(early > 40);           // about 500 Hz
+        QVERIFY(late * 2 > early * 3); // near 1 kHz
+        QCOMPARE(peak(render(mixer, 0.3)), 0.0f);
     }
 
     void neverAboveFullScale_data()

@@ -208,23 +208,37 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("text");
-        QTest::newRow("English") << QStringLiteral("en_US") << QStringLiteral("Sound");
-        QTest::newRow("German") << QStringLiteral("de_DE") << QStringLiteral("Ton");
-        QTest::newRow("French") << QStringLiteral("fr_FR") << QStringLiteral("Son");
-        QTest::newRow("Spanish") << QStringLiteral("es_ES") << QStringLiteral("Sonido");
+        QTest::addColumn<QByteArray>("control");
+        QTest::addColumn<QByteArray>("box");
+        const QByteArray sound("soundSwitch"), soundBox("soundBox");
+        QTest::newRow("English") << QStringLiteral("en_US") << QStringLiteral("Sound") << sound << soundBox;
+        QTest::newRow("German") << QStringLiteral("de_DE") << QStringLiteral("Ton") << sound << soundBox;
+        QTest::newRow("French") << QStringLiteral("fr_FR") << QStringLiteral("Son") << sound << soundBox;
+        QTest::newRow("Spanish") << QStringLiteral("es_ES") << QStringLiteral("Sonido") << sound << soundBox;
+        const QByteArray wave("waveToGoOnSwitch"), waveBox("waveToGoOnBox");
+        QTest::newRow("wave to go on, English")
+            << QStringLiteral("en_US") << QStringLiteral("Wave to go on") << wave << waveBox;
+        QTest::newRow("wave to go on, German")
+            << QStringLiteral("de_DE") << QStringLiteral("Winken, um weiterzugehen") << wave << waveBox;
+        QTest::newRow("wave to go on, French")
+            << QStringLiteral("fr_FR") << QStringLiteral("Agiter la main pour continuer") << wave << waveBox;
+        QTest::newRow("wave to go on, Spanish")
+            << QStringLiteral("es_ES") << QStringLiteral("Agitar la mano para seguir") << wave << waveBox;
     }
 
     void theSoundSwitchSpeaksTheLanguageAndFitsItsBox()
     {
         QFETCH(QString, locale);
         QFETCH(QString, text);
+        QFETCH(QByteArray, control);
+        QFETCH(QByteArray, box);
         installTranslations(application(), QLocale(locale));
         WindowFixture f(typicalWebcamSettings());
-        const auto *sound = f.find<QCheckBox>("soundSwitch");
+        const auto *sound = f.find<QCheckBox>(control.constData());
         QCOMPARE(sound->text(), text);
         // The whole text gets its room, inside the box.
         QVERIFY(sound->width() >= sound->sizeHint().width());
-        QVERIFY(f.find("soundBox")->rect().contains(sound->geometry()));
+        QVERIFY(f.find(box.constData())->rect().contains(sound->geometry()));
     }
 
     void theAboutTextKeepsItsWordsTogether_data()

@@ -15,6 +15,8 @@
  *   FROSTPANE_VCAM<i>_CAPS      modes "FMT:WxH@FPS,..." in advertised order
  *   FROSTPANE_VCAM<i>_PATTERN   ball | snow | black | smpte | any videotestsrc
  *                               pattern nick
+ *   FROSTPANE_VCAM<i>_REGION    X,Y,W,H: the pattern shows only in this box
+ *                               (fractions of the frame), black around it
  *   FROSTPANE_VCAM<i>_STOP_AFTER  deliver this many frames, then stop
  *   FROSTPANE_VCAM<i>_STOP_MODE   eos | freeze | error | unplug
  *   FROSTPANE_VCAM<i>_APPEAR_AFTER  not listed at first, plugged in this
@@ -234,6 +236,10 @@ typedef struct
     GstCaps *caps; /* advertised modes, in order */
     gboolean is_jpeg;
     gchar *pattern;
+    /* The box the pattern shows in, as fractions of the frame; has_region
+     * FALSE: the whole frame. */
+    gboolean has_region;
+    gdouble region[4];
     guint64 stop_after; /* 0 = never stop */
     FpStopMode stop_mode;
     /* Milliseconds after the provider starts; -1 = not set. Without
@@ -336,6 +342,25 @@ static gboolean fp_config_from_env(guint index, FpVcamConfig *cfg)
     if (!fp_pattern_is_valid(cfg->pattern)) {
         fp_complain(var, cfg->pattern, "not a videotestsrc pattern (ball, snow, black, smpte, ...)");
         goto fail;
+    }
+    g_free(var);
+
+    var = fp_env_name(index, "REGION");
+    value = g_getenv(var);
+    if (value != NULL && *value != '\0') {
+        gchar **parts = g_strsplit(value, ",", -1);
+        gboolean ok = g_strv_length(parts) == 4;
+        for (guint i = 0; ok && i < 4; i++) {
+            gchar *end = NULL;
+            cfg->region[i] = g_ascii_strtod(parts[i], &end);
+            ok = end != parts[i] && *end == '\0' && cfg->region[i] >= 0.0 && cfg->region[i] <= 1.0;
+        }
+        g_strfreev(parts);
+        if (!ok || cfg->region[0] + cfg->region[2] > 1.0 || cfg->region[1] + cfg->region[3] > 1.0) {
+            fp_complain(var, value, "expected X,Y,W,H: fractions of the frame, the box inside it");
+            goto fail;
+        }
+        cfg->has_region = TRUE;
     }
     g_free(var);
 
@@ -473,6 +498,76 @@ static GstPadProbeReturn fp_stop_probe(GstPad *pad, GstPadProbeInfo *info, gpoin
     return GST_PAD_PROBE_DROP;
 }
 
+/* Blacks out every pixel of a raw frame outside the box, whatever the
+ * format: each 8- or 16-bit component of each plane, at its own
+ * subsampling, is set to black's value (Y 16, U and V 128 for YUV; 0 for
+ * RGB; alpha opaque). A frame whose caps are not known yet, or a format
+ * with components packed below a byte, passes as it is. */
+typedef struct
+{
+    gdouble region[4];
+} FpRegion;
+
+static GstPadProbeReturn fp_region_probe(GstPad *pad, GstPadProbeInfo *info, gpointer user_data)
+{
+    const FpRegion *r = user_data;
+    GstCaps *caps = gst_pad_get_current_caps(pad);
+    GstVideoInfo vinfo;
+    GstVideoFrame frame;
+    GstBuffer *buffer;
+    gboolean known = caps != NULL && gst_video_info_from_caps(&vinfo, caps);
+
+    if (caps != NULL)
+        gst_caps_unref(caps);
+    if (!known)
+        return GST_PAD_PROBE_OK;
+    buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
+    GST_PAD_PROBE_INFO_DATA(info) = buffer;
+    if (!gst_video_frame_map(&frame, &vinfo, buffer, GST_MAP_READWRITE))
+        return GST_PAD_PROBE_OK;
+    {
+        const GstVideoFormatInfo *finfo = vinfo.finfo;
+        const gint width = GST_VIDEO_INFO_WIDTH(&vinfo), height = GST_VIDEO_INFO_HEIGHT(&vinfo);
+        const gint left = (gint)(r->region[0] * width), top = (gint)(r->region[1] * height);
+        const gint right = (gint)((r->region[0] + r->region[2]) * width);
+        const gint bottom = (gint)((r->region[1] + r->region[3]) * height);
+        for (guint c = 0; c < GST_VIDEO_FORMAT_INFO_N_COMPONENTS(finfo); c++) {
+            const guint depth = GST_VIDEO_FORMAT_INFO_DEPTH(finfo, c);
+            const guint plane = GST_VIDEO_FORMAT_INFO_PLANE(finfo, c);
+            const gint pstride = GST_VIDEO_FORMAT_INFO_PSTRIDE(finfo, c);
+            const gint wsub = GST_VIDEO_FORMAT_INFO_W_SUB(finfo, c), hsub = GST_VIDEO_FORMAT_INFO_H_SUB(finfo, c);
+            const gint cw = GST_VIDEO_FRAME_COMP_WIDTH(&frame, c), ch = GST_VIDEO_FRAME_COMP_HEIGHT(&frame, c);
+            const gint stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, plane);
+            guint8 *base = (guint8 *)GST_VIDEO_FRAME_PLANE_DATA(&frame, plane)
+                           + GST_VIDEO_FORMAT_INFO_POFFSET(finfo, c);
+            guint black = 0;
+            if ((depth != 8 && depth != 16) || GST_VIDEO_FORMAT_INFO_SHIFT(finfo, c) != 0 || pstride <= 0)
+                continue;
+            if (c == GST_VIDEO_COMP_A && GST_VIDEO_FORMAT_INFO_HAS_ALPHA(finfo))
+                black = 255;
+            else if (GST_VIDEO_FORMAT_INFO_IS_YUV(finfo) || GST_VIDEO_FORMAT_INFO_IS_GRAY(finfo))
+                black = c == GST_VIDEO_COMP_Y ? 16 : 128;
+            for (gint y = 0; y < ch; y++) {
+                const gint py = y << hsub;
+                guint8 *row = base + (gsize)y * (gsize)stride;
+                for (gint x = 0; x < cw; x++) {
+                    const gint px = x << wsub;
+                    if (px >= left && px < right && py >= top && py < bottom)
+                        continue;
+                    if (depth == 8) {
+                        row[(gsize)x * (gsize)pstride] = (guint8)black;
+                    } else {
+                        const guint16 value = (guint16)(black * 257u);
+                        memcpy(row + (gsize)x * (gsize)pstride, &value, sizeof value); /* host order: _LE here */
+                    }
+                }
+            }
+        }
+    }
+    gst_video_frame_unmap(&frame);
+    return GST_PAD_PROBE_OK;
+}
+
 static GstElement *fp_make(GstBin *bin, const gchar *factory, const gchar *name)
 {
     GstElement *e = gst_element_factory_make(factory, name);
@@ -556,6 +651,14 @@ static gboolean fp_vcam_src_build(FpVcamSrc *self, const FpVcamConfig *cfg, GstD
         if (!gst_element_link_many(rawfilter, enc, outfilter, NULL))
             goto fail;
         last = outfilter;
+    }
+
+    if (cfg->has_region) {
+        FpRegion *region = g_new0(FpRegion, 1);
+        GstPad *srcpad = gst_element_get_static_pad(src, "src");
+        memcpy(region->region, cfg->region, sizeof region->region);
+        gst_pad_add_probe(srcpad, GST_PAD_PROBE_TYPE_BUFFER, fp_region_probe, region, g_free);
+        gst_object_unref(srcpad);
     }
 
     /* Every stream from a device is watched: the device can be unplugged. */
