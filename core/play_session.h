@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 // One child's play, whatever shows it: the state of play (the Game), the
 // tools and panels, the fingers, pens and mouse on the picture, when to step
@@ -104,6 +105,10 @@ public:
     // has not settled); when it is not, the stepping timer may stop.
     bool stepWithoutFrameDue() const;
     Rect stepWithoutFrame();
+    // The parts of the output the last step changed (Game::changedParts(),
+    // and the wave target's place when it changed): within the rectangle the
+    // step returned, and what a window need redraw of it.
+    const std::vector<Rect> &changedParts() const { return m_changedParts; }
 
     // ---- Wave to go on ------------------------------------------------------------
     // Whether a won picture offers the target that a child fills by waving
@@ -135,11 +140,14 @@ private:
     Point toOutput(Point logical) const;
     // After every step and picture change: the target shows after a win and
     // goes with the picture; `motion`, when the frame was compared, fills it.
+    // Notes the step's parts; returns the rectangle that holds them all.
+    Rect noteChangedParts(const Rect &game, const Rect &wave);
     Rect followWave(const WaveTarget::Motion *motion);
     void goOn();
     Controls::Action carryOut(Controls::Action action);
 
     const Clock &m_clock;
+    std::vector<Rect> m_changedParts;
     StoredSettings m_settings;
     Game m_game;
     Controls m_controls;
