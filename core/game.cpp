@@ -179,10 +179,10 @@ bool Game::runMeltPass(const Image &camera, const Image &previous, MeltRule rule
 
 void Game::findChangedRows()
 {
-    m_changedRows.clear();
+    m_changedBands.clear();
     const Size grid = m_composed.size();
     if (!m_lastComposedShown || m_lastComposed.size() != grid) {
-        m_changedRows.emplace_back(0, grid.height - 1);
+        m_changedBands.push_back({0, grid.height - 1, 0, grid.width - 1});
         return;
     }
     // Rows a few apart make one band: each band is a rectangle to draw.
@@ -190,19 +190,31 @@ void Game::findChangedRows()
     constexpr std::size_t kMostBands = 4;
     const std::size_t rowBytes = std::size_t(grid.width) * 4;
     for (int y = 0; y < grid.height; ++y) {
-        if (std::memcmp(std::as_const(m_composed).view().pixel(0, y), std::as_const(m_lastComposed).view().pixel(0, y),
-                        rowBytes)
-            == 0)
+        const std::uint8_t *now = std::as_const(m_composed).view().pixel(0, y);
+        const std::uint8_t *before = std::as_const(m_lastComposed).view().pixel(0, y);
+        if (std::memcmp(now, before, rowBytes) == 0)
             continue;
-        if (!m_changedRows.empty() && y - m_changedRows.back().second <= kJoinedGap)
-            m_changedRows.back().second = y;
-        else
-            m_changedRows.emplace_back(y, y);
+        const auto samePixel = [&](int x) { return std::memcmp(now + x * 4, before + x * 4, 4) == 0; };
+        int left = 0;
+        while (samePixel(left))
+            ++left;
+        int right = grid.width - 1;
+        while (samePixel(right))
+            --right;
+        if (!m_changedBands.empty() && y - m_changedBands.back().bottom <= kJoinedGap) {
+            ChangedBand &band = m_changedBands.back();
+            band.bottom = y;
+            band.left = std::min(band.left, left);
+            band.right = std::max(band.right, right);
+        } else {
+            m_changedBands.push_back({y, y, left, right});
+        }
     }
-    if (m_changedRows.size() > kMostBands) {
-        const int first = m_changedRows.front().first;
-        const int last = m_changedRows.back().second;
-        m_changedRows.assign(1, {first, last});
+    if (m_changedBands.size() > kMostBands) {
+        ChangedBand all = m_changedBands.front();
+        for (const ChangedBand &band : m_changedBands)
+            all = {all.top, band.bottom, std::min(all.left, band.left), std::max(all.right, band.right)};
+        m_changedBands.assign(1, all);
     }
 }
 
@@ -242,18 +254,20 @@ Rect Game::showPass(bool ran)
     if (sceneBefore != Scene::Play || m_scene != Scene::Play) {
         m_changedParts.push_back(m_pictureRect);
     } else {
-        const int rows = m_composed.height();
-        const auto outputRow = [&](int row) {
-            return m_pictureRect.y + int(std::floor(double(row) * m_pictureRect.height / rows));
+        const Size grid = m_composed.size();
+        // Output pixels from the one over source pixel `from` - 1 to the one
+        // under the end of `to` + 1: scaling reads a source pixel either side.
+        const auto span = [](int from, int to, int start, int length, int sourceLength) {
+            const double scale = double(length) / sourceLength;
+            const int first = std::max(start + int(std::floor((from - 1) * scale)), start);
+            const int end = std::min(start + int(std::ceil((to + 2) * scale)), start + length);
+            return std::pair{first, end};
         };
-        for (const auto &[first, last] : m_changedRows) {
-            // Scaling reads a source row either side of each output row.
-            const int top = std::max(outputRow(first - 1), m_pictureRect.top());
-            const int bottom = std::min(m_pictureRect.y
-                                            + int(std::ceil(double(last + 2) * m_pictureRect.height / rows)),
-                                        m_pictureRect.bottom());
-            if (bottom > top)
-                m_changedParts.push_back({m_pictureRect.x, top, m_pictureRect.width, bottom - top});
+        for (const ChangedBand &band : m_changedBands) {
+            const auto [top, bottom] = span(band.top, band.bottom, m_pictureRect.y, m_pictureRect.height, grid.height);
+            const auto [left, right] = span(band.left, band.right, m_pictureRect.x, m_pictureRect.width, grid.width);
+            if (bottom > top && right > left)
+                m_changedParts.push_back({left, top, right - left, bottom - top});
         }
         if (barBefore != m_progressBarRect) {
             m_changedParts.push_back(barBefore);

@@ -114,10 +114,11 @@ public:
     // The parts of the output the last step (with a frame or without)
     // changed, in output pixels: within the rectangle it returned, often far
     // less. In play, only the bands of picture rows whose composed pixels
-    // differ from the step before are in it (with a source row either side,
-    // which scaling reads), beside the bar's old and new place; the whole
-    // picture whenever the output showed anything else before. At most a few
-    // rectangles; empty when the step changed nothing.
+    // differ from the step before are in it, each as wide as its changed
+    // pixels (with a source pixel either side, which scaling reads), beside
+    // the bar's old and new place; the whole picture whenever the output
+    // showed anything else before. At most a few rectangles; empty when the
+    // step changed nothing.
     const std::vector<Rect> &changedParts() const { return m_changedParts; }
     // The next frame becomes the motion reference instead of being compared
     // with the last one (its source changed).
@@ -189,8 +190,13 @@ private:
     Image m_lastComposed;  // the pass before's, to tell the rows that changed
     // Whether m_lastComposed is what the output shows of the picture.
     bool m_lastComposedShown = false;
-    // Bands of picture rows (first, last) the last pass changed.
-    std::vector<std::pair<int, int>> m_changedRows;
+    // Parts of the picture the last pass changed: bands of rows, each with
+    // the columns its changed pixels lie in (all inclusive).
+    struct ChangedBand
+    {
+        int top, bottom, left, right;
+    };
+    std::vector<ChangedBand> m_changedBands;
     std::vector<Rect> m_changedParts;
     Size m_lastCameraSize;
     Scene m_scene = Scene::IceOnBlack;

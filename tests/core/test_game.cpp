@@ -339,12 +339,13 @@ TEST(Game, aStepNamesOnlyThePartsItChanged)
     EXPECT_EQ(f.game.step(frame, kPicture), picture) << "the step's rectangle is as before";
     EXPECT_TRUE(f.game.changedParts().empty()) << "no pixel and no bar changed";
 
-    // Rows 50 to 79 move: output rows from source row 49 to the end of 80.
+    // Rows 50 to 79 of columns 100 to 139 move: output pixels from source
+    // pixel 49 to the end of 80 down, from 99 to the end of 140 across.
     Image moved = still.copy();
     fillRect(moved, {100, 50, 40, 30}, argb(250, 250, 250));
     const Rect barBefore = f.game.progressBarRect();
     f.game.step(moved, kPicture);
-    const Rect band{160, 73, 960, 122 - 73};
+    const Rect band{160 + 148, 73, 212 - 148, 122 - 73};
     EXPECT_TRUE(barBefore.isEmpty());
     EXPECT_EQ(f.game.changedParts(), (std::vector<Rect>{band, f.game.progressBarRect()}));
 
@@ -356,7 +357,8 @@ TEST(Game, aStepNamesOnlyThePartsItChanged)
     f.game.step(frame, kPicture); // the first place is wiped already: nothing new shows
     EXPECT_TRUE(f.game.changedParts().empty());
     f.game.step(twoPlaces, kPicture);
-    EXPECT_EQ(f.game.changedParts(), (std::vector<Rect>{{160, 13, 960, 20 - 13}, {160, 598, 960, 605 - 598}}));
+    EXPECT_EQ(f.game.changedParts(),
+              (std::vector<Rect>{{160 + 448, 13, 467 - 448, 20 - 13}, {160 + 448, 598, 467 - 448, 605 - 598}}));
 
     // The camera view shows the frame: all of it. Back in the ice view, the
     // first step draws the whole picture again.
