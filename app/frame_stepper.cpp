@@ -6,6 +6,7 @@
 #include "core/play_session.h"
 
 #include <QLoggingCategory>
+#include <QRegion>
 #include <QTimer>
 
 // Off unless asked for: QT_LOGGING_RULES="frostpane.stats.info=true".
@@ -90,8 +91,15 @@ void FrameStepper::stepWithoutCamera()
 void FrameStepper::showStep(const QRect &changed)
 {
     tellSounds();
-    if (!changed.isEmpty())
-        m_view.updateOutput(changed); // the black bars stay as they are
+    if (!changed.isEmpty()) {
+        // Only the parts that changed are drawn again (scaling the picture
+        // into the window is the most a frame costs); the black bars stay as
+        // they are.
+        QRegion parts;
+        for (const Rect &part : m_session.changedParts())
+            parts += toQRect(part);
+        m_view.updateOutput(parts);
+    }
     followWentOn();
 }
 

@@ -180,10 +180,17 @@ ImageView imageViewOf(QImage &image)
 
 } // namespace
 
-void PictureView::updateOutput(const QRect &output)
+void PictureView::updateOutput(const QRegion &output)
 {
     const double ratio = m_game.pixelRatio();
-    update(ratio == 1.0 ? output : scaled(output, 1.0 / ratio).toAlignedRect());
+    if (ratio == 1.0) {
+        update(output);
+        return;
+    }
+    QRegion logical;
+    for (const QRect &rect : output)
+        logical += scaled(rect, 1.0 / ratio).toAlignedRect();
+    update(logical);
 }
 
 void PictureView::paintEvent(QPaintEvent *event)

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPointF>
+#include <QRegion>
 
 #include <optional>
 #include <utility>
@@ -39,7 +40,7 @@ public:
 
     // Repaints the part of the view that shows these output pixels of the
     // game (what a step reports as changed).
-    void updateOutput(const QRect &output);
+    void updateOutput(const QRegion &output);
 
 Q_SIGNALS:
     // A paint has just put the game's picture into the window.

@@ -126,15 +126,23 @@ ConstImageView Game::shownPicture() const
 bool Game::runMeltPass(const Image &camera, const Image &previous, MeltRule rule)
 {
     m_iceWipedFraction = 0.0;
-    // The five images must share one grid; anything else (a picture that
-    // failed to load) skips the pass.
-    const Size grid = m_composed.size();
-    const Image *images[] = {&camera, &previous, &m_composed, &m_picture.photo, &m_picture.ice};
+    // The pictures and frames must share one grid; anything else (a picture
+    // that failed to load) skips the pass.
+    const Size grid = m_picture.photo.size();
+    const Image *images[] = {&camera, &previous, &m_picture.photo, &m_picture.ice};
     const bool sameGrid = std::all_of(std::begin(images), std::end(images),
                                       [&](const Image *image) { return image->size() == grid && !image->isNull(); });
     const std::int64_t cells = grid.area();
     if (!sameGrid || cells <= 0 || std::int64_t(m_meltLevels.size()) < cells)
         return false;
+    // The pass writes every pixel of the composed picture: into the older
+    // buffer, so that the last one stays to be compared with.
+    std::swap(m_composed, m_lastComposed);
+    m_composed.ensureSize(grid);
+    if (m_composed.isNull()) {
+        std::swap(m_composed, m_lastComposed);
+        return false;
+    }
 
     // In three bands of rows, so that only the rows strokes went over read
     // the wipe mask.
@@ -165,15 +173,60 @@ bool Game::runMeltPass(const Image &camera, const Image &previous, MeltRule rule
     }
     m_cleanedFraction = 1.0 - double(counts.frozen) / double(cells);
     m_iceWipedFraction = double(counts.wipedIce) / double(cells);
+    findChangedRows();
     return true;
+}
+
+void Game::findChangedRows()
+{
+    m_changedBands.clear();
+    const Size grid = m_composed.size();
+    if (!m_findsChangedParts || !m_lastComposedShown || m_lastComposed.size() != grid) {
+        m_changedBands.push_back({0, grid.height - 1, 0, grid.width - 1});
+        return;
+    }
+    // Rows a few apart make one band: each band is a rectangle to draw.
+    constexpr int kJoinedGap = 8;
+    constexpr std::size_t kMostBands = 4;
+    const std::size_t rowBytes = std::size_t(grid.width) * 4;
+    for (int y = 0; y < grid.height; ++y) {
+        const std::uint8_t *now = std::as_const(m_composed).view().pixel(0, y);
+        const std::uint8_t *before = std::as_const(m_lastComposed).view().pixel(0, y);
+        if (std::memcmp(now, before, rowBytes) == 0)
+            continue;
+        const auto samePixel = [&](int x) { return std::memcmp(now + x * 4, before + x * 4, 4) == 0; };
+        int left = 0;
+        while (samePixel(left))
+            ++left;
+        int right = grid.width - 1;
+        while (samePixel(right))
+            --right;
+        if (!m_changedBands.empty() && y - m_changedBands.back().bottom <= kJoinedGap) {
+            ChangedBand &band = m_changedBands.back();
+            band.bottom = y;
+            band.left = std::min(band.left, left);
+            band.right = std::max(band.right, right);
+        } else {
+            m_changedBands.push_back({y, y, left, right});
+        }
+    }
+    if (m_changedBands.size() > kMostBands) {
+        ChangedBand all = m_changedBands.front();
+        for (const ChangedBand &band : m_changedBands)
+            all = {all.top, band.bottom, std::min(all.left, band.left), std::max(all.right, band.right)};
+        m_changedBands.assign(1, all);
+    }
 }
 
 Rect Game::showPass(bool ran)
 {
+    m_changedParts.clear();
     // A pass that could not run shows nothing new and, above all, never
     // reads as a clean window: the cleaned fraction stays as it was.
     if (!ran)
         return {};
+    const Scene sceneBefore = m_scene;
+    const Rect barBefore = m_progressBarRect;
     // What changes on screen: the picture and the bar, and the banner's
     // place when the banner comes or goes (it may reach over the black bars).
     const bool bannerBefore = m_bannerShown;
@@ -195,11 +248,46 @@ Rect Game::showPass(bool ran)
     }
     if (m_bannerShown != bannerBefore)
         changed = changed.united(m_bannerRect);
+
+    // The parts: rows of the picture that changed, when the picture in play
+    // was shown before and still is; else all of it.
+    if (sceneBefore != Scene::Play || m_scene != Scene::Play) {
+        m_changedParts.push_back(m_pictureRect);
+    } else {
+        const Size grid = m_composed.size();
+        // Output pixels from the one over source pixel `from` - 1 to the one
+        // under the end of `to` + 1: scaling reads a source pixel either side.
+        const auto span = [](int from, int to, int start, int length, int sourceLength) {
+            const double scale = double(length) / sourceLength;
+            const int first = std::max(start + int(std::floor((from - 1) * scale)), start);
+            const int end = std::min(start + int(std::ceil((to + 2) * scale)), start + length);
+            return std::pair{first, end};
+        };
+        for (const ChangedBand &band : m_changedBands) {
+            const auto [top, bottom] = span(band.top, band.bottom, m_pictureRect.y, m_pictureRect.height, grid.height);
+            const auto [left, right] = span(band.left, band.right, m_pictureRect.x, m_pictureRect.width, grid.width);
+            if (bottom > top && right > left)
+                m_changedParts.push_back({left, top, right - left, bottom - top});
+        }
+        if (barBefore != m_progressBarRect) {
+            m_changedParts.push_back(barBefore);
+            m_changedParts.push_back(m_progressBarRect);
+        }
+    }
+    if (m_bannerShown != bannerBefore)
+        m_changedParts.push_back(m_bannerRect);
+    const Rect output{0, 0, m_outputSize.width, m_outputSize.height};
+    std::erase_if(m_changedParts, [&](Rect &part) {
+        part = part.intersected(output);
+        return part.isEmpty();
+    });
+    m_lastComposedShown = m_scene == Scene::Play;
     return changed;
 }
 
 Rect Game::step(Image &frame, Size cameraSize)
 {
+    m_changedParts.clear();
     if (frame.isNull() || frame.size() != pictureSize())
         return {};
     // Frames of another size come from another stream: only a reference.
@@ -214,6 +302,7 @@ Rect Game::step(Image &frame, Size cameraSize)
     if (m_newReferencePending) {
         copyPixels(m_previousFrame, m_frame);
         copyPixels(m_composed, m_frame);
+        m_lastComposedShown = false; // the composed picture is not what is shown
         m_newReferencePending = false;
     }
 
@@ -222,6 +311,8 @@ Rect Game::step(Image &frame, Size cameraSize)
         m_scene = Scene::CameraFrame;
         m_iceWipedFraction = 0.0;
         changed = m_pictureRect.united(m_progressBarRect);
+        m_changedParts.assign(1, changed.intersected({0, 0, m_outputSize.width, m_outputSize.height}));
+        m_lastComposedShown = false;
     } else {
         changed = showPass(runMeltPass(m_frame, m_previousFrame, m_rule));
     }
@@ -235,11 +326,12 @@ Rect Game::step(Image &frame, Size cameraSize)
 
 Rect Game::stepWithoutFrame()
 {
-    if (!m_iceView)
+    if (!m_iceView) {
+        m_changedParts.clear();
         return {};
+    }
     // Nothing moves: the photograph stands in for both frames (a difference
     // of zero everywhere), and no sensitivity lets the motion rule fire.
-    m_composed.ensureSize(m_picture.photo.size());
     const MeltRule still{kMaxMeltRuleValue, m_rule.freezingSpeed};
     const Rect changed = showPass(runMeltPass(m_picture.photo, m_picture.photo, still));
     m_wipeMask.clear();

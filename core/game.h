@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 // One picture of the game: the photograph and the ice that covers it, of the
@@ -110,6 +111,19 @@ public:
     // The frame is taken over without a copy: `frame` is handed back holding
     // a spare buffer of the same size to fill next time.
     Rect step(Image &frame, Size cameraSize);
+    // The parts of the output the last step (with a frame or without)
+    // changed, in output pixels: within the rectangle it returned, often far
+    // less. In play, only the bands of picture rows whose composed pixels
+    // differ from the step before are in it, each as wide as its changed
+    // pixels (with a source pixel either side, which scaling reads), beside
+    // the bar's old and new place; the whole picture whenever the output
+    // showed anything else before. At most a few rectangles; empty when the
+    // step changed nothing.
+    const std::vector<Rect> &changedParts() const { return m_changedParts; }
+    // Whether the steps look for those parts (on by default): an output that
+    // redraws the whole rectangle anyway (the page's canvas) saves the
+    // comparison, and gets the whole picture as its one part.
+    void setFindsChangedParts(bool finds) { m_findsChangedParts = finds; }
     // The next frame becomes the motion reference instead of being compared
     // with the last one (its source changed).
     void requestNewReference() { m_newReferencePending = true; }
@@ -163,6 +177,7 @@ public:
 private:
     void showPicture();
     bool runMeltPass(const Image &camera, const Image &previous, MeltRule rule);
+    void findChangedRows();
     Rect showPass(bool ran);
 
     PictureLoader m_loadPicture;
@@ -176,6 +191,18 @@ private:
     Image m_frame;         // the current frame at the picture's size
     Image m_previousFrame; // the motion reference, and the camera view's picture
     Image m_composed;      // picture and ice, composed by the melt pass
+    Image m_lastComposed;  // the pass before's, to tell the rows that changed
+    // Whether m_lastComposed is what the output shows of the picture.
+    bool m_lastComposedShown = false;
+    bool m_findsChangedParts = true;
+    // Parts of the picture the last pass changed: bands of rows, each with
+    // the columns its changed pixels lie in (all inclusive).
+    struct ChangedBand
+    {
+        int top, bottom, left, right;
+    };
+    std::vector<ChangedBand> m_changedBands;
+    std::vector<Rect> m_changedParts;
     Size m_lastCameraSize;
     Scene m_scene = Scene::IceOnBlack;
 

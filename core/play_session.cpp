@@ -206,6 +206,7 @@ void PlaySession::wipeAlong(Point fromOutput, Point toOutput)
 Rect PlaySession::stepFrame(Image &frame, Size cameraSize, bool mirrored)
 {
     m_pace.frameArrived(m_clock.nowMilliseconds());
+    m_changedParts.clear();
     if (frame.size() != m_game.pictureSize())
         return {};
     if (mirrorsFrames() && !mirrored)
@@ -220,7 +221,7 @@ Rect PlaySession::stepFrame(Image &frame, Size cameraSize, bool mirrored)
         motion = WaveTarget::motionOf(frame.view(), reference, WaveTarget::placeOn(frame.size()),
                                       m_game.cameraSensitivity());
     const Rect changed = m_game.step(frame, cameraSize);
-    return changed.united(followWave(compared ? &motion : nullptr));
+    return noteChangedParts(changed, followWave(compared ? &motion : nullptr));
 }
 
 bool PlaySession::stepWithoutFrameDue() const
@@ -232,7 +233,15 @@ Rect PlaySession::stepWithoutFrame()
 {
     m_silenced = false;
     const Rect changed = m_game.stepWithoutFrame();
-    return changed.united(followWave(nullptr));
+    return noteChangedParts(changed, followWave(nullptr));
+}
+
+Rect PlaySession::noteChangedParts(const Rect &game, const Rect &wave)
+{
+    m_changedParts = m_game.changedParts();
+    if (!wave.isEmpty())
+        m_changedParts.push_back(wave);
+    return game.united(wave);
 }
 
 void PlaySession::setWaveToGoOn(bool on)

@@ -144,6 +144,10 @@ public:
     // has not settled); when it is not, the stepping timer may stop.
     bool stepWithoutFrameDue() const;
     Rect stepWithoutFrame();
+    // The parts of the output the last step changed (Game::changedParts(),
+    // and the wave target's place when it changed): within the rectangle the
+    // step returned, and what a window need redraw of it.
+    const std::vector<Rect> &changedParts() const { return m_changedParts; }
 
     // ---- Wave to go on ------------------------------------------------------------
     // The player's "Wave to go on" (settings().waveToGoOn, on by default):
@@ -189,11 +193,14 @@ private:
     Point toOutput(Point logical) const;
     // After every step and picture change: the target shows after a win and
     // goes with the picture; `motion`, when the frame was compared, fills it.
+    // Notes the step's parts; returns the rectangle that holds them all.
+    Rect noteChangedParts(const Rect &game, const Rect &wave);
     Rect followWave(const WaveTarget::Motion *motion);
     void goOn();
     Controls::Action carryOut(Controls::Action action);
 
     const Clock &m_clock;
+    std::vector<Rect> m_changedParts;
     StoredSettings m_settings;
     Game m_game;
     Controls m_controls;

@@ -9,6 +9,7 @@
 # time over wall time, 100 % = one core), the game's ratio to the preview, and
 # the game's frame statistics are printed.
 #   tools/measure_load.sh [SECONDS]      default 10; builds build/ first
+# FROSTPANE_GAME=path measures that program instead (another build to compare).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-10}
@@ -18,6 +19,7 @@ ensure_packages
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build --target frostpane gstfrostpanevcam -j"$(nproc)" >/dev/null
 
+game_program=$(realpath "${FROSTPANE_GAME:-build/frostpane}")
 work=$(mktemp -d)
 xvfb_pid=
 cleanup() {
@@ -59,7 +61,7 @@ game_share() {
     GST_PLUGIN_PATH="$PWD/build/tests/vcam" GST_REGISTRY="$work/registry.bin" \
     FROSTPANE_VCAM0_PATTERN=ball FROSTPANE_VCAM0_CAPS=YUY2:640x480@30 \
     QT_LOGGING_RULES="frostpane.stats.info=true" QT_SCALE_FACTOR="$3" \
-    ./build/frostpane >"$log" 2>&1 &
+    "$game_program" >"$log" 2>&1 &
   game=$!
   window=$(timeout 10 xdotool search --sync --name '^Frostpane$' | head -n 1)
   xdotool windowsize --sync "$window" "$1" "$2" windowmove "$window" 0 0

@@ -322,6 +322,76 @@ TEST(Game, aStepChangesThePictureAndWhereTheBannerComesOrGoes)
     EXPECT_EQ(f.game.step(frame, kPicture), picture.united(banner));
 }
 
+// An output that draws the step's whole rectangle (the page's canvas) has
+// the steps skip the comparison: the picture is then the part that changed.
+TEST(Game, withoutTheComparisonTheWholePictureIsThePartThatChanged)
+{
+    Fixture f({1280, 720});
+    const Rect picture{160, 0, 960, 720};
+    f.game.setFreezingSpeed(0);
+    f.game.setFindsChangedParts(false);
+    const Image still = flatImage(kPicture, argb(10, 10, 10));
+    Image frame = still.copy();
+    f.game.step(frame, kPicture);
+    frame = still.copy();
+    EXPECT_EQ(f.game.step(frame, kPicture), picture);
+    ASSERT_FALSE(f.game.changedParts().empty());
+    EXPECT_EQ(f.game.changedParts().front(), picture);
+}
+
+// What a window need draw again after a step: only the picture rows whose
+// pixels changed (a source row either side, as scaling reads them) and the
+// bar, unless the output showed something else before.
+TEST(Game, aStepNamesOnlyThePartsItChanged)
+{
+    Fixture f({1280, 720}); // the picture at 1.5 x: 960 x 720 at x 160
+    const Rect picture{160, 0, 960, 720};
+    f.game.setFreezingSpeed(0); // nothing refreezes: only motion changes pixels
+    const Image still = flatImage(kPicture, argb(10, 10, 10));
+    Image frame = still.copy();
+    f.game.step(frame, kPicture);
+    EXPECT_EQ(f.game.changedParts(), (std::vector<Rect>{picture})) << "the ice on black was on show";
+
+    frame = still.copy();
+    EXPECT_EQ(f.game.step(frame, kPicture), picture) << "the step's rectangle is as before";
+    EXPECT_TRUE(f.game.changedParts().empty()) << "no pixel and no bar changed";
+
+    // Rows 50 to 79 of columns 100 to 139 move: output pixels from source
+    // pixel 49 to the end of 80 down, from 99 to the end of 140 across.
+    Image moved = still.copy();
+    fillRect(moved, {100, 50, 40, 30}, argb(250, 250, 250));
+    const Rect barBefore = f.game.progressBarRect();
+    f.game.step(moved, kPicture);
+    const Rect band{160 + 148, 73, 212 - 148, 122 - 73};
+    EXPECT_TRUE(barBefore.isEmpty());
+    EXPECT_EQ(f.game.changedParts(), (std::vector<Rect>{band, f.game.progressBarRect()}));
+
+    // Two moving places far apart are two bands; the bar stays as it is.
+    Image twoPlaces = still.copy();
+    fillRect(twoPlaces, {300, 10, 10, 2}, argb(250, 250, 250));
+    fillRect(twoPlaces, {300, 400, 10, 2}, argb(250, 250, 250));
+    frame = still.copy();
+    f.game.step(frame, kPicture); // the first place is wiped already: nothing new shows
+    EXPECT_TRUE(f.game.changedParts().empty());
+    f.game.step(twoPlaces, kPicture);
+    EXPECT_EQ(f.game.changedParts(),
+              (std::vector<Rect>{{160 + 448, 13, 467 - 448, 20 - 13}, {160 + 448, 598, 467 - 448, 605 - 598}}));
+
+    // The camera view shows the frame: all of it. Back in the ice view, the
+    // first step draws the whole picture again.
+    f.game.toggleView();
+    frame = still.copy();
+    f.game.step(frame, kPicture);
+    EXPECT_EQ(f.game.changedParts(), (std::vector<Rect>{picture}));
+    f.game.toggleView();
+    frame = still.copy();
+    f.game.step(frame, kPicture);
+    EXPECT_EQ(f.game.changedParts(), (std::vector<Rect>{picture}));
+    frame = still.copy();
+    f.game.step(frame, kPicture);
+    EXPECT_TRUE(f.game.changedParts().empty());
+}
+
 TEST(Game, aNewFrameSizeIsANewStream)
 {
     // A camera that changed its resolution: its first frame of the new size

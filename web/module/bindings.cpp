@@ -69,6 +69,10 @@ std::map<int, Picture> &pictures()
 
 struct Module
 {
+    // The page's canvas takes the whole changed rectangle: the steps need not
+    // look for the rows within it that changed.
+    Module() { game.setFindsChangedParts(false); }
+
     // The banner is placed once the page has its picture (fp_setBannerSize).
     PlaySession session{Clock::system(), kBuiltInPictures,
                         [](int number) {
