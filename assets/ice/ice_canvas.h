@@ -12,7 +12,7 @@
 
 namespace art {
 
-struct FrostPoint
+struct IcePoint
 {
     double x = 0.0;
     double y = 0.0;
@@ -35,7 +35,7 @@ struct GradientStop
 };
 
 // A closed polygon's corners; a shape may be made of several.
-using FrostPolygon = std::vector<FrostPoint>;
+using IcePolygon = std::vector<IcePoint>;
 
 // One transparent layer. Coordinates are pixels, (0, 0) the top left corner
 // of the top left pixel; every shape goes through the current transform.
@@ -45,15 +45,15 @@ public:
     virtual ~IceCanvas() = default;
 
     // A straight stroke `width` wide with round ends.
-    virtual void line(FrostPoint from, FrostPoint to, double width, IceColor color) = 0;
+    virtual void line(IcePoint from, IcePoint to, double width, IceColor color) = 0;
     // An ellipse filled with one colour.
-    virtual void ellipse(FrostPoint centre, double radiusX, double radiusY, IceColor color) = 0;
+    virtual void ellipse(IcePoint centre, double radiusX, double radiusY, IceColor color) = 0;
     // A circle filled with a radial gradient around its centre, `stops` in
     // rising order of `at`.
-    virtual void glow(FrostPoint centre, double radius, const std::vector<GradientStop> &stops) = 0;
+    virtual void glow(IcePoint centre, double radius, const std::vector<GradientStop> &stops) = 0;
     // Closed polygons filled together by the even-odd rule: where two of
     // them overlap, the layer stays empty.
-    virtual void polygons(const std::vector<FrostPolygon> &shape, IceColor color) = 0;
+    virtual void polygons(const std::vector<IcePolygon> &shape, IceColor color) = 0;
 
     // The transform: save() keeps it, restore() brings the last kept one
     // back; translate() and rotate() apply before the current transform

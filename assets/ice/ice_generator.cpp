@@ -82,17 +82,17 @@ private:
     std::vector<float> m_values;
 };
 
-FrostPoint operator+(FrostPoint a, FrostPoint b)
+IcePoint operator+(IcePoint a, IcePoint b)
 {
     return {a.x + b.x, a.y + b.y};
 }
 
-FrostPoint operator-(FrostPoint a, FrostPoint b)
+IcePoint operator-(IcePoint a, IcePoint b)
 {
     return {a.x - b.x, a.y - b.y};
 }
 
-FrostPoint operator*(FrostPoint a, double f)
+IcePoint operator*(IcePoint a, double f)
 {
     return {a.x * f, a.y * f};
 }
@@ -116,7 +116,7 @@ struct FeatherContext
 // branches on both sides, each of which may carry its own smaller branches.
 // Branches are longest near the base, which gives the feather its shape.
 // The stem stops early when it reaches the clear middle of the pane.
-void growFeather(FeatherContext &ctx, FrostPoint p, double angle, double length, double width, int depth,
+void growFeather(FeatherContext &ctx, IcePoint p, double angle, double length, double width, int depth,
                  float stopMetric)
 {
     Rng &rng = *ctx.rng;
@@ -134,7 +134,7 @@ void growFeather(FeatherContext &ctx, FrostPoint p, double angle, double length,
     while (travelled < length) {
         const double t = travelled / length;
         const double a = angle + std::sin(wobbleSeed + travelled * 0.05) * 0.05;
-        const FrostPoint q = p + FrostPoint{std::cos(a), std::sin(a)} * step;
+        const IcePoint q = p + IcePoint{std::cos(a), std::sin(a)} * step;
 
         // Fade the stem towards its tip.
         const double wNow = width * (1.0 - 0.65 * t);
@@ -179,8 +179,8 @@ void drawFeathers(IceCanvas &canvas, int w, int h, Rng &rng)
     // pointing roughly inward.
     struct Side
     {
-        FrostPoint from;
-        FrostPoint to;
+        IcePoint from;
+        IcePoint to;
         double inward;
     };
     const Side sides[4] = {
@@ -190,11 +190,11 @@ void drawFeathers(IceCanvas &canvas, int w, int h, Rng &rng)
         {{0, double(h)}, {0, 0}, 0.0},                      // left, grows right
     };
     for (const Side &s : sides) {
-        const FrostPoint d = s.to - s.from;
+        const IcePoint d = s.to - s.from;
         const double len = std::hypot(d.x, d.y);
         double pos = rng.uniform(10.0, 40.0);
         while (pos < len - 10.0) {
-            const FrostPoint start = s.from + d * (pos / len);
+            const IcePoint start = s.from + d * (pos / len);
             const double angle = s.inward + rng.uniform(-0.65, 0.65);
             const double length = rng.uniform(70.0, 190.0);
             const float stop = float(rng.uniform(0.48, 0.64));
@@ -204,8 +204,8 @@ void drawFeathers(IceCanvas &canvas, int w, int h, Rng &rng)
     }
 
     // Corners collect the most frost: a few long feathers fanning inwards.
-    const FrostPoint corners[4] = {{0, 0}, {double(w), 0}, {double(w), double(h)}, {0, double(h)}};
-    for (const FrostPoint &c : corners) {
+    const IcePoint corners[4] = {{0, 0}, {double(w), 0}, {double(w), double(h)}, {0, double(h)}};
+    for (const IcePoint &c : corners) {
         const double towardsCentre = std::atan2(h / 2.0 - c.y, w / 2.0 - c.x);
         const int count = 3;
         for (int i = 0; i < count; ++i) {
@@ -233,7 +233,7 @@ void drawFeathers(IceCanvas &canvas, int w, int h, Rng &rng)
         const double width = rng.uniform(1.0, 1.5);
         const double length = rng.uniform(45.0, 110.0);
         const double turn = rng.uniform(-0.9, 0.9);
-        growFeather(ctx, FrostPoint{x, y}, towardsCentre + turn, length, width, 2, stop);
+        growFeather(ctx, IcePoint{x, y}, towardsCentre + turn, length, width, 2, stop);
     }
 }
 

@@ -15,7 +15,7 @@ QColor toQColor(IceColor c)
     return QColor(c.red, c.green, c.blue, c.alpha);
 }
 
-QPointF toQPoint(FrostPoint p)
+QPointF toQPoint(IcePoint p)
 {
     return QPointF(p.x, p.y);
 }
@@ -30,7 +30,7 @@ QtIceCanvas::QtIceCanvas(int width, int height)
     m_painter.setRenderHint(QPainter::Antialiasing, true);
 }
 
-void QtIceCanvas::line(FrostPoint from, FrostPoint to, double width, IceColor color)
+void QtIceCanvas::line(IcePoint from, IcePoint to, double width, IceColor color)
 {
     QPen pen(toQColor(color));
     pen.setWidthF(width);
@@ -39,14 +39,14 @@ void QtIceCanvas::line(FrostPoint from, FrostPoint to, double width, IceColor co
     m_painter.drawLine(toQPoint(from), toQPoint(to));
 }
 
-void QtIceCanvas::ellipse(FrostPoint centre, double radiusX, double radiusY, IceColor color)
+void QtIceCanvas::ellipse(IcePoint centre, double radiusX, double radiusY, IceColor color)
 {
     m_painter.setPen(Qt::NoPen);
     m_painter.setBrush(toQColor(color));
     m_painter.drawEllipse(toQPoint(centre), radiusX, radiusY);
 }
 
-void QtIceCanvas::glow(FrostPoint centre, double radius, const std::vector<GradientStop> &stops)
+void QtIceCanvas::glow(IcePoint centre, double radius, const std::vector<GradientStop> &stops)
 {
     QRadialGradient gradient(toQPoint(centre), radius);
     for (const GradientStop &stop : stops)
@@ -56,10 +56,10 @@ void QtIceCanvas::glow(FrostPoint centre, double radius, const std::vector<Gradi
     m_painter.drawEllipse(toQPoint(centre), radius, radius);
 }
 
-void QtIceCanvas::polygons(const std::vector<FrostPolygon> &shape, IceColor color)
+void QtIceCanvas::polygons(const std::vector<IcePolygon> &shape, IceColor color)
 {
     QPainterPath path; // odd-even fill by default
-    for (const FrostPolygon &polygon : shape) {
+    for (const IcePolygon &polygon : shape) {
         if (polygon.empty())
             continue;
         path.moveTo(toQPoint(polygon.front()));

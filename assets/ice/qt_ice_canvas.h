@@ -14,10 +14,10 @@ class QtIceCanvas final : public IceCanvas
 public:
     QtIceCanvas(int width, int height);
 
-    void line(FrostPoint from, FrostPoint to, double width, IceColor color) override;
-    void ellipse(FrostPoint centre, double radiusX, double radiusY, IceColor color) override;
-    void glow(FrostPoint centre, double radius, const std::vector<GradientStop> &stops) override;
-    void polygons(const std::vector<FrostPolygon> &shape, IceColor color) override;
+    void line(IcePoint from, IcePoint to, double width, IceColor color) override;
+    void ellipse(IcePoint centre, double radiusX, double radiusY, IceColor color) override;
+    void glow(IcePoint centre, double radius, const std::vector<GradientStop> &stops) override;
+    void polygons(const std::vector<IcePolygon> &shape, IceColor color) override;
     void save() override;
     void restore() override;
     void translate(double dx, double dy) override;

@@ -149,10 +149,10 @@ private Q_SLOTS:
         class ShortCanvas final : public IceCanvas
         {
         public:
-            void line(FrostPoint, FrostPoint, double, IceColor) override { }
-            void ellipse(FrostPoint, double, double, IceColor) override { }
-            void glow(FrostPoint, double, const std::vector<GradientStop> &) override { }
-            void polygons(const std::vector<FrostPolygon> &, IceColor) override { }
+            void line(IcePoint, IcePoint, double, IceColor) override { }
+            void ellipse(IcePoint, double, double, IceColor) override { }
+            void glow(IcePoint, double, const std::vector<GradientStop> &) override { }
+            void polygons(const std::vector<IcePolygon> &, IceColor) override { }
             void save() override { }
             void restore() override { }
             void translate(double, double) override { }

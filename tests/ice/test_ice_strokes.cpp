@@ -33,26 +33,26 @@ public:
         , m_height(height)
     { }
 
-    void line(art::FrostPoint from, art::FrostPoint to, double width, art::IceColor color) override
+    void line(art::IcePoint from, art::IcePoint to, double width, art::IceColor color) override
     {
         add(0, from.x + from.y + to.x + to.y + width + color.alpha);
     }
-    void ellipse(art::FrostPoint centre, double radiusX, double radiusY, art::IceColor color) override
+    void ellipse(art::IcePoint centre, double radiusX, double radiusY, art::IceColor color) override
     {
         add(1, centre.x + centre.y + radiusX + radiusY + color.alpha);
     }
-    void glow(art::FrostPoint centre, double radius, const std::vector<art::GradientStop> &stops) override
+    void glow(art::IcePoint centre, double radius, const std::vector<art::GradientStop> &stops) override
     {
         double sum = centre.x + centre.y + radius;
         for (const art::GradientStop &s : stops)
             sum += s.at + s.color.red + s.color.green + s.color.blue + s.color.alpha;
         add(2, sum);
     }
-    void polygons(const std::vector<art::FrostPolygon> &shape, art::IceColor color) override
+    void polygons(const std::vector<art::IcePolygon> &shape, art::IceColor color) override
     {
         double sum = color.alpha;
-        for (const art::FrostPolygon &polygon : shape)
-            for (const art::FrostPoint &p : polygon)
+        for (const art::IcePolygon &polygon : shape)
+            for (const art::IcePoint &p : polygon)
                 sum += p.x + p.y;
         add(3, sum);
     }

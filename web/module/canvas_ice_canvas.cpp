@@ -122,17 +122,17 @@ CanvasIceCanvas::~CanvasIceCanvas()
     ice_canvas_destroy(m_id);
 }
 
-void CanvasIceCanvas::line(FrostPoint from, FrostPoint to, double width, IceColor color)
+void CanvasIceCanvas::line(IcePoint from, IcePoint to, double width, IceColor color)
 {
     ice_canvas_line(m_id, from.x, from.y, to.x, to.y, width, color.red, color.green, color.blue, color.alpha);
 }
 
-void CanvasIceCanvas::ellipse(FrostPoint centre, double radiusX, double radiusY, IceColor color)
+void CanvasIceCanvas::ellipse(IcePoint centre, double radiusX, double radiusY, IceColor color)
 {
     ice_canvas_ellipse(m_id, centre.x, centre.y, radiusX, radiusY, color.red, color.green, color.blue, color.alpha);
 }
 
-void CanvasIceCanvas::glow(FrostPoint centre, double radius, const std::vector<GradientStop> &stops)
+void CanvasIceCanvas::glow(IcePoint centre, double radius, const std::vector<GradientStop> &stops)
 {
     std::vector<double> flat;
     flat.reserve(stops.size() * 5);
@@ -142,13 +142,13 @@ void CanvasIceCanvas::glow(FrostPoint centre, double radius, const std::vector<G
     ice_canvas_glow(m_id, centre.x, centre.y, radius, flat.data(), int(stops.size()));
 }
 
-void CanvasIceCanvas::polygons(const std::vector<FrostPolygon> &shape, IceColor color)
+void CanvasIceCanvas::polygons(const std::vector<IcePolygon> &shape, IceColor color)
 {
     std::vector<double> points;
     std::vector<int> sizes;
-    for (const FrostPolygon &polygon : shape) {
+    for (const IcePolygon &polygon : shape) {
         sizes.push_back(int(polygon.size()));
-        for (const FrostPoint &p : polygon)
+        for (const IcePoint &p : polygon)
             points.insert(points.end(), {p.x, p.y});
     }
     ice_canvas_polygons(m_id, points.data(), sizes.data(), int(sizes.size()), color.red, color.green, color.blue,

@@ -15,10 +15,10 @@ public:
     CanvasIceCanvas(const CanvasIceCanvas &) = delete;
     CanvasIceCanvas &operator=(const CanvasIceCanvas &) = delete;
 
-    void line(FrostPoint from, FrostPoint to, double width, IceColor color) override;
-    void ellipse(FrostPoint centre, double radiusX, double radiusY, IceColor color) override;
-    void glow(FrostPoint centre, double radius, const std::vector<GradientStop> &stops) override;
-    void polygons(const std::vector<FrostPolygon> &shape, IceColor color) override;
+    void line(IcePoint from, IcePoint to, double width, IceColor color) override;
+    void ellipse(IcePoint centre, double radiusX, double radiusY, IceColor color) override;
+    void glow(IcePoint centre, double radius, const std::vector<GradientStop> &stops) override;
+    void polygons(const std::vector<IcePolygon> &shape, IceColor color) override;
     void save() override;
     void restore() override;
     void translate(double dx, double dy) override;
