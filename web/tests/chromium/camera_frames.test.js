@@ -4,6 +4,7 @@
 // test decides when frames come.
 import { expect, test } from '@playwright/test';
 import { cameraFrames, openGame, tapTool } from './helpers.js';
+import { madeUpCamera } from '../support/made_up_camera.js';
 
 // A MediaStreamTrackProcessor whose frames the test makes and counts: drawn
 // from a canvas in bursts of `burst`, each burst queued in the stream at once
@@ -110,42 +111,8 @@ for (const { name, act } of FRAME_CASES) {
   });
 }
 
-// A camera the page gets from getUserMedia: a canvas's captured stream that
-// sends a frame every 33 ms while `silent(its number)` is false. Cameras are
-// numbered from 1 as the page asks for them (`cameraOpens`); from number
-// `refuseFrom` on, none can start.
-function madeUpCamera() {
-  globalThis.cameraOpens = 0;
-  globalThis.silent = () => false;
-  globalThis.refuseFrom = Infinity;
-  navigator.mediaDevices.getUserMedia = async () => {
-    const number = ++globalThis.cameraOpens;
-    if (number >= globalThis.refuseFrom)
-      throw new DOMException('the camera is gone', 'NotReadableError');
-    const canvas = document.createElement('canvas');
-    canvas.width = 640;
-    canvas.height = 480;
-    const g = canvas.getContext('2d');
-    const stream = canvas.captureStream(0);
-    const track = stream.getVideoTracks()[0];
-    let n = 0;
-    const timer = setInterval(() => {
-      if (track.readyState === 'ended') {
-        clearInterval(timer);
-        return;
-      }
-      if (globalThis.silent(number))
-        return;
-      g.fillStyle = `hsl(${(n++ * 47) % 360} 70% 50%)`;
-      g.fillRect(0, 0, 640, 480);
-      track.requestFrame();
-    }, 33);
-    return stream;
-  };
-}
-
 test('a camera that stops sending frames is started again and plays on', async ({ page }) => {
-  await page.addInitScript(madeUpCamera);
+  await page.addInitScript(madeUpCamera, 0);
   await openGame(page);
   await startCamera(page);
   const before = await page.evaluate(() => globalThis.frostpaneTest.frames());
@@ -172,7 +139,7 @@ const GIVE_UP_CASES = [
 
 for (const { name, setup } of GIVE_UP_CASES) {
   test(`a silent camera is reported as gone when ${name}`, async ({ page }) => {
-    await page.addInitScript(madeUpCamera);
+    await page.addInitScript(madeUpCamera, 0);
     await openGame(page);
     await startCamera(page);
     await page.evaluate(setup);

@@ -10,6 +10,7 @@ import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import puppeteer from 'puppeteer-core';
+import { madeUpCamera } from '../support/made_up_camera.js';
 import { changedPixels, decodePng, meanDifference } from '../support/png.js';
 import { PROJECT_DIR, SHOT_DIR, SITE_DIR, WEB_DIR } from '../support/site.js';
 
@@ -244,36 +245,8 @@ describe('Firefox ESR', () => {
     const context = await browser.createBrowserContext();
     const page = await context.newPage();
     await page.setViewport({ width: 640, height: 480 });
-    // The camera is a canvas's captured stream, drawn every 33 ms while
-    // `silent(its number)` is false; cameras are numbered as the page asks
-    // for them. (Firefox sends a captured canvas's frames to a video element
-    // when it is captured at a rate, once it changed; requestFrame() on a
-    // rate of 0 showed the element one frame only.)
-    await page.evaluateOnNewDocument(() => {
-      globalThis.cameraOpens = 0;
-      globalThis.silent = () => false;
-      navigator.mediaDevices.getUserMedia = async () => {
-        const number = ++globalThis.cameraOpens;
-        const canvas = document.createElement('canvas');
-        canvas.width = 640;
-        canvas.height = 480;
-        const g = canvas.getContext('2d');
-        const stream = canvas.captureStream(30);
-        const track = stream.getVideoTracks()[0];
-        let n = 0;
-        const timer = setInterval(() => {
-          if (track.readyState === 'ended') {
-            clearInterval(timer);
-            return;
-          }
-          if (globalThis.silent(number))
-            return;
-          g.fillStyle = `hsl(${(n++ * 47) % 360} 70% 50%)`;
-          g.fillRect(0, 0, 640, 480);
-        }, 33);
-        return stream;
-      };
-    });
+    // The camera is a canvas's captured stream at a rate of 30.
+    await page.evaluateOnNewDocument(madeUpCamera, 30);
     await page.goto(`${ORIGIN}/`);
     await page.waitForSelector('#game[data-state="ready"]', { timeout: WAIT });
     await page.evaluate(() => globalThis.frostpaneTest.startCamera());
