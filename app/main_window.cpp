@@ -269,23 +269,13 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    // A running camera is stopped first, never cut off. The request itself
-    // tells it to stop; one that has stopped when the call returns lets the
-    // window go now, one that still runs is waited for by the exit timer.
-    // More requests meanwhile change nothing: the window goes as soon as the
-    // first one allows.
+    // A running camera is stopped first, never cut off; the exit timer
+    // closes the window once it has stopped. More requests meanwhile change
+    // nothing: the window goes as soon as the first one allows.
     event->ignore();
     if (m_exitTimer->isActive())
         return;
     m_exitSequence.restart();
-    exitTick(); // stops the camera
-    if (!m_camera->isActive()) {
-        m_exitSequence.restart();
-        Q_EMIT settingsChanged();
-        event->accept();
-        return;
-    }
-    exitTick(); // shows it off
     m_exitTimer->start();
 }
 

@@ -2,14 +2,15 @@
 
 ExitSequence::Action ExitSequence::tick(bool cameraActive)
 {
-    const int tick = m_ticks++;
-    if (!cameraActive) {
+    Action action = Action::None;
+    if (cameraActive && m_ticks == 0) {
+        action = Action::StopCamera;
+    } else if (cameraActive && m_ticks == 1) {
+        action = Action::ShowCameraOff;
+    } else if (!cameraActive && m_ticks > 2) {
         m_ticks = 0;
         return Action::Close;
     }
-    if (tick == 0)
-        return Action::StopCamera;
-    if (tick == 1)
-        return Action::ShowCameraOff;
-    return Action::None;
+    m_ticks += 1;
+    return action;
 }

@@ -1,11 +1,9 @@
 #pragma once
 
-// Ending the game while the camera runs. The close request is the first
-// tick: it tells the camera to stop, and a camera that stops when told (as
-// cameras do) lets the window close at once. One that still runs shows its
-// icon "off" at once and is waited for on the window's 100 ms exit timer; the
-// window closes on the first tick at which it has stopped. A camera is never
-// cut off mid-frame.
+// Ending the game while the camera runs: the camera is stopped on the first
+// tick of the window's 100 ms exit timer, its icon shows "off" on the second,
+// and the window closes on the first tick after the third at which the camera
+// has really stopped. A camera is never cut off mid-frame.
 class ExitSequence
 {
 public:
@@ -15,8 +13,7 @@ public:
 
     // Starts counting from the first tick again.
     void restart() { m_ticks = 0; }
-    // One tick, given whether the camera still runs. The window takes the
-    // first one with the request and, after StopCamera, the second at once.
+    // One tick, given whether the camera still runs.
     Action tick(bool cameraActive);
 
 private:

@@ -166,9 +166,8 @@ status=$?
 game_pid=
 wait "$escapes_pid"
 echo "  the window went $elapsed_ms ms after the first Escape; exit status $status"
-# The first Escape stops the camera and the window goes once it has stopped;
-# had each Escape started the wait again, the window would outlive the last
-# of them, a second after the first.
+# Four 100 ms ticks after the first: had each Escape started the count again,
+# the window would outlive the last of them, a second after the first.
 check "gone before the Escapes end" test "$elapsed_ms" -lt 1000
 check "and the game ends with status 0" test "$status" -eq 0
 
