@@ -282,11 +282,20 @@ Rect PlaySession::followWave(const WaveTarget::Motion *motion)
         m_wave.show();
         m_wavePicture = m_game.pictureNumber();
     }
-    if (motion && m_wave.frameSeen(*motion)) {
+    if (!motion)
+        return {};
+    const double fillBefore = m_wave.fill();
+    if (m_wave.frameSeen(*motion)) {
         goOn();
         return {0, 0, m_game.outputSize().width, m_game.outputSize().height};
     }
-    return {};
+    // The ring grew or shrank: its place is drawn again, whatever the
+    // picture under it did.
+    if (m_wave.fill() == fillBefore)
+        return {};
+    const Placed place = waveTargetPlace();
+    return WaveTarget::areaAround(place.centerX, place.centerY, place.radius)
+        .intersected({0, 0, m_game.outputSize().width, m_game.outputSize().height});
 }
 
 void PlaySession::goOn()

@@ -35,6 +35,14 @@ WaveTarget::Circle WaveTarget::placeOn(Size picture)
     return {picture.width - inset, inset, radius};
 }
 
+Rect WaveTarget::areaAround(double centerX, double centerY, double radius)
+{
+    const int diameter = int(std::ceil(2.0 * radius)) + 2;
+    const int left = int(std::floor(centerX - diameter / 2.0));
+    const int top = int(std::floor(centerY - diameter / 2.0));
+    return {left, top, diameter, diameter};
+}
+
 namespace {
 
 bool moved(const std::uint8_t *a, const std::uint8_t *b, std::int32_t sensitivity)

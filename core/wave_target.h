@@ -49,6 +49,9 @@ public:
         Rect bounds() const;
     };
     static Circle placeOn(Size picture);
+    // The whole pixels that drawing a target of that centre and radius
+    // touches (one more on each side for its soft edge), in the same units.
+    static Rect areaAround(double centerX, double centerY, double radius);
 
     // Counts, with the melt rule's own test (the colour change of a pixel,
     // summed over red, green and blue, above `sensitivity`), the share of the

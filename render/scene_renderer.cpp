@@ -1,5 +1,7 @@
 #include "render/scene_renderer.h"
 
+#include "core/wave_target.h"
+
 #include "core/play_session.h"
 
 #include <libyuv/planar_functions.h>
@@ -52,11 +54,7 @@ std::optional<SceneRenderer::WaveTargetLook> SceneRenderer::waveTargetOf(const P
 
 Rect SceneRenderer::waveTargetArea(const WaveTargetLook &look)
 {
-    // Whole pixels round the circle, one more on each side for its soft edge.
-    const int diameter = int(std::ceil(2.0 * look.radius)) + 2;
-    const int left = int(std::floor(look.centerX - diameter / 2.0));
-    const int top = int(std::floor(look.centerY - diameter / 2.0));
-    return {left, top, diameter, diameter};
+    return WaveTarget::areaAround(look.centerX, look.centerY, look.radius);
 }
 
 namespace {

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <functional>
 #include <random>
 #include <string>
@@ -271,6 +273,20 @@ TEST_F(WaveToGoOn, wavingAtTheTargetBringsTheNextPictureAndMotionEverywhereDoesN
     waveAtTheTarget(40);
     EXPECT_EQ(session.game().pictureNumber(), 2);
     EXPECT_FALSE(session.waveTarget().isShown());
+}
+
+// A window draws again only the parts a step changed: the ring that grows
+// is one of them, whatever the picture under it did.
+TEST_F(WaveToGoOn, aFillingRingIsAPartTheStepChanged)
+{
+    win();
+    const PlaySession::Placed place = session.waveTargetPlace();
+    const Rect ring = WaveTarget::areaAround(place.centerX, place.centerY, place.radius)
+                          .intersected({0, 0, kPicture.width, kPicture.height});
+    waveAtTheTarget(1);
+    ASSERT_GT(session.waveTarget().fill(), 0.0);
+    const std::vector<Rect> &parts = session.changedParts();
+    EXPECT_NE(std::find(parts.begin(), parts.end(), ring), parts.end());
 }
 
 TEST_F(WaveToGoOn, aTapOnTheTargetGoesOnAndATapBesideItShowsTheTools)
